@@ -1,0 +1,64 @@
+#include "app/application.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QPushButton>
+#include <QUrl>
+
+#include "filelist/loading.h"
+
+// Resources of a static library are registered by hand.
+static void initResources() { Q_INIT_RESOURCE(velmora); }
+
+namespace velmora {
+
+using namespace component;
+
+Application::Application(QApplication& app) : theme_(app) {
+    initResources();
+    main_ = std::make_unique<MainWindow>();
+    window_ = std::make_unique<QtWindow>(*main_);
+    context_ = std::make_unique<HandlerContext>(HandlerContext{*window_, session_, [this] { openThanksWindow(); }, {}});
+    bindEvents(*main_, *context_);
+    QObject::connect(main_.get(), &BuiltWindow::closing, [this] { destroying(); });
+    created();
+}
+
+Application::~Application() {
+    delete thanks_.data();
+    destroying();
+}
+
+// The created handler: drop target, theme, then the start-up states. Writing a checked state runs
+// no handler, so the window is not yet kept on top although 选择框5 shows checked.
+void Application::created() {
+    drop_.attach(main_.get(), [this](const Text& path) { loadDroppedPath(*window_, session_, path); });
+    skinAttach(theme_, themeData(), 0, 0);
+    for (Component box : {选择框5, 选择框6, 选择框1, 单选框2, 单选框7, 单选框9, 单选框5, 单选框3, 单选框11, 单选框13})
+        window_->setChecked(box, true);
+    window_->setTextColour(编辑框14, TextColour::Grey);
+    window_->setTextColour(编辑框15, TextColour::Grey);
+    window_->setSelection(组合框2, -1);
+    window_->setChecked(单选框15, true);
+}
+
+void Application::destroying() {
+    drop_.detach();
+    if (theme_.loaded()) theme_.detach();
+}
+
+void Application::openThanksWindow() {
+    if (thanks_) {
+        thanks_->show();
+        thanks_->raise();
+        thanks_->activateWindow();
+        return;
+    }
+    thanks_ = new ThanksWindow(main_.get());
+    QObject::connect(thanks_->component<QPushButton>("按钮1"), &QPushButton::clicked, thanks_.data(), &QWidget::close);
+    QObject::connect(thanks_->component<QPushButton>("按钮2"), &QPushButton::clicked,
+                     [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kPublicationPage))); });
+    thanks_->show();
+}
+
+}  // namespace velmora

@@ -1,0 +1,55 @@
+#pragma once
+// File-system operations. None of them reports anything to the user: failure is a false result.
+
+#include <string>
+#include <vector>
+
+#include "core/encoding.h"
+#include "core/text.h"
+
+namespace velmora {
+
+/// How a rename that must not overwrite is carried out.
+enum class RenameMethod {
+    Atomic,    ///< renameat2 with RENAME_NOREPLACE, falling back when the file system lacks it
+    Fallback,  ///< link + unlink for files, a checked rename for folders
+};
+
+/// True when name can be an entry name: not empty, not "." or "..", no separator, no NUL, and
+/// within the file system's length limit.
+bool isValidEntryName(const NativeName& name);
+
+/// An open folder whose entries are renamed by name. Renames never overwrite and never leave it.
+class FolderHandle {
+public:
+    explicit FolderHandle(const NativeName& path);
+    ~FolderHandle();
+    FolderHandle(const FolderHandle&) = delete;
+    FolderHandle& operator=(const FolderHandle&) = delete;
+
+    bool isOpen() const { return fd_ >= 0; }
+    /// Renames the entry oldName to newName inside this folder. False, touching nothing, when
+    /// newName is not a valid name, is the same as oldName, already exists, or oldName is missing.
+    bool rename(const NativeName& oldName, const NativeName& newName,
+                RenameMethod method = RenameMethod::Atomic) const;
+
+private:
+    int fd_ = -1;
+};
+
+/// Renames old path to new path, both full paths in the same folder.
+bool renameEntry(const Text& oldPath, const Text& newPath);
+bool createDirectory(const Text& path);
+/// True when at least one entry matches path (wildcards * and ? allowed in its last part).
+bool fileExists(const Text& path);
+/// Creates or truncates the file and writes the blocks in order.
+bool writeFile(const Text& path, const std::vector<std::string>& blocks);
+/// Creates a new file with the blocks; false, touching nothing, when the path exists already.
+bool writeNewFile(const Text& path, const std::vector<std::string>& blocks);
+/// Replaces the file as a whole: a temporary file in the same folder renamed over it, so a failed
+/// write leaves the old file as it was.
+bool replaceFile(const Text& path, const std::vector<std::string>& blocks);
+/// The folder holding the running executable, with its separator.
+Text programFolder();
+
+}  // namespace velmora

@@ -1,0 +1,82 @@
+#include "core/listing.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstring>
+
+#include "core/window.h"
+
+namespace velmora {
+namespace {
+
+long long nowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+bool isFolder(DIR* dir, const dirent* e) {
+    if (e->d_type == DT_DIR) return true;
+    if (e->d_type != DT_UNKNOWN && e->d_type != DT_LNK) return false;
+    struct stat st {};
+    return fstatat(dirfd(dir), e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
+PumpThrottle::PumpThrottle(Window* window, std::size_t total)
+    : window_(window), total_(total), started_(nowMs()), last_(started_) {}
+
+PumpThrottle::~PumpThrottle() {
+    if (window_ && progressShown_) window_->showProgress(0, 0);
+}
+
+void PumpThrottle::tick(std::size_t done) {
+    if (!window_ || (done & 63) != 0) return;
+    const long long now = nowMs();
+    if (now - last_ < 30) return;
+    last_ = now;
+    if (now - started_ > 500 && total_ > 0) {
+        window_->showProgress(done, total_);
+        progressShown_ = true;
+    }
+    window_->pumpMessages();
+}
+
+std::vector<ListedEntry> enumerateEntries(const Text& folder, EntryKind kind, ListingOrder order,
+                                          Window* window) {
+    std::vector<ListedEntry> entries;
+    const auto native = textToNative(folder);
+    if (!native) return entries;
+    DIR* dir = opendir(native->empty() ? "." : native->c_str());
+    if (!dir) return entries;
+    PumpThrottle throttle(window);
+    std::size_t seen = 0;
+    while (const dirent* e = readdir(dir)) {
+        throttle.tick(++seen);
+        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
+        if (isFolder(dir, e) != (kind == EntryKind::Folders)) continue;
+        ListedEntry entry;
+        entry.native = e->d_name;
+        Decoded decoded = nativeToText(entry.native);
+        entry.name = std::move(decoded.text);
+        entry.exact = decoded.exact;
+        entries.push_back(std::move(entry));
+    }
+    closedir(dir);
+
+    if (order == ListingOrder::NumberAware && kind == EntryKind::Files) {
+        std::vector<Text> names;
+        names.reserve(entries.size());
+        for (const ListedEntry& e : entries) names.push_back(e.name);
+        std::vector<ListedEntry> sorted;
+        sorted.reserve(entries.size());
+        for (std::size_t i : numberAwareOrder(names)) sorted.push_back(std::move(entries[i]));
+        entries = std::move(sorted);
+    }
+    return entries;
+}
+
+}  // namespace velmora

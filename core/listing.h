@@ -1,0 +1,49 @@
+#pragma once
+// Listing one folder's files or sub-folders from the disk.
+
+#include <vector>
+
+#include "core/encoding.h"
+#include "core/text.h"
+
+namespace velmora {
+
+class Window;
+
+enum class EntryKind { Files, Folders };
+enum class ListingOrder { AsFound, NumberAware };
+
+struct ListedEntry {
+    NativeName native;  ///< the name exactly as the file system has it
+    Text name;          ///< the name as Text
+    bool exact = true;  ///< false when the native name could not be read as text
+};
+
+/// Lists the entries of folder (nothing below it): files are all entries that are not folders,
+/// hidden ones included; sub-folders are all folders but "." and "..". While listing, the window
+/// (when given) keeps painting. An unreadable folder gives an empty list.
+std::vector<ListedEntry> enumerateEntries(const Text& folder, EntryKind kind, ListingOrder order,
+                                          Window* window = nullptr);
+
+/// Orders names as if a leading number of one or two digits had three: 1, 2, 10, 100, then 1000
+/// as text; 01 comes before 1. Returns the permutation (indices into names).
+std::vector<std::size_t> numberAwareOrder(const std::vector<Text>& names);
+
+/// Keeps the window painting during long work without pumping on every entry.
+class PumpThrottle {
+public:
+    explicit PumpThrottle(Window* window, std::size_t total = 0);
+    ~PumpThrottle();
+    PumpThrottle(const PumpThrottle&) = delete;
+    PumpThrottle& operator=(const PumpThrottle&) = delete;
+    void tick(std::size_t done);
+
+private:
+    Window* window_;
+    std::size_t total_;
+    long long started_;
+    long long last_;
+    bool progressShown_ = false;
+};
+
+}  // namespace velmora

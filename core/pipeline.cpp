@@ -1,0 +1,201 @@
+#include "core/pipeline.h"
+
+#include "core/file_system.h"
+#include "core/listing.h"
+#include "core/paths.h"
+
+namespace velmora {
+namespace {
+
+using namespace component;
+
+int show(Window& window, const Message& m) { return window.showMessage(m.text, m.style, m.caption); }
+
+// Shows the first refusal of checks; true when one fired.
+bool refused(const std::vector<InputCheck>& checks, Window& window) {
+    for (const InputCheck& check : checks) {
+        if (auto message = check(window)) {
+            show(window, *message);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool folderRefused(const RenameRule& rule, Window& window) {
+    if (refused(rule.checksFirst, window)) return true;
+    const Text folder = window.currentFolder();
+    if (folder.empty()) {
+        window.showMessage("路径呢？"_t, style::information, rule.noFolderCaption);
+        return true;
+    }
+    if (refused(rule.checksAfterEmpty, window)) return true;
+    if (findText(window.currentFolder(), "desktop"_t) != notFound) {
+        window.showMessage("请不要把视频放在桌面"_t, style::information, "提示"_t);
+        return true;
+    }
+    if (window.currentFolder() == separatorText()) {
+        window.showMessage("什么都没有选择"_t, style::information, "提示"_t);
+        return true;
+    }
+    return refused(rule.checksAfterFolder, window);
+}
+
+bool cancelled(Window& window, const Text& question) {
+    return window.showMessage(question, style::okCancel, "提示"_t) == answerCancel;
+}
+
+bool filteredOut(const RenameRule& rule, const Window& window, const Text& extension) {
+    switch (rule.filter) {
+    case ExtensionFilter::None:
+        return false;
+    case ExtensionFilter::Standard:
+        return !extension.empty() && extension == window.chosenText(组合框2);
+    case ExtensionFilter::ChosenItem:
+        return window.selection(组合框2) != -1 && window.chosenText(组合框2) == extension;
+    }
+    return false;
+}
+
+void report(const RenameRule& rule, Window& window, const RunOutcome& outcome) {
+    if (!rule.report) return;
+    if (auto message = rule.report(outcome)) show(window, *message);
+}
+
+class PassRunner {
+public:
+    PassRunner(const RenameRule& rule, Window& window, Session& session, Kind kind, RunResult& result)
+        : rule_(rule), window_(window), session_(session), kind_(kind), result_(result),
+          files_(kind == Kind::Files), folder_(window.currentFolder()) {}
+
+    void run() {
+        if (rule_.confirmation == Confirmation::UpFront && cancelled(window_, rule_.question)) {
+            report(rule_, window_, {kind_, 0, true});
+            return;
+        }
+        list();
+        const Pass pass = (files_ ? rule_.files : rule_.folders)(window_, kind_, listed_.size());
+        if (rule_.confirmation == Confirmation::Counted && !confirmCounted(pass)) return;
+        if (files_ && refused(rule_.checksBeforeFileLoop, window_)) return;
+        const RunOutcome outcome = renameAll(pass);
+        report(rule_, window_, outcome);
+    }
+
+private:
+    void list() {
+        const bool numberAware = files_ && rule_.numberAwareOrder;
+        listed_ = enumerateEntries(folder_, files_ ? EntryKind::Files : EntryKind::Folders,
+                                   numberAware ? ListingOrder::NumberAware : ListingOrder::AsFound, &window_);
+        result_.listed = true;
+        std::vector<Text>& target = files_ ? session_.entryList : session_.folderList;
+        target.clear();
+        target.reserve(listed_.size());
+        const bool fullPaths = files_ && rule_.listing == Listing::FullPaths;
+        for (const ListedEntry& e : listed_) target.push_back(fullPaths ? folder_ + e.name : e.name);
+    }
+
+    template <typename Visit>
+    void forEachEntry(Visit visit) const {
+        for (std::size_t i = 0; i < listed_.size(); ++i) {
+            const Text& name = listed_[i].name;
+            const Text extension = files_ ? extensionOf(name) : Text{};
+            const Text namePart = files_ ? leftText(name, name.length() - extension.length()) : name;
+            const bool ofPart = files_ && rule_.subject == Subject::NamePart;
+            const Entry entry{i + 1, name, namePart, extension, ofPart ? namePart : name};
+            if (!visit(entry, listed_[i])) return;
+        }
+    }
+
+    bool confirmCounted(const Pass& pass) {
+        std::size_t n = 0;
+        forEachEntry([&](const Entry& e, const ListedEntry&) {
+            if (pass.counts(e)) ++n;
+            return true;
+        });
+        if (n == 0) {
+            window_.showMessage("找不到需要改的文件名"_t, style::ok, "提示"_t);
+            return false;
+        }
+        const Text question = "一共有"_t + toText(static_cast<long long>(n)) + "个文件将被更名"_t;
+        if (window_.showMessage(question, style::okCancel, "请确认"_t) == answerCancel) {
+            report(rule_, window_, {kind_, 0, true});
+            return false;
+        }
+        return true;
+    }
+
+    RunOutcome renameAll(const Pass& pass) {
+        RunOutcome outcome{kind_, 0, false};
+        const auto nativeFolder = textToNative(folder_);
+        const FolderHandle folder(nativeFolder ? *nativeFolder : NativeName{});
+        const Count mode = files_ ? rule_.fileCount : rule_.folderCount;
+        PumpThrottle throttle(&window_, listed_.size());
+        forEachEntry([&](const Entry& e, const ListedEntry& listed) {
+            throttle.tick(e.index);
+            const bool first = e.index == 1;
+            if (first && rule_.confirmation == Confirmation::FirstEntryBeforeAnything &&
+                cancelled(window_, rule_.question)) {
+                outcome.cancelled = true;
+                return false;
+            }
+            if (files_ && filteredOut(rule_, window_, e.extension)) return true;
+            const std::optional<Text> changed = pass.transform(e);
+            if (!changed || changed->empty()) return true;
+            if (first && rule_.confirmation == Confirmation::FirstEntry && cancelled(window_, rule_.question)) {
+                outcome.cancelled = true;
+                return false;
+            }
+            const Text newName = files_ && rule_.subject == Subject::NamePart ? *changed + e.extension : *changed;
+            const bool renamed = rename(folder, listed, newName);
+            if (renamed) result_.renamed.emplace_back(e.name, newName);
+            if (mode == Count::Attempts || (mode == Count::Successes && renamed)) ++outcome.count;
+            return true;
+        });
+        return outcome;
+    }
+
+    // A name that could not be read exactly is never renamed: its new name would be built from
+    // replacement characters, not from the name on disk.
+    static bool rename(const FolderHandle& folder, const ListedEntry& entry, const Text& newName) {
+        if (!entry.exact) return false;
+        const auto native = textToNative(newName);
+        return native && folder.rename(entry.native, *native);
+    }
+
+    const RenameRule& rule_;
+    Window& window_;
+    Session& session_;
+    const Kind kind_;
+    RunResult& result_;
+    const bool files_;
+    const Text folder_;
+    std::vector<ListedEntry> listed_;
+};
+
+}  // namespace
+
+InputCheck requireContent(Component component, Message message) {
+    return [component, message](const Window& window) -> std::optional<Message> {
+        if (window.content(component).empty()) return message;
+        return std::nullopt;
+    };
+}
+
+RunResult runRenameRule(const RenameRule& rule, Window& window, Session& session) {
+    RunResult result;
+    session.entryList.clear();
+    if (folderRefused(rule, window)) return result;
+    Kind kind = Kind::Files;
+    if (rule.kinds == Kinds::FromBoxes) {
+        if (window.checked(选择框1))
+            kind = Kind::Files;
+        else if (window.checked(选择框2))
+            kind = Kind::Folders;
+        else
+            return result;
+    }
+    PassRunner(rule, window, session, kind, result).run();
+    return result;
+}
+
+}  // namespace velmora

@@ -1,0 +1,132 @@
+#pragma once
+// The shared road of every renaming rule: checks, kind, a fresh listing, the transform,
+// confirmation, renaming, counting and the report. A rule only declares what differs.
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/session.h"
+#include "core/text.h"
+#include "core/window.h"
+
+namespace velmora {
+
+struct Message {
+    Text text;
+    int style = style::information;
+    std::optional<Text> caption;
+};
+
+/// An input check: a refusal message, or nothing when the input is acceptable.
+using InputCheck = std::function<std::optional<Message>(const Window&)>;
+/// Refuses with message when component's content is empty.
+InputCheck requireContent(Component component, Message message);
+
+enum class Kind { Files, Folders };
+
+/// Which kinds a rule treats.
+enum class Kinds {
+    FromBoxes,  ///< files when 选择框1 is checked, else folders when 选择框2 is, else nothing
+    FilesOnly,  ///< files, whatever the boxes say
+};
+
+/// What the transform of a file sees and returns.
+enum class Subject {
+    WholeName,  ///< the whole file name, extension included
+    NamePart,   ///< the name without its extension; the pipeline puts the extension back
+};
+
+/// How the files are listed into the session's entry list.
+enum class Listing { Names, FullPaths };
+
+enum class ExtensionFilter {
+    None,
+    Standard,    ///< leave alone a file whose non-empty extension equals the text of 组合框2
+    ChosenItem,  ///< the same, only while 组合框2 has an item chosen
+};
+
+enum class Confirmation {
+    None,
+    Counted,    ///< count the entries first, then "一共有N个文件将被更名"
+    UpFront,    ///< ask before listing
+    FirstEntry,  ///< ask when the first listed entry is about to be renamed
+    FirstEntryBeforeAnything,  ///< ask at the first listed entry, before it is looked at
+};
+
+enum class Count { Successes, Attempts, None };
+
+/// One entry as a transform sees it.
+struct Entry {
+    std::size_t index = 0;  ///< 1-based position in the listing
+    Text name;              ///< file or folder name
+    Text namePart;          ///< files: the name without extension; folders: the name
+    Text extension;         ///< files: extensionOf(name); folders: empty
+    const Text& subject;    ///< what the transform edits (name or name part)
+};
+
+/// The transform of one pass: a new name (or name part) for an entry, or nothing to leave it.
+using Transform = std::function<std::optional<Text>(const Entry&)>;
+/// The counting condition of a counted confirmation.
+using CountCondition = std::function<bool(const Entry&)>;
+
+struct Pass {
+    Transform transform;
+    CountCondition counts;  ///< only for Confirmation::Counted
+};
+
+/// Makes the pass for one run of one kind; listSize is the number of listed entries. Per-run
+/// state shared by the preview and the transform (positions kept from entry to entry, an opened
+/// converter) lives in what it captures.
+using PassFactory = std::function<Pass(const Window&, Kind, std::size_t listSize)>;
+
+/// How a run ended, as far as the report is concerned.
+struct RunOutcome {
+    Kind kind;
+    int count = 0;
+    bool cancelled = false;
+};
+using Report = std::function<std::optional<Message>(const RunOutcome&)>;
+
+/// A rule: what it checks, lists and asks, its transforms, how it counts and what it reports.
+struct RenameRule {
+    std::vector<InputCheck> checksFirst;        ///< before the folder checks
+    std::vector<InputCheck> checksAfterEmpty;   ///< right after the empty-folder check
+    std::vector<InputCheck> checksAfterFolder;  ///< after all three folder checks
+    std::optional<Text> noFolderCaption;        ///< caption of "路径呢？"; the default when none
+    Kinds kinds = Kinds::FromBoxes;
+    Listing listing = Listing::Names;
+    bool numberAwareOrder = false;  ///< files in number-aware order instead of as found
+    Subject subject = Subject::WholeName;
+    ExtensionFilter filter = ExtensionFilter::None;
+    Confirmation confirmation = Confirmation::None;
+    Text question = "确定更名吗？"_t;
+    /// Checked once before the file loop, after the confirmation; a refusal ends the run with its
+    /// message and no report.
+    std::vector<InputCheck> checksBeforeFileLoop;
+    PassFactory files;
+    PassFactory folders;
+    Count fileCount = Count::Successes;
+    Count folderCount = Count::Successes;
+    Report report;  ///< called after every pass that got past its checks; nothing when empty
+};
+
+/// What a run did on disk, in order.
+struct RunResult {
+    bool listed = false;  ///< the run got past its checks and listed the folder
+    std::vector<std::pair<Text, Text>> renamed;  ///< (old name, new name) of every success
+};
+
+/// Runs rule once, as a click on its button does.
+RunResult runRenameRule(const RenameRule& rule, Window& window, Session& session);
+
+/// Passes every entry through transform; the counting condition is unused.
+inline PassFactory simplePass(std::function<std::optional<Text>(const Window&, const Entry&)> transform) {
+    return [transform](const Window& window, Kind, std::size_t) {
+        return Pass{[&window, transform](const Entry& e) { return transform(window, e); }, {}};
+    };
+}
+
+}  // namespace velmora

@@ -1,0 +1,69 @@
+#pragma once
+// The window as handlers see it. Handlers read every input at the moment they need it and keep no
+// model of their own; the real window (ui/) and the test double implement this.
+
+#include <optional>
+#include <vector>
+
+#include "core/components.h"
+#include "core/text.h"
+
+namespace velmora {
+
+/// Message-box styles in use.
+namespace style {
+inline constexpr int ok = 0;          ///< OK, no icon
+inline constexpr int okCancel = 1;    ///< OK and Cancel
+inline constexpr int information = 64;  ///< OK with the information icon
+}  // namespace style
+
+/// Results of showMessage.
+inline constexpr int answerOk = 0;
+inline constexpr int answerCancel = 1;
+
+/// The rows of the list view; row i is 0-based.
+class ListView {
+public:
+    virtual ~ListView() = default;
+    virtual int rowCount() const = 0;
+    virtual Text rowText(int row) const = 0;
+    virtual void appendRows(std::vector<Text> rows) = 0;
+    virtual void clearRows() = 0;
+    virtual int selectedRow() const = 0;  ///< -1 when none
+};
+
+enum class TextColour { Default, Grey };
+
+class Window {
+public:
+    virtual ~Window() = default;
+
+    virtual Text content(Component) const = 0;  ///< edit box
+    virtual void setContent(Component, const Text&) = 0;
+    virtual void setTextColour(Component, TextColour) = 0;
+    virtual bool checked(Component) const = 0;  ///< check box, radio button
+    virtual void setChecked(Component, bool) = 0;  ///< runs no handler
+    virtual int selection(Component) const = 0;  ///< combo box, -1 = none
+    virtual void setSelection(Component, int) = 0;
+    virtual Text chosenText(Component) const = 0;  ///< empty when none is chosen
+    virtual Text caption(Component) const = 0;  ///< label, button
+    virtual void setCaption(Component, const Text&) = 0;
+    virtual void setTopmost(bool) = 0;
+
+    /// A modal message box; style as above, caption "信息：" when none is given. Returns
+    /// answerOk, answerCancel (also Esc or closing an OK/Cancel box), or 0 for anything else.
+    virtual int showMessage(const Text& text, int style, std::optional<Text> caption = std::nullopt) = 0;
+    virtual ListView& list() = 0;
+    /// The folder picker; empty when cancelled.
+    virtual Text browseForFolder(const Text& title) = 0;
+    virtual bool setClipboardText(const Text& text) = 0;
+    /// Lets the window paint during long work; never starts another handler.
+    virtual void pumpMessages() = 0;
+    /// Progress of long work (done of total); total 0 ends it.
+    virtual void showProgress(std::size_t done, std::size_t total) = 0;
+
+    /// currentFolder: the caption of 标签2.
+    Text currentFolder() const { return caption(component::标签2); }
+};
+
+}  // namespace velmora

@@ -1,0 +1,24 @@
+#pragma once
+// Choosing the current folder and filling the list view.
+
+#include "core/session.h"
+#include "core/text.h"
+
+namespace velmora {
+
+class Window;
+
+/// 按钮1: pick a folder and append its entries to the list view.
+void loadChosenFolder(Window& window, Session& session);
+/// A dropped file or folder: list the folder that holds it, replacing the rows.
+void loadDroppedPath(Window& window, Session& session, const Text& path);
+/// 超级列表框1 clicked: the selected row's name goes to the clipboard.
+void copyRowName(Window& window);
+/// 按钮9: remove all rows.
+void clearRows(Window& window);
+/// 选择框1 clicked: files and folders exclude each other.
+void filesBoxClicked(Window& window);
+/// 选择框2 clicked.
+void foldersBoxClicked(Window& window);
+
+}  // namespace velmora

@@ -1,0 +1,60 @@
+// 按钮_加后缀2 appends a text after the extension; 按钮6 gives every file one new extension.
+#include "rules/rules.h"
+
+namespace velmora {
+namespace {
+
+using namespace component;
+
+RenameRule makeAppend() {
+    RenameRule rule;
+    rule.checksFirst = {requireContent(编辑框18, {"加点啥？不能为空"_t, style::information, {}})};
+    rule.kinds = Kinds::FilesOnly;
+    rule.listing = Listing::FullPaths;
+    rule.filter = ExtensionFilter::Standard;
+    rule.confirmation = Confirmation::FirstEntry;
+    rule.fileCount = Count::None;
+    rule.files = simplePass([](const Window& w, const Entry& e) {
+        return std::optional<Text>{e.name + w.content(编辑框18)};
+    });
+    return rule;
+}
+
+// The old extension is dropped, not put back.
+RenameRule makeChangeAll() {
+    RenameRule rule;
+    rule.checksFirst = {[](const Window& w) -> std::optional<Message> {
+        if (w.selection(组合框3) == -1) return Message{"修改为什么？请先选择"_t, style::information, {}};
+        return std::nullopt;
+    }};
+    rule.checksAfterFolder = {[](const Window& w) -> std::optional<Message> {
+        if (w.checked(选择框2)) return Message{"文件夹没有改后缀一说，请勾选文件"_t, style::information, "提示"_t};
+        return std::nullopt;
+    }};
+    rule.kinds = Kinds::FilesOnly;
+    rule.listing = Listing::FullPaths;
+    rule.filter = ExtensionFilter::ChosenItem;
+    rule.confirmation = Confirmation::FirstEntryBeforeAnything;
+    rule.files = simplePass([](const Window& w, const Entry& e) {
+        return std::optional<Text>{e.namePart + w.chosenText(组合框3)};
+    });
+    rule.report = [](const RunOutcome& o) -> std::optional<Message> {
+        if (o.count == 0) return std::nullopt;
+        return Message{"一共有"_t + toText(o.count) + "扩展名被修改"_t, style::information, "提示"_t};
+    };
+    return rule;
+}
+
+}  // namespace
+
+const RenameRule& appendAfterExtension() {
+    static const RenameRule rule = makeAppend();
+    return rule;
+}
+
+const RenameRule& changeExtensions() {
+    static const RenameRule rule = makeChangeAll();
+    return rule;
+}
+
+}  // namespace velmora

@@ -1,0 +1,17 @@
+#pragma once
+// Helpers the rules share.
+
+#include "core/pipeline.h"
+
+namespace velmora {
+
+/// Refuses with message when the content of component holds any of the nine characters that
+/// file names may not hold.
+InputCheck refuseForbiddenCharacters(Component component, Message message);
+
+/// The position of the marker: its first occurrence when firstBox is checked, its last when
+/// lastBox is, and nothing when neither is.
+std::optional<int> locate(const Window& window, const Text& name, const Text& marker, Component firstBox,
+                          Component lastBox);
+
+}  // namespace velmora

@@ -1,0 +1,77 @@
+// 按钮7 and 按钮_去掉后面的: cut a name before or after a marker.
+#include "rules/common.h"
+#include "rules/rules.h"
+
+namespace velmora {
+namespace {
+
+using namespace component;
+
+std::optional<Text> cutBefore(const Window& window, const Entry& e) {
+    const Text marker = window.content(编辑框8);
+    const auto position = locate(window, e.subject, marker, 单选框11, 单选框12);
+    if (!position || *position == notFound) return std::nullopt;
+    const Text rest = midText(e.subject, *position, e.subject.length() - *position + 1);
+    return window.checked(选择框3) ? replaceText(rest, marker, {}, 1, 1) : rest;
+}
+
+std::optional<Text> cutAfter(const Window& window, const Entry& e) {
+    const Text marker = window.content(编辑框9);
+    const auto position = locate(window, e.subject, marker, 单选框1, 单选框2);
+    if (!position || *position == notFound) return std::nullopt;
+    const Text kept = leftText(e.subject, *position - 1);
+    return window.checked(选择框4) ? kept : kept + marker;
+}
+
+// Folders lose the marker with what follows it, whatever 包括它 says.
+std::optional<Text> cutFolderAfter(const Window& window, const Entry& e) {
+    const auto position = locate(window, e.subject, window.content(编辑框9), 单选框1, 单选框2);
+    if (!position || *position == notFound) return std::nullopt;
+    return leftText(e.subject, *position - 1);
+}
+
+const Message kEmptyMarker{"去掉啥？不能为空"_t, style::information, {}};
+
+RenameRule makeBefore() {
+    RenameRule rule;
+    rule.checksFirst = {requireContent(编辑框8, kEmptyMarker)};
+    rule.filter = ExtensionFilter::Standard;
+    rule.confirmation = Confirmation::FirstEntry;
+    rule.files = simplePass(cutBefore);
+    rule.folders = simplePass(cutBefore);
+    rule.report = [](const RunOutcome& o) {
+        return std::optional<Message>{{"成功改了"_t + toText(o.count) + "个"_t, style::ok, "提示"_t}};
+    };
+    return rule;
+}
+
+RenameRule makeAfter() {
+    RenameRule rule;
+    rule.checksFirst = {requireContent(编辑框9, kEmptyMarker)};
+    rule.listing = Listing::FullPaths;
+    rule.subject = Subject::NamePart;
+    rule.filter = ExtensionFilter::Standard;
+    rule.confirmation = Confirmation::FirstEntry;
+    rule.files = simplePass(cutAfter);
+    rule.folders = simplePass(cutFolderAfter);
+    rule.folderCount = Count::None;
+    rule.report = [](const RunOutcome& o) -> std::optional<Message> {
+        if (o.kind == Kind::Folders) return std::nullopt;
+        return Message{"修改了"_t + toText(o.count) + "个"_t, style::ok, "修改成果提示"_t};
+    };
+    return rule;
+}
+
+}  // namespace
+
+const RenameRule& deleteBefore() {
+    static const RenameRule rule = makeBefore();
+    return rule;
+}
+
+const RenameRule& deleteAfter() {
+    static const RenameRule rule = makeAfter();
+    return rule;
+}
+
+}  // namespace velmora

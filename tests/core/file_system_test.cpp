@@ -1,0 +1,110 @@
+#include "core/file_system.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "tests/support/temp_folder.h"
+
+namespace velmora {
+namespace {
+
+using testing::TempFolder;
+
+Text P(const TempFolder& f, const std::string& name) { return Text::fromUtf8(f.path() + name); }
+
+TEST(RenameEntry, renamesFilesAndFoldersWithinTheFolder) {
+    TempFolder f;
+    f.file("a.mp4", "A");
+    f.folder("dir");
+    EXPECT_TRUE(renameEntry(P(f, "a.mp4"), P(f, "第1集.mp4")));
+    EXPECT_TRUE(renameEntry(P(f, "dir"), P(f, "目录.2020")));
+    EXPECT_EQ(f.entries(), (std::set<std::string>{"第1集.mp4", "目录.2020/"}));
+    EXPECT_EQ(f.read("第1集.mp4"), "A");
+}
+
+TEST(RenameEntry, neverOverwritesAndLeavesBothEntriesAsTheyWere) {
+    TempFolder f;
+    f.file("a", "A");
+    f.file("b", "B");
+    EXPECT_FALSE(renameEntry(P(f, "a"), P(f, "b")));
+    EXPECT_FALSE(FolderHandle(f.path()).rename("a", "b", RenameMethod::Fallback));
+    EXPECT_EQ(f.read("a"), "A");
+    EXPECT_EQ(f.read("b"), "B");
+}
+
+TEST(RenameEntry, refusesNamesThatAreNotNamesOrLeaveTheFolder) {
+    TempFolder f;
+    f.file("a", "A");
+    f.folder("sub");
+    const std::string tooLong(256, 'x');
+    for (const std::string& bad : {std::string(""), std::string("."), std::string(".."), std::string("sub/a"),
+                                   std::string("../a"), tooLong, std::string("a\0b", 3)})
+        EXPECT_FALSE(renameEntry(P(f, "a"), Text::fromBytes(Text::fromUtf8(f.path()).bytes() + bad)));
+    EXPECT_FALSE(renameEntry(P(f, "a"), P(f, "a"))) << "the same path is no rename";
+    EXPECT_FALSE(renameEntry(P(f, "missing"), P(f, "b")));
+    EXPECT_EQ(f.entries(), (std::set<std::string>{"a", "sub/"}));
+    EXPECT_TRUE(renameEntry(P(f, "a"), P(f, std::string(255, 'y'))));
+}
+
+TEST(RenameEntry, caseOnlyRenameOfOneFile) {
+    TempFolder f;
+    f.file("readme", "R");
+    EXPECT_TRUE(renameEntry(P(f, "readme"), P(f, "README")));
+    EXPECT_EQ(f.entries(), (std::set<std::string>{"README"}));
+}
+
+TEST(RenameEntry, fallbackRenamesFilesAndFoldersWithoutReplacing) {
+    TempFolder f;
+    f.file("a", "A");
+    f.folder("d");
+    f.folder("e");
+    const FolderHandle folder(f.path());
+    EXPECT_TRUE(folder.rename("a", "b", RenameMethod::Fallback));
+    EXPECT_FALSE(folder.rename("d", "e", RenameMethod::Fallback));
+    EXPECT_TRUE(folder.rename("d", "f", RenameMethod::Fallback));
+    EXPECT_EQ(f.entries(), (std::set<std::string>{"b", "e/", "f/"}));
+    EXPECT_EQ(f.read("b"), "A");
+}
+
+TEST(RenameEntry, aSymlinkIsRenamedAsALink) {
+    TempFolder f;
+    f.file("target", "T");
+    ASSERT_EQ(symlink("target", (f.path() + "link").c_str()), 0);
+    EXPECT_TRUE(renameEntry(P(f, "link"), P(f, "link2")));
+    EXPECT_TRUE(FolderHandle(f.path()).rename("link2", "link3", RenameMethod::Fallback));
+    EXPECT_EQ(f.entries(), (std::set<std::string>{"link3", "target"}));
+    EXPECT_EQ(f.read("target"), "T");
+}
+
+TEST(Files, writeCreateAndReplace) {
+    TempFolder f;
+    EXPECT_TRUE(writeFile(P(f, "w.txt"), {"ab", "", "c"}));
+    EXPECT_EQ(f.read("w.txt"), "abc");
+    EXPECT_FALSE(writeFile(Text{}, {"x"}));
+    EXPECT_FALSE(writeNewFile(P(f, "w.txt"), {}));
+    EXPECT_EQ(f.read("w.txt"), "abc") << "creating never truncates";
+    EXPECT_TRUE(writeNewFile(P(f, "n.txt"), {}));
+    EXPECT_TRUE(replaceFile(P(f, "w.txt"), {"new"}));
+    EXPECT_EQ(f.read("w.txt"), "new");
+    EXPECT_EQ(f.entries(), (std::set<std::string>{"n.txt", "w.txt"}));
+    EXPECT_TRUE(createDirectory(P(f, "d")));
+    EXPECT_FALSE(createDirectory(P(f, "d")));
+    EXPECT_FALSE(createDirectory(P(f, "missing/d")));
+    EXPECT_TRUE(fileExists(P(f, "*.txt")));
+    EXPECT_TRUE(fileExists(P(f, "d")));
+    EXPECT_FALSE(fileExists(P(f, "*.mp4")));
+}
+
+TEST(Files, replaceInAReadOnlyFolderFailsAndKeepsTheOldFile) {
+    if (geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
+    TempFolder f;
+    f.file("names.txt", "old");
+    chmod(f.path().c_str(), 0555);
+    EXPECT_FALSE(replaceFile(P(f, "names.txt"), {"new"}));
+    chmod(f.path().c_str(), 0755);
+    EXPECT_EQ(f.read("names.txt"), "old");
+}
+
+}  // namespace
+}  // namespace velmora

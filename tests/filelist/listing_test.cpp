@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include "core/listing.h"
+#include "tests/support/temp_folder.h"
+
+namespace velmora {
+namespace {
+
+using testing::TempFolder;
+
+std::vector<std::string> ordered(const std::vector<const char*>& names) {
+    std::vector<Text> texts;
+    for (const char* n : names) texts.push_back(Text::fromUtf8(n));
+    std::vector<std::string> out;
+    for (std::size_t i : numberAwareOrder(texts)) out.push_back(texts[i].toUtf8());
+    return out;
+}
+
+TEST(NumberAwareOrder, ordersLeadingNumbersOfUpToThreeDigitsByValue) {
+    EXPECT_EQ(ordered({"1.txt", "10.txt", "2.txt", "abc.txt", "100.txt", "1000.txt"}),
+              (std::vector<std::string>{"1.txt", "2.txt", "10.txt", "100.txt", "1000.txt", "abc.txt"}));
+    EXPECT_EQ(ordered({"1.txt", "01.txt"}), (std::vector<std::string>{"01.txt", "1.txt"}));
+    EXPECT_EQ(ordered({"b", "B", "第", "a"}), (std::vector<std::string>{"B", "a", "b", "第"}));
+}
+
+TEST(NumberAwareOrder, listsTrueNamesEvenWhenTheyHoldTheSortMarks) {
+    const auto names = ordered({"2.txt", "1加1个蛋蛋.txt", "加2个蛋蛋x"});
+    EXPECT_EQ(names, (std::vector<std::string>{"1加1个蛋蛋.txt", "2.txt", "加2个蛋蛋x"}));
+}
+
+TEST(EnumerateEntries, filesOrFoldersOfTheFolderOnly) {
+    TempFolder f;
+    f.file("b.txt");
+    f.file(".hidden");
+    f.folder("sub");
+    f.folder("sub/inner");
+    f.file("sub/deep.txt");
+    std::set<std::string> files;
+    for (const auto& e : enumerateEntries(Text::fromUtf8(f.path()), EntryKind::Files, ListingOrder::AsFound))
+        files.insert(e.name.toUtf8());
+    EXPECT_EQ(files, (std::set<std::string>{".hidden", "b.txt"}));
+    const auto folders = enumerateEntries(Text::fromUtf8(f.path()), EntryKind::Folders, ListingOrder::AsFound);
+    ASSERT_EQ(folders.size(), 1u);
+    EXPECT_EQ(folders[0].name.toUtf8(), "sub");
+    EXPECT_TRUE(enumerateEntries(Text::fromUtf8(f.path() + "missing/"), EntryKind::Files, ListingOrder::AsFound).empty());
+}
+
+TEST(EnumerateEntries, aNameThatIsNotUtf8IsListedButMarkedInexact) {
+    TempFolder f;
+    f.file("bad\xFF.txt");
+    const auto entries = enumerateEntries(Text::fromUtf8(f.path()), EntryKind::Files, ListingOrder::NumberAware);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_FALSE(entries[0].exact);
+    EXPECT_EQ(entries[0].native, "bad\xFF.txt");
+}
+
+}  // namespace
+}  // namespace velmora

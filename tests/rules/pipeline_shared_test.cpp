@@ -1,0 +1,161 @@
+// What every renaming rule shares: folder checks, kinds, confirmation, collisions and the
+// extension filter, run against each rule.
+#include <filesystem>
+#include <functional>
+
+#include "core/listing.h"
+#include "tests/rules/rule_harness.h"
+
+namespace velmora::testing {
+namespace {
+
+using namespace component;
+
+struct RuleCase {
+    const char* label;
+    const RenameRule& (*rule)();
+    std::function<void(FakeWindow&)> prepare;  ///< valid inputs
+    const char* sample;                        ///< a .mp4 file the rule renames
+    const char* renamed;                       ///< what it becomes ('#': any digit)
+    const char* keptTarget;                    ///< an entry the rule leaves alone that sample would become
+    const char* noFolderCaption;
+    bool readsKindBoxes;
+    bool filters;        ///< has the extension filter
+    bool firstEntryAsk;  ///< asks when the first entry is about to be renamed
+};
+
+void PrintTo(const RuleCase& c, std::ostream* out) { *out << c.label; }
+
+void type(FakeWindow& w, Component c, const char* text) { w.type(c, text); }
+
+const RuleCase kRules[] = {
+    {"deleteOccurrences", deleteOccurrences, [](FakeWindow& w) { type(w, 编辑框1, "x"); }, "ax.mp4", "a.mp4", "a.mp4", "信息：", true, false, false},
+    {"deleteBefore", deleteBefore, [](FakeWindow& w) { type(w, 编辑框8, "-"); }, "p-a.mp4", "-a.mp4", "-a.mp4", "信息：", true, true, true},
+    {"deleteAfter", deleteAfter, [](FakeWindow& w) { type(w, 编辑框9, "-"); }, "a-p.mp4", "a-.mp4", "a-.mp4", "信息：", true, true, true},
+    {"deleteBetween", deleteBetween, [](FakeWindow& w) { type(w, 编辑框2, "("); type(w, 编辑框3, ")"); }, "a(1).mp4", "a.mp4", "a.mp4", "信息：", true, true, false},
+    {"videoNumbers", videoNumbers, [](FakeWindow&) {}, "a.mp4", "a(Av#########,P#).mp4", nullptr, "信息：", false, true, true},
+    {"replaceText", replaceTextRule, [](FakeWindow& w) { type(w, 编辑框4, "x"); type(w, 编辑框5, "y"); }, "ax.mp4", "ay.mp4", "ay.mp4", "提示", true, true, false},
+    {"zeroPadding", zeroPadding, [](FakeWindow&) {}, "a1.mp4", "a01.mp4", "a01.mp4", "信息：", true, true, false},
+    {"chineseConversion", chineseConversion, [](FakeWindow&) {}, "頭髮.mp4", "头发.mp4", "头发.mp4", "信息：", true, true, true},
+    {"chineseNumerals", chineseNumerals, [](FakeWindow&) {}, "第一.mp4", "第1.mp4", "第1.mp4", "信息：", true, true, true},
+    {"appendAfterNumber", appendAfterNumber, [](FakeWindow& w) { type(w, 编辑框13, "、"); }, "1a.mp4", "1、a.mp4", nullptr, "信息：", true, true, true},
+    {"addPrefix", addPrefix, [](FakeWindow& w) { type(w, 编辑框6, "p"); }, "a.mp4", "pa.mp4", nullptr, "信息：", true, true, true},
+    {"addSuffix", addSuffix, [](FakeWindow& w) { type(w, 编辑框7, "s"); }, "a.mp4", "as.mp4", nullptr, "信息：", true, true, true},
+    {"insertAtMarker", insertAtMarker, [](FakeWindow& w) { type(w, 编辑框11, "a"); type(w, 编辑框12, "i"); }, "a.mp4", "ia.mp4", nullptr, "信息：", true, true, true},
+    {"appendAfterExtension", appendAfterExtension, [](FakeWindow& w) { type(w, 编辑框18, ".bak"); }, "a.mp4", "a.mp4.bak", nullptr, "信息：", false, true, true},
+    {"changeExtensions", changeExtensions, [](FakeWindow& w) { w.choose(组合框3, ".mp3"); }, "a.mp4", "a.mp3", nullptr, "信息：", false, true, false},
+};
+
+class EveryRule : public RuleTest, public ::testing::WithParamInterface<RuleCase> {
+protected:
+    void SetUp() override { GetParam().prepare(w); }
+    const RenameRule& rule() const { return GetParam().rule(); }
+    bool renamedAs(const Names& names, const std::string& pattern) const {
+        for (const auto& n : names)
+            if (matches(n, pattern)) return true;
+        return false;
+    }
+};
+
+TEST_P(EveryRule, withoutAFolderAsksForOneAndDoesNothingElse) {
+    files({GetParam().sample});
+    w.setFolder("");
+    run(rule());
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("路径呢？", 64, GetParam().noFolderCaption)}));
+    EXPECT_EQ(f.entries(), Names{GetParam().sample});
+}
+
+TEST_P(EveryRule, refusesAFolderPathHoldingDesktopButNotDesktopCapitalised) {
+    w.setFolder("/home/me/desktop/videos/");
+    run(rule());
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("请不要把视频放在桌面", 64, "提示")}));
+
+    w.messages.clear();
+    f.folder("Desktop");
+    f.file(std::string("Desktop/") + GetParam().sample);
+    w.setFolder(f.path() + "Desktop/");
+    run(rule());
+    bool renamed = false;
+    for (const auto& e : std::filesystem::directory_iterator(f.path() + "Desktop"))
+        renamed = renamed || matches(e.path().filename().string(), GetParam().renamed);
+    EXPECT_TRUE(renamed);
+}
+
+TEST_P(EveryRule, kindBoxesChooseFilesFirstAndNeitherMeansNothing) {
+    files({GetParam().sample});
+    f.folder(GetParam().sample + std::string(".d"));
+    w.setChecked(选择框2, true);
+    run(rule());
+    if (&rule() == &changeExtensions())
+        EXPECT_EQ(w.messages, (std::vector<Shown>{msg("文件夹没有改后缀一说，请勾选文件", 64, "提示")}));
+    else
+        EXPECT_TRUE(renamedAs(f.entries(), GetParam().renamed)) << "both checked: files";
+    EXPECT_TRUE(f.exists(GetParam().sample + std::string(".d"))) << "both checked: no folder is renamed";
+
+    TempFolder other;
+    other.file(GetParam().sample);
+    w.setFolder(other.path());
+    w.setChecked(选择框1, false);
+    w.setChecked(选择框2, false);
+    w.messages.clear();
+    run(rule());
+    if (GetParam().readsKindBoxes) {
+        EXPECT_TRUE(w.messages.empty());
+        EXPECT_EQ(other.entries(), Names{GetParam().sample});
+    } else {
+        EXPECT_TRUE(renamedAs(other.entries(), GetParam().renamed)) << "this rule always treats files";
+    }
+}
+
+TEST_P(EveryRule, cancelAtTheConfirmationRenamesNothing) {
+    files({GetParam().sample});
+    w.answer({answerCancel});
+    run(rule());
+    ASSERT_FALSE(w.messages.empty());
+    EXPECT_EQ(w.messages.front().style, 1) << "the first box asks";
+    EXPECT_EQ(f.entries(), Names{GetParam().sample});
+}
+
+TEST_P(EveryRule, aNewNameThatExistsLeavesBothEntriesAsTheyWere) {
+    if (!GetParam().keptTarget) GTEST_SKIP() << "every name changes under this rule";
+    files({GetParam().sample, GetParam().keptTarget});
+    run(rule());
+    EXPECT_EQ(f.entries(), (Names{GetParam().sample, GetParam().keptTarget}));
+    EXPECT_EQ(f.read(GetParam().keptTarget), std::string("token:") + GetParam().keptTarget);
+    for (const Shown& m : w.messages)
+        if (m.style != 1) EXPECT_EQ(m.text.bytes().find('1'), std::string::npos) << m << " counts a failure";
+}
+
+TEST_P(EveryRule, theSkippedExtensionIsComparedExactly) {
+    if (!GetParam().filters) GTEST_SKIP() << "no extension filter";
+    const std::string upper = std::string(GetParam().sample).replace(std::string(GetParam().sample).size() - 4, 4, ".MP4");
+    f.file(GetParam().sample);
+    TempFolder other;
+    other.file(upper);
+    w.choose(组合框2, ".mp4");
+    run(rule());
+    EXPECT_EQ(f.entries(), Names{GetParam().sample});
+    w.setFolder(other.path());
+    run(rule());
+    EXPECT_NE(other.entries(), Names{upper});
+}
+
+TEST_P(EveryRule, firstEntryQuestionOnlyWhenTheFirstListedEntryIsRenamed) {
+    if (!GetParam().firstEntryAsk) GTEST_SKIP() << "asks elsewhere";
+    for (const char* n : {"k1.txt", "k2.txt", "k3.txt", "k4.txt", "k5.txt"}) f.file(n);
+    files({GetParam().sample});
+    w.choose(组合框2, ".txt");
+    const auto listed = enumerateEntries(Text::fromUtf8(f.path()), EntryKind::Files, ListingOrder::AsFound);
+    const bool firstIsSkipped = listed.front().name.toUtf8() != GetParam().sample;
+    w.answer({answerCancel});
+    run(rule());
+    const bool asked = !w.messages.empty() && w.messages.front().style == 1;
+    EXPECT_EQ(asked, !firstIsSkipped);
+    EXPECT_EQ(renamedAs(f.entries(), GetParam().renamed), firstIsSkipped);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rules, EveryRule, ::testing::ValuesIn(kRules),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+}  // namespace
+}  // namespace velmora::testing

@@ -1,0 +1,55 @@
+#include "tests/support/temp_folder.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <cstdlib>
+
+namespace fs = std::filesystem;
+
+namespace velmora::testing {
+
+TempFolder::TempFolder() {
+    std::string pattern = (fs::temp_directory_path() / "velmora-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern + "/";
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ec;
+    // Restore permissions a test may have taken away, so everything can be removed.
+    for (auto it = fs::recursive_directory_iterator(path_, fs::directory_options::skip_permission_denied, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
+        if (it->is_directory(ec) && !it->is_symlink(ec)) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(path_, ec);
+}
+
+void TempFolder::file(const std::string& name, const std::string& content) {
+    std::ofstream(path_ + name, std::ios::binary) << content;
+}
+
+void TempFolder::folder(const std::string& name) { fs::create_directory(path_ + name); }
+
+std::string TempFolder::read(const std::string& name) const {
+    std::ifstream in(path_ + name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool TempFolder::exists(const std::string& name) const {
+    std::error_code ec;
+    return fs::symlink_status(path_ + name, ec).type() != fs::file_type::not_found;
+}
+
+std::set<std::string> TempFolder::entries() const {
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(path_)) {
+        std::string name = e.path().filename().string();
+        if (e.is_directory() && !e.is_symlink()) name += "/";
+        names.insert(name);
+    }
+    return names;
+}
+
+}  // namespace velmora::testing

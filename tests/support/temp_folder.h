@@ -1,0 +1,29 @@
+#pragma once
+// A real folder for one test, removed afterwards. Names are UTF-8.
+
+#include <set>
+#include <string>
+
+namespace velmora::testing {
+
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    /// The folder path with its trailing separator.
+    const std::string& path() const { return path_; }
+    void file(const std::string& name, const std::string& content = "");
+    void folder(const std::string& name);
+    std::string read(const std::string& name) const;
+    bool exists(const std::string& name) const;
+    /// Every entry directly in the folder; folders end in "/".
+    std::set<std::string> entries() const;
+
+private:
+    std::string path_;
+};
+
+}  // namespace velmora::testing

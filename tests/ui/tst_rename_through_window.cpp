@@ -1,0 +1,115 @@
+// A user's run through the real window: load a folder, type, click, answer, see the disk change.
+#include <QClipboard>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+#include "app/application.h"
+#include "tests/support/temp_folder.h"
+
+using namespace velmora;
+
+class TstRenameThroughWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void deleteTextFromLoadedFolder();
+    void numeralsAndConversionThroughButtons();
+    void hintBoxesClearOnFocus();
+    void clickedRowGoesToClipboard();
+};
+
+namespace {
+
+// Accepts every message box that opens while it lives, recording its text.
+class Answerer {
+public:
+    Answerer() {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                seen << box->text();
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        timer_.start(0);
+    }
+    QStringList seen;
+
+private:
+    QTimer timer_;
+};
+
+}  // namespace
+
+void TstRenameThroughWindow::deleteTextFromLoadedFolder() {
+    testing::TempFolder f;
+    f.file("a-1.mp4");
+    f.file("b-2.mp4");
+    Application app(*qApp);
+    MainWindow& main = app.mainWindow();
+    main.show();
+    app.window().setFolderPicker([&] { return Text::fromUtf8(f.path()); });
+    main.component<QPushButton>("按钮1")->click();
+    QCOMPARE(app.window().list().rowCount(), 2);
+    main.component<QLineEdit>("编辑框1")->setText(QStringLiteral("-"));
+    Answerer answerer;
+    main.component<QPushButton>("按钮2")->click();
+    QCOMPARE(answerer.seen, (QStringList{QStringLiteral("一共有2个文件将被更名"), QStringLiteral("删掉了2个")}));
+    QCOMPARE(f.entries(), (std::set<std::string>{"a1.mp4", "b2.mp4"}));
+    QCOMPARE(app.window().list().rowText(0).toUtf8(), std::string("a-1.mp4"));
+}
+
+void TstRenameThroughWindow::numeralsAndConversionThroughButtons() {
+    testing::TempFolder f;
+    f.file("第一课.mp4");
+    f.file("頭髮.txt");
+    Application app(*qApp);
+    MainWindow& main = app.mainWindow();
+    app.window().setCaption(component::标签2, Text::fromUtf8(f.path()));
+    std::vector<std::string> seen;
+    app.window().setResponder([&](const Text& text, int, const Text&) {
+        seen.push_back(text.toUtf8());
+        return answerOk;
+    });
+    main.component<QPushButton>("按钮15")->click();
+    main.component<QPushButton>("按钮5")->click();
+    QCOMPARE(f.entries(), (std::set<std::string>{"第1课.mp4", "头发.txt"}));
+    QCOMPARE(seen.back(), std::string("一共有1个文件被改名"));
+    main.component<QRadioButton>("单选框16")->click();
+    QCOMPARE(main.component<QPushButton>("按钮5")->text(), QStringLiteral("简转繁"));
+}
+
+void TstRenameThroughWindow::hintBoxesClearOnFocus() {
+    Application app(*qApp);
+    MainWindow& main = app.mainWindow();
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    auto* target = main.component<QLineEdit>("编辑框14");
+    target->setFocus();
+    QTRY_COMPARE(target->text(), QString());
+    QVERIFY(target->styleSheet().isEmpty());
+    target->setText(QStringLiteral("/tmp/out"));
+    main.component<QLineEdit>("编辑框15")->setFocus();
+    QTRY_COMPARE(main.component<QLineEdit>("编辑框15")->text(), QString());
+    target->setFocus();
+    QTRY_VERIFY(target->hasFocus());
+    QCOMPARE(target->text(), QStringLiteral("/tmp/out"));
+}
+
+void TstRenameThroughWindow::clickedRowGoesToClipboard() {
+    Application app(*qApp);
+    MainWindow& main = app.mainWindow();
+    main.show();
+    app.window().list().appendRows({Text::fromUtf8("第1集.mkv"), Text::fromUtf8("b.mp4")});
+    auto* view = main.component<QTreeView>("超级列表框1");
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    const QRect rect = view->visualRect(view->model()->index(0, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("第1集.mkv"));
+}
+
+QTEST_MAIN(TstRenameThroughWindow)
+#include "tst_rename_through_window.moc"

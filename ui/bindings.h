@@ -1,0 +1,41 @@
+#pragma once
+// Which handler serves which event of which component: one table for the whole main window.
+
+#include <functional>
+#include <vector>
+
+#include "core/components.h"
+#include "core/session.h"
+
+namespace velmora {
+
+class Window;
+class MainWindow;
+
+enum class Event { Clicked, ItemChosen, FocusIn };
+
+/// What a handler may reach.
+struct HandlerContext {
+    Window& window;
+    Session& session;
+    std::function<void()> openThanksWindow;
+    std::function<void()> undoLastRun;
+};
+
+struct Binding {
+    Component component;
+    Event event;
+    std::function<void(HandlerContext&)> handler;
+};
+
+const std::vector<Binding>& bindingTable();
+
+/// Connects every binding of the table to the widgets of window.
+void bindEvents(MainWindow& window, HandlerContext& context);
+
+/// 按钮13: empties the input boxes in order, then currentFolder.
+void clearInputs(Window& window);
+/// 选择框5: keeps the window on top while the box is checked.
+void topmostClicked(Window& window);
+
+}  // namespace velmora

@@ -1,0 +1,57 @@
+#pragma once
+// Both windows as data: every component with its kind, container, placement, caption or content,
+// font and items. The windows are built from these tables and nothing else.
+
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+enum class WidgetKind {
+    Label,
+    TransparentLabel,
+    EditBox,
+    Button,
+    PictureButton,
+    CheckBox,
+    RadioButton,
+    ComboBox,
+    GroupBox,
+    TabControl,
+    ListView,
+    PictureBox,
+};
+
+struct FontSpec {
+    int pixels = 0;  ///< character height; 0 keeps the system's dialog font
+    bool bold = false;
+    bool tabCaption = false;  ///< the tab control's page captions: "SimSun" 12
+};
+
+struct ComponentSpec {
+    std::string_view name;
+    WidgetKind kind;
+    /// The window (empty), a tab page ("page1" to "page3"; placed relative to the tab control)
+    /// or a group box.
+    std::string_view container;
+    int left, top, width, height;
+    std::string_view text;  ///< caption or content; items of a combo box are separate
+    FontSpec font;
+    std::vector<std::string_view> items;  ///< combo box items, tab captions, list columns
+    int chosen = -1;  ///< the combo box item chosen in the template
+    bool checked = false;  ///< check state stored in the template
+};
+
+struct WindowSpec {
+    std::string_view name;
+    std::string_view caption;
+    int left, top, width, height;
+    std::vector<ComponentSpec> components;
+};
+
+const WindowSpec& mainWindowSpec();
+const WindowSpec& thanksWindowSpec();
+
+inline constexpr std::string_view kTabPages[] = {"page1", "page2", "page3"};
+
+}  // namespace velmora

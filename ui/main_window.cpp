@@ -1,0 +1,195 @@
+#include "ui/main_window.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMoveEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTreeView>
+
+#include "ui/list_model.h"
+#include "ui/pictures.h"
+
+namespace velmora {
+namespace {
+
+QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
+
+// A page of the tab control. Its components are placed in the tab control's coordinates, tab
+// strip included, so they move back by however far the page lies inside the tab control; that
+// changes when the tab control lays itself out or the theme changes the height of its tabs.
+class TabPage : public QWidget {
+public:
+    explicit TabPage(QTabWidget* tabs) : tabs_(tabs) {}
+    QPoint placedAt() const { return placedAt_; }
+
+protected:
+    void moveEvent(QMoveEvent* event) override {
+        realign();
+        QWidget::moveEvent(event);
+    }
+    void resizeEvent(QResizeEvent* event) override {
+        realign();
+        QWidget::resizeEvent(event);
+    }
+    void showEvent(QShowEvent* event) override {
+        realign();
+        QWidget::showEvent(event);
+    }
+
+private:
+    void realign() {
+        const QPoint offset = parentWidget() ? mapTo(tabs_, QPoint(0, 0)) : QPoint(0, 0);
+        const QPoint delta = offset - placedAt_;
+        if (delta.isNull()) return;
+        placedAt_ = offset;
+        for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            child->move(child->pos() - delta);
+    }
+
+    QTabWidget* tabs_;
+    QPoint placedAt_;
+};
+
+QWidget* makeWidget(const ComponentSpec& c, QWidget* parent) {
+    switch (c.kind) {
+    case WidgetKind::Label:
+        return new QLabel(qs(c.text), parent);
+    case WidgetKind::TransparentLabel: {
+        auto* label = new QLabel(qs(c.text), parent);
+        label->setAttribute(Qt::WA_TranslucentBackground);
+        label->setProperty("transparent", true);
+        return label;
+    }
+    case WidgetKind::EditBox:
+        return new QLineEdit(qs(c.text), parent);
+    case WidgetKind::Button:
+        return new QPushButton(qs(c.text), parent);
+    case WidgetKind::PictureButton: {
+        auto* button = new QPushButton(parent);
+        button->setIcon(QIcon(tipPicture(QSize(c.width, c.height))));
+        button->setIconSize(QSize(c.width - 6, c.height - 6));
+        button->setFlat(true);
+        button->setCursor(Qt::PointingHandCursor);
+        return button;
+    }
+    case WidgetKind::CheckBox: {
+        auto* box = new QCheckBox(qs(c.text), parent);
+        box->setChecked(c.checked);
+        return box;
+    }
+    case WidgetKind::RadioButton:
+        return new QRadioButton(qs(c.text), parent);
+    case WidgetKind::ComboBox: {
+        auto* combo = new QComboBox(parent);
+        for (std::string_view item : c.items) combo->addItem(qs(item));
+        combo->setCurrentIndex(c.chosen);
+        return combo;
+    }
+    case WidgetKind::GroupBox:
+        return new QGroupBox(qs(c.text), parent);
+    case WidgetKind::TabControl: {
+        auto* tabs = new QTabWidget(parent);
+        for (std::size_t i = 0; i < c.items.size(); ++i) {
+            auto* page = new TabPage(tabs);
+            page->setObjectName(qs(kTabPages[i]));
+            tabs->addTab(page, qs(c.items[i]));
+        }
+        return tabs;
+    }
+    case WidgetKind::ListView: {
+        auto* view = new QTreeView(parent);
+        view->setRootIsDecorated(false);
+        view->setUniformRowHeights(true);
+        view->setSelectionMode(QAbstractItemView::SingleSelection);
+        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        return view;
+    }
+    case WidgetKind::PictureBox: {
+        auto* label = new QLabel(parent);
+        label->setScaledContents(true);
+        return label;
+    }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+QFont componentFont(const FontSpec& spec, const QFont& base) {
+    QFont font = base;
+    if (spec.tabCaption) {
+        font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Serif CJK SC")});
+        font.setPixelSize(12);
+        return font;
+    }
+    if (spec.pixels == 0) return font;
+    font.setFamilies({QStringLiteral("微软雅黑"), QStringLiteral("Microsoft YaHei"), QStringLiteral("Noto Sans CJK SC")});
+    font.setPixelSize(spec.pixels);
+    font.setBold(spec.bold);
+    return font;
+}
+
+BuiltWindow::BuiltWindow(const WindowSpec& spec, QWidget* owner) : QWidget(owner, Qt::Window) {
+    setObjectName(qs(spec.name));
+    setWindowTitle(qs(spec.caption));
+    setGeometry(spec.left, spec.top, spec.width, spec.height);
+    QTabWidget* tabs = nullptr;
+    for (const ComponentSpec& c : spec.components) {
+        QWidget* container = this;
+        QPoint origin(0, 0);
+        if (c.container.rfind("page", 0) == 0 && tabs) {
+            auto* page = tabs->findChild<TabPage*>(qs(c.container));
+            container = page;
+            origin = -page->placedAt();
+        } else if (!c.container.empty()) {
+            container = component(c.container);
+        }
+        QWidget* w = makeWidget(c, container);
+        w->setObjectName(qs(c.name));
+        w->setGeometry(QRect(origin + QPoint(c.left, c.top), QSize(c.width, c.height)));
+        w->setFont(componentFont(c.font, w->font()));
+        components_.insert(qs(c.name), w);
+        if (c.kind == WidgetKind::TabControl) {
+            tabs = static_cast<QTabWidget*>(w);
+            tabs->tabBar()->setFont(componentFont(c.font, tabs->font()));
+        }
+    }
+}
+
+QWidget* BuiltWindow::component(std::string_view name) const { return components_.value(qs(name), nullptr); }
+
+void BuiltWindow::closeEvent(QCloseEvent* event) {
+    emit closing();
+    QWidget::closeEvent(event);
+}
+
+MainWindow::MainWindow() : BuiltWindow(mainWindowSpec(), nullptr) {
+    auto* view = component<QTreeView>("超级列表框1");
+    rows_ = new RowModel(QStringLiteral("原来的文件名"), view);
+    view->setModel(rows_);
+    view->header()->setStretchLastSection(false);
+    view->header()->resizeSection(0, 380);
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("进度"));
+    progress_->setGeometry(0, height() - 4, width(), 4);
+    progress_->setTextVisible(false);
+    progress_->hide();
+}
+
+ThanksWindow::ThanksWindow(QWidget* owner) : BuiltWindow(thanksWindowSpec(), owner) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    int index = 0;
+    for (const char* name : {"图片框1", "图片框2", "图片框3", "图片框4"})
+        component<QLabel>(name)->setPixmap(thanksPicture(index++, component(name)->size()));
+}
+
+}  // namespace velmora

@@ -1,0 +1,59 @@
+#pragma once
+// The two windows, built from their component tables.
+
+#include <QHash>
+#include <QString>
+#include <QWidget>
+
+#include "ui/component_table.h"
+
+class QProgressBar;
+
+namespace velmora {
+
+class RowModel;
+
+/// A top-level window whose components are found by name.
+class BuiltWindow : public QWidget {
+    Q_OBJECT
+public:
+    BuiltWindow(const WindowSpec& spec, QWidget* owner);
+
+    QWidget* component(std::string_view name) const;
+    template <typename T>
+    T* component(std::string_view name) const {
+        return qobject_cast<T*>(component(name));
+    }
+
+signals:
+    void closing();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QHash<QString, QWidget*> components_;
+};
+
+class MainWindow : public BuiltWindow {
+    Q_OBJECT
+public:
+    MainWindow();
+    RowModel& rows() { return *rows_; }
+    QProgressBar& progressBar() { return *progress_; }
+
+private:
+    RowModel* rows_;
+    QProgressBar* progress_;
+};
+
+class ThanksWindow : public BuiltWindow {
+    Q_OBJECT
+public:
+    explicit ThanksWindow(QWidget* owner);
+};
+
+/// The font of a component: "微软雅黑" falling back to an installed CJK font.
+QFont componentFont(const FontSpec& spec, const QFont& base);
+
+}  // namespace velmora

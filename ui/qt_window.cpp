@@ -1,0 +1,151 @@
+#include "ui/qt_window.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QTreeView>
+
+#include "core/encoding.h"
+#include "ui/list_model.h"
+#include "ui/main_window.h"
+
+namespace velmora {
+
+QString toQString(const Text& text) { return QString::fromStdString(text.toUtf8()); }
+Text fromQString(const QString& text) { return Text::fromUtf8(text.toStdString()); }
+
+QtWindow::QtWindow(MainWindow& window) : window_(window) {}
+
+QWidget* QtWindow::widget(Component c) const {
+    QWidget* w = window_.component(c.name);
+    Q_ASSERT_X(w, "QtWindow", "unknown component");
+    return w;
+}
+
+Text QtWindow::content(Component c) const {
+    auto* edit = qobject_cast<QLineEdit*>(widget(c));
+    return edit ? fromQString(edit->text()) : Text{};
+}
+
+void QtWindow::setContent(Component c, const Text& text) {
+    if (auto* edit = qobject_cast<QLineEdit*>(widget(c))) edit->setText(toQString(text));
+}
+
+void QtWindow::setTextColour(Component c, TextColour colour) {
+    widget(c)->setProperty("hint", colour == TextColour::Grey);
+    widget(c)->setStyleSheet(colour == TextColour::Grey ? QStringLiteral("color: rgb(128, 128, 128);") : QString());
+}
+
+bool QtWindow::checked(Component c) const {
+    auto* button = qobject_cast<QAbstractButton*>(widget(c));
+    return button && button->isChecked();
+}
+
+// Writing the state runs no handler: handlers are bound to clicks, not to state changes.
+void QtWindow::setChecked(Component c, bool on) {
+    if (auto* button = qobject_cast<QAbstractButton*>(widget(c))) {
+        // An exclusive radio button cannot be unchecked directly.
+        const bool exclusive = button->autoExclusive();
+        button->setAutoExclusive(exclusive && on);
+        button->setChecked(on);
+        button->setAutoExclusive(exclusive);
+    }
+}
+
+int QtWindow::selection(Component c) const {
+    auto* combo = qobject_cast<QComboBox*>(widget(c));
+    return combo ? combo->currentIndex() : -1;
+}
+
+void QtWindow::setSelection(Component c, int index) {
+    if (auto* combo = qobject_cast<QComboBox*>(widget(c))) combo->setCurrentIndex(index);
+}
+
+Text QtWindow::chosenText(Component c) const {
+    auto* combo = qobject_cast<QComboBox*>(widget(c));
+    return combo && combo->currentIndex() != -1 ? fromQString(combo->currentText()) : Text{};
+}
+
+Text QtWindow::caption(Component c) const {
+    QWidget* w = widget(c);
+    if (auto* label = qobject_cast<QLabel*>(w)) return fromQString(label->text());
+    if (auto* button = qobject_cast<QAbstractButton*>(w)) return fromQString(button->text());
+    return {};
+}
+
+void QtWindow::setCaption(Component c, const Text& text) {
+    QWidget* w = widget(c);
+    if (auto* label = qobject_cast<QLabel*>(w)) label->setText(toQString(text));
+    if (auto* button = qobject_cast<QAbstractButton*>(w)) button->setText(toQString(text));
+}
+
+void QtWindow::setTopmost(bool on) {
+    const bool visible = window_.isVisible();
+    window_.setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (visible) window_.show();
+}
+
+int QtWindow::showMessage(const Text& text, int style, std::optional<Text> caption) {
+    const Text title = caption ? *caption : "信息："_t;
+    if (responder_) return responder_(text, style, title);
+    QMessageBox box(&window_);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setWindowTitle(toQString(title));
+    box.setText(toQString(text));
+    box.setIcon((style & 0x40) ? QMessageBox::Information : QMessageBox::NoIcon);
+    const bool okCancel = (style & 0xF) == 1;
+    box.setStandardButtons(okCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(okCancel ? QMessageBox::Cancel : QMessageBox::Ok);
+    box.exec();
+    if (okCancel && box.clickedButton() != box.button(QMessageBox::Ok)) return answerCancel;
+    return answerOk;
+}
+
+Text QtWindow::browseForFolder(const Text& title) {
+    if (picker_) return picker_();
+    const QString path = QFileDialog::getExistingDirectory(&window_, toQString(title), QString(),
+                                                           QFileDialog::ShowDirsOnly);
+    return fromQString(path);
+}
+
+bool QtWindow::setClipboardText(const Text& text) {
+    QClipboard* clipboard = QApplication::clipboard();
+    if (!clipboard) return false;
+    clipboard->setText(toQString(text));
+    return true;
+}
+
+// User input stays queued until the handler is done, so no second handler starts in between.
+void QtWindow::pumpMessages() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+
+void QtWindow::showProgress(std::size_t done, std::size_t total) {
+    QProgressBar& bar = window_.progressBar();
+    if (total == 0) {
+        bar.hide();
+        return;
+    }
+    bar.setRange(0, 1000);
+    bar.setValue(static_cast<int>(done * 1000 / total));
+    bar.raise();
+    bar.show();
+}
+
+int QtWindow::rowCount() const { return window_.rows().rowCount(); }
+Text QtWindow::rowText(int row) const { return window_.rows().row(row); }
+void QtWindow::appendRows(std::vector<Text> rows) { window_.rows().append(std::move(rows)); }
+void QtWindow::clearRows() { window_.rows().clear(); }
+
+int QtWindow::selectedRow() const {
+    auto* view = window_.component<QTreeView>("超级列表框1");
+    const QModelIndexList selected = view->selectionModel()->selectedRows();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+}  // namespace velmora

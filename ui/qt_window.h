@@ -1,0 +1,60 @@
+#pragma once
+// The window as handlers see it, over the real widgets and real message boxes.
+
+#include <QString>
+#include <functional>
+
+#include "core/window.h"
+
+class QWidget;
+
+namespace velmora {
+
+class MainWindow;
+
+QString toQString(const Text& text);
+Text fromQString(const QString& text);
+
+class QtWindow : public Window, private ListView {
+public:
+    explicit QtWindow(MainWindow& window);
+
+    Text content(Component) const override;
+    void setContent(Component, const Text&) override;
+    void setTextColour(Component, TextColour) override;
+    bool checked(Component) const override;
+    void setChecked(Component, bool) override;
+    int selection(Component) const override;
+    void setSelection(Component, int) override;
+    Text chosenText(Component) const override;
+    Text caption(Component) const override;
+    void setCaption(Component, const Text&) override;
+    void setTopmost(bool) override;
+    int showMessage(const Text& text, int style, std::optional<Text> caption) override;
+    ListView& list() override { return *this; }
+    Text browseForFolder(const Text& title) override;
+    bool setClipboardText(const Text& text) override;
+    void pumpMessages() override;
+    void showProgress(std::size_t done, std::size_t total) override;
+
+    /// Answers message boxes without showing them (benchmarks, scripted runs).
+    using Responder = std::function<int(const Text& text, int style, const Text& caption)>;
+    void setResponder(Responder responder) { responder_ = std::move(responder); }
+    /// Stands in for the folder picker.
+    void setFolderPicker(std::function<Text()> picker) { picker_ = std::move(picker); }
+
+private:
+    int rowCount() const override;
+    Text rowText(int row) const override;
+    void appendRows(std::vector<Text> rows) override;
+    void clearRows() override;
+    int selectedRow() const override;
+
+    QWidget* widget(Component c) const;
+
+    MainWindow& window_;
+    Responder responder_;
+    std::function<Text()> picker_;
+};
+
+}  // namespace velmora
