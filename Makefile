@@ -32,7 +32,7 @@ screenshot: build
 	QT_QPA_PLATFORM=offscreen ./build/velmora-screenshot build/screenshots
 
 bench: build
-	./build/velmora-bench
+	./build/velmora-bench build/bench
 
 clean:
 	rm -rf build build-test

@@ -30,15 +30,15 @@ PumpThrottle::PumpThrottle(Window* window, std::size_t total)
     : window_(window), total_(total), started_(nowMs()), last_(started_) {}
 
 PumpThrottle::~PumpThrottle() {
-    if (window_ && progressShown_) window_->showProgress(0, 0);
+    if (window_ && progressShown_) window_->endProgress();
 }
 
 void PumpThrottle::tick(std::size_t done) {
     if (!window_ || (done & 63) != 0) return;
     const long long now = nowMs();
-    if (now - last_ < 30) return;
+    if (now - last_ < 25) return;
     last_ = now;
-    if (now - started_ > 500 && total_ > 0) {
+    if (now - started_ > 500) {
         window_->showProgress(done, total_);
         progressShown_ = true;
     }
@@ -46,7 +46,7 @@ void PumpThrottle::tick(std::size_t done) {
 }
 
 std::vector<ListedEntry> enumerateEntries(const Text& folder, EntryKind kind, ListingOrder order,
-                                          Window* window) {
+                                          Window* window, KeepNative keep) {
     std::vector<ListedEntry> entries;
     const auto native = textToNative(folder);
     if (!native) return entries;
@@ -59,22 +59,22 @@ std::vector<ListedEntry> enumerateEntries(const Text& folder, EntryKind kind, Li
         if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
         if (isFolder(dir, e) != (kind == EntryKind::Folders)) continue;
         ListedEntry entry;
-        entry.native = e->d_name;
-        Decoded decoded = nativeToText(entry.native);
+        Decoded decoded = nativeToText(e->d_name);
         entry.name = std::move(decoded.text);
         entry.exact = decoded.exact;
+        if (keep == KeepNative::Yes) entry.native = e->d_name;
         entries.push_back(std::move(entry));
     }
     closedir(dir);
 
     if (order == ListingOrder::NumberAware && kind == EntryKind::Files) {
-        std::vector<Text> names;
-        names.reserve(entries.size());
-        for (const ListedEntry& e : entries) names.push_back(e.name);
+        if (window) window->pumpMessages();  // sorting a large folder takes a while
         std::vector<ListedEntry> sorted;
         sorted.reserve(entries.size());
-        for (std::size_t i : numberAwareOrder(names)) sorted.push_back(std::move(entries[i]));
+        const auto order = numberAwareOrder(entries.size(), [&](std::size_t i) -> const Text& { return entries[i].name; });
+        for (std::size_t i : order) sorted.push_back(std::move(entries[i]));
         entries = std::move(sorted);
+        if (window) window->pumpMessages();
     }
     return entries;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Listing one folder's files or sub-folders from the disk.
 
+#include <functional>
 #include <vector>
 
 #include "core/encoding.h"
@@ -12,9 +13,11 @@ class Window;
 
 enum class EntryKind { Files, Folders };
 enum class ListingOrder { AsFound, NumberAware };
+/// Whether the native names are kept beside the Text names (renaming needs them, showing not).
+enum class KeepNative { Yes, No };
 
 struct ListedEntry {
-    NativeName native;  ///< the name exactly as the file system has it
+    NativeName native;  ///< the name exactly as the file system has it (when kept)
     Text name;          ///< the name as Text
     bool exact = true;  ///< false when the native name could not be read as text
 };
@@ -23,11 +26,12 @@ struct ListedEntry {
 /// hidden ones included; sub-folders are all folders but "." and "..". While listing, the window
 /// (when given) keeps painting. An unreadable folder gives an empty list.
 std::vector<ListedEntry> enumerateEntries(const Text& folder, EntryKind kind, ListingOrder order,
-                                          Window* window = nullptr);
+                                          Window* window = nullptr, KeepNative keep = KeepNative::Yes);
 
 /// Orders names as if a leading number of one or two digits had three: 1, 2, 10, 100, then 1000
 /// as text; 01 comes before 1. Returns the permutation (indices into names).
 std::vector<std::size_t> numberAwareOrder(const std::vector<Text>& names);
+std::vector<std::size_t> numberAwareOrder(std::size_t count, const std::function<const Text&(std::size_t)>& nameAt);
 
 /// Keeps the window painting during long work without pumping on every entry.
 class PumpThrottle {

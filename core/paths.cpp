@@ -4,19 +4,20 @@ namespace velmora {
 
 Text separatorText() { return Text::fromBytes(std::string(1, kSeparator)); }
 
-Text extensionOf(const Text& path) {
-    const std::string& s = path.bytes();
-    std::size_t dot = std::string::npos;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '.')
-            dot = i;
-        else if (s[i] == ' ' || s[i] == kSeparator)
-            dot = std::string::npos;
-        else if (isLeadByte(s[i]) && i + 1 < s.size())
-            ++i;  // a trail byte is never a dot or separator in GB18030, skip it anyway
+// Scanning back from the end is safe: no byte of a multi-byte GB18030 character is a dot, a
+// space or a separator.
+std::size_t extensionLength(const std::string& name) {
+    for (std::size_t i = name.size(); i-- > 0;) {
+        const char c = name[i];
+        if (c == '.') return name.size() - i;
+        if (c == ' ' || c == kSeparator) return 0;
     }
-    if (dot == std::string::npos) return {};
-    return Text::fromBytes(s.substr(dot));
+    return 0;
+}
+
+Text extensionOf(const Text& path) {
+    const std::size_t n = extensionLength(path.bytes());
+    return n == 0 ? Text{} : Text::fromBytes(path.bytes().substr(path.bytes().size() - n));
 }
 
 Text fileNameOf(const Text& path, bool withExtension) {

@@ -45,14 +45,20 @@ bool cancelled(Window& window, const Text& question) {
     return window.showMessage(question, style::okCancel, "提示"_t) == answerCancel;
 }
 
-bool filteredOut(const RenameRule& rule, const Window& window, const Text& extension) {
+bool extensionEquals(const Entry& e, const Text& text) {
+    const std::string& name = e.name.bytes();
+    return text.bytes().size() == e.extensionLength &&
+           name.compare(name.size() - e.extensionLength, e.extensionLength, text.bytes()) == 0;
+}
+
+bool filteredOut(const RenameRule& rule, const Window& window, const Entry& e) {
     switch (rule.filter) {
     case ExtensionFilter::None:
         return false;
     case ExtensionFilter::Standard:
-        return !extension.empty() && extension == window.chosenText(组合框2);
+        return e.extensionLength != 0 && extensionEquals(e, window.chosenText(组合框2));
     case ExtensionFilter::ChosenItem:
-        return window.selection(组合框2) != -1 && window.chosenText(组合框2) == extension;
+        return window.selection(组合框2) != -1 && extensionEquals(e, window.chosenText(组合框2));
     }
     return false;
 }
@@ -74,6 +80,7 @@ public:
             return;
         }
         list();
+        window_.pumpMessages();
         const Pass pass = (files_ ? rule_.files : rule_.folders)(window_, kind_, listed_.size());
         if (rule_.confirmation == Confirmation::Counted && !confirmCounted(pass)) return;
         if (files_ && refused(rule_.checksBeforeFileLoop, window_)) return;
@@ -98,17 +105,21 @@ private:
     void forEachEntry(Visit visit) const {
         for (std::size_t i = 0; i < listed_.size(); ++i) {
             const Text& name = listed_[i].name;
-            const Text extension = files_ ? extensionOf(name) : Text{};
-            const Text namePart = files_ ? leftText(name, name.length() - extension.length()) : name;
-            const bool ofPart = files_ && rule_.subject == Subject::NamePart;
-            const Entry entry{i + 1, name, namePart, extension, ofPart ? namePart : name};
-            if (!visit(entry, listed_[i])) return;
+            const std::size_t extensionLength = files_ ? velmora::extensionLength(name.bytes()) : 0;
+            if (files_ && rule_.subject == Subject::NamePart) {
+                const Text namePart = leftText(name, name.length() - static_cast<int>(extensionLength));
+                if (!visit(Entry{i + 1, name, namePart, extensionLength}, listed_[i])) return;
+            } else if (!visit(Entry{i + 1, name, name, extensionLength}, listed_[i])) {
+                return;
+            }
         }
     }
 
     bool confirmCounted(const Pass& pass) {
         std::size_t n = 0;
+        PumpThrottle throttle(&window_, listed_.size());
         forEachEntry([&](const Entry& e, const ListedEntry&) {
+            throttle.tick(e.index);
             if (pass.counts(e)) ++n;
             return true;
         });
@@ -138,14 +149,14 @@ private:
                 outcome.cancelled = true;
                 return false;
             }
-            if (files_ && filteredOut(rule_, window_, e.extension)) return true;
+            if (files_ && filteredOut(rule_, window_, e)) return true;
             const std::optional<Text> changed = pass.transform(e);
             if (!changed || changed->empty()) return true;
             if (first && rule_.confirmation == Confirmation::FirstEntry && cancelled(window_, rule_.question)) {
                 outcome.cancelled = true;
                 return false;
             }
-            const Text newName = files_ && rule_.subject == Subject::NamePart ? *changed + e.extension : *changed;
+            const Text newName = files_ && rule_.subject == Subject::NamePart ? *changed + e.extension() : *changed;
             const bool renamed = rename(folder, listed, newName);
             if (renamed) result_.renamed.emplace_back(e.name, newName);
             if (mode == Count::Attempts || (mode == Count::Successes && renamed)) ++outcome.count;

@@ -60,11 +60,15 @@ enum class Count { Successes, Attempts, None };
 
 /// One entry as a transform sees it.
 struct Entry {
-    std::size_t index = 0;  ///< 1-based position in the listing
-    Text name;              ///< file or folder name
-    Text namePart;          ///< files: the name without extension; folders: the name
-    Text extension;         ///< files: extensionOf(name); folders: empty
-    const Text& subject;    ///< what the transform edits (name or name part)
+    std::size_t index = 0;            ///< 1-based position in the listing
+    const Text& name;                 ///< file or folder name
+    const Text& subject;              ///< what the transform edits (name or name part)
+    std::size_t extensionLength = 0;  ///< files: bytes of extensionOf(name); folders: 0
+
+    /// Files: the name without extension; folders: the name.
+    Text namePart() const { return leftText(name, name.length() - static_cast<int>(extensionLength)); }
+    /// Files: extensionOf(name); folders: empty.
+    Text extension() const { return rightText(name, static_cast<int>(extensionLength)); }
 };
 
 /// The transform of one pass: a new name (or name part) for an entry, or nothing to leave it.

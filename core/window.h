@@ -59,8 +59,10 @@ public:
     virtual bool setClipboardText(const Text& text) = 0;
     /// Lets the window paint during long work; never starts another handler.
     virtual void pumpMessages() = 0;
-    /// Progress of long work (done of total); total 0 ends it.
+    /// Shows progress of long work: done of total, or only that work goes on when total is 0.
     virtual void showProgress(std::size_t done, std::size_t total) = 0;
+    /// The long work has ended.
+    virtual void endProgress() = 0;
 
     /// currentFolder: the caption of 标签2.
     Text currentFolder() const { return caption(component::标签2); }

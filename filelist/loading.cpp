@@ -11,36 +11,30 @@ using namespace component;
 
 void showRefusal(Window& window, const Text& text) { window.showMessage(text, style::information, "提示"_t); }
 
-// Lists currentFolder into the list view as the kind boxes say; returns which list was filled.
+// Lists currentFolder into the list view as the kind boxes say. A drop forgets the listing
+// afterwards, so it never keeps a copy of the names.
 void listIntoView(Window& window, Session& session, bool forgetListing) {
     const Text folder = window.currentFolder();
+    const bool files = window.checked(选择框1);
+    if (!files && !window.checked(选择框2)) return;
+    auto entries = enumerateEntries(folder, files ? EntryKind::Files : EntryKind::Folders,
+                                    files ? ListingOrder::NumberAware : ListingOrder::AsFound, &window, KeepNative::No);
+    std::vector<Text>& listing = files ? session.entryList : session.folderList;
+    listing.clear();
+    if (!forgetListing) listing.reserve(entries.size());
+    const int skip = files ? window.selection(组合框2) : -1;
+    const Text skipped = skip == -1 ? Text{} : window.chosenText(组合框2);
     std::vector<Text> rows;
-    if (window.checked(选择框1)) {
-        auto entries = enumerateEntries(folder, EntryKind::Files, ListingOrder::NumberAware, &window);
-        session.entryList.clear();
-        session.entryList.reserve(entries.size());
-        rows.reserve(entries.size());
-        const int skip = window.selection(组合框2);
-        const Text skipped = skip == -1 ? Text{} : window.chosenText(组合框2);
-        for (ListedEntry& e : entries) {
-            session.entryList.push_back(e.name);
+    rows.reserve(entries.size());
+    for (ListedEntry& e : entries) {
+        if (!forgetListing) listing.push_back(e.name);
+        if (files) {
             session.entryExtension = extensionOf(e.name);
             if (skip != -1 && session.entryExtension == skipped) continue;
-            rows.push_back(std::move(e.name));
         }
-        if (forgetListing) session.entryList.clear();
-    } else if (window.checked(选择框2)) {
-        auto entries = enumerateEntries(folder, EntryKind::Folders, ListingOrder::AsFound, &window);
-        session.folderList.clear();
-        rows.reserve(entries.size());
-        for (ListedEntry& e : entries) {
-            session.folderList.push_back(e.name);
-            rows.push_back(std::move(e.name));
-        }
-        if (forgetListing) session.folderList.clear();
-    } else {
-        return;
+        rows.push_back(std::move(e.name));
     }
+    std::vector<ListedEntry>().swap(entries);
     window.list().appendRows(std::move(rows));
 }
 

@@ -157,7 +157,7 @@ BuiltWindow::BuiltWindow(const WindowSpec& spec, QWidget* owner) : QWidget(owner
         w->setObjectName(qs(c.name));
         w->setGeometry(QRect(origin + QPoint(c.left, c.top), QSize(c.width, c.height)));
         w->setFont(componentFont(c.font, w->font()));
-        components_.insert(qs(c.name), w);
+        components_.emplace(c.name, w);
         if (c.kind == WidgetKind::TabControl) {
             tabs = static_cast<QTabWidget*>(w);
             tabs->tabBar()->setFont(componentFont(c.font, tabs->font()));
@@ -165,7 +165,10 @@ BuiltWindow::BuiltWindow(const WindowSpec& spec, QWidget* owner) : QWidget(owner
     }
 }
 
-QWidget* BuiltWindow::component(std::string_view name) const { return components_.value(qs(name), nullptr); }
+QWidget* BuiltWindow::component(std::string_view name) const {
+    const auto it = components_.find(name);
+    return it == components_.end() ? nullptr : it->second;
+}
 
 void BuiltWindow::closeEvent(QCloseEvent* event) {
     emit closing();

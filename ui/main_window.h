@@ -1,9 +1,10 @@
 #pragma once
 // The two windows, built from their component tables.
 
-#include <QHash>
 #include <QString>
 #include <QWidget>
+#include <string_view>
+#include <unordered_map>
 
 #include "ui/component_table.h"
 
@@ -32,7 +33,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QHash<QString, QWidget*> components_;
+    // Keyed by the names of the component table, which live as long as the program: handlers
+    // look components up once per entry of a run.
+    std::unordered_map<std::string_view, QWidget*> components_;
 };
 
 class MainWindow : public BuiltWindow {

@@ -128,14 +128,16 @@ void QtWindow::pumpMessages() { QCoreApplication::processEvents(QEventLoop::Excl
 void QtWindow::showProgress(std::size_t done, std::size_t total) {
     QProgressBar& bar = window_.progressBar();
     if (total == 0) {
-        bar.hide();
-        return;
+        bar.setRange(0, 0);  // only that it goes on
+    } else {
+        bar.setRange(0, 1000);
+        bar.setValue(static_cast<int>(done * 1000 / total));
     }
-    bar.setRange(0, 1000);
-    bar.setValue(static_cast<int>(done * 1000 / total));
     bar.raise();
     bar.show();
 }
+
+void QtWindow::endProgress() { window_.progressBar().hide(); }
 
 int QtWindow::rowCount() const { return window_.rows().rowCount(); }
 Text QtWindow::rowText(int row) const { return window_.rows().row(row); }

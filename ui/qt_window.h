@@ -36,6 +36,7 @@ public:
     bool setClipboardText(const Text& text) override;
     void pumpMessages() override;
     void showProgress(std::size_t done, std::size_t total) override;
+    void endProgress() override;
 
     /// Answers message boxes without showing them (benchmarks, scripted runs).
     using Responder = std::function<int(const Text& text, int style, const Text& caption)>;

@@ -36,7 +36,7 @@ RenameRule makeChangeAll() {
     rule.filter = ExtensionFilter::ChosenItem;
     rule.confirmation = Confirmation::FirstEntryBeforeAnything;
     rule.files = simplePass([](const Window& w, const Entry& e) {
-        return std::optional<Text>{e.namePart + w.chosenText(组合框3)};
+        return std::optional<Text>{e.namePart() + w.chosenText(组合框3)};
     });
     rule.report = [](const RunOutcome& o) -> std::optional<Message> {
         if (o.count == 0) return std::nullopt;

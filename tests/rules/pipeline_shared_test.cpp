@@ -86,10 +86,11 @@ TEST_P(EveryRule, kindBoxesChooseFilesFirstAndNeitherMeansNothing) {
     f.folder(GetParam().sample + std::string(".d"));
     w.setChecked(选择框2, true);
     run(rule());
-    if (&rule() == &changeExtensions())
+    if (&rule() == &changeExtensions()) {
         EXPECT_EQ(w.messages, (std::vector<Shown>{msg("文件夹没有改后缀一说，请勾选文件", 64, "提示")}));
-    else
+    } else {
         EXPECT_TRUE(renamedAs(f.entries(), GetParam().renamed)) << "both checked: files";
+    }
     EXPECT_TRUE(f.exists(GetParam().sample + std::string(".d"))) << "both checked: no folder is renamed";
 
     TempFolder other;

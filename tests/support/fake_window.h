@@ -48,7 +48,8 @@ public:
         return true;
     }
     void pumpMessages() override { ++pumps; }
-    void showProgress(std::size_t, std::size_t) override {}
+    void showProgress(std::size_t, std::size_t) override { ++progressShown; }
+    void endProgress() override { ++progressEnded; }
 
     int rowCount() const override { return static_cast<int>(rows.size()); }
     Text rowText(int row) const override { return rows.at(static_cast<std::size_t>(row)); }
@@ -71,6 +72,8 @@ public:
     Text clipboard;
     bool topmost = false;
     int pumps = 0;
+    int progressShown = 0;
+    int progressEnded = 0;
 
 private:
     static Text get(const std::map<std::string, Text>& m, Component c);

@@ -1,0 +1,358 @@
+// Benchmarks: every figure is a ratio to a baseline measured in the same run on an identical
+// folder, so the machine's speed and noise cancel out as far as they can.
+//
+//   velmora-bench [output folder]          all benchmarks, a plot of time per file
+//   velmora-bench --memory N               (internal) peak memory of N rows, in a fresh process
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QDropEvent>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+#include <QUrl>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "core/encoding.h"
+#include "core/text.h"
+
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1 << 0)
+#endif
+
+namespace fs = std::filesystem;
+using namespace velmora;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kRuns = 5;
+const char* kNeedle = "视频";
+
+double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// Names of 32 to 59 bytes, Chinese and ASCII, every one holding the needle.
+std::vector<std::string> makeNames(int n) {
+    static const char* words[] = {"第", "课", "lesson", "notes", "高清", "final", "上", "下", "part", "合集", "review"};
+    std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(n));
+    unsigned state = 12345;
+    for (int i = 0; i < n; ++i) {
+        std::string name = std::to_string(i + 1) + " ";
+        const std::size_t target = 32 + (state = state * 1103515245u + 12345u) % 24;
+        name += kNeedle;
+        while (name.size() + 4 < target) {
+            state = state * 1103515245u + 12345u;
+            name += words[(state >> 16) % 11];
+            name += (state >> 8) % 3 == 0 ? " " : "-";
+        }
+        name += ".mp4";
+        names.push_back(name);
+    }
+    return names;
+}
+
+std::string makeFolder(const std::vector<std::string>& names) {
+    std::string pattern = (fs::temp_directory_path() / "velmora-bench-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) std::abort();
+    const int dir = open(pattern.c_str(), O_RDONLY | O_DIRECTORY);
+    for (const std::string& n : names) close(openat(dir, n.c_str(), O_CREAT | O_WRONLY, 0644));
+    close(dir);
+    return pattern + "/";
+}
+
+void removeFolder(const std::string& path) { fs::remove_all(path); }
+
+std::vector<std::string> readNames(int dir) {
+    std::vector<std::string> names;
+    DIR* d = fdopendir(dup(dir));
+    while (dirent* e = readdir(d))
+        if (e->d_name[0] != '.' || (e->d_name[1] && (e->d_name[1] != '.' || e->d_name[2]))) names.emplace_back(e->d_name);
+    closedir(d);
+    return names;
+}
+
+// The C loop: names read first, then one renameat2 each.
+double baselineRename(const std::string& folder, bool deleteNeedle) {
+    const auto start = Clock::now();
+    const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    const auto names = readNames(dir);
+    for (const std::string& name : names) {
+        std::string to = name;
+        if (deleteNeedle) {
+            to.erase(to.find(kNeedle), std::strlen(kNeedle));
+        } else {
+            to.insert(to.size() - 4, "-x");
+        }
+        renameat2(dir, name.c_str(), dir, to.c_str(), RENAME_NOREPLACE);
+    }
+    close(dir);
+    return seconds(Clock::now() - start);
+}
+
+double baselineLoad(const std::string& folder) {
+    const auto start = Clock::now();
+    const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    std::vector<std::string> names = readNames(dir);
+    std::sort(names.begin(), names.end());
+    close(dir);
+    return seconds(Clock::now() - start);
+}
+
+// Records the longest time between two processed events while work runs.
+class GapMeter {
+public:
+    GapMeter() {
+        QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
+    }
+    void start() {
+        last_ = Clock::now();
+        longest_ = {};
+        timer_.start(0);
+    }
+    double stop() {
+        tick();
+        timer_.stop();
+        return seconds(longest_);
+    }
+
+private:
+    void tick() {
+        const auto now = Clock::now();
+        longest_ = std::max(longest_, now - last_);
+        last_ = now;
+    }
+    QTimer timer_;
+    Clock::time_point last_;
+    Clock::duration longest_{};
+};
+
+struct Measured {
+    double seconds;
+    double longestGap;
+};
+
+Measured renameThroughWindow(Application& app, const std::string& folder, bool deleteNeedle) {
+    // An A/A check of the harness: the baseline against itself should give 1.00x.
+    if (std::getenv("VELMORA_BENCH_SELF_CHECK")) return {baselineRename(folder, deleteNeedle), 0};
+    QtWindow& w = app.window();
+    w.setCaption(component::标签2, Text::fromUtf8(folder));
+    w.setContent(component::编辑框1, Text::fromUtf8(kNeedle));
+    w.setContent(component::编辑框7, Text::fromUtf8("-x"));
+    auto* button = app.mainWindow().component<QPushButton>(deleteNeedle ? "按钮2" : "按钮_加后缀");
+    GapMeter gaps;
+    gaps.start();
+    const auto start = Clock::now();
+    button->click();
+    const double took = seconds(Clock::now() - start);
+    return {took, gaps.stop()};
+}
+
+Measured loadByDrop(Application& app, const std::string& folder, int n) {
+    MainWindow& main = app.mainWindow();
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(folder + "1 x.mp4"))});
+    GapMeter gaps;
+    gaps.start();
+    const auto start = Clock::now();
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&main, &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&main, &drop);
+    QApplication::processEvents();  // the view lays out its rows
+    const double took = seconds(Clock::now() - start);
+    if (app.window().list().rowCount() != n) std::fprintf(stderr, "load listed %d of %d\n", app.window().list().rowCount(), n);
+    return {took, gaps.stop()};
+}
+
+long statusKb(const char* field) {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::strlen(field)));
+    return 0;
+}
+
+int memoryChild(int n) {
+    const auto names = makeNames(n);
+    const std::string folder = makeFolder(names);
+    int argc = 1;
+    char arg0[] = "velmora-bench";
+    char* argv[] = {arg0, nullptr};
+    QApplication qt(argc, argv);
+    Application app(qt);
+    app.mainWindow().show();
+    QApplication::processEvents();
+    const long idle = statusKb("VmRSS:");
+    loadByDrop(app, folder, n);
+    const long peak = statusKb("VmHWM:");
+    removeFolder(folder);
+    std::printf("%ld\n", peak - idle);
+    return 0;
+}
+
+double memoryMb(const char* self, int n) {
+    const std::string command = std::string(self) + " --memory " + std::to_string(n);
+    FILE* pipe = popen(command.c_str(), "r");
+    long kb = 0;
+    if (pipe && std::fscanf(pipe, "%ld", &kb) != 1) kb = -1;
+    if (pipe) pclose(pipe);
+    return static_cast<double>(kb) / 1024.0;
+}
+
+// The text primitives over every name, as a rule uses them.
+double textPerName(const std::vector<std::string>& names) {
+    const Text needle = Text::fromUtf8(kNeedle);
+    const auto start = Clock::now();
+    std::size_t sink = 0;
+    for (const std::string& n : names) {
+        const Text t = nativeToText(n).text;
+        const int at = findText(t, needle);
+        const Text changed = replaceText(t, needle, {}, at, 1);
+        sink += textToNative(changed)->size() + static_cast<std::size_t>(findTextReverse(t, needle));
+    }
+    const double took = seconds(Clock::now() - start);
+    if (sink == 0) std::puts("");
+    return took / static_cast<double>(names.size());
+}
+
+struct Row {
+    int n;
+    double suffix, suffixBase, del, delBase, load, loadBase, gapRename, gapLoad;
+};
+
+void plot(const std::vector<Row>& rows, const QString& path) {
+    QImage image(720, 420, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRect area(70, 30, 620, 330);
+    double top = 0;
+    for (const Row& r : rows) top = std::max({top, r.suffix / r.n, r.suffixBase / r.n, r.del / r.n, r.delBase / r.n});
+    top *= 1e6 * 1.15;
+    p.setPen(Qt::black);
+    p.drawRect(area);
+    p.drawText(QRect(0, 0, 720, 24), Qt::AlignCenter, QStringLiteral("Rename run: microseconds per file against N"));
+    for (int i = 0; i <= 4; ++i) {
+        const int y = area.bottom() - area.height() * i / 4;
+        p.drawText(QRect(0, y - 8, 64, 16), Qt::AlignRight, QString::number(top * i / 4, 'f', 1));
+    }
+    auto xOf = [&](std::size_t i) { return area.left() + 40 + static_cast<int>((area.width() - 80) * i / std::max<std::size_t>(1, rows.size() - 1)); };
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        p.drawText(QRect(xOf(i) - 40, area.bottom() + 6, 80, 16), Qt::AlignCenter, QString::number(rows[i].n));
+    struct Series {
+        QString name;
+        QColor colour;
+        double Row::*value;
+    };
+    const Series series[] = {{QStringLiteral("C renameat2 loop (suffix)"), QColor(120, 120, 120), &Row::suffixBase},
+                             {QStringLiteral("Velmora suffix rule"), QColor(61, 126, 216), &Row::suffix},
+                             {QStringLiteral("C renameat2 loop (delete)"), QColor(180, 180, 180), &Row::delBase},
+                             {QStringLiteral("Velmora delete rule"), QColor(232, 93, 74), &Row::del}};
+    int legend = 0;
+    for (const Series& s : series) {
+        p.setPen(QPen(s.colour, 2));
+        QPointF previous;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const QPointF pt(xOf(i), area.bottom() - area.height() * ((rows[i].*s.value) / rows[i].n * 1e6) / top);
+            if (i > 0) p.drawLine(previous, pt);
+            p.drawEllipse(pt, 3, 3);
+            previous = pt;
+        }
+        p.drawLine(area.left() + 12, area.top() + 14 + legend * 18, area.left() + 36, area.top() + 14 + legend * 18);
+        p.setPen(Qt::black);
+        p.drawText(area.left() + 42, area.top() + 19 + legend * 18, s.name);
+        ++legend;
+    }
+    image.save(path);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc == 3 && std::string(argv[1]) == "--memory") return memoryChild(std::atoi(argv[2]));
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("build/bench");
+    QDir().mkpath(out);
+
+    std::vector<int> sizes = {1000, 10000, 100000};
+    if (const char* only = std::getenv("VELMORA_BENCH_N")) sizes = {std::atoi(only)};
+    QApplication qt(argc, argv);
+    Application app(qt);
+    app.window().setResponder([](const Text&, int, const Text&) { return answerOk; });
+    app.mainWindow().show();
+
+    std::vector<Row> rows;
+    for (int n : sizes) {
+        const auto names = makeNames(n);
+        std::map<std::string, std::vector<double>> t;
+        double gapRename = 0, gapLoad = 0;
+        for (int run = 0; run < kRuns; ++run) {
+            for (bool del : {false, true}) {
+                std::string a = makeFolder(names), b = makeFolder(names);
+                // Alternate which goes first so neither always meets the warmer cache.
+                if (run % 2 == 0) {
+                    t[del ? "delBase" : "suffixBase"].push_back(baselineRename(a, del));
+                    const Measured m = renameThroughWindow(app, b, del);
+                    t[del ? "del" : "suffix"].push_back(m.seconds);
+                    gapRename = std::max(gapRename, m.longestGap);
+                } else {
+                    const Measured m = renameThroughWindow(app, b, del);
+                    t[del ? "del" : "suffix"].push_back(m.seconds);
+                    gapRename = std::max(gapRename, m.longestGap);
+                    t[del ? "delBase" : "suffixBase"].push_back(baselineRename(a, del));
+                }
+                removeFolder(a);
+                removeFolder(b);
+            }
+            const std::string folder = makeFolder(names);
+            t["loadBase"].push_back(baselineLoad(folder));
+            const Measured m = loadByDrop(app, folder, n);
+            t["load"].push_back(m.seconds);
+            gapLoad = std::max(gapLoad, m.longestGap);
+            app.window().list().clearRows();
+            removeFolder(folder);
+        }
+        Row r{n, median(t["suffix"]), median(t["suffixBase"]), median(t["del"]), median(t["delBase"]),
+              median(t["load"]), median(t["loadBase"]), gapRename, gapLoad};
+        rows.push_back(r);
+        std::printf("N = %d (median of %d runs, %s)\n", n, kRuns, fs::temp_directory_path().c_str());
+        std::printf("  rename, suffix rule:      %7.3f s  baseline %7.3f s  ratio %.2fx  (%.1f us/file)\n", r.suffix,
+                    r.suffixBase, r.suffix / r.suffixBase, r.suffix / n * 1e6);
+        std::printf("  rename, delete rule:      %7.3f s  baseline %7.3f s  ratio %.2fx  (%.1f us/file)\n", r.del,
+                    r.delBase, r.del / r.delBase, r.del / n * 1e6);
+        std::printf("  folder load (drop):       %7.3f s  baseline %7.3f s  ratio %.2fx\n", r.load, r.loadBase,
+                    r.load / r.loadBase);
+        std::printf("  longest event gap:        renaming %.0f ms, loading %.0f ms\n", gapRename * 1e3, gapLoad * 1e3);
+        std::printf("  text primitives:          %.2f us per name (%.0f%% of a suffix run per file)\n",
+                    textPerName(names) * 1e6, textPerName(names) / (r.suffix / n) * 100);
+        std::fflush(stdout);
+    }
+    const int memoryN = sizes.back();
+    std::printf("memory: %.1f MB above the idle window with %d rows loaded\n", memoryMb(argv[0], memoryN), memoryN);
+    plot(rows, out + QStringLiteral("/rename-per-file.png"));
+    std::printf("plot: %s/rename-per-file.png\n", out.toLocal8Bit().constData());
+    return 0;
+}
