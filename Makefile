@@ -6,7 +6,10 @@ PACKAGES := cmake make g++ pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev \
             xdg-utils
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build run test screenshot bench clean
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+FUZZ_SECONDS ?= 60
+
+.PHONY: deps build run test screenshot bench fuzz clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
@@ -34,5 +37,13 @@ screenshot: build
 bench: build
 	./build/velmora-bench build/bench
 
+# libFuzzer over the text primitives; bounded by FUZZ_SECONDS, not part of make test.
+fuzz:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) $(FUZZ_PACKAGES)"
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_FUZZ=ON -DVELMORA_SANITIZE=ON
+	cmake --build build-fuzz -j $(JOBS) --target text_fuzzer
+	mkdir -p build-fuzz/corpus
+	./build-fuzz/text_fuzzer -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/corpus fuzz/corpus
+
 clean:
-	rm -rf build build-test
+	rm -rf build build-test build-fuzz

@@ -103,10 +103,7 @@ Text replaceText(const Text& text, const Text& find, const Text& replacement, in
             cursor += f.size();
             if (count != -1 && --count == 0) break;
         } else if (isLeadByte(s[cursor])) {
-            if (cursor + 1 >= n) {  // a lone lead byte at the end is dropped
-                cursor = n;
-                break;
-            }
+            if (cursor + 1 >= n) break;  // a lone lead byte at the end is kept, never dropped
             out.append(s, cursor, 2);
             cursor += 2;
         } else {

@@ -41,6 +41,8 @@ void createEntries(Window& window, Session& session);  // 按钮14
 void targetBoxFocused(Window& window);     // 编辑框14 gets the focus
 void extensionBoxFocused(Window& window);  // 编辑框15 gets the focus
 void saveOriginalNames(Window& window);    // 按钮16
+/// Saves the rows to path; the handler saves to originalNamesPath().
+void saveOriginalNames(Window& window, const Text& path);
 /// Where the original names are saved.
 Text originalNamesPath();
 

@@ -72,6 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ReplaceCase{"emptyFind", T("abc"), T(""), T("z"), 1, -1, T("abc")},
                       ReplaceCase{"neverInsideCharacter", B("\xB0\x5C" "\\"), T("\\"), T("/"), 1, -1,
                                   B("\xB0\x5C" "/")},
+                      ReplaceCase{"loneLeadByteAtTheEndIsKept", B("a\x81"), T("b"), T("c"), 1, -1, B("a\x81")},
                       ReplaceCase{"doubleByteNeedle", T("第一课第一节"), T("一"), T("1"), 1, 1, T("第1课第一节")}),
     [](const auto& info) { return std::string(info.param.label); });
 

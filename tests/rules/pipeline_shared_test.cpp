@@ -123,8 +123,11 @@ TEST_P(EveryRule, aNewNameThatExistsLeavesBothEntriesAsTheyWere) {
     run(rule());
     EXPECT_EQ(f.entries(), (Names{GetParam().sample, GetParam().keptTarget}));
     EXPECT_EQ(f.read(GetParam().keptTarget), std::string("token:") + GetParam().keptTarget);
-    for (const Shown& m : w.messages)
-        if (m.style != 1) EXPECT_EQ(m.text.bytes().find('1'), std::string::npos) << m << " counts a failure";
+    for (const Shown& m : w.messages) {
+        if (m.style != 1) {
+            EXPECT_EQ(m.text.bytes().find('1'), std::string::npos) << m << " counts a failure";
+        }
+    }
 }
 
 TEST_P(EveryRule, theSkippedExtensionIsComparedExactly) {

@@ -1,0 +1,161 @@
+// Faults injected around rename runs and the file operations: each must leave every file in place
+// and every report honest.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "core/file_system.h"
+#include "tests/reliability/read_only.h"
+#include "tests/rules/rule_harness.h"
+
+namespace velmora::testing {
+namespace {
+
+using namespace component;
+
+// A window that does something to the disk when the first message box is shown: after the
+// listing, before any rename.
+class Interrupting : public FakeWindow {
+public:
+    std::function<void()> atFirstMessage;
+    int showMessage(const Text& text, int style, std::optional<Text> caption) override {
+        if (atFirstMessage) std::exchange(atFirstMessage, nullptr)();
+        return FakeWindow::showMessage(text, style, caption);
+    }
+};
+
+class FaultInjection : public RuleTest {
+protected:
+    Interrupting iw;
+    void SetUp() override { iw.setFolder(f.path()); }
+};
+
+TEST_F(FaultInjection, aReadOnlyFolderRenamesNothingAndCountsNothing) {
+    files({"a-1.txt", "b-2.txt"});
+    ReadOnlyFolder readOnly(f.path());
+    if (!readOnly.ok()) GTEST_SKIP() << "this file system cannot make a folder read-only here";
+    iw.type(编辑框1, "-");
+    runRenameRule(deleteOccurrences(), iw, s);
+    EXPECT_EQ(iw.messages, (std::vector<Shown>{msg("一共有2个文件将被更名", 1, "请确认")})) << "no report of 0 for files";
+    iw.messages.clear();
+    iw.type(编辑框8, "-");
+    runRenameRule(deleteBefore(), iw, s);
+    EXPECT_EQ(iw.messages.back(), msg("成功改了0个", 0, "提示"));
+    EXPECT_EQ(f.entries(), (Names{"a-1.txt", "b-2.txt"}));
+}
+
+TEST_F(FaultInjection, anEntryDeletedAfterListingIsSkippedAndNotCounted) {
+    files({"a-1.txt", "b-2.txt", "c-3.txt"});
+    iw.type(编辑框1, "-");
+    iw.atFirstMessage = [&] { std::filesystem::remove(f.path() + "b-2.txt"); };
+    runRenameRule(deleteOccurrences(), iw, s);
+    EXPECT_EQ(f.entries(), (Names{"a1.txt", "c3.txt"}));
+    EXPECT_EQ(iw.messages.back(), msg("删掉了2个", 0, "修改成果提示"));
+}
+
+TEST_F(FaultInjection, theFolderRenamedOrRemovedMidRun) {
+    TempFolder root;
+    const std::string folder = root.path() + "work/";
+    std::filesystem::create_directory(folder);
+    for (const char* n : {"a-1.txt", "b-2.txt"}) std::ofstream(folder + n) << n;
+    iw.setFolder(folder);
+    iw.type(编辑框1, "-");
+    iw.atFirstMessage = [&] { std::filesystem::rename(root.path() + "work", root.path() + "moved"); };
+    runRenameRule(deleteOccurrences(), iw, s);
+    EXPECT_EQ(root.entries(), (Names{"moved/"}));
+    EXPECT_TRUE(std::filesystem::exists(root.path() + "moved/a-1.txt"));
+    EXPECT_TRUE(std::filesystem::exists(root.path() + "moved/b-2.txt"));
+    EXPECT_EQ(iw.messages.size(), 1u) << "nothing renamed, no report of a change";
+
+    std::filesystem::create_directory(folder);
+    std::ofstream(folder + "x-1.txt") << "x";
+    iw.messages.clear();
+    iw.atFirstMessage = [&] { std::filesystem::remove_all(folder); };
+    runRenameRule(deleteOccurrences(), iw, s);
+    EXPECT_EQ(iw.messages.size(), 1u);
+    EXPECT_EQ(root.entries(), (Names{"moved/"}));
+}
+
+TEST_F(FaultInjection, aSymlinkedSubFolderIsRenamedAsALinkAndItsTargetStays) {
+    TempFolder elsewhere;
+    elsewhere.file("inside.txt", "kept");
+    ASSERT_EQ(symlink(elsewhere.path().c_str(), (f.path() + "link-1").c_str()), 0);
+    f.folder("real-2");
+    iw.setChecked(选择框1, false);
+    iw.setChecked(选择框2, true);
+    iw.type(编辑框7, "_x");
+    runRenameRule(addSuffix(), iw, s);
+    EXPECT_EQ(f.entries(), (Names{"link-1_x", "real-2_x/"}));
+    EXPECT_EQ(elsewhere.entries(), Names{"inside.txt"});
+    EXPECT_EQ(elsewhere.read("inside.txt"), "kept");
+}
+
+TEST_F(FaultInjection, aNameAtTheLengthLimitThatWouldGrowKeepsItsName) {
+    const std::string longest = std::string(251, 'n') + ".mp4";
+    files({longest.c_str(), "short.mp4"});
+    iw.type(编辑框6, "p");
+    runRenameRule(addPrefix(), iw, s);
+    EXPECT_EQ(f.entries(), (Names{longest, "pshort.mp4"}));
+    iw.type(编辑框4, "n");
+    iw.type(编辑框5, "第");
+    iw.messages.clear();
+    runRenameRule(replaceTextRule(), iw, s);
+    EXPECT_TRUE(f.exists(longest));
+    EXPECT_EQ(iw.messages, (std::vector<Shown>{msg("确定更名吗？", 1, "提示")})) << "the failure is not counted";
+}
+
+TEST_F(FaultInjection, aNameThatIsNotUtf8IsListedButNeverRenamed) {
+    f.file("bad\xFF-1.txt", "B");
+    files({"good-1.txt"});
+    iw.type(编辑框1, "-");
+    runRenameRule(deleteOccurrences(), iw, s);
+    EXPECT_EQ(f.entries(), (Names{"bad\xFF-1.txt", "good1.txt"}));
+    EXPECT_EQ(iw.messages.back(), msg("删掉了1个", 0, "修改成果提示"));
+    iw.rows.clear();
+    iw.pickedFolder = Text::fromUtf8(f.path());
+}
+
+TEST_F(FaultInjection, theNamesFileInAReadOnlyFolderFailsAndTheOldFileStays) {
+    f.file("原文件名保存.txt", "old\r\n");
+    ReadOnlyFolder readOnly(f.path());
+    if (!readOnly.ok()) GTEST_SKIP() << "this file system cannot make a folder read-only here";
+    iw.rows = {Text::fromUtf8("new.mp4")};
+    saveOriginalNames(iw, Text::fromUtf8(f.path() + "原文件名保存.txt"));
+    EXPECT_EQ(iw.messages, (std::vector<Shown>{msg("保存失败", 64, "提醒：")}));
+    EXPECT_EQ(f.read("原文件名保存.txt"), "old\r\n");
+}
+
+TEST_F(FaultInjection, createInAMissingOrReadOnlyTargetCreatesNothing) {
+    f.folder("target");
+    iw.rows = {Text::fromUtf8("a.mp4"), Text::fromUtf8("b.mp4")};
+    iw.type(编辑框14, (f.path() + "missing").c_str());
+    createEntries(iw, s);
+    EXPECT_EQ(iw.messages.back(), msg("成功创建0个文件夹", 0, "执行"));
+    ReadOnlyFolder readOnly(f.path() + "target");
+    if (!readOnly.ok()) GTEST_SKIP() << "this file system cannot make a folder read-only here";
+    iw.type(编辑框14, (f.path() + "target").c_str());
+    iw.type(编辑框15, ".txt");
+    createEntries(iw, s);
+    EXPECT_EQ(iw.messages.back(), msg("成功创建0个文件夹", 0, "执行"));
+    EXPECT_TRUE(std::filesystem::is_empty(f.path() + "target"));
+}
+
+TEST_F(FaultInjection, withoutNoReplaceRenamesStillNeverOverwrite) {
+    files({"a", "b"});
+    f.folder("d");
+    f.folder("e");
+    const FolderHandle folder(f.path());
+    EXPECT_FALSE(folder.rename("a", "b", RenameMethod::Fallback));
+    EXPECT_FALSE(folder.rename("d", "e", RenameMethod::Fallback));
+    EXPECT_FALSE(folder.rename("a", "d", RenameMethod::Fallback));
+    EXPECT_FALSE(folder.rename("d", "a", RenameMethod::Fallback));
+    EXPECT_EQ(f.read("a"), "token:a");
+    EXPECT_EQ(f.read("b"), "token:b");
+    EXPECT_EQ(f.entries(), (Names{"a", "b", "d/", "e/"}));
+}
+
+}  // namespace
+}  // namespace velmora::testing
