@@ -40,6 +40,7 @@ void Application::created() {
     window_->setTextColour(编辑框15, TextColour::Grey);
     window_->setSelection(组合框2, -1);
     window_->setChecked(单选框15, true);
+    window_->setEnabled(按钮_撤销, false);  // nothing to take back yet
 }
 
 void Application::destroying() {

@@ -3,6 +3,7 @@
 #include "core/file_system.h"
 #include "core/listing.h"
 #include "core/paths.h"
+#include "core/plan.h"
 
 namespace velmora {
 namespace {
@@ -41,10 +42,6 @@ bool folderRefused(const RenameRule& rule, Window& window) {
     return refused(rule.checksAfterFolder, window);
 }
 
-bool cancelled(Window& window, const Text& question) {
-    return window.showMessage(question, style::okCancel, "提示"_t) == answerCancel;
-}
-
 bool extensionEquals(const Entry& e, const Text& text) {
     const std::string& name = e.name.bytes();
     return text.bytes().size() == e.extensionLength &&
@@ -74,21 +71,36 @@ public:
         : rule_(rule), window_(window), session_(session), kind_(kind), result_(result),
           files_(kind == Kind::Files), folder_(window.currentFolder()) {}
 
+    // List, plan every rename, confirm with the plan to see, then apply the plan. Message boxes
+    // are modal, so nothing the plan read can change before it is applied.
     void run() {
-        if (rule_.confirmation == Confirmation::UpFront && cancelled(window_, rule_.question)) {
-            report(rule_, window_, {kind_, 0, true});
-            return;
-        }
         list();
         window_.pumpMessages();
         const Pass pass = (files_ ? rule_.files : rule_.folders)(window_, kind_, listed_.size());
-        if (rule_.confirmation == Confirmation::Counted && !confirmCounted(pass)) return;
+        std::optional<std::size_t> counted;
+        if (rule_.confirmation == Confirmation::Counted) {
+            counted = countMatches(pass);
+            if (*counted == 0) {
+                window_.showMessage("找不到需要改的文件名"_t, style::ok, "提示"_t);
+                return;
+            }
+        }
+        plan(pass);
+        if (!confirmed(counted)) {
+            // Counted and up-front confirmations end the run; the rule's report decides.
+            report(rule_, window_, {kind_, 0, true});
+            return;
+        }
         if (files_ && refused(rule_.checksBeforeFileLoop, window_)) return;
-        const RunOutcome outcome = renameAll(pass);
-        report(rule_, window_, outcome);
+        report(rule_, window_, apply());
     }
 
 private:
+    struct Planned {
+        std::size_t entry;  ///< index into listed_
+        Text newName;
+    };
+
     void list() {
         const bool numberAware = files_ && rule_.numberAwareOrder;
         listed_ = enumerateEntries(folder_, files_ ? EntryKind::Files : EntryKind::Folders,
@@ -103,65 +115,75 @@ private:
 
     template <typename Visit>
     void forEachEntry(Visit visit) const {
+        PumpThrottle throttle(&window_, listed_.size());
         for (std::size_t i = 0; i < listed_.size(); ++i) {
+            throttle.tick(i + 1);
             const Text& name = listed_[i].name;
             const std::size_t extensionLength = files_ ? velmora::extensionLength(name.bytes()) : 0;
             if (files_ && rule_.subject == Subject::NamePart) {
                 const Text namePart = leftText(name, name.length() - static_cast<int>(extensionLength));
-                if (!visit(Entry{i + 1, name, namePart, extensionLength}, listed_[i])) return;
-            } else if (!visit(Entry{i + 1, name, name, extensionLength}, listed_[i])) {
-                return;
+                visit(Entry{i + 1, name, namePart, extensionLength});
+            } else {
+                visit(Entry{i + 1, name, name, extensionLength});
             }
         }
     }
 
-    bool confirmCounted(const Pass& pass) {
+    std::size_t countMatches(const Pass& pass) const {
         std::size_t n = 0;
-        PumpThrottle throttle(&window_, listed_.size());
-        forEachEntry([&](const Entry& e, const ListedEntry&) {
-            throttle.tick(e.index);
+        forEachEntry([&](const Entry& e) {
             if (pass.counts(e)) ++n;
-            return true;
         });
-        if (n == 0) {
-            window_.showMessage("找不到需要改的文件名"_t, style::ok, "提示"_t);
-            return false;
-        }
-        const Text question = "一共有"_t + toText(static_cast<long long>(n)) + "个文件将被更名"_t;
-        if (window_.showMessage(question, style::okCancel, "请确认"_t) == answerCancel) {
-            report(rule_, window_, {kind_, 0, true});
-            return false;
-        }
-        return true;
+        return n;
     }
 
-    RunOutcome renameAll(const Pass& pass) {
+    void plan(const Pass& pass) {
+        forEachEntry([&](const Entry& e) {
+            if (files_ && filteredOut(rule_, window_, e)) return;
+            std::optional<Text> changed = pass.transform(e);
+            if (!changed || changed->empty()) return;
+            if (files_ && rule_.subject == Subject::NamePart) *changed += e.extension();
+            plan_.push_back({e.index - 1, std::move(*changed)});
+        });
+    }
+
+    // The question of the rule's confirmation, where the rule asks it; false on Cancel.
+    bool confirmed(std::optional<std::size_t> counted) {
+        Text question = rule_.question;
+        Text caption = "提示"_t;
+        switch (rule_.confirmation) {
+        case Confirmation::None:
+            return true;
+        case Confirmation::Counted:
+            question = "一共有"_t + toText(static_cast<long long>(*counted)) + "个文件将被更名"_t;
+            caption = "请确认"_t;
+            break;
+        case Confirmation::UpFront:
+            break;
+        case Confirmation::FirstEntryBeforeAnything:
+            if (listed_.empty()) return true;
+            break;
+        case Confirmation::FirstEntry:
+            // Asked only when the first listed entry is about to be renamed.
+            if (plan_.empty() || plan_.front().entry != 0) return true;
+            break;
+        }
+        return window_.confirmWithPlan(question, style::okCancel, caption, [this] { return planLines(); }) != answerCancel;
+    }
+
+    RunOutcome apply() {
         RunOutcome outcome{kind_, 0, false};
         const auto nativeFolder = textToNative(folder_);
         const FolderHandle folder(nativeFolder ? *nativeFolder : NativeName{});
         const Count mode = files_ ? rule_.fileCount : rule_.folderCount;
-        PumpThrottle throttle(&window_, listed_.size());
-        forEachEntry([&](const Entry& e, const ListedEntry& listed) {
-            throttle.tick(e.index);
-            const bool first = e.index == 1;
-            if (first && rule_.confirmation == Confirmation::FirstEntryBeforeAnything &&
-                cancelled(window_, rule_.question)) {
-                outcome.cancelled = true;
-                return false;
-            }
-            if (files_ && filteredOut(rule_, window_, e)) return true;
-            const std::optional<Text> changed = pass.transform(e);
-            if (!changed || changed->empty()) return true;
-            if (first && rule_.confirmation == Confirmation::FirstEntry && cancelled(window_, rule_.question)) {
-                outcome.cancelled = true;
-                return false;
-            }
-            const Text newName = files_ && rule_.subject == Subject::NamePart ? *changed + e.extension() : *changed;
-            const bool renamed = rename(folder, listed, newName);
-            if (renamed) result_.renamed.emplace_back(e.name, newName);
+        PumpThrottle throttle(&window_, plan_.size());
+        for (std::size_t i = 0; i < plan_.size(); ++i) {
+            throttle.tick(i + 1);
+            const ListedEntry& entry = listed_[plan_[i].entry];
+            const bool renamed = rename(folder, entry, plan_[i].newName);
+            if (renamed) result_.renamed.emplace_back(entry.name, plan_[i].newName);
             if (mode == Count::Attempts || (mode == Count::Successes && renamed)) ++outcome.count;
-            return true;
-        });
+        }
         return outcome;
     }
 
@@ -173,6 +195,14 @@ private:
         return native && folder.rename(entry.native, *native);
     }
 
+    // "old → new", in order, with the reason on every line whose rename will fail.
+    std::vector<Text> planLines() const {
+        return describePlan(folder_, plan_.size(), [this](std::size_t i) {
+            const ListedEntry& e = listed_[plan_[i].entry];
+            return PlanStep{e.native, e.name, e.exact, plan_[i].newName};
+        });
+    }
+
     const RenameRule& rule_;
     Window& window_;
     Session& session_;
@@ -181,6 +211,7 @@ private:
     const bool files_;
     const Text folder_;
     std::vector<ListedEntry> listed_;
+    std::vector<Planned> plan_;
 };
 
 }  // namespace
@@ -206,6 +237,7 @@ RunResult runRenameRule(const RenameRule& rule, Window& window, Session& session
             return result;
     }
     PassRunner(rule, window, session, kind, result).run();
+    if (result.listed) session.lastRun = {window.currentFolder(), result.renamed};
     return result;
 }
 

@@ -2,6 +2,7 @@
 // The window as handlers see it. Handlers read every input at the moment they need it and keep no
 // model of their own; the real window (ui/) and the test double implement this.
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -34,6 +35,9 @@ public:
 
 enum class TextColour { Default, Grey };
 
+/// The lines of a run's plan, made only when a confirmation shows them.
+using PlanDetails = std::function<std::vector<Text>()>;
+
 class Window {
 public:
     virtual ~Window() = default;
@@ -49,10 +53,15 @@ public:
     virtual Text caption(Component) const = 0;  ///< label, button
     virtual void setCaption(Component, const Text&) = 0;
     virtual void setTopmost(bool) = 0;
+    virtual void setEnabled(Component, bool) = 0;  ///< button
 
     /// A modal message box; style as above, caption "信息：" when none is given. Returns
     /// answerOk, answerCancel (also Esc or closing an OK/Cancel box), or 0 for anything else.
     virtual int showMessage(const Text& text, int style, std::optional<Text> caption = std::nullopt) = 0;
+    /// A confirmation of a rename run: the same box, with the run's plan as details to open.
+    virtual int confirmWithPlan(const Text& text, int style, std::optional<Text> caption, const PlanDetails&) {
+        return showMessage(text, style, std::move(caption));
+    }
     virtual ListView& list() = 0;
     /// The folder picker; empty when cancelled.
     virtual Text browseForFolder(const Text& title) = 0;

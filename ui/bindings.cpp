@@ -4,8 +4,11 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QEvent>
+#include <QPushButton>
+#include <QShortcut>
 
 #include "core/pipeline.h"
+#include "core/plan.h"
 #include "core/window.h"
 #include "filelist/loading.h"
 #include "rules/rules.h"
@@ -16,8 +19,12 @@ namespace {
 
 using namespace component;
 
+// A run replaces the last run: undo is offered while that run renamed something.
 std::function<void(HandlerContext&)> run(const RenameRule& (*rule)()) {
-    return [rule](HandlerContext& c) { runRenameRule(rule(), c.window, c.session); };
+    return [rule](HandlerContext& c) {
+        runRenameRule(rule(), c.window, c.session);
+        c.window.setEnabled(按钮_撤销, !c.session.lastRun.renamed.empty());
+    };
 }
 
 std::function<void(HandlerContext&)> on(void (*handler)(Window&)) {
@@ -62,6 +69,10 @@ std::vector<Binding> makeTable() {
         {编辑框14, Event::FocusIn, on(targetBoxFocused)},
         {编辑框15, Event::FocusIn, on(extensionBoxFocused)},
         {按钮16, Event::Clicked, on(saveOriginalNames)},
+        {按钮_撤销, Event::Clicked, [](HandlerContext& c) {
+             undoLastRun(c.window, c.session);
+             c.window.setEnabled(按钮_撤销, !c.session.lastRun.renamed.empty());
+         }},
     };
 }
 
@@ -79,6 +90,15 @@ protected:
 private:
     std::function<void()> handler_;
 };
+
+// Ctrl+Z takes the last run back, as the undo button does while it is enabled.
+void bindUndoShortcut(MainWindow& window) {
+    auto* shortcut = new QShortcut(QKeySequence::Undo, &window);
+    QObject::connect(shortcut, &QShortcut::activated, &window, [&window] {
+        auto* undo = window.component<QPushButton>("按钮_撤销");
+        if (undo->isEnabled()) undo->click();
+    });
+}
 
 }  // namespace
 
@@ -107,6 +127,7 @@ void bindEvents(MainWindow& window, HandlerContext& context) {
             break;
         }
     }
+    bindUndoShortcut(window);
 }
 
 void clearInputs(Window& window) {

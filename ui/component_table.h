@@ -36,8 +36,8 @@ struct ComponentSpec {
     std::string_view container;
     int left, top, width, height;
     std::string_view text;  ///< caption or content; items of a combo box are separate
-    FontSpec font;
-    std::vector<std::string_view> items;  ///< combo box items, tab captions, list columns
+    FontSpec font{};
+    std::vector<std::string_view> items{};  ///< combo box items, tab captions, list columns
     int chosen = -1;  ///< the combo box item chosen in the template
     bool checked = false;  ///< check state stored in the template
 };

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QTextEdit>
 #include <QTreeView>
 
 #include "core/encoding.h"
@@ -21,6 +22,15 @@ QString toQString(const Text& text) { return QString::fromStdString(text.toUtf8(
 Text fromQString(const QString& text) { return Text::fromUtf8(text.toStdString()); }
 
 QtWindow::QtWindow(MainWindow& window) : window_(window) {}
+
+QString planText(const std::vector<Text>& lines) {
+    std::string all;
+    for (const Text& line : lines) {
+        all += line.toUtf8();
+        all += '\n';
+    }
+    return QString::fromStdString(all);
+}
 
 QWidget* QtWindow::widget(Component c) const {
     QWidget* w = window_.component(c.name);
@@ -92,7 +102,14 @@ void QtWindow::setTopmost(bool on) {
 }
 
 int QtWindow::showMessage(const Text& text, int style, std::optional<Text> caption) {
-    const Text title = caption ? *caption : "信息："_t;
+    return messageBox(text, style, caption ? *caption : "信息："_t, nullptr);
+}
+
+int QtWindow::confirmWithPlan(const Text& text, int style, std::optional<Text> caption, const PlanDetails& details) {
+    return messageBox(text, style, caption ? *caption : "信息："_t, &details);
+}
+
+int QtWindow::messageBox(const Text& text, int style, const Text& title, const PlanDetails* details) {
     if (responder_) return responder_(text, style, title);
     QMessageBox box(&window_);
     box.setWindowModality(Qt::ApplicationModal);
@@ -103,10 +120,21 @@ int QtWindow::showMessage(const Text& text, int style, std::optional<Text> capti
     box.setStandardButtons(okCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(okCancel ? QMessageBox::Cancel : QMessageBox::Ok);
+    if (details && *details) {
+        box.setDetailedText(planText((*details)()));
+        // One line per rename, unwrapped, wide enough to read old and new name side by side.
+        if (auto* area = box.findChild<QTextEdit*>()) {
+            area->setLineWrapMode(QTextEdit::NoWrap);
+            area->setMinimumWidth(480);
+            area->setMinimumHeight(180);
+        }
+    }
     box.exec();
     if (okCancel && box.clickedButton() != box.button(QMessageBox::Ok)) return answerCancel;
     return answerOk;
 }
+
+void QtWindow::setEnabled(Component c, bool on) { widget(c)->setEnabled(on); }
 
 Text QtWindow::browseForFolder(const Text& title) {
     if (picker_) return picker_();

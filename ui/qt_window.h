@@ -13,6 +13,8 @@ namespace velmora {
 class MainWindow;
 
 QString toQString(const Text& text);
+/// The lines of a plan as the details of a message box.
+QString planText(const std::vector<Text>& lines);
 Text fromQString(const QString& text);
 
 class QtWindow : public Window, private ListView {
@@ -31,6 +33,8 @@ public:
     void setCaption(Component, const Text&) override;
     void setTopmost(bool) override;
     int showMessage(const Text& text, int style, std::optional<Text> caption) override;
+    int confirmWithPlan(const Text& text, int style, std::optional<Text> caption, const PlanDetails& details) override;
+    void setEnabled(Component, bool) override;
     ListView& list() override { return *this; }
     Text browseForFolder(const Text& title) override;
     bool setClipboardText(const Text& text) override;
@@ -52,6 +56,7 @@ private:
     int selectedRow() const override;
 
     QWidget* widget(Component c) const;
+    int messageBox(const Text& text, int style, const Text& caption, const PlanDetails* details);
 
     MainWindow& window_;
     Responder responder_;

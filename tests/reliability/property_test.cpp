@@ -18,6 +18,7 @@
 
 #include "core/encoding.h"
 #include "core/pipeline.h"
+#include "core/plan.h"
 #include "rules/rules.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/temp_folder.h"
@@ -146,6 +147,7 @@ public:
     }
 
     const NamedRule& pickRule() { return kRules[random_() % std::size(kRules)]; }
+    bool coin() { return random_() % 3 == 0; }
 
 private:
     static void write(const std::string& path, const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
@@ -158,6 +160,7 @@ TEST(Reliability, randomRuleRunsOnHostileFoldersLoseNothingAndReportTheTruth) {
     std::printf("property seed %u, %u folders (VELMORA_PROPERTY_SEED replays)\n", seed, runs);
     Property property(seed);
     int operations = 0;
+    int undos = 0;
     std::size_t renames = 0;
     for (unsigned run = 0; run < runs; ++run) {
         TempFolder root;
@@ -193,6 +196,26 @@ TEST(Reliability, randomRuleRunsOnHostileFoldersLoseNothingAndReportTheTruth) {
             ASSERT_EQ(root.entries(), (std::set<std::string>{"work/"})) << "something left the folder";
             renames += result.renamed.size();
 
+            // The plan shown in a confirmation: its unmarked lines are exactly the renames made.
+            if (!result.renamed.empty() && !w.planShown.empty()) {
+                std::vector<Text> unmarked;
+                for (const Text& line : w.planShown)
+                    if (findText(line, failureMark()) == notFound) unmarked.push_back(line);
+                ASSERT_EQ(unmarked.size(), result.renamed.size());
+                for (std::size_t i = 0; i < unmarked.size(); ++i)
+                    EXPECT_EQ(unmarked[i], result.renamed[i].first + " → "_t + result.renamed[i].second);
+            }
+
+            // Sometimes take the run back: the folder must be exactly as before the run.
+            if (!result.renamed.empty() && property.coin()) {
+                w.forgetAnswers();
+                undoLastRun(w, s);
+                ASSERT_EQ(snapshot(folder), before) << "undo";
+                EXPECT_EQ(w.messages.back().text, "撤销了"_t + toText(static_cast<long long>(result.renamed.size())) + "个"_t);
+                ++undos;
+                continue;
+            }
+
             for (const Shown& m : w.messages) {
                 if (const auto n = reportedCount(m)) {
                     EXPECT_EQ(static_cast<std::size_t>(*n), result.renamed.size()) << m;
@@ -201,7 +224,7 @@ TEST(Reliability, randomRuleRunsOnHostileFoldersLoseNothingAndReportTheTruth) {
             EXPECT_EQ(w.rows, rowsBefore);
         }
     }
-    std::printf("%d rule runs, %zu renames checked\n", operations, renames);
+    std::printf("%d rule runs, %zu renames checked, %d runs taken back\n", operations, renames, undos);
 }
 
 }  // namespace

@@ -41,6 +41,16 @@ public:
     void setCaption(Component c, const Text& t) override { captions_[std::string(c.name)] = t; }
     void setTopmost(bool on) override { topmost = on; }
     int showMessage(const Text& text, int style, std::optional<Text> caption) override;
+    /// Records the plan's lines as a user opening the details would see them.
+    int confirmWithPlan(const Text& text, int style, std::optional<Text> caption, const PlanDetails& details) override {
+        planShown = details ? details() : std::vector<Text>{};
+        return showMessage(text, style, std::move(caption));
+    }
+    void setEnabled(Component c, bool on) override { enabled_[std::string(c.name)] = on; }
+    bool enabled(Component c) const {
+        auto it = enabled_.find(std::string(c.name));
+        return it == enabled_.end() || it->second;
+    }
     ListView& list() override { return *this; }
     Text browseForFolder(const Text&) override { return pickedFolder; }
     bool setClipboardText(const Text& text) override {
@@ -63,9 +73,12 @@ public:
     void setFolder(const std::string& utf8) { setCaption(component::标签2, Text::fromUtf8(utf8)); }
     /// Answers for the coming message boxes, in order; OK once the script runs out.
     void answer(std::initializer_list<int> answers) { script_.insert(script_.end(), answers); }
+    /// Forgets the answers not used yet.
+    void forgetAnswers() { script_.clear(); }
     TextColour colour(Component c) const;
 
     std::vector<Shown> messages;
+    std::vector<Text> planShown;  ///< the details of the last confirmation
     std::vector<Text> rows;
     int selected = -1;
     Text pickedFolder;
@@ -82,6 +95,7 @@ private:
     std::map<std::string, bool> checked_;
     std::map<std::string, int> selections_;
     std::map<std::string, TextColour> colours_;
+    std::map<std::string, bool> enabled_;
     std::deque<int> script_;
 };
 

@@ -105,7 +105,7 @@ void checkWindow(BuiltWindow& window, const WindowSpec& spec) {
 
 void TstMainWindow::everyComponentExistsWithItsKindPlaceAndText() {
     checkWindow(app_->mainWindow(), mainWindowSpec());
-    QCOMPARE(mainWindowSpec().components.size(), std::size_t{103});
+    QCOMPARE(mainWindowSpec().components.size(), std::size_t{104});
     auto* tabs = app_->mainWindow().component<QTabWidget>("高级选择夹1");
     QCOMPARE(tabs->tabText(0), QStringLiteral(" 删 除 "));
     QCOMPARE(tabs->tabText(2), QStringLiteral(" 添 加 "));

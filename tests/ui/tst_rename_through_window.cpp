@@ -20,6 +20,7 @@ private slots:
     void numeralsAndConversionThroughButtons();
     void hintBoxesClearOnFocus();
     void clickedRowGoesToClipboard();
+    void confirmationShowsThePlanAndUndoTakesTheRunBack();
 };
 
 namespace {
@@ -31,12 +32,14 @@ public:
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 seen << box->text();
+                details << box->detailedText();
                 box->button(QMessageBox::Ok)->click();
             }
         });
         timer_.start(0);
     }
     QStringList seen;
+    QStringList details;
 
 private:
     QTimer timer_;
@@ -109,6 +112,40 @@ void TstRenameThroughWindow::clickedRowGoesToClipboard() {
     const QRect rect = view->visualRect(view->model()->index(0, 0));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("第1集.mkv"));
+}
+
+void TstRenameThroughWindow::confirmationShowsThePlanAndUndoTakesTheRunBack() {
+    testing::TempFolder f;
+    f.file("a.mp4", "A");
+    f.file("b.mp4", "B");
+    f.folder("pa.mp4");  // a folder holds the name a.mp4 would take
+    Application app(*qApp);
+    MainWindow& main = app.mainWindow();
+    main.show();
+    app.window().setCaption(component::标签2, Text::fromUtf8(f.path()));
+    main.component<QLineEdit>("编辑框6")->setText(QStringLiteral("p"));
+    auto* undo = main.component<QPushButton>("按钮_撤销");
+    QVERIFY(!undo->isEnabled());
+    {
+        Answerer answerer;
+        main.component<QPushButton>("按钮_加前缀")->click();
+        QCOMPARE(answerer.seen, QStringList{QStringLiteral("确定更名吗？")});
+        const QString details = answerer.details.first();
+        QVERIFY2(details.contains(QStringLiteral("a.mp4 → pa.mp4  ✗ 已有同名\n")), qPrintable(details));
+        QVERIFY2(details.contains(QStringLiteral("b.mp4 → pb.mp4\n")), qPrintable(details));
+    }
+    QCOMPARE(f.entries(), (std::set<std::string>{"a.mp4", "pa.mp4/", "pb.mp4"}));
+    QVERIFY(undo->isEnabled());
+    {
+        main.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        Answerer answerer;
+        QTest::keyClick(&main, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(answerer.seen, (QStringList{QStringLiteral("撤销上次更名？"), QStringLiteral("撤销了1个")}));
+    }
+    QCOMPARE(f.entries(), (std::set<std::string>{"a.mp4", "b.mp4", "pa.mp4/"}));
+    QCOMPARE(f.read("b.mp4"), std::string("B"));
+    QVERIFY(!undo->isEnabled());
 }
 
 QTEST_MAIN(TstRenameThroughWindow)
