@@ -281,9 +281,10 @@ void plot(const std::vector<Row>& rows, const QString& path) {
             p.drawEllipse(pt, 3, 3);
             previous = pt;
         }
-        p.drawLine(area.left() + 12, area.top() + 14 + legend * 18, area.left() + 36, area.top() + 14 + legend * 18);
+        const int legendY = area.bottom() - 80 + legend * 18;  // below the lines, which sit high
+        p.drawLine(area.left() + 12, legendY, area.left() + 36, legendY);
         p.setPen(Qt::black);
-        p.drawText(area.left() + 42, area.top() + 19 + legend * 18, s.name);
+        p.drawText(area.left() + 42, legendY + 5, s.name);
         ++legend;
     }
     image.save(path);

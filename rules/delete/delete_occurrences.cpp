@@ -30,13 +30,18 @@ Text deleteLast(Text name, const Text& needle, int k) {
     return name;
 }
 
-Pass filePass(const Window& window, Kind, std::size_t) {
-    auto locator = std::make_shared<Locator>();
-    Pass pass;
-    pass.counts = [&window, locator](const Entry& e) {
+// The preview counts the names that hold the needle, moving the shared position as it goes.
+CountCondition holdsNeedle(const Window& window, const std::shared_ptr<Locator>& locator) {
+    return [&window, locator](const Entry& e) {
         (*locator)(window, e.subject);
         return locator->position != notFound;
     };
+}
+
+Pass filePass(const Window& window, Kind, std::size_t) {
+    auto locator = std::make_shared<Locator>();
+    Pass pass;
+    pass.counts = holdsNeedle(window, locator);
     pass.transform = [&window, locator](const Entry& e) -> std::optional<Text> {
         (*locator)(window, e.subject);
         const int position = locator->position;
@@ -58,10 +63,7 @@ Pass filePass(const Window& window, Kind, std::size_t) {
 Pass folderPass(const Window& window, Kind, std::size_t) {
     auto locator = std::make_shared<Locator>();
     Pass pass;
-    pass.counts = [&window, locator](const Entry& e) {
-        (*locator)(window, e.subject);
-        return locator->position != notFound;
-    };
+    pass.counts = holdsNeedle(window, locator);
     pass.transform = [&window, locator](const Entry& e) -> std::optional<Text> {
         (*locator)(window, e.subject);
         const Text needle = window.content(编辑框1);
