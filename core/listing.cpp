@@ -34,12 +34,17 @@ PumpThrottle::~PumpThrottle() {
 }
 
 void PumpThrottle::tick(std::size_t done) {
-    if (!window_ || (done & 63) != 0) return;
+    done_ = done;
+    if ((done & 63) == 0) pumpIfDue();
+}
+
+void PumpThrottle::pumpIfDue() {
+    if (!window_) return;
     const long long now = nowMs();
     if (now - last_ < 25) return;
     last_ = now;
     if (now - started_ > 500) {
-        window_->showProgress(done, total_);
+        window_->showProgress(done_, total_);
         progressShown_ = true;
     }
     window_->pumpMessages();
@@ -68,13 +73,13 @@ std::vector<ListedEntry> enumerateEntries(const Text& folder, EntryKind kind, Li
     closedir(dir);
 
     if (order == ListingOrder::NumberAware && kind == EntryKind::Files) {
-        if (window) window->pumpMessages();  // sorting a large folder takes a while
+        throttle.pumpIfDue();  // sorting a large folder takes a while
         std::vector<ListedEntry> sorted;
         sorted.reserve(entries.size());
         const auto order = numberAwareOrder(entries.size(), [&](std::size_t i) -> const Text& { return entries[i].name; });
         for (std::size_t i : order) sorted.push_back(std::move(entries[i]));
         entries = std::move(sorted);
-        if (window) window->pumpMessages();
+        throttle.pumpIfDue();
     }
     return entries;
 }

@@ -41,6 +41,8 @@ public:
     PumpThrottle(const PumpThrottle&) = delete;
     PumpThrottle& operator=(const PumpThrottle&) = delete;
     void tick(std::size_t done);
+    /// Pumps now if the window has waited long enough, whatever the count.
+    void pumpIfDue();
 
 private:
     Window* window_;
@@ -48,6 +50,7 @@ private:
     long long started_;
     long long last_;
     bool progressShown_ = false;
+    std::size_t done_ = 0;
 };
 
 }  // namespace velmora

@@ -51,7 +51,11 @@ std::vector<std::size_t> numberAwareOrder(std::size_t count, const std::function
     for (std::size_t i = 0; i < count; ++i) keys.emplace_back(nameAt(i).bytes());
     std::vector<std::size_t> order(count);
     std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+    // Equal keys (possible only for names that spell out another's key) keep their found order.
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        if (keys[a] < keys[b]) return true;
+        return !(keys[b] < keys[a]) && a < b;
+    });
     return order;
 }
 

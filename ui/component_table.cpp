@@ -8,11 +8,11 @@ using K = WidgetKind;
 const std::vector<std::string_view> kExtensions = {".txt", ".mp4", ".mp3", ".zip", ".7z", ".rar",
                                                    ".jpg", ".png", ".ico", ".psd", ".bmp"};
 
-FontSpec px(int pixels) { return {pixels, false, false}; }
-FontSpec bold(int pixels) { return {pixels, true, false}; }
-const FontSpec none{};
+FontStyle px(int pixels) { return {pixels, false, false}; }
+FontStyle bold(int pixels) { return {pixels, true, false}; }
+const FontStyle none{};
 
-WindowSpec makeMain() {
+WindowLayout makeMain() {
     return {"MainWindow", "Velmora-9.0", 50, 50, 769, 656, {
         // On the window.
         {"选择框5", K::CheckBox, "", 9, 11, 80, 15, "窗口置顶", px(13)},
@@ -128,7 +128,7 @@ WindowSpec makeMain() {
     }};
 }
 
-WindowSpec makeThanks() {
+WindowLayout makeThanks() {
     return {"ThanksWindow", "感谢有你", 50, 50, 525, 333, {
         {"图片框1", K::PictureBox, "", 8, 8, 200, 200, "", none},
         {"图片框2", K::PictureBox, "", 278, 8, 200, 200, "", none},
@@ -141,14 +141,14 @@ WindowSpec makeThanks() {
 
 }  // namespace
 
-const WindowSpec& mainWindowSpec() {
-    static const WindowSpec spec = makeMain();
-    return spec;
+const WindowLayout& mainWindowLayout() {
+    static const WindowLayout layout = makeMain();
+    return layout;
 }
 
-const WindowSpec& thanksWindowSpec() {
-    static const WindowSpec spec = makeThanks();
-    return spec;
+const WindowLayout& thanksWindowLayout() {
+    static const WindowLayout layout = makeThanks();
+    return layout;
 }
 
 }  // namespace velmora

@@ -22,13 +22,13 @@ enum class WidgetKind {
     PictureBox,
 };
 
-struct FontSpec {
+struct FontStyle {
     int pixels = 0;  ///< character height; 0 keeps the system's dialog font
     bool bold = false;
     bool tabCaption = false;  ///< the tab control's page captions: "SimSun" 12
 };
 
-struct ComponentSpec {
+struct ComponentRow {
     std::string_view name;
     WidgetKind kind;
     /// The window (empty), a tab page ("page1" to "page3"; placed relative to the tab control)
@@ -36,21 +36,21 @@ struct ComponentSpec {
     std::string_view container;
     int left, top, width, height;
     std::string_view text;  ///< caption or content; items of a combo box are separate
-    FontSpec font{};
+    FontStyle font{};
     std::vector<std::string_view> items{};  ///< combo box items, tab captions, list columns
     int chosen = -1;  ///< the combo box item chosen in the template
     bool checked = false;  ///< check state stored in the template
 };
 
-struct WindowSpec {
+struct WindowLayout {
     std::string_view name;
     std::string_view caption;
     int left, top, width, height;
-    std::vector<ComponentSpec> components;
+    std::vector<ComponentRow> components;
 };
 
-const WindowSpec& mainWindowSpec();
-const WindowSpec& thanksWindowSpec();
+const WindowLayout& mainWindowLayout();
+const WindowLayout& thanksWindowLayout();
 
 inline constexpr std::string_view kTabPages[] = {"page1", "page2", "page3"};
 

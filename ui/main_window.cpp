@@ -59,7 +59,7 @@ private:
     QPoint placedAt_;
 };
 
-QWidget* makeWidget(const ComponentSpec& c, QWidget* parent) {
+QWidget* makeWidget(const ComponentRow& c, QWidget* parent) {
     switch (c.kind) {
     case WidgetKind::Label:
         return new QLabel(qs(c.text), parent);
@@ -124,26 +124,26 @@ QWidget* makeWidget(const ComponentSpec& c, QWidget* parent) {
 
 }  // namespace
 
-QFont componentFont(const FontSpec& spec, const QFont& base) {
+QFont componentFont(const FontStyle& style, const QFont& base) {
     QFont font = base;
-    if (spec.tabCaption) {
+    if (style.tabCaption) {
         font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Serif CJK SC")});
         font.setPixelSize(12);
         return font;
     }
-    if (spec.pixels == 0) return font;
+    if (style.pixels == 0) return font;
     font.setFamilies({QStringLiteral("微软雅黑"), QStringLiteral("Microsoft YaHei"), QStringLiteral("Noto Sans CJK SC")});
-    font.setPixelSize(spec.pixels);
-    font.setBold(spec.bold);
+    font.setPixelSize(style.pixels);
+    font.setBold(style.bold);
     return font;
 }
 
-BuiltWindow::BuiltWindow(const WindowSpec& spec, QWidget* owner) : QWidget(owner, Qt::Window) {
-    setObjectName(qs(spec.name));
-    setWindowTitle(qs(spec.caption));
-    setGeometry(spec.left, spec.top, spec.width, spec.height);
+BuiltWindow::BuiltWindow(const WindowLayout& layout, QWidget* owner) : QWidget(owner, Qt::Window) {
+    setObjectName(qs(layout.name));
+    setWindowTitle(qs(layout.caption));
+    setGeometry(layout.left, layout.top, layout.width, layout.height);
     QTabWidget* tabs = nullptr;
-    for (const ComponentSpec& c : spec.components) {
+    for (const ComponentRow& c : layout.components) {
         QWidget* container = this;
         QPoint origin(0, 0);
         if (c.container.rfind("page", 0) == 0 && tabs) {
@@ -175,7 +175,7 @@ void BuiltWindow::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
-MainWindow::MainWindow() : BuiltWindow(mainWindowSpec(), nullptr) {
+MainWindow::MainWindow() : BuiltWindow(mainWindowLayout(), nullptr) {
     auto* view = component<QTreeView>("超级列表框1");
     rows_ = new RowModel(QStringLiteral("原来的文件名"), view);
     view->setModel(rows_);
@@ -188,7 +188,7 @@ MainWindow::MainWindow() : BuiltWindow(mainWindowSpec(), nullptr) {
     progress_->hide();
 }
 
-ThanksWindow::ThanksWindow(QWidget* owner) : BuiltWindow(thanksWindowSpec(), owner) {
+ThanksWindow::ThanksWindow(QWidget* owner) : BuiltWindow(thanksWindowLayout(), owner) {
     setAttribute(Qt::WA_DeleteOnClose);
     int index = 0;
     for (const char* name : {"图片框1", "图片框2", "图片框3", "图片框4"})

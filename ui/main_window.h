@@ -18,7 +18,7 @@ class RowModel;
 class BuiltWindow : public QWidget {
     Q_OBJECT
 public:
-    BuiltWindow(const WindowSpec& spec, QWidget* owner);
+    BuiltWindow(const WindowLayout& layout, QWidget* owner);
 
     QWidget* component(std::string_view name) const;
     template <typename T>
@@ -57,6 +57,6 @@ public:
 };
 
 /// The font of a component: "微软雅黑" falling back to an installed CJK font.
-QFont componentFont(const FontSpec& spec, const QFont& base);
+QFont componentFont(const FontStyle& style, const QFont& base);
 
 }  // namespace velmora

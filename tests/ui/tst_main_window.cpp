@@ -68,13 +68,13 @@ const char* expectedClass(WidgetKind kind) {
     return "";
 }
 
-void checkWindow(BuiltWindow& window, const WindowSpec& spec) {
-    QCOMPARE(window.windowTitle(), qs(spec.caption));
-    QCOMPARE(window.geometry(), QRect(spec.left, spec.top, spec.width, spec.height));
+void checkWindow(BuiltWindow& window, const WindowLayout& layout) {
+    QCOMPARE(window.windowTitle(), qs(layout.caption));
+    QCOMPARE(window.geometry(), QRect(layout.left, layout.top, layout.width, layout.height));
     window.show();  // the tab control lays its pages out when shown
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     auto* tabs = window.findChild<QTabWidget*>();
-    for (const ComponentSpec& c : spec.components) {
+    for (const ComponentRow& c : layout.components) {
         QWidget* w = window.findChild<QWidget*>(qs(c.name));
         QVERIFY2(w, c.name.data());
         QVERIFY2(w->inherits(expectedClass(c.kind)), c.name.data());
@@ -104,8 +104,8 @@ void checkWindow(BuiltWindow& window, const WindowSpec& spec) {
 }  // namespace
 
 void TstMainWindow::everyComponentExistsWithItsKindPlaceAndText() {
-    checkWindow(app_->mainWindow(), mainWindowSpec());
-    QCOMPARE(mainWindowSpec().components.size(), std::size_t{104});
+    checkWindow(app_->mainWindow(), mainWindowLayout());
+    QCOMPARE(mainWindowLayout().components.size(), std::size_t{104});
     auto* tabs = app_->mainWindow().component<QTabWidget>("高级选择夹1");
     QCOMPARE(tabs->tabText(0), QStringLiteral(" 删 除 "));
     QCOMPARE(tabs->tabText(2), QStringLiteral(" 添 加 "));
@@ -116,7 +116,7 @@ void TstMainWindow::everyComponentExistsWithItsKindPlaceAndText() {
     QCOMPARE(view->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("原来的文件名"));
     QCOMPARE(view->columnWidth(0), 380);
     app_->openThanksWindow();
-    checkWindow(*app_->thanksWindow(), thanksWindowSpec());
+    checkWindow(*app_->thanksWindow(), thanksWindowLayout());
 }
 
 void TstMainWindow::startUpStates() {
