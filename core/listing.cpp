@@ -73,13 +73,13 @@ std::vector<ListedEntry> enumerateEntries(const Text& folder, EntryKind kind, Li
     closedir(dir);
 
     if (order == ListingOrder::NumberAware && kind == EntryKind::Files) {
-        throttle.pumpIfDue();  // sorting a large folder takes a while
+        if (window) window->pumpMessages();  // sorting a large folder takes a while
         std::vector<ListedEntry> sorted;
         sorted.reserve(entries.size());
         const auto order = numberAwareOrder(entries.size(), [&](std::size_t i) -> const Text& { return entries[i].name; });
         for (std::size_t i : order) sorted.push_back(std::move(entries[i]));
         entries = std::move(sorted);
-        throttle.pumpIfDue();
+        if (window) window->pumpMessages();
     }
     return entries;
 }

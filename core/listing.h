@@ -41,10 +41,9 @@ public:
     PumpThrottle(const PumpThrottle&) = delete;
     PumpThrottle& operator=(const PumpThrottle&) = delete;
     void tick(std::size_t done);
-    /// Pumps now if the window has waited long enough, whatever the count.
-    void pumpIfDue();
 
 private:
+    void pumpIfDue();
     Window* window_;
     std::size_t total_;
     long long started_;

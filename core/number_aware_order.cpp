@@ -52,10 +52,7 @@ std::vector<std::size_t> numberAwareOrder(std::size_t count, const std::function
     std::vector<std::size_t> order(count);
     std::iota(order.begin(), order.end(), std::size_t{0});
     // Equal keys (possible only for names that spell out another's key) keep their found order.
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        if (keys[a] < keys[b]) return true;
-        return !(keys[b] < keys[a]) && a < b;
-    });
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
     return order;
 }
 
