@@ -51,5 +51,9 @@ bool writeNewFile(const Text& path, const std::vector<std::string>& blocks);
 bool replaceFile(const Text& path, const std::vector<std::string>& blocks);
 /// The folder holding the running executable, with its separator.
 Text programFolder();
+/// A string value of the Windows registry (root 1 classes root, 2 current configuration, 3 current
+/// user, 4 local machine, 5 users; path is the key, a separator, then the value name). Other
+/// systems have no registry: the empty text.
+Text readRegistryText(int root, const Text& path);
 
 }  // namespace velmora

@@ -121,9 +121,22 @@ int QtWindow::messageBox(const Text& text, int style, const Text& title, const P
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(okCancel ? QMessageBox::Cancel : QMessageBox::Ok);
     if (details && *details) {
-        box.setDetailedText(planText((*details)()));
-        // One line per rename, unwrapped, wide enough to read old and new name side by side.
-        if (auto* area = box.findChild<QTextEdit*>()) {
+        // The plan is written out only when the user opens the details, so a plan of 100,000
+        // lines does not hold up the question.
+        box.setDetailedText(QStringLiteral(" "));
+        auto* area = box.findChild<QTextEdit*>();
+        for (QAbstractButton* button : box.buttons()) {
+            if (box.buttonRole(button) != QMessageBox::ActionRole || !area) continue;
+            QObject::connect(
+                button, &QAbstractButton::clicked, area,
+                [area, details] {
+                    QApplication::setOverrideCursor(Qt::WaitCursor);
+                    area->setPlainText(planText((*details)()));
+                    QApplication::restoreOverrideCursor();
+                },
+                Qt::SingleShotConnection);
+        }
+        if (area) {  // one line per rename, unwrapped, wide enough for old and new name
             area->setLineWrapMode(QTextEdit::NoWrap);
             area->setMinimumWidth(480);
             area->setMinimumHeight(180);

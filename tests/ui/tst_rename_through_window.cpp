@@ -2,6 +2,7 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTextEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -32,7 +33,10 @@ public:
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 seen << box->text();
-                details << box->detailedText();
+                for (QAbstractButton* b : box->buttons())  // open the details, as a user would
+                    if (box->buttonRole(b) == QMessageBox::ActionRole) b->click();
+                auto* area = box->findChild<QTextEdit*>();
+                details << (area ? area->toPlainText() : QString());
                 box->button(QMessageBox::Ok)->click();
             }
         });
