@@ -24,16 +24,20 @@ void listIntoView(Window& window, Session& session, bool forgetListing) {
     if (!forgetListing) listing.reserve(entries.size());
     const int skip = files ? window.selection(组合框2) : -1;
     const Text skipped = skip == -1 ? Text{} : window.chosenText(组合框2);
+    // The scratch extension ends as the last examined file's.
+    const Text lastExtension = entries.empty() ? Text{} : extensionOf(entries.back().name);
     std::vector<Text> rows;
     rows.reserve(entries.size());
     for (ListedEntry& e : entries) {
         if (!forgetListing) listing.push_back(e.name);
-        if (files) {
-            session.entryExtension = extensionOf(e.name);
-            if (skip != -1 && session.entryExtension == skipped) continue;
+        if (files && skip != -1) {
+            const std::string& name = e.name.bytes();
+            const std::size_t n = extensionLength(name);
+            if (n == skipped.bytes().size() && name.compare(name.size() - n, n, skipped.bytes()) == 0) continue;
         }
         rows.push_back(std::move(e.name));
     }
+    if (files && !entries.empty()) session.entryExtension = lastExtension;
     std::vector<ListedEntry>().swap(entries);
     window.list().appendRows(std::move(rows));
 }
