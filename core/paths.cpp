@@ -15,6 +15,12 @@ std::size_t extensionLength(const std::string& name) {
     return 0;
 }
 
+bool extensionIs(const Text& name, const Text& extension) {
+    const std::string& s = name.bytes();
+    const std::size_t n = extensionLength(s);
+    return n == extension.bytes().size() && s.compare(s.size() - n, n, extension.bytes()) == 0;
+}
+
 Text extensionOf(const Text& path) {
     const std::size_t n = extensionLength(path.bytes());
     return n == 0 ? Text{} : Text::fromBytes(path.bytes().substr(path.bytes().size() - n));

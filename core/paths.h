@@ -18,6 +18,8 @@ Text separatorText();
 Text extensionOf(const Text& path);
 /// The length in bytes of extensionOf(path), without making it.
 std::size_t extensionLength(const std::string& path);
+/// True when extensionOf(name) equals extension exactly, without making it.
+bool extensionIs(const Text& name, const Text& extension);
 /// What follows the last separator; without extension the extension is cut off.
 Text fileNameOf(const Text& path, bool withExtension = true);
 /// The folder holding path, with its separator; a trailing separator of path is ignored.

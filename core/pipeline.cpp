@@ -42,20 +42,14 @@ bool folderRefused(const RenameRule& rule, Window& window) {
     return refused(rule.checksAfterFolder, window);
 }
 
-bool extensionEquals(const Entry& e, const Text& text) {
-    const std::string& name = e.name.bytes();
-    return text.bytes().size() == e.extensionLength &&
-           name.compare(name.size() - e.extensionLength, e.extensionLength, text.bytes()) == 0;
-}
-
 bool filteredOut(const RenameRule& rule, const Window& window, const Entry& e) {
     switch (rule.filter) {
     case ExtensionFilter::None:
         return false;
     case ExtensionFilter::Standard:
-        return e.extensionLength != 0 && extensionEquals(e, window.chosenText(组合框2));
+        return e.extensionLength != 0 && extensionIs(e.name, window.chosenText(组合框2));
     case ExtensionFilter::ChosenItem:
-        return window.selection(组合框2) != -1 && extensionEquals(e, window.chosenText(组合框2));
+        return window.selection(组合框2) != -1 && extensionIs(e.name, window.chosenText(组合框2));
     }
     return false;
 }

@@ -30,11 +30,7 @@ void listIntoView(Window& window, Session& session, bool forgetListing) {
     rows.reserve(entries.size());
     for (ListedEntry& e : entries) {
         if (!forgetListing) listing.push_back(e.name);
-        if (files && skip != -1) {
-            const std::string& name = e.name.bytes();
-            const std::size_t n = extensionLength(name);
-            if (n == skipped.bytes().size() && name.compare(name.size() - n, n, skipped.bytes()) == 0) continue;
-        }
+        if (files && skip != -1 && extensionIs(e.name, skipped)) continue;
         rows.push_back(std::move(e.name));
     }
     if (files && !entries.empty()) session.entryExtension = lastExtension;
