@@ -1,5 +1,6 @@
 // Faults injected around rename runs and the file operations: each must leave every file in place
 // and every report honest.
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -91,6 +92,23 @@ TEST_F(FaultInjection, aSymlinkedSubFolderIsRenamedAsALinkAndItsTargetStays) {
     EXPECT_EQ(f.entries(), (Names{"link-1_x", "real-2_x/"}));
     EXPECT_EQ(elsewhere.entries(), Names{"inside.txt"});
     EXPECT_EQ(elsewhere.read("inside.txt"), "kept");
+}
+
+TEST_F(FaultInjection, aSubFolderThatIsAMountPointKeepsItsNameAndIsNotCounted) {
+    TempFolder source;
+    source.file("mounted.txt", "M");
+    f.folder("mount-1");
+    f.folder("plain-2");
+    if (mount(source.path().c_str(), (f.path() + "mount-1").c_str(), nullptr, MS_BIND, nullptr) != 0)
+        GTEST_SKIP() << "no permission to bind-mount here";
+    iw.setChecked(选择框1, false);
+    iw.setChecked(选择框2, true);
+    iw.type(编辑框8, "-");
+    runRenameRule(deleteBefore(), iw, s);  // counts successes for folders too
+    umount2((f.path() + "mount-1").c_str(), MNT_DETACH);
+    EXPECT_EQ(f.entries(), (Names{"mount-1/", "-2/"}));
+    EXPECT_EQ(iw.messages.back(), msg("成功改了1个", 0, "提示"));
+    EXPECT_EQ(source.read("mounted.txt"), "M");
 }
 
 TEST_F(FaultInjection, aNameAtTheLengthLimitThatWouldGrowKeepsItsName) {
