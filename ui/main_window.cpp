@@ -61,8 +61,14 @@ private:
 
 QWidget* makeWidget(const ComponentRow& c, QWidget* parent) {
     switch (c.kind) {
-    case WidgetKind::Label:
-        return new QLabel(qs(c.text), parent);
+    case WidgetKind::Label: {
+        auto* label = new QLabel(qs(c.text), parent);
+        if (c.text.find('\n') != std::string_view::npos) {  // a hint of several lines reads from the top
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            label->setWordWrap(true);
+        }
+        return label;
+    }
     case WidgetKind::TransparentLabel: {
         auto* label = new QLabel(qs(c.text), parent);
         label->setAttribute(Qt::WA_TranslucentBackground);
