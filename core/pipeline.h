@@ -48,12 +48,13 @@ enum class ExtensionFilter {
     ChosenItem,  ///< the same, only while 组合框2 has an item chosen
 };
 
+/// Every question is asked once the run's plan is known, before anything is renamed.
 enum class Confirmation {
     None,
-    Counted,    ///< count the entries first, then "一共有N个文件将被更名"
-    UpFront,    ///< ask before listing
-    FirstEntry,  ///< ask when the first listed entry is about to be renamed
-    FirstEntryBeforeAnything,  ///< ask at the first listed entry, before it is looked at
+    Counted,    ///< count the matching entries first, then "一共有N个文件将被更名"; none: nothing to change
+    UpFront,    ///< always ask, whatever the listing holds
+    FirstEntry,  ///< ask only when the first listed entry is to be renamed
+    FirstEntryBeforeAnything,  ///< ask whenever the listing holds an entry, whatever the first one is
 };
 
 enum class Count { Successes, Attempts, None };
