@@ -34,17 +34,12 @@ PumpThrottle::~PumpThrottle() {
 }
 
 void PumpThrottle::tick(std::size_t done) {
-    done_ = done;
-    if ((done & 63) == 0) pumpIfDue();
-}
-
-void PumpThrottle::pumpIfDue() {
-    if (!window_) return;
+    if (!window_ || (done & 63) != 0) return;
     const long long now = nowMs();
     if (now - last_ < 25) return;
     last_ = now;
     if (now - started_ > 500) {
-        window_->showProgress(done_, total_);
+        window_->showProgress(done, total_);
         progressShown_ = true;
     }
     window_->pumpMessages();

@@ -43,13 +43,11 @@ public:
     void tick(std::size_t done);
 
 private:
-    void pumpIfDue();
     Window* window_;
     std::size_t total_;
     long long started_;
     long long last_;
     bool progressShown_ = false;
-    std::size_t done_ = 0;
 };
 
 }  // namespace velmora
