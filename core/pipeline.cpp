@@ -1,7 +1,6 @@
 #include "core/pipeline.h"
 
 #include "core/file_system.h"
-#include "core/listing.h"
 #include "core/paths.h"
 #include "core/plan.h"
 
@@ -12,34 +11,21 @@ using namespace component;
 
 int show(Window& window, const Message& m) { return window.showMessage(m.text, m.style, m.caption); }
 
-// Shows the first refusal of checks; true when one fired.
-bool refused(const std::vector<InputCheck>& checks, Window& window) {
-    for (const InputCheck& check : checks) {
-        if (auto message = check(window)) {
-            show(window, *message);
-            return true;
-        }
-    }
-    return false;
+std::optional<Message> firstRefusal(const std::vector<InputCheck>& checks, const Window& window) {
+    for (const InputCheck& check : checks)
+        if (auto message = check(window)) return message;
+    return std::nullopt;
 }
 
-bool folderRefused(const RenameRule& rule, Window& window) {
-    if (refused(rule.checksFirst, window)) return true;
+std::optional<Message> folderRefusal(const RenameRule& rule, const Window& window) {
+    if (auto m = firstRefusal(rule.checksFirst, window)) return m;
     const Text folder = window.currentFolder();
-    if (folder.empty()) {
-        window.showMessage("路径呢？"_t, style::information, rule.noFolderCaption);
-        return true;
-    }
-    if (refused(rule.checksAfterEmpty, window)) return true;
-    if (findText(window.currentFolder(), "desktop"_t) != notFound) {
-        window.showMessage("请不要把视频放在桌面"_t, style::information, "提示"_t);
-        return true;
-    }
-    if (window.currentFolder() == separatorText()) {
-        window.showMessage("什么都没有选择"_t, style::information, "提示"_t);
-        return true;
-    }
-    return refused(rule.checksAfterFolder, window);
+    if (folder.empty()) return Message{"路径呢？"_t, style::information, rule.noFolderCaption};
+    if (auto m = firstRefusal(rule.checksAfterEmpty, window)) return m;
+    if (findText(folder, "desktop"_t) != notFound)
+        return Message{"请不要把视频放在桌面"_t, style::information, "提示"_t};
+    if (folder == separatorText()) return Message{"什么都没有选择"_t, style::information, "提示"_t};
+    return firstRefusal(rule.checksAfterFolder, window);
 }
 
 bool filteredOut(const RenameRule& rule, const Window& window, const Entry& e) {
@@ -59,107 +45,99 @@ void report(const RenameRule& rule, Window& window, const RunOutcome& outcome) {
     if (auto message = rule.report(outcome)) show(window, *message);
 }
 
-class PassRunner {
+// Visits every listed entry as the rule's transform sees it, keeping the window painting and
+// stopping early when cancelled.
+template <typename Visit>
+bool forEachEntry(const RenameRule& rule, Window& window, bool files, const std::vector<ListedEntry>& listed,
+                  const std::function<bool()>& cancelled, Visit visit) {
+    PumpThrottle throttle(&window, listed.size());
+    for (std::size_t i = 0; i < listed.size(); ++i) {
+        throttle.tick(i + 1);
+        if (cancelled && (i & 1023) == 0 && cancelled()) return false;
+        const Text& name = listed[i].name;
+        const std::size_t extensionLength = files ? velmora::extensionLength(name.bytes()) : 0;
+        if (files && rule.subject == Subject::NamePart) {
+            const Text namePart = leftText(name, name.length() - static_cast<int>(extensionLength));
+            visit(Entry{i + 1, name, namePart, extensionLength});
+        } else {
+            visit(Entry{i + 1, name, name, extensionLength});
+        }
+    }
+    return true;
+}
+
+bool sameNames(const std::vector<ListedEntry>& a, const std::vector<ListedEntry>& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i].native != b[i].native || a[i].name != b[i].name) return false;
+    return true;
+}
+
+// A click: checks, a fresh listing, the plan, the question with the plan to see, renaming in plan
+// order, the report. Message boxes are modal, so nothing the plan read changes before it is applied.
+class ClickRun {
 public:
-    PassRunner(const RenameRule& rule, Window& window, Session& session, Kind kind, RunResult& result)
+    ClickRun(const RenameRule& rule, Window& window, Session& session, Kind kind, RunResult& result)
         : rule_(rule), window_(window), session_(session), kind_(kind), result_(result),
           files_(kind == Kind::Files), folder_(window.currentFolder()) {}
 
-    // List, plan every rename, confirm with the plan to see, then apply the plan. Message boxes
-    // are modal, so nothing the plan read can change before it is applied.
-    void run() {
+    void run(const RunPlan* previewed) {
         list();
         window_.pumpMessages();
-        const Pass pass = (files_ ? rule_.files : rule_.folders)(window_, kind_, listed_.size());
-        std::optional<std::size_t> counted;
-        if (rule_.confirmation == Confirmation::Counted) {
-            counted = countMatches(pass);
-            if (*counted == 0) {
-                window_.showMessage("找不到需要改的文件名"_t, style::ok, "提示"_t);
-                return;
-            }
+        plan_ = previewed && previewed->kind == kind_ && previewed->folder == folder_ && !previewed->abandoned &&
+                        previewed->listing && sameNames(*previewed->listing, *listed_)
+                    ? *previewed
+                    : planRun(rule_, window_, kind_, folder_, listed_);
+        plan_.listing = listed_;
+        if (rule_.confirmation == Confirmation::Counted && plan_.counted == 0u) {
+            window_.showMessage("找不到需要改的文件名"_t, style::ok, "提示"_t);
+            return;
         }
-        plan(pass);
-        if (!confirmed(counted)) {
+        if (!confirmed()) {
             // Counted and up-front confirmations end the run; the rule's report decides.
             report(rule_, window_, {kind_, 0, true});
             return;
         }
-        if (files_ && refused(rule_.checksBeforeFileLoop, window_)) return;
+        if (files_) {
+            if (auto refusal = firstRefusal(rule_.checksBeforeFileLoop, window_)) {
+                show(window_, *refusal);
+                return;
+            }
+        }
         report(rule_, window_, apply());
     }
 
 private:
-    struct Planned {
-        std::size_t entry;  ///< index into listed_
-        Text newName;
-    };
-
     void list() {
-        const bool numberAware = files_ && rule_.numberAwareOrder;
-        listed_ = enumerateEntries(folder_, files_ ? EntryKind::Files : EntryKind::Folders,
-                                   numberAware ? ListingOrder::NumberAware : ListingOrder::AsFound, &window_);
+        listed_ = std::make_shared<const std::vector<ListedEntry>>(
+            enumerateEntries(folder_, files_ ? EntryKind::Files : EntryKind::Folders, listingOrder(rule_, kind_), &window_));
         result_.listed = true;
         std::vector<Text>& target = files_ ? session_.entryList : session_.folderList;
         target.clear();
-        target.reserve(listed_.size());
+        target.reserve(listed_->size());
         const bool fullPaths = files_ && rule_.listing == Listing::FullPaths;
-        for (const ListedEntry& e : listed_) target.push_back(fullPaths ? folder_ + e.name : e.name);
-    }
-
-    template <typename Visit>
-    void forEachEntry(Visit visit) const {
-        PumpThrottle throttle(&window_, listed_.size());
-        for (std::size_t i = 0; i < listed_.size(); ++i) {
-            throttle.tick(i + 1);
-            const Text& name = listed_[i].name;
-            const std::size_t extensionLength = files_ ? velmora::extensionLength(name.bytes()) : 0;
-            if (files_ && rule_.subject == Subject::NamePart) {
-                const Text namePart = leftText(name, name.length() - static_cast<int>(extensionLength));
-                visit(Entry{i + 1, name, namePart, extensionLength});
-            } else {
-                visit(Entry{i + 1, name, name, extensionLength});
-            }
-        }
-    }
-
-    std::size_t countMatches(const Pass& pass) const {
-        std::size_t n = 0;
-        forEachEntry([&](const Entry& e) {
-            if (pass.counts(e)) ++n;
-        });
-        return n;
-    }
-
-    void plan(const Pass& pass) {
-        forEachEntry([&](const Entry& e) {
-            if (files_ && filteredOut(rule_, window_, e)) return;
-            std::optional<Text> changed = pass.transform(e);
-            if (!changed || changed->empty()) return;
-            if (files_ && rule_.subject == Subject::NamePart) *changed += e.extension();
-            plan_.push_back({e.index - 1, std::move(*changed)});
-        });
+        for (const ListedEntry& e : *listed_) target.push_back(fullPaths ? folder_ + e.name : e.name);
     }
 
     // The question of the rule's confirmation, where the rule asks it; false on Cancel.
-    bool confirmed(std::optional<std::size_t> counted) {
+    bool confirmed() {
         Text question = rule_.question;
         Text caption = "提示"_t;
         switch (rule_.confirmation) {
         case Confirmation::None:
             return true;
         case Confirmation::Counted:
-            question = "一共有"_t + toText(static_cast<long long>(*counted)) + "个文件将被更名"_t;
+            question = "一共有"_t + toText(static_cast<long long>(*plan_.counted)) + "个文件将被更名"_t;
             caption = "请确认"_t;
             break;
         case Confirmation::UpFront:
             break;
         case Confirmation::FirstEntryBeforeAnything:
-            if (listed_.empty()) return true;
+            if (listed_->empty()) return true;
             break;
         case Confirmation::FirstEntry:
             // Asked only when the first listed entry is about to be renamed.
-            if (plan_.empty() || plan_.front().entry != 0) return true;
+            if (plan_.steps.empty() || plan_.steps.front().entry != 0) return true;
             break;
         }
         return window_.confirmWithPlan(question, style::okCancel, caption, [this] { return planLines(); }) != answerCancel;
@@ -170,12 +148,13 @@ private:
         const auto nativeFolder = textToNative(folder_);
         const FolderHandle folder(nativeFolder ? *nativeFolder : NativeName{});
         const Count mode = files_ ? rule_.fileCount : rule_.folderCount;
-        PumpThrottle throttle(&window_, plan_.size());
-        for (std::size_t i = 0; i < plan_.size(); ++i) {
+        PumpThrottle throttle(&window_, plan_.steps.size());
+        for (std::size_t i = 0; i < plan_.steps.size(); ++i) {
             throttle.tick(i + 1);
-            const ListedEntry& entry = listed_[plan_[i].entry];
-            const bool renamed = rename(folder, entry, plan_[i].newName);
-            if (renamed) result_.renamed.emplace_back(entry.name, plan_[i].newName);
+            const PlannedRename& step = plan_.steps[i];
+            const ListedEntry& entry = (*listed_)[step.entry];
+            const bool renamed = rename(folder, entry, step.newName);
+            if (renamed) result_.renamed.emplace_back(entry.name, step.newName);
             if (mode == Count::Attempts || (mode == Count::Successes && renamed)) ++outcome.count;
         }
         return outcome;
@@ -189,13 +168,7 @@ private:
         return native && folder.rename(entry.native, *native);
     }
 
-    // "old → new", in order, with the reason on every line whose rename will fail.
-    std::vector<Text> planLines() const {
-        return describePlan(folder_, plan_.size(), [this](std::size_t i) {
-            const ListedEntry& e = listed_[plan_[i].entry];
-            return PlanStep{e.native, e.name, e.exact, plan_[i].newName};
-        });
-    }
+    std::vector<Text> planLines() const { return describePlan(plan_); }
 
     const RenameRule& rule_;
     Window& window_;
@@ -204,8 +177,8 @@ private:
     RunResult& result_;
     const bool files_;
     const Text folder_;
-    std::vector<ListedEntry> listed_;
-    std::vector<Planned> plan_;
+    SharedListing listed_;
+    RunPlan plan_;
 };
 
 }  // namespace
@@ -217,20 +190,61 @@ InputCheck requireContent(Component component, Message message) {
     };
 }
 
-RunResult runRenameRule(const RenameRule& rule, Window& window, Session& session) {
+RunStart startRun(const RenameRule& rule, const Window& window) {
+    if (auto refusal = folderRefusal(rule, window)) return {std::move(refusal), std::nullopt};
+    if (rule.kinds == Kinds::FilesOnly || window.checked(选择框1)) return {std::nullopt, Kind::Files};
+    if (window.checked(选择框2)) return {std::nullopt, Kind::Folders};
+    return {};
+}
+
+ListingOrder listingOrder(const RenameRule& rule, Kind kind) {
+    return kind == Kind::Files && rule.numberAwareOrder ? ListingOrder::NumberAware : ListingOrder::AsFound;
+}
+
+RunPlan planRun(const RenameRule& rule, Window& window, Kind kind, const Text& folder, SharedListing listing,
+                const std::function<bool()>& cancelled) {
+    RunPlan plan;
+    plan.kind = kind;
+    plan.folder = folder;
+    plan.listing = std::move(listing);
+    const bool files = kind == Kind::Files;
+    const std::vector<ListedEntry>& listed = *plan.listing;
+    const Pass pass = (files ? rule.files : rule.folders)(window, kind, listed.size());
+    if (rule.confirmation == Confirmation::Counted) {
+        std::size_t n = 0;
+        if (!forEachEntry(rule, window, files, listed, cancelled, [&](const Entry& e) { n += pass.counts(e) ? 1 : 0; })) {
+            plan.abandoned = true;
+            return plan;
+        }
+        plan.counted = n;
+        if (n == 0) return plan;
+    }
+    plan.abandoned = !forEachEntry(rule, window, files, listed, cancelled, [&](const Entry& e) {
+        if (files && filteredOut(rule, window, e)) return;
+        std::optional<Text> changed = pass.transform(e);
+        if (!changed || changed->empty()) return;
+        if (files && rule.subject == Subject::NamePart) *changed += e.extension();
+        // An entry that would keep its name is left alone, not a rename that fails.
+        if (*changed == e.name) return;
+        plan.steps.push_back({e.index - 1, std::move(*changed)});
+    });
+    return plan;
+}
+
+std::optional<Message> refusalAfterPlanning(const RenameRule& rule, const Window& window, const RunPlan& plan) {
+    if (rule.confirmation == Confirmation::Counted && plan.counted == 0u)
+        return Message{"找不到需要改的文件名"_t, style::ok, "提示"_t};
+    if (plan.kind == Kind::Files) return firstRefusal(rule.checksBeforeFileLoop, window);
+    return std::nullopt;
+}
+
+RunResult runRenameRule(const RenameRule& rule, Window& window, Session& session, const RunPlan* previewed) {
     RunResult result;
     session.entryList.clear();
-    if (folderRefused(rule, window)) return result;
-    Kind kind = Kind::Files;
-    if (rule.kinds == Kinds::FromBoxes) {
-        if (window.checked(选择框1))
-            kind = Kind::Files;
-        else if (window.checked(选择框2))
-            kind = Kind::Folders;
-        else
-            return result;
-    }
-    PassRunner(rule, window, session, kind, result).run();
+    const RunStart start = startRun(rule, window);
+    if (start.refusal) show(window, *start.refusal);
+    if (!start.kind) return result;
+    ClickRun(rule, window, session, *start.kind, result).run(previewed);
     if (result.listed) session.lastRun = {window.currentFolder(), result.renamed};
     return result;
 }

@@ -3,11 +3,13 @@
 // confirmation, renaming, counting and the report. A rule only declares what differs.
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "core/listing.h"
 #include "core/session.h"
 #include "core/text.h"
 #include "core/window.h"
@@ -124,8 +126,48 @@ struct RunResult {
     std::vector<std::pair<Text, Text>> renamed;  ///< (old name, new name) of every success
 };
 
-/// Runs rule once, as a click on its button does.
-RunResult runRenameRule(const RenameRule& rule, Window& window, Session& session);
+/// Where a click stops before it lists anything: the checks in their order, then the kind boxes.
+struct RunStart {
+    std::optional<Message> refusal;  ///< the message of a refused click
+    std::optional<Kind> kind;        ///< nothing when refused or when no kind box is checked
+};
+RunStart startRun(const RenameRule& rule, const Window& window);
+
+/// The order in which a rule lists the entries of one kind.
+ListingOrder listingOrder(const RenameRule& rule, Kind kind);
+
+/// One planned rename: an entry of the listing and its new name.
+struct PlannedRename {
+    std::size_t entry;  ///< index into the listing
+    Text newName;
+};
+
+using SharedListing = std::shared_ptr<const std::vector<ListedEntry>>;
+
+/// What a click would do with its listing, worked out without asking, renaming or showing anything.
+/// The click and the live preview plan with the same function.
+struct RunPlan {
+    Kind kind = Kind::Files;
+    Text folder;
+    SharedListing listing;
+    std::optional<std::size_t> counted;  ///< entries that a counted confirmation counts
+    std::vector<PlannedRename> steps;    ///< in listing order; never an entry onto its own name
+    bool abandoned = false;              ///< planning was cancelled; steps are incomplete
+};
+
+/// Plans a run of rule over listing. The window supplies the inputs and is kept painting during
+/// long work; planning stops early when cancelled (polled now and then) returns true.
+RunPlan planRun(const RenameRule& rule, Window& window, Kind kind, const Text& folder, SharedListing listing,
+                const std::function<bool()>& cancelled = {});
+
+/// The refusal a click shows after planning, before renaming: nothing to change for a counted
+/// confirmation, then the rule's checks before the file loop.
+std::optional<Message> refusalAfterPlanning(const RenameRule& rule, const Window& window, const RunPlan& plan);
+
+/// Runs rule once, as a click on its button does. A previewed plan is applied as it is when the
+/// fresh listing equals the listing it was made from (the caller vouches for the inputs).
+RunResult runRenameRule(const RenameRule& rule, Window& window, Session& session,
+                        const RunPlan* previewed = nullptr);
 
 /// Passes every entry through transform; the counting condition is unused.
 inline PassFactory simplePass(std::function<std::optional<Text>(const Window&, const Entry&)> transform) {

@@ -10,7 +10,6 @@
 #include "core/window.h"
 
 namespace velmora {
-namespace {
 
 std::unordered_set<std::string> namesIn(const Text& folder) {
     std::unordered_set<std::string> names;
@@ -23,35 +22,59 @@ std::unordered_set<std::string> namesIn(const Text& folder) {
     return names;
 }
 
-}  // namespace
-
 Text failureMark() { return "  ✗ "_t; }
 
-std::vector<Text> describePlan(const Text& folder, std::size_t steps, const std::function<PlanStep(std::size_t)>& stepAt) {
-    std::unordered_set<std::string> taken = namesIn(folder);
+Text failureReason(StepFailure failure) {
+    switch (failure) {
+    case StepFailure::None:
+        return {};
+    case StepFailure::Invalid:
+        return "名称无效"_t;
+    case StepFailure::LeavesFolder:
+        return "会移出文件夹"_t;
+    case StepFailure::Exists:
+        return "已有同名"_t;
+    case StepFailure::TakenByRun:
+        return "本次前面的改名已占用这个名称"_t;
+    }
+    return {};
+}
+
+std::vector<StepFailure> planFailures(const RunPlan& plan, std::unordered_set<std::string> taken) {
     std::unordered_set<std::string> takenByRun;
-    std::vector<Text> lines;
-    lines.reserve(steps);
-    const Text arrow = " → "_t;
-    for (std::size_t i = 0; i < steps; ++i) {
-        const PlanStep step = stepAt(i);
+    std::vector<StepFailure> failures;
+    failures.reserve(plan.steps.size());
+    for (const PlannedRename& step : plan.steps) {
+        const ListedEntry& entry = (*plan.listing)[step.entry];
         const auto newNative = textToNative(step.newName);
-        const char* reason = nullptr;
-        if (!step.exact || !newNative) {
-            reason = "名称无效";
+        StepFailure failure = StepFailure::None;
+        if (!entry.exact || !newNative) {
+            failure = StepFailure::Invalid;
         } else if (newNative->find(kSeparator) != std::string::npos || *newNative == "..") {
-            reason = "会移出文件夹";
-        } else if (!isValidEntryName(*newNative) || *newNative == step.oldNative) {
-            reason = "名称无效";
+            failure = StepFailure::LeavesFolder;
+        } else if (!isValidEntryName(*newNative) || *newNative == entry.native) {
+            failure = StepFailure::Invalid;
         } else if (taken.count(*newNative)) {
-            reason = takenByRun.count(*newNative) ? "本次前面的改名已占用这个名称" : "已有同名";
+            failure = takenByRun.count(*newNative) ? StepFailure::TakenByRun : StepFailure::Exists;
         } else {
-            taken.erase(step.oldNative);
+            taken.erase(entry.native);
             taken.insert(*newNative);
             takenByRun.insert(*newNative);
         }
-        Text line = step.oldName + arrow + step.newName;
-        if (reason) line += failureMark() + Text::fromUtf8(reason);
+        failures.push_back(failure);
+    }
+    return failures;
+}
+
+std::vector<Text> describePlan(const RunPlan& plan) {
+    const std::vector<StepFailure> failures = planFailures(plan, namesIn(plan.folder));
+    std::vector<Text> lines;
+    lines.reserve(plan.steps.size());
+    const Text arrow = " → "_t;
+    for (std::size_t i = 0; i < plan.steps.size(); ++i) {
+        const PlannedRename& step = plan.steps[i];
+        Text line = (*plan.listing)[step.entry].name + arrow + step.newName;
+        if (failures[i] != StepFailure::None) line += failureMark() + failureReason(failures[i]);
         lines.push_back(std::move(line));
     }
     return lines;

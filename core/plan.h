@@ -1,10 +1,13 @@
 #pragma once
 // What a run is about to do, as the confirmation shows it, and taking the last run back.
 
-#include <functional>
+#include <cstdint>
+#include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "core/encoding.h"
+#include "core/pipeline.h"
 #include "core/session.h"
 #include "core/text.h"
 
@@ -12,18 +15,22 @@ namespace velmora {
 
 class Window;
 
-/// One planned rename.
-struct PlanStep {
-    NativeName oldNative;
-    Text oldName;
-    bool exact;  ///< the old name could be read as text
-    Text newName;
-};
+/// Why a planned rename will fail.
+enum class StepFailure : std::uint8_t { None, Invalid, LeavesFolder, Exists, TakenByRun };
 
-/// One line per step, "old → new", with "  ✗ " and the reason on every step that will fail: the
-/// name exists already, an earlier step takes it, the name is not valid, or it would leave the
-/// folder. The folder is read once to know which names exist.
-std::vector<Text> describePlan(const Text& folder, std::size_t steps, const std::function<PlanStep(std::size_t)>& stepAt);
+/// The reason as the plan shows it after the failure mark.
+Text failureReason(StepFailure failure);
+
+/// The names a folder holds, exactly as the file system has them.
+std::unordered_set<std::string> namesIn(const Text& folder);
+
+/// Which steps of plan will fail, in plan order, given the names the folder holds: the name is not
+/// valid, it would leave the folder, the name exists already, or an earlier step takes it.
+std::vector<StepFailure> planFailures(const RunPlan& plan, std::unordered_set<std::string> taken);
+
+/// One line per step, "old → new", with "  ✗ " and the reason on every step that will fail. The
+/// folder is read once to know which names exist.
+std::vector<Text> describePlan(const RunPlan& plan);
 
 /// The mark that starts the reason of a failing line.
 Text failureMark();

@@ -6,8 +6,9 @@
 namespace velmora {
 namespace {
 
-unsigned state = 1;
-unsigned counter = 0;
+// Per thread, so the preview worker and the window never share a generator.
+thread_local unsigned state = 1;
+thread_local unsigned counter = 0;
 
 int nextRaw() {
     state = state * 214013u + 2531011u;
