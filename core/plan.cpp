@@ -40,8 +40,14 @@ Text failureReason(StepFailure failure) {
     return {};
 }
 
-std::vector<StepFailure> planFailures(const RunPlan& plan, std::unordered_set<std::string> taken) {
+std::vector<StepFailure> planFailures(const RunPlan& plan, const std::unordered_set<std::string>& existing) {
+    // The names the run frees and takes, over the names the folder holds; the folder's set is
+    // shared with the preview and never copied.
+    std::unordered_set<std::string> freed;
     std::unordered_set<std::string> takenByRun;
+    const auto taken = [&](const std::string& name) {
+        return takenByRun.count(name) != 0 || (existing.count(name) != 0 && freed.count(name) == 0);
+    };
     std::vector<StepFailure> failures;
     failures.reserve(plan.steps.size());
     for (const PlannedRename& step : plan.steps) {
@@ -54,11 +60,10 @@ std::vector<StepFailure> planFailures(const RunPlan& plan, std::unordered_set<st
             failure = StepFailure::LeavesFolder;
         } else if (!isValidEntryName(*newNative) || *newNative == entry.native) {
             failure = StepFailure::Invalid;
-        } else if (taken.count(*newNative)) {
+        } else if (taken(*newNative)) {
             failure = takenByRun.count(*newNative) ? StepFailure::TakenByRun : StepFailure::Exists;
         } else {
-            taken.erase(entry.native);
-            taken.insert(*newNative);
+            if (takenByRun.erase(entry.native) == 0) freed.insert(entry.native);
             takenByRun.insert(*newNative);
         }
         failures.push_back(failure);

@@ -26,7 +26,7 @@ std::unordered_set<std::string> namesIn(const Text& folder);
 
 /// Which steps of plan will fail, in plan order, given the names the folder holds: the name is not
 /// valid, it would leave the folder, the name exists already, or an earlier step takes it.
-std::vector<StepFailure> planFailures(const RunPlan& plan, std::unordered_set<std::string> taken);
+std::vector<StepFailure> planFailures(const RunPlan& plan, const std::unordered_set<std::string>& existing);
 
 /// One line per step, "old → new", with "  ✗ " and the reason on every step that will fail. The
 /// folder is read once to know which names exist.

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -19,6 +20,7 @@
 #include "core/encoding.h"
 #include "core/pipeline.h"
 #include "core/plan.h"
+#include "core/preview.h"
 #include "rules/rules.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/temp_folder.h"
@@ -225,6 +227,66 @@ TEST(Reliability, randomRuleRunsOnHostileFoldersLoseNothingAndReportTheTruth) {
         }
     }
     std::printf("%d rule runs, %zu renames checked, %d runs taken back\n", operations, renames, undos);
+}
+
+
+// The preview of a click is the click: over random rules, inputs and hostile folders, previewing
+// touches nothing on disk, and a click answered OK makes exactly the renames the preview showed as
+// succeeding, in its order, and none of those it marked as failing.
+TEST(Reliability, aPreviewShowsExactlyWhatTheClickThenDoes) {
+    const unsigned seed = envNumber("VELMORA_PROPERTY_SEED", 20261209);
+    const unsigned runs = envNumber("VELMORA_PROPERTY_RUNS", 12);
+    Property property(seed);
+    std::size_t previewed = 0;
+    std::size_t refusals = 0;
+    for (unsigned run = 0; run < runs; ++run) {
+        TempFolder root;
+        const std::string folder = root.path() + "work/";
+        mkdir(folder.c_str(), 0755);
+        property.makeFolder(folder);
+        for (int step = 0; step < 8; ++step) {
+            FakeWindow w;
+            Session s;
+            w.setFolder(folder);
+            const Entries before = snapshot(folder);
+            property.randomInputs(w, before);
+            w.forgetAnswers();  // every question answered OK
+            const NamedRule& rule = property.pickRule();
+            SCOPED_TRACE(::testing::Message() << "seed " << seed << " folder " << run << " step " << step << " rule " << rule.name);
+
+            const FolderSnapshot cached(Text::fromUtf8(folder));
+            const Preview preview = previewRun(rule.rule(), w, cached);
+            ASSERT_EQ(snapshot(folder), before) << "a preview changed the disk";
+            ASSERT_TRUE(w.messages.empty()) << "a preview showed a message";
+            ASSERT_FALSE(preview.plan.abandoned);
+            ASSERT_EQ(preview.failures.size(), preview.plan.steps.size());
+
+            std::vector<std::pair<Text, Text>> expected;
+            for (std::size_t i = 0; i < preview.plan.steps.size(); ++i)
+                if (preview.failures[i] == StepFailure::None)
+                    expected.emplace_back((*preview.plan.listing)[preview.plan.steps[i].entry].name, preview.plan.steps[i].newName);
+            EXPECT_EQ(expected.size(), preview.renames);
+
+            // Random video numbers are reused from the preview, as the window's click does.
+            const bool random = rule.rule == &videoNumbers;
+            const RunResult result = runRenameRule(rule.rule(), w, s, random ? &preview.plan : nullptr);
+            ASSERT_EQ(result.renamed, expected);
+            if (preview.refusal) {
+                ++refusals;
+                EXPECT_NE(std::find(w.messages.begin(), w.messages.end(),
+                                    Shown{preview.refusal->text, preview.refusal->style,
+                                          preview.refusal->caption.value_or("信息："_t)}),
+                          w.messages.end())
+                    << "the click shows the refusal the preview states";
+            }
+            if (preview.noKindChosen) {
+                EXPECT_TRUE(w.messages.empty());
+            }
+            previewed += preview.plan.steps.size();
+        }
+    }
+    std::printf("%zu previewed renames compared, %zu refusals\n", previewed, refusals);
+    EXPECT_GT(previewed, 0u);
 }
 
 }  // namespace

@@ -1,0 +1,81 @@
+#include "core/preview.h"
+
+#include <string_view>
+#include <unordered_map>
+
+namespace velmora {
+
+FolderSnapshot::FolderSnapshot(const Text& folder) : folder_(folder) {
+    auto files = std::make_shared<std::vector<ListedEntry>>(enumerateEntries(folder, EntryKind::Files, ListingOrder::AsFound));
+    auto folders = std::make_shared<std::vector<ListedEntry>>(enumerateEntries(folder, EntryKind::Folders, ListingOrder::AsFound));
+    names_.reserve(files->size() + folders->size());
+    for (const auto* list : {files.get(), folders.get()})
+        for (const ListedEntry& e : *list) names_.insert(e.native);
+    files_ = std::move(files);
+    folders_ = std::move(folders);
+}
+
+SharedListing FolderSnapshot::listing(EntryKind kind, ListingOrder order) const {
+    if (kind == EntryKind::Folders) return folders_;
+    if (order == ListingOrder::AsFound) return files_;
+    std::call_once(sorted_, [this] {
+        auto sorted = std::make_shared<std::vector<ListedEntry>>();
+        sorted->reserve(files_->size());
+        for (std::size_t i : numberAwareOrder(files_->size(), [this](std::size_t i) -> const Text& { return (*files_)[i].name; }))
+            sorted->push_back((*files_)[i]);
+        filesNumberAware_ = std::move(sorted);
+    });
+    return filesNumberAware_;
+}
+
+Preview previewRun(const RenameRule& rule, Window& inputs, const FolderSnapshot& folder,
+                   const std::function<bool()>& cancelled) {
+    Preview preview;
+    const RunStart start = startRun(rule, inputs);
+    if (start.refusal) {
+        preview.refusal = start.refusal;
+        return preview;
+    }
+    if (!start.kind) {
+        preview.noKindChosen = true;
+        return preview;
+    }
+    const Kind kind = *start.kind;
+    const EntryKind entries = kind == Kind::Files ? EntryKind::Files : EntryKind::Folders;
+    preview.plan = planRun(rule, inputs, kind, folder.folder(), folder.listing(entries, listingOrder(rule, kind)), cancelled);
+    if (preview.plan.abandoned) return preview;
+    if (auto refusal = refusalAfterPlanning(rule, inputs, preview.plan)) {
+        preview.refusal = std::move(refusal);
+        preview.plan.steps.clear();
+        return preview;
+    }
+    preview.failures = planFailures(preview.plan, folder.names());
+    for (StepFailure f : preview.failures) ++(f == StepFailure::None ? preview.renames : preview.failing);
+    return preview;
+}
+
+Text previewStatus(const Text& buttonCaption, const Preview& preview) {
+    Text status = buttonCaption + "："_t;
+    if (preview.refusal) return status + preview.refusal->text;
+    if (preview.noKindChosen) return status + "“文件”和“文件夹”都没有勾选"_t;
+    status += "将更名"_t + toText(static_cast<long long>(preview.renames)) + "个"_t;
+    if (preview.failing > 0) status += "，"_t + toText(static_cast<long long>(preview.failing)) + "个无法更名"_t;
+    return status;
+}
+
+std::vector<std::int32_t> stepsOfRows(const RunPlan& plan, const std::vector<Text>& rowNames) {
+    std::unordered_map<std::string_view, std::int32_t> stepOf;
+    stepOf.reserve(plan.steps.size());
+    for (std::size_t i = 0; i < plan.steps.size(); ++i)
+        stepOf.emplace((*plan.listing)[plan.steps[i].entry].name.bytes(), static_cast<std::int32_t>(i));
+    std::vector<std::int32_t> steps(rowNames.size(), -1);
+    if (stepOf.empty()) return steps;
+    for (std::size_t r = 0; r < rowNames.size(); ++r) {
+        if (rowNames[r].empty()) continue;
+        const auto it = stepOf.find(rowNames[r].bytes());
+        if (it != stepOf.end()) steps[r] = it->second;
+    }
+    return steps;
+}
+
+}  // namespace velmora

@@ -1,0 +1,61 @@
+#pragma once
+// The live preview: what a click on a rule's button would do now, planned over a folder read once
+// and kept, with no message box, no question and nothing touched on disk.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "core/pipeline.h"
+#include "core/plan.h"
+
+namespace velmora {
+
+/// One folder's files and sub-folders as found, and every name it holds, read once.
+class FolderSnapshot {
+public:
+    /// Reads folder from the disk.
+    explicit FolderSnapshot(const Text& folder);
+
+    const Text& folder() const { return folder_; }
+    /// The entries of one kind in the order a listing of that kind gives them.
+    SharedListing listing(EntryKind kind, ListingOrder order) const;
+    const std::unordered_set<std::string>& names() const { return names_; }
+
+private:
+    Text folder_;
+    SharedListing files_;
+    SharedListing folders_;
+    std::unordered_set<std::string> names_;
+    mutable std::once_flag sorted_;
+    mutable SharedListing filesNumberAware_;
+};
+
+struct Preview {
+    std::optional<Message> refusal;  ///< what the click would show instead of renaming
+    bool noKindChosen = false;       ///< neither kind box is checked: the click does nothing
+    RunPlan plan;                    ///< empty when refused
+    std::vector<StepFailure> failures;  ///< per step of the plan
+    std::size_t renames = 0;         ///< steps that will succeed
+    std::size_t failing = 0;         ///< steps that will fail
+};
+
+/// Plans rule as its click would, over the snapshot of the folder the inputs name. Planning
+/// stops early (plan.abandoned) when cancelled returns true.
+Preview previewRun(const RenameRule& rule, Window& inputs, const FolderSnapshot& folder,
+                   const std::function<bool()>& cancelled = {});
+
+/// The status line of a preview: the button's caption, then "：将更名N个" with "，M个无法更名", or
+/// the refusal.
+Text previewStatus(const Text& buttonCaption, const Preview& preview);
+
+/// For every row name, the plan step of the entry with that name, or -1. Rows with an empty name
+/// (rows of another folder) get -1.
+std::vector<std::int32_t> stepsOfRows(const RunPlan& plan, const std::vector<Text>& rowNames);
+
+}  // namespace velmora

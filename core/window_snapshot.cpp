@@ -1,0 +1,17 @@
+#include "core/window_snapshot.h"
+
+namespace velmora {
+
+WindowSnapshot::WindowSnapshot(const Window& window, const std::vector<Component>& components) {
+    for (Component c : components)
+        states_[c.name] = State{window.content(c), window.checked(c), window.selection(c), window.chosenText(c),
+                                window.caption(c)};
+}
+
+const WindowSnapshot::State& WindowSnapshot::state(Component c) const {
+    static const State none;
+    const auto it = states_.find(c.name);
+    return it == states_.end() ? none : it->second;
+}
+
+}  // namespace velmora
