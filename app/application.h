@@ -10,6 +10,7 @@
 #include "ui/bindings.h"
 #include "ui/drop_target.h"
 #include "ui/main_window.h"
+#include "ui/preview_controller.h"
 #include "ui/qt_window.h"
 
 class QApplication;
@@ -31,6 +32,7 @@ public:
     Session& session() { return session_; }
     DropTarget& dropTarget() { return drop_; }
     Theme& theme() { return theme_; }
+    PreviewController& preview() { return *preview_; }
     /// The open thanks window, or null.
     ThanksWindow* thanksWindow() const { return thanks_; }
     void openThanksWindow();
@@ -45,6 +47,7 @@ private:
     std::unique_ptr<MainWindow> main_;
     std::unique_ptr<QtWindow> window_;
     std::unique_ptr<HandlerContext> context_;
+    PreviewController* preview_ = nullptr;  ///< owned by the main window
     QPointer<ThanksWindow> thanks_;
 };
 

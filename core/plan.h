@@ -35,7 +35,8 @@ std::vector<Text> describePlan(const RunPlan& plan);
 /// The mark that starts the reason of a failing line.
 Text failureMark();
 
-/// 按钮_撤销: renames the last run's renames back, newest first, never overwriting.
-void undoLastRun(Window& window, Session& session);
+/// 按钮_撤销: renames the last run's renames back, newest first, never overwriting. Returns the
+/// renames it made, in order.
+LastRun undoLastRun(Window& window, Session& session);
 
 }  // namespace velmora

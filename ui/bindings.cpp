@@ -22,8 +22,11 @@ using namespace component;
 // A run replaces the last run: undo is offered while that run renamed something.
 std::function<void(HandlerContext&)> run(const RenameRule& (*rule)()) {
     return [rule](HandlerContext& c) {
-        runRenameRule(rule(), c.window, c.session);
+        const Text folder = c.window.currentFolder();
+        const RunPlan* previewed = c.previewedPlan ? c.previewedPlan(rule()) : nullptr;
+        const RunResult result = runRenameRule(rule(), c.window, c.session, previewed);
         c.window.setEnabled(按钮_撤销, !c.session.lastRun.renamed.empty());
+        if (c.renamed) c.renamed(folder, result.renamed);
     };
 }
 
@@ -70,8 +73,9 @@ std::vector<Binding> makeTable() {
         {编辑框15, Event::FocusIn, on(extensionBoxFocused)},
         {按钮16, Event::Clicked, on(saveOriginalNames)},
         {按钮_撤销, Event::Clicked, [](HandlerContext& c) {
-             undoLastRun(c.window, c.session);
+             const LastRun undone = undoLastRun(c.window, c.session);
              c.window.setEnabled(按钮_撤销, !c.session.lastRun.renamed.empty());
+             if (c.renamed) c.renamed(undone.folder, undone.renamed);
          }},
     };
 }

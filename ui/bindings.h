@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/components.h"
+#include "core/pipeline.h"
 #include "core/session.h"
 
 namespace velmora {
@@ -20,6 +21,10 @@ struct HandlerContext {
     Session& session;
     std::function<void()> openThanksWindow;
     std::function<void()> undoLastRun;
+    /// The plan the live preview shows for a rule, when it still holds; null otherwise.
+    std::function<const RunPlan*(const RenameRule&)> previewedPlan;
+    /// Renames were made in a folder, by a run or an undo.
+    std::function<void(const Text& folder, const std::vector<std::pair<Text, Text>>& renamed)> renamed;
 };
 
 struct Binding {

@@ -1,5 +1,7 @@
 #include "ui/main_window.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -185,13 +187,43 @@ MainWindow::MainWindow() : BuiltWindow(mainWindowLayout(), nullptr) {
     auto* view = component<QTreeView>("超级列表框1");
     rows_ = new RowModel(QStringLiteral("原来的文件名"), view);
     view->setModel(rows_);
-    view->header()->setStretchLastSection(false);
-    view->header()->resizeSection(0, 380);
+    view->header()->setStretchLastSection(true);
+    view->header()->setSectionResizeMode(QHeaderView::Interactive);
+    view->header()->resizeSection(0, 190);
+    view->setTextElideMode(Qt::ElideMiddle);
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("状态栏"));
+    status_->setFont(componentFont(FontStyle{12, false, false}, status_->font()));
+    status_->setStyleSheet(QStringLiteral("color: rgb(110, 110, 110);"));
     progress_ = new QProgressBar(this);
     progress_->setObjectName(QStringLiteral("进度"));
-    progress_->setGeometry(0, height() - 4, width(), 4);
     progress_->setTextVisible(false);
     progress_->hide();
+    layOutGrowing();
+}
+
+// At the table's size everything stands where the table puts it; a larger window gives the room to
+// the list view (and the folder caption above it), and the bottom row stays under the list.
+void MainWindow::layOutGrowing() {
+    const WindowLayout& table = mainWindowLayout();
+    const int dw = std::max(0, width() - table.width);
+    const int dh = std::max(0, height() - table.height);
+    for (const ComponentRow& c : table.components) {
+        if (!c.container.empty()) continue;
+        QRect r(c.left, c.top, c.width, c.height);
+        if (c.name == "超级列表框1") r.adjust(0, 0, dw, dh);
+        else if (c.name == "标签2") r.adjust(0, 0, dw, 0);
+        else if (c.name == "按钮13" || c.name == "按钮9" || c.name == "按钮16") r.translate(c.name == "按钮13" ? 0 : dw, dh);
+        else continue;
+        component(c.name)->setGeometry(r);
+    }
+    status_->setGeometry(10, height() - 34, width() - 20, 24);
+    progress_->setGeometry(0, height() - 4, width(), 4);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    BuiltWindow::resizeEvent(event);
+    layOutGrowing();
 }
 
 ThanksWindow::ThanksWindow(QWidget* owner) : BuiltWindow(thanksWindowLayout(), owner) {

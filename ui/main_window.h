@@ -8,6 +8,7 @@
 
 #include "ui/component_table.h"
 
+class QLabel;
 class QProgressBar;
 
 namespace velmora {
@@ -44,10 +45,18 @@ public:
     MainWindow();
     RowModel& rows() { return *rows_; }
     QProgressBar& progressBar() { return *progress_; }
+    /// The status line under the list view: what the rule in view would do.
+    QLabel& statusLine() { return *status_; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void layOutGrowing();
+
     RowModel* rows_;
     QProgressBar* progress_;
+    QLabel* status_;
 };
 
 class ThanksWindow : public BuiltWindow {

@@ -93,6 +93,7 @@ void QtWindow::setCaption(Component c, const Text& text) {
     QWidget* w = widget(c);
     if (auto* label = qobject_cast<QLabel*>(w)) label->setText(toQString(text));
     if (auto* button = qobject_cast<QAbstractButton*>(w)) button->setText(toQString(text));
+    if (c == component::标签2 && folderListener_) folderListener_();
 }
 
 void QtWindow::setTopmost(bool on) {
@@ -182,7 +183,7 @@ void QtWindow::endProgress() { window_.progressBar().hide(); }
 
 int QtWindow::rowCount() const { return window_.rows().rowCount(); }
 Text QtWindow::rowText(int row) const { return window_.rows().row(row); }
-void QtWindow::appendRows(std::vector<Text> rows) { window_.rows().append(std::move(rows)); }
+void QtWindow::appendRows(std::vector<Text> rows) { window_.rows().append(std::move(rows), currentFolder()); }
 void QtWindow::clearRows() { window_.rows().clear(); }
 
 int QtWindow::selectedRow() const {

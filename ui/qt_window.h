@@ -47,6 +47,8 @@ public:
     void setResponder(Responder responder) { responder_ = std::move(responder); }
     /// Stands in for the folder picker.
     void setFolderPicker(std::function<Text()> picker) { picker_ = std::move(picker); }
+    /// Called whenever currentFolder (the caption of 标签2) is written.
+    void setFolderListener(std::function<void()> listener) { folderListener_ = std::move(listener); }
 
 private:
     int rowCount() const override;
@@ -61,6 +63,7 @@ private:
     MainWindow& window_;
     Responder responder_;
     std::function<Text()> picker_;
+    std::function<void()> folderListener_;
 };
 
 }  // namespace velmora

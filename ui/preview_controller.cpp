@@ -1,0 +1,241 @@
+#include "ui/preview_controller.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QEvent>
+#include <QFileSystemWatcher>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+
+#include "core/encoding.h"
+#include "rules/rules.h"
+#include "ui/list_model.h"
+#include "ui/main_window.h"
+#include "ui/qt_window.h"
+
+namespace velmora {
+
+using namespace component;
+
+const std::vector<PreviewedRule>& previewedRules() {
+    static const std::vector<PreviewedRule> rules = {
+        {按钮3, deleteBetween, {编辑框2, 编辑框3, 组合框1, 选择框6, 选择框_1头, 选择框_1尾, 选择框_2头, 选择框_2尾}},
+        {按钮7, deleteBefore, {编辑框8, 选择框3, 单选框11, 单选框12}},
+        {按钮_去掉后面的, deleteAfter, {编辑框9, 选择框4, 单选框1, 单选框2}},
+        {按钮2, deleteOccurrences, {编辑框1, 编辑框10, 单选框13, 单选框14}},
+        {按钮4, replaceTextRule, {编辑框4, 编辑框5, 单选框7, 单选框8, 单选框9, 单选框10}},
+        {按钮5, chineseConversion, {单选框15, 单选框16}},
+        {按钮11, zeroPadding, {}},
+        {按钮6, changeExtensions, {组合框3}},
+        {按钮15, chineseNumerals, {}},
+        {按钮10, insertAtMarker, {编辑框11, 编辑框12, 单选框3, 单选框4, 单选框5, 单选框6}},
+        {按钮_加前缀, addPrefix, {编辑框6}},
+        {按钮_加后缀, addSuffix, {编辑框7}},
+        {按钮_加后缀2, appendAfterExtension, {编辑框18}},
+        {按钮12, appendAfterNumber, {编辑框13}},
+        {按钮_加后缀1, videoNumbers, {}},
+    };
+    return rules;
+}
+
+struct PreviewController::Result {
+    unsigned long long generation = 0;
+    const PreviewedRule* rule = nullptr;
+    WindowSnapshot inputs;
+    std::shared_ptr<const FolderSnapshot> folder;
+    unsigned long long folderEpoch = 0;
+    std::shared_ptr<RowPreview> rows;
+    bool abandoned = false;
+};
+
+PreviewController::PreviewController(MainWindow& window, QtWindow& adapter)
+    : QObject(&window), window_(window), adapter_(adapter), status_(&window.statusLine()),
+      watcher_(new QFileSystemWatcher(this)), diskSettle_(new QTimer(this)),
+      latest_(std::make_shared<std::atomic<unsigned long long>>(0)) {
+    pool_.setMaxThreadCount(1);
+    for (const ComponentRow& c : mainWindowLayout().components) components_.push_back(Component{c.name});
+    for (const PreviewedRule& rule : previewedRules()) bindRule(rule);
+    // The kind boxes and the skipped extension change what the rule in view would do.
+    for (const char* box : {"选择框1", "选择框2"})
+        connect(window.component<QAbstractButton>(box), &QAbstractButton::clicked, this, &PreviewController::inputChanged);
+    connect(window.component<QComboBox>("组合框2"), &QComboBox::activated, this, &PreviewController::inputChanged);
+    connect(window.component<QAbstractButton>("按钮13"), &QAbstractButton::clicked, this, &PreviewController::takeOutOfView);
+    // A folder changes in bursts while files are copied or renamed: read it again once it is quiet.
+    diskSettle_->setSingleShot(true);
+    diskSettle_->setInterval(150);
+    connect(diskSettle_, &QTimer::timeout, this, &PreviewController::folderChangedOnDisk);
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, diskSettle_, qOverload<>(&QTimer::start));
+}
+
+PreviewController::~PreviewController() {
+    latest_->store(~0ull);
+    pool_.waitForDone();
+}
+
+void PreviewController::bindRule(const PreviewedRule& rule) {
+    const PreviewedRule* r = &rule;
+    for (Component c : rule.inputs) {
+        QWidget* w = window_.component(c.name);
+        w->installEventFilter(this);  // focus in
+        if (auto* edit = qobject_cast<QLineEdit*>(w))
+            connect(edit, &QLineEdit::textEdited, this, [this, r] { bringIntoView(r); });
+        else if (auto* button = qobject_cast<QAbstractButton*>(w))
+            connect(button, &QAbstractButton::clicked, this, [this, r] { bringIntoView(r); });
+        else if (auto* combo = qobject_cast<QComboBox*>(w))
+            connect(combo, &QComboBox::activated, this, [this, r] { bringIntoView(r); });
+    }
+    auto* button = window_.component<QAbstractButton>(rule.button.name);
+    button->installEventFilter(this);  // focus in, hovering
+    // Connected after the click handlers of the bindings, so the click has run when this comes.
+    connect(button, &QAbstractButton::clicked, this, [this, button] {
+        hoverSuppressed_ = button;
+        hovered_ = nullptr;
+        takeOutOfView();
+    });
+}
+
+const PreviewedRule* PreviewController::shownRule() const { return hovered_ ? hovered_ : inView_; }
+
+bool PreviewController::eventFilter(QObject* watched, QEvent* event) {
+    const auto find = [&](bool buttons) -> const PreviewedRule* {
+        for (const PreviewedRule& rule : previewedRules()) {
+            if (buttons && window_.component(rule.button.name) == watched) return &rule;
+            if (!buttons)
+                for (Component c : rule.inputs)
+                    if (window_.component(c.name) == watched) return &rule;
+        }
+        return nullptr;
+    };
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        if (const PreviewedRule* rule = find(false)) bringIntoView(rule);
+        else if (const PreviewedRule* byButton = find(true)) bringIntoView(byButton);
+        break;
+    case QEvent::Enter:
+        if (watched != hoverSuppressed_) {
+            if (const PreviewedRule* rule = find(true)) {
+                hovered_ = rule;
+                request();
+            }
+        }
+        break;
+    case QEvent::Leave:
+        if (watched == hoverSuppressed_) hoverSuppressed_ = nullptr;
+        if (hovered_ && window_.component(hovered_->button.name) == watched) {
+            hovered_ = nullptr;
+            request();
+        }
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+void PreviewController::bringIntoView(const PreviewedRule* rule) {
+    inView_ = rule;
+    request();
+}
+
+void PreviewController::inputChanged() {
+    if (shownRule()) request();
+}
+
+void PreviewController::takeOutOfView() {
+    inView_ = nullptr;
+    request();
+}
+
+void PreviewController::folderChanged() {
+    inView_ = nullptr;
+    hovered_ = nullptr;
+    folder_.reset();
+    ++folderEpoch_;
+    if (!watcher_->directories().isEmpty()) watcher_->removePaths(watcher_->directories());
+    const Text folder = adapter_.currentFolder();
+    window_.rows().setCurrentFolder(folder);
+    if (auto native = textToNative(folder); native && !native->empty())
+        watcher_->addPath(QString::fromStdString(*native));
+    request();
+}
+
+void PreviewController::renamed(const Text& folder, const std::vector<std::pair<Text, Text>>& renames) {
+    window_.rows().followRenames(folder, renames);
+    if (folder == adapter_.currentFolder()) {
+        folder_.reset();
+        ++folderEpoch_;
+    }
+    request();
+}
+
+void PreviewController::folderChangedOnDisk() {
+    folder_.reset();
+    ++folderEpoch_;
+    if (shownRule()) request();
+}
+
+const RunPlan* PreviewController::previewedPlan(const RenameRule& rule) const {
+    if (pending_ || !shown_ || !shown_->rows || &shown_->rule->rule() != &rule) return nullptr;
+    if (shown_->inputs != WindowSnapshot(adapter_, components_)) return nullptr;
+    return &shown_->rows->preview.plan;
+}
+
+// Plans the shown rule on the worker from a copy of the inputs. Each request supersedes the
+// ones before it: they stop early and their results are dropped.
+void PreviewController::request() {
+    const unsigned long long generation = ++generation_;
+    latest_->store(generation);
+    const PreviewedRule* rule = shownRule();
+    if (!rule) {
+        pending_ = false;
+        shown_.reset();
+        window_.rows().setPreview(nullptr);
+        status_->clear();
+        emit settled();
+        return;
+    }
+    pending_ = true;
+    auto job = std::make_shared<Result>();
+    job->generation = generation;
+    job->rule = rule;
+    job->inputs = WindowSnapshot(adapter_, components_);
+    job->folder = folder_;
+    job->folderEpoch = folderEpoch_;
+    auto rowNames = window_.rows().currentNames();
+    auto latest = latest_;
+    QPointer<PreviewController> self(this);
+    pool_.start([job, rowNames, latest, self] {
+        const auto cancelled = [&] { return latest->load() != job->generation; };
+        if (cancelled()) return;
+        const RenameRule& r = job->rule->rule();
+        auto rows = std::make_shared<RowPreview>();
+        const RunStart start = startRun(r, job->inputs);
+        if (start.refusal || !start.kind) {
+            rows->preview.refusal = start.refusal;
+            rows->preview.noKindChosen = !start.refusal;
+        } else {
+            if (!job->folder || job->folder->folder() != job->inputs.currentFolder())
+                job->folder = std::make_shared<const FolderSnapshot>(job->inputs.currentFolder());
+            if (cancelled()) return;
+            rows->preview = previewRun(r, job->inputs, *job->folder, cancelled);
+            if (rows->preview.plan.abandoned || cancelled()) return;
+            rows->stepOfRow = stepsOfRows(rows->preview.plan, *rowNames);
+        }
+        job->rows = std::move(rows);
+        QMetaObject::invokeMethod(
+            self.data(), [job, self] { if (self) self->show(job); }, Qt::QueuedConnection);
+    });
+}
+
+void PreviewController::show(std::shared_ptr<Result> result) {
+    if (result->generation != generation_) return;  // overtaken by a newer change
+    pending_ = false;
+    if (result->folderEpoch == folderEpoch_ && result->folder) folder_ = result->folder;
+    shown_ = result;
+    window_.rows().setPreview(result->rows);
+    status_->setText(toQString(previewStatus(result->inputs.caption(result->rule->button), result->rows->preview)));
+    emit settled();
+}
+
+}  // namespace velmora

@@ -1,0 +1,91 @@
+#pragma once
+// The live preview in the list view's second column: which rule is in view, planning it away from
+// the window's thread over a folder read once, and the status line under the list.
+
+#include <QObject>
+#include <QPointer>
+#include <QThreadPool>
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "core/preview.h"
+#include "core/window_snapshot.h"
+
+class QFileSystemWatcher;
+class QLabel;
+class QTimer;
+
+namespace velmora {
+
+class MainWindow;
+class QtWindow;
+
+/// A rule as the preview knows it: its button, the rule, and the inputs of its group.
+struct PreviewedRule {
+    Component button;
+    const RenameRule& (*rule)();
+    std::vector<Component> inputs;
+};
+const std::vector<PreviewedRule>& previewedRules();
+
+class PreviewController : public QObject {
+    Q_OBJECT
+public:
+    PreviewController(MainWindow& window, QtWindow& adapter);
+    ~PreviewController() override;
+
+    /// The plan the second column shows for rule, when it was made from the inputs the window
+    /// holds now; null otherwise.
+    const RunPlan* previewedPlan(const RenameRule& rule) const;
+    /// Renames were made in folder (a run or an undo): rows follow them, the folder is read again.
+    void renamed(const Text& folder, const std::vector<std::pair<Text, Text>>& renames);
+    /// currentFolder changed: another folder's rows, no rule in view.
+    void folderChanged();
+    /// Takes the rule out of view (按钮13, a click on a rule's button).
+    void takeOutOfView();
+
+    /// The rule whose preview is shown, or null.
+    const PreviewedRule* shownRule() const;
+    /// True while a preview is being worked out.
+    bool pending() const { return pending_; }
+
+signals:
+    /// A preview (or its absence) is shown.
+    void settled();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Result;
+    void bindRule(const PreviewedRule& rule);
+    void bringIntoView(const PreviewedRule* rule);
+    void inputChanged();
+    void request();
+    void show(std::shared_ptr<Result> result);
+    void folderChangedOnDisk();
+    std::vector<Component> inputComponents() const;
+
+    MainWindow& window_;
+    QtWindow& adapter_;
+    QLabel* status_;
+    QFileSystemWatcher* watcher_;
+    QTimer* diskSettle_;
+    QThreadPool pool_;
+    std::vector<Component> components_;
+
+    const PreviewedRule* inView_ = nullptr;
+    const PreviewedRule* hovered_ = nullptr;
+    QObject* hoverSuppressed_ = nullptr;  ///< the clicked button, until the pointer leaves it
+
+    std::shared_ptr<std::atomic<unsigned long long>> latest_;
+    unsigned long long generation_ = 0;
+    bool pending_ = false;
+    std::shared_ptr<const FolderSnapshot> folder_;
+    unsigned long long folderEpoch_ = 0;
+    std::shared_ptr<Result> shown_;
+};
+
+}  // namespace velmora
