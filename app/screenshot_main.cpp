@@ -7,11 +7,13 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <fstream>
 
 #include "app/application.h"
+#include "filelist/loading.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -33,6 +35,21 @@ int main(int argc, char* argv[]) {
     QApplication::processEvents();
     velmora.thanksWindow()->grab().save(out + QStringLiteral("/thanks.png"));
     velmora.thanksWindow()->close();
+
+    // The live preview: a folder of lessons, a prefix typed, every new name beside the old one.
+    QTemporaryDir lessons;
+    for (const char* name : {"第1课 入门.mp4", "第2课 基础.mp4", "第10课 进阶.mp4", "第2课 基础.srt", "notes.txt"})
+        std::ofstream(lessons.filePath(QString::fromUtf8(name)).toStdString());
+    std::ofstream(lessons.filePath(QStringLiteral("【课程】第2课 基础.mp4")).toStdString());
+    velmora::loadDroppedPath(velmora.window(), velmora.session(), velmora::Text::fromUtf8(lessons.path().toStdString() + "/x"));
+    tabs->setCurrentIndex(2);
+    auto* prefix = main.component<QLineEdit>("编辑框6");
+    prefix->setFocus();
+    prefix->setText(QStringLiteral("【课程】"));
+    emit prefix->textEdited(prefix->text());
+    QTest::qWaitFor([&] { return !velmora.preview().pending(); }, 10000);
+    main.grab().save(out + QStringLiteral("/preview.png"));
+    prefix->clear();
 
     // A confirmation with its plan opened: add a prefix in a small folder.
     QTemporaryDir folder;

@@ -13,10 +13,12 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
 
@@ -187,6 +189,57 @@ Measured loadByDrop(Application& app, const std::string& folder, int n) {
     return {took, gaps.stop()};
 }
 
+// The live preview while a user types a prefix into a loaded folder of n rows: how long after the
+// last keystroke the second column is complete, the longest gap between processed events while
+// typing, and (for small folders) the work from one keystroke to its preview.
+struct PreviewMeasured {
+    double afterLastKey;
+    double longestGap;
+    double perKeyMedian;
+    double perKeyMax;
+};
+
+void waitForPreview(Application& app) {
+    while (app.preview().pending()) QApplication::processEvents(QEventLoop::AllEvents, 1);
+}
+
+PreviewMeasured previewWhileTyping(Application& app, const std::string& folder, int n) {
+    loadByDrop(app, folder, n);
+    MainWindow& main = app.mainWindow();
+    auto* edit = main.component<QLineEdit>("编辑框6");
+    edit->setFocus();
+    QApplication::processEvents();
+    waitForPreview(app);
+    const QString typed = QStringLiteral("S01-view");  // key events carry Latin keys only
+    std::vector<double> perKey;
+    // One keystroke at a time, each waited for: the work a keystroke costs.
+    for (const QChar c : typed) {
+        const auto start = Clock::now();
+        QTest::keyClicks(edit, QString(c));
+        waitForPreview(app);
+        perKey.push_back(seconds(Clock::now() - start));
+    }
+    edit->clear();
+    // At a typist's pace, about one key every 80 ms, without waiting: older previews are overtaken.
+    GapMeter gaps;
+    gaps.start();
+    Clock::time_point lastKey;
+    for (int i = 0; i < typed.size(); ++i) {
+        if (i > 0)
+            while (Clock::now() - lastKey < std::chrono::milliseconds(80)) QApplication::processEvents(QEventLoop::AllEvents, 2);
+        lastKey = Clock::now();
+        QTest::keyClicks(edit, QString(typed[i]));
+    }
+    waitForPreview(app);
+    const double afterLast = seconds(Clock::now() - lastKey);
+    const double gap = gaps.stop();
+    if (app.preview().shownRule() == nullptr || main.statusLine().text().isEmpty()) std::fprintf(stderr, "no preview shown\n");
+    main.component<QPushButton>("按钮13")->click();
+    app.window().list().clearRows();
+    std::sort(perKey.begin(), perKey.end());
+    return {afterLast, gap, perKey[perKey.size() / 2], perKey.back()};
+}
+
 long statusKb(const char* field) {
     std::ifstream in("/proc/self/status");
     std::string line;
@@ -305,6 +358,17 @@ int main(int argc, char* argv[]) {
     app.window().setResponder([](const Text&, int, const Text&) { return answerOk; });
     app.mainWindow().show();
 
+    if (std::getenv("VELMORA_BENCH_PREVIEW_ONLY")) {
+        for (int n : sizes) {
+            const std::string folder = makeFolder(makeNames(n));
+            const PreviewMeasured p = previewWhileTyping(app, folder, n);
+            removeFolder(folder);
+            std::printf("N = %d live preview: complete %.0f ms after the last keystroke, longest event gap %.0f ms, "
+                        "one keystroke %.1f ms (median), %.1f ms (max)\n",
+                        n, p.afterLastKey * 1e3, p.longestGap * 1e3, p.perKeyMedian * 1e3, p.perKeyMax * 1e3);
+        }
+        return 0;
+    }
     std::vector<Row> rows;
     for (int n : sizes) {
         const auto names = makeNames(n);
@@ -347,6 +411,14 @@ int main(int argc, char* argv[]) {
         std::printf("  folder load (drop):       %7.3f s  baseline %7.3f s  ratio %.2fx\n", r.load, r.loadBase,
                     r.load / r.loadBase);
         std::printf("  longest event gap:        renaming %.0f ms, loading %.0f ms\n", gapRename * 1e3, gapLoad * 1e3);
+        {
+            const std::string folder = makeFolder(names);
+            const PreviewMeasured p = previewWhileTyping(app, folder, n);
+            removeFolder(folder);
+            std::printf("  live preview while typing: complete %.0f ms after the last key, longest gap %.0f ms, "
+                        "one key %.1f ms (median) %.1f ms (max)\n",
+                        p.afterLastKey * 1e3, p.longestGap * 1e3, p.perKeyMedian * 1e3, p.perKeyMax * 1e3);
+        }
         std::printf("  text primitives:          %.2f us per name (%.0f%% of a suffix run per file)\n",
                     textPerName(names) * 1e6, textPerName(names) / (r.suffix / n) * 100);
         std::fflush(stdout);

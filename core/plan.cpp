@@ -3,6 +3,8 @@
 #include <dirent.h>
 
 #include <cstring>
+#include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "core/file_system.h"
@@ -40,19 +42,31 @@ Text failureReason(StepFailure failure) {
     return {};
 }
 
-std::vector<StepFailure> planFailures(const RunPlan& plan, const std::unordered_set<std::string>& existing) {
-    // The names the run frees and takes, over the names the folder holds; the folder's set is
-    // shared with the preview and never copied.
-    std::unordered_set<std::string> freed;
-    std::unordered_set<std::string> takenByRun;
-    const auto taken = [&](const std::string& name) {
-        return takenByRun.count(name) != 0 || (existing.count(name) != 0 && freed.count(name) == 0);
+std::vector<StepFailure> planFailures(const RunPlan& plan, const std::unordered_set<std::string>& existing,
+                                      const std::function<bool()>& cancelled) {
+    // The names the run takes, over the names the folder holds; the folder's set is shared with
+    // the preview and never copied. Views point into newNames, reserved up front so nothing moves.
+    const std::vector<ListedEntry>& listing = *plan.listing;
+    std::vector<std::string> newNames;
+    newNames.reserve(plan.steps.size());
+    std::unordered_set<std::string_view> takenByRun;
+    takenByRun.reserve(plan.steps.size());
+    // A name the folder holds is free again once its entry was renamed away. Which entry holds a
+    // name is looked up only when a step meets an existing name, which most runs never do.
+    std::vector<bool> renamedAway(listing.size(), false);
+    std::unordered_map<std::string_view, std::size_t> entryNamed;
+    const auto freedByRun = [&](const std::string& name) {
+        if (entryNamed.empty())
+            for (std::size_t i = 0; i < listing.size(); ++i) entryNamed.emplace(listing[i].native, i);
+        const auto it = entryNamed.find(name);
+        return it != entryNamed.end() && renamedAway[it->second];
     };
     std::vector<StepFailure> failures;
     failures.reserve(plan.steps.size());
     for (const PlannedRename& step : plan.steps) {
-        const ListedEntry& entry = (*plan.listing)[step.entry];
-        const auto newNative = textToNative(step.newName);
+        if (cancelled && (failures.size() & 1023) == 0 && cancelled()) break;
+        const ListedEntry& entry = listing[step.entry];
+        auto newNative = textToNative(step.newName);
         StepFailure failure = StepFailure::None;
         if (!entry.exact || !newNative) {
             failure = StepFailure::Invalid;
@@ -60,11 +74,15 @@ std::vector<StepFailure> planFailures(const RunPlan& plan, const std::unordered_
             failure = StepFailure::LeavesFolder;
         } else if (!isValidEntryName(*newNative) || *newNative == entry.native) {
             failure = StepFailure::Invalid;
-        } else if (taken(*newNative)) {
-            failure = takenByRun.count(*newNative) ? StepFailure::TakenByRun : StepFailure::Exists;
+        } else if (takenByRun.count(*newNative) != 0) {
+            failure = StepFailure::TakenByRun;
+        } else if (existing.count(*newNative) != 0 && !freedByRun(*newNative)) {
+            failure = StepFailure::Exists;
         } else {
-            if (takenByRun.erase(entry.native) == 0) freed.insert(entry.native);
-            takenByRun.insert(*newNative);
+            renamedAway[step.entry] = true;
+            takenByRun.erase(entry.native);
+            newNames.push_back(std::move(*newNative));
+            takenByRun.insert(newNames.back());
         }
         failures.push_back(failure);
     }

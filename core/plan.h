@@ -2,6 +2,7 @@
 // What a run is about to do, as the confirmation shows it, and taking the last run back.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -26,7 +27,9 @@ std::unordered_set<std::string> namesIn(const Text& folder);
 
 /// Which steps of plan will fail, in plan order, given the names the folder holds: the name is not
 /// valid, it would leave the folder, the name exists already, or an earlier step takes it.
-std::vector<StepFailure> planFailures(const RunPlan& plan, const std::unordered_set<std::string>& existing);
+/// Stops early, with fewer failures than steps, when cancelled returns true.
+std::vector<StepFailure> planFailures(const RunPlan& plan, const std::unordered_set<std::string>& existing,
+                                      const std::function<bool()>& cancelled = {});
 
 /// One line per step, "old → new", with "  ✗ " and the reason on every step that will fail. The
 /// folder is read once to know which names exist.

@@ -49,7 +49,11 @@ Preview previewRun(const RenameRule& rule, Window& inputs, const FolderSnapshot&
         preview.plan.steps.clear();
         return preview;
     }
-    preview.failures = planFailures(preview.plan, folder.names());
+    preview.failures = planFailures(preview.plan, folder.names(), cancelled);
+    if (preview.failures.size() != preview.plan.steps.size()) {
+        preview.plan.abandoned = true;
+        return preview;
+    }
     for (StepFailure f : preview.failures) ++(f == StepFailure::None ? preview.renames : preview.failing);
     return preview;
 }
@@ -63,18 +67,28 @@ Text previewStatus(const Text& buttonCaption, const Preview& preview) {
     return status;
 }
 
-std::vector<std::int32_t> stepsOfRows(const RunPlan& plan, const std::vector<Text>& rowNames) {
-    std::unordered_map<std::string_view, std::int32_t> stepOf;
-    stepOf.reserve(plan.steps.size());
-    for (std::size_t i = 0; i < plan.steps.size(); ++i)
-        stepOf.emplace((*plan.listing)[plan.steps[i].entry].name.bytes(), static_cast<std::int32_t>(i));
-    std::vector<std::int32_t> steps(rowNames.size(), -1);
-    if (stepOf.empty()) return steps;
-    for (std::size_t r = 0; r < rowNames.size(); ++r) {
-        if (rowNames[r].empty()) continue;
-        const auto it = stepOf.find(rowNames[r].bytes());
-        if (it != stepOf.end()) steps[r] = it->second;
+std::shared_ptr<const RowEntries> matchRows(SharedListing listing, std::shared_ptr<const std::vector<Text>> rowNames) {
+    auto rows = std::make_shared<RowEntries>();
+    std::unordered_map<std::string_view, std::int32_t> entryOf;
+    entryOf.reserve(listing->size());
+    for (std::size_t i = 0; i < listing->size(); ++i) entryOf.emplace((*listing)[i].name.bytes(), static_cast<std::int32_t>(i));
+    rows->entryOfRow.assign(rowNames->size(), -1);
+    for (std::size_t r = 0; r < rowNames->size(); ++r) {
+        if ((*rowNames)[r].empty()) continue;
+        const auto it = entryOf.find((*rowNames)[r].bytes());
+        if (it != entryOf.end()) rows->entryOfRow[r] = it->second;
     }
+    rows->listing = std::move(listing);
+    rows->rowNames = std::move(rowNames);
+    return rows;
+}
+
+std::vector<std::int32_t> stepsOfRows(const RunPlan& plan, const RowEntries& rows) {
+    std::vector<std::int32_t> stepOfEntry(plan.listing->size(), -1);
+    for (std::size_t i = 0; i < plan.steps.size(); ++i) stepOfEntry[plan.steps[i].entry] = static_cast<std::int32_t>(i);
+    std::vector<std::int32_t> steps(rows.entryOfRow.size(), -1);
+    for (std::size_t r = 0; r < steps.size(); ++r)
+        if (rows.entryOfRow[r] >= 0) steps[r] = stepOfEntry[static_cast<std::size_t>(rows.entryOfRow[r])];
     return steps;
 }
 

@@ -54,8 +54,16 @@ Preview previewRun(const RenameRule& rule, Window& inputs, const FolderSnapshot&
 /// the refusal.
 Text previewStatus(const Text& buttonCaption, const Preview& preview);
 
-/// For every row name, the plan step of the entry with that name, or -1. Rows with an empty name
-/// (rows of another folder) get -1.
-std::vector<std::int32_t> stepsOfRows(const RunPlan& plan, const std::vector<Text>& rowNames);
+/// Which listed entry each row shows: for every row name, the index of the entry with that name, or
+/// -1. Rows with an empty name (rows of another folder) get -1.
+struct RowEntries {
+    SharedListing listing;
+    std::shared_ptr<const std::vector<Text>> rowNames;
+    std::vector<std::int32_t> entryOfRow;
+};
+std::shared_ptr<const RowEntries> matchRows(SharedListing listing, std::shared_ptr<const std::vector<Text>> rowNames);
+
+/// For every row, the plan step of its entry, or -1; rows.listing is the plan's listing.
+std::vector<std::int32_t> stepsOfRows(const RunPlan& plan, const RowEntries& rows);
 
 }  // namespace velmora

@@ -46,7 +46,7 @@ struct PreviewController::Result {
     std::shared_ptr<const FolderSnapshot> folder;
     unsigned long long folderEpoch = 0;
     std::shared_ptr<RowPreview> rows;
-    bool abandoned = false;
+    std::shared_ptr<const RowEntries> rowEntries;
 };
 
 PreviewController::PreviewController(MainWindow& window, QtWindow& adapter)
@@ -151,6 +151,7 @@ void PreviewController::folderChanged() {
     inView_ = nullptr;
     hovered_ = nullptr;
     folder_.reset();
+    rowEntries_.reset();
     ++folderEpoch_;
     if (!watcher_->directories().isEmpty()) watcher_->removePaths(watcher_->directories());
     const Text folder = adapter_.currentFolder();
@@ -202,6 +203,7 @@ void PreviewController::request() {
     job->inputs = WindowSnapshot(adapter_, components_);
     job->folder = folder_;
     job->folderEpoch = folderEpoch_;
+    job->rowEntries = rowEntries_;
     auto rowNames = window_.rows().currentNames();
     auto latest = latest_;
     QPointer<PreviewController> self(this);
@@ -220,7 +222,9 @@ void PreviewController::request() {
             if (cancelled()) return;
             rows->preview = previewRun(r, job->inputs, *job->folder, cancelled);
             if (rows->preview.plan.abandoned || cancelled()) return;
-            rows->stepOfRow = stepsOfRows(rows->preview.plan, *rowNames);
+            if (!job->rowEntries || job->rowEntries->listing != rows->preview.plan.listing || job->rowEntries->rowNames != rowNames)
+                job->rowEntries = matchRows(rows->preview.plan.listing, rowNames);
+            rows->stepOfRow = stepsOfRows(rows->preview.plan, *job->rowEntries);
         }
         job->rows = std::move(rows);
         QMetaObject::invokeMethod(
@@ -232,6 +236,7 @@ void PreviewController::show(std::shared_ptr<Result> result) {
     if (result->generation != generation_) return;  // overtaken by a newer change
     pending_ = false;
     if (result->folderEpoch == folderEpoch_ && result->folder) folder_ = result->folder;
+    if (result->rowEntries) rowEntries_ = result->rowEntries;
     shown_ = result;
     window_.rows().setPreview(result->rows);
     status_->setText(toQString(previewStatus(result->inputs.caption(result->rule->button), result->rows->preview)));

@@ -86,6 +86,7 @@ private:
     std::shared_ptr<const FolderSnapshot> folder_;
     unsigned long long folderEpoch_ = 0;
     std::shared_ptr<Result> shown_;
+    std::shared_ptr<const RowEntries> rowEntries_;  ///< which entry each row shows, kept while it holds
 };
 
 }  // namespace velmora
