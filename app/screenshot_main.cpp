@@ -1,5 +1,6 @@
-// Renders both windows offscreen to PNG files: every tab page of the main window, with a few rows
-// in its list, and the thanks window.
+// Renders both windows offscreen to PNG files: every tab page of the main window with a folder
+// loaded as the program lists it, the list sorted by its header, where the keyboard focus shows,
+// the thanks window and a confirmation.
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
@@ -12,6 +13,7 @@
 #include <fstream>
 
 #include "app/application.h"
+#include "ui/sorted_rows.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -19,15 +21,29 @@ int main(int argc, char* argv[]) {
     QDir().mkpath(out);
     velmora::Application velmora(app);
     velmora::MainWindow& main = velmora.mainWindow();
-    velmora.window().setCaption(velmora::component::标签2, velmora::Text::fromUtf8("/home/me/videos/lessons/"));
-    velmora.window().list().appendRows({velmora::Text::fromUtf8("第1课 入门.mp4"), velmora::Text::fromUtf8("第2课 基础.mp4"),
-                                        velmora::Text::fromUtf8("第10课 进阶.mp4"), velmora::Text::fromUtf8("notes.txt")});
     main.show();
+    QTemporaryDir lessons(QDir::tempPath() + QStringLiteral("/视频课程-XXXXXX"));
+    for (const char* name : {"1 入门.mp4", "2 基础.mp4", "10 进阶.mp4", "第1课 复习.mp4", "第2课 练习.mp4",
+                             "第10课 总结.mp4", "notes.txt"})
+        std::ofstream(lessons.filePath(QString::fromUtf8(name)).toStdString());
+    velmora.openPaths({lessons.path()});
     auto* tabs = main.component<QTabWidget>("高级选择夹1");
     for (int i = 0; i < tabs->count(); ++i) {
         tabs->setCurrentIndex(i);
         QApplication::processEvents();
         main.grab().save(out + QStringLiteral("/main-page%1.png").arg(i + 1));
+    }
+    tabs->setCurrentIndex(0);
+    main.shownRows().setOrder(velmora::SortedRows::Order::Natural);
+    QApplication::processEvents();
+    main.grab().save(out + QStringLiteral("/main-sorted.png"));
+    main.shownRows().setOrder(velmora::SortedRows::Order::Loading);
+
+    main.activateWindow();
+    for (const char* name : {"按钮7", "编辑框8", "选择框3", "组合框1", "超级列表框1", "高级选择夹1"}) {
+        main.component(name)->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        main.grab().save(out + QStringLiteral("/focus-%1.png").arg(QString::fromUtf8(name)));
     }
     velmora.openThanksWindow();
     QApplication::processEvents();

@@ -21,6 +21,7 @@ const Token kPalette[] = {
     {"accent", QColor(0x3D, 0x7E, 0xD8)},      {"accentHover", QColor(0x4F, 0x8D, 0xE4)},
     {"accentPressed", QColor(0x2F, 0x69, 0xBA)}, {"onAccent", QColor(0xFF, 0xFF, 0xFF)},
     {"hover", QColor(0xE6, 0xEE, 0xF9)},      {"focus", QColor(0x16, 0x33, 0x5C)},
+    {"focusTint", QColor(0xC6, 0xDA, 0xF6)},
 };
 
 QColor shifted(const QColor& colour, int hue, int level) {
