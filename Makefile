@@ -3,13 +3,13 @@ SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 PACKAGES := cmake make g++ pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev \
             libopencc-dev libopencc-data fonts-noto-cjk libgtest-dev libgmock-dev \
-            xdg-utils
+            xdg-utils qt6-translations-l10n desktop-file-utils appstream dpkg-dev file
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_SECONDS ?= 60
 
-.PHONY: deps build run test screenshot bench fuzz clean
+.PHONY: deps build run test package screenshot bench fuzz clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
@@ -30,6 +30,10 @@ test: deps
 	cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON
 	cmake --build build-test -j $(JOBS)
 	cd build-test && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# A .deb of the release build under build/: velmora_<version>_<arch>.deb, installing to /usr.
+package: build
+	cd build && cpack -G DEB
 
 screenshot: build
 	QT_QPA_PLATFORM=offscreen ./build/velmora-screenshot build/screenshots

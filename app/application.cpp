@@ -1,11 +1,16 @@
 #include "app/application.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QDesktopServices>
 #include <QPushButton>
 #include <QUrl>
 
+#include "core/paths.h"
 #include "filelist/loading.h"
+
+#include <cstdio>
 
 // Resources of a static library are registered by hand.
 static void initResources() { Q_INIT_RESOURCE(velmora); }
@@ -14,7 +19,7 @@ namespace velmora {
 
 using namespace component;
 
-Application::Application(QApplication& app) : theme_(app) {
+Application::Application(QApplication& app) : chinese_(app), theme_(app) {
     initResources();
     main_ = std::make_unique<MainWindow>();
     window_ = std::make_unique<QtWindow>(*main_);
@@ -53,6 +58,21 @@ void Application::created() {
 void Application::destroying() {
     drop_.detach();
     if (theme_.loaded()) theme_.detach();
+}
+
+void Application::openPaths(const QStringList& paths) {
+    for (const QString& given : paths) {
+        const QFileInfo info(QDir::current(), given);
+        if (!info.exists()) {
+            std::fprintf(stderr, "velmora: %s\n", QStringLiteral("找不到 %1").arg(given).toLocal8Bit().constData());
+            continue;
+        }
+        const Text path = fromQString(QDir::cleanPath(info.absoluteFilePath()));
+        if (info.isDir())
+            loadOpenedFolder(*window_, session_, withTrailingSeparator(path));
+        else
+            loadDroppedPath(*window_, session_, path);
+    }
 }
 
 void Application::openThanksWindow() {

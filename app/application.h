@@ -3,9 +3,11 @@
 // target and the theme.
 
 #include <QPointer>
+#include <QStringList>
 #include <memory>
 
 #include "app/theme.h"
+#include "app/translations.h"
 #include "core/session.h"
 #include "ui/bindings.h"
 #include "ui/drop_target.h"
@@ -36,11 +38,15 @@ public:
     /// The open thanks window, or null.
     ThanksWindow* thanksWindow() const { return thanks_; }
     void openThanksWindow();
+    /// Paths from the command line, each loaded as a drop of it would be, except that a folder
+    /// lists itself; a path that does not exist is reported on the terminal and skipped.
+    void openPaths(const QStringList& paths);
 
 private:
     void created();
     void destroying();
 
+    QtChinese chinese_;  // first, so the window and its dialogs find Qt's texts in Chinese
     Session session_;
     DropTarget drop_;
     Theme theme_;

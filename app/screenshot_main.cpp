@@ -1,5 +1,6 @@
-// Renders both windows offscreen to PNG files: every tab page of the main window, with a few rows
-// in its list, and the thanks window.
+// Renders both windows offscreen to PNG files: every tab page of the main window with a folder
+// loaded as the program lists it, the list sorted by its header, where the keyboard focus shows,
+// the thanks window and a confirmation.
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
@@ -14,6 +15,7 @@
 
 #include "app/application.h"
 #include "filelist/loading.h"
+#include "ui/sorted_rows.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -21,15 +23,29 @@ int main(int argc, char* argv[]) {
     QDir().mkpath(out);
     velmora::Application velmora(app);
     velmora::MainWindow& main = velmora.mainWindow();
-    velmora.window().setCaption(velmora::component::标签2, velmora::Text::fromUtf8("/home/me/videos/lessons/"));
-    velmora.window().list().appendRows({velmora::Text::fromUtf8("第1课 入门.mp4"), velmora::Text::fromUtf8("第2课 基础.mp4"),
-                                        velmora::Text::fromUtf8("第10课 进阶.mp4"), velmora::Text::fromUtf8("notes.txt")});
     main.show();
+    QTemporaryDir lessons(QDir::tempPath() + QStringLiteral("/视频课程-XXXXXX"));
+    for (const char* name : {"1 入门.mp4", "2 基础.mp4", "10 进阶.mp4", "第1课 复习.mp4", "第2课 练习.mp4",
+                             "第10课 总结.mp4", "notes.txt"})
+        std::ofstream(lessons.filePath(QString::fromUtf8(name)).toStdString());
+    velmora.openPaths({lessons.path()});
     auto* tabs = main.component<QTabWidget>("高级选择夹1");
     for (int i = 0; i < tabs->count(); ++i) {
         tabs->setCurrentIndex(i);
         QApplication::processEvents();
         main.grab().save(out + QStringLiteral("/main-page%1.png").arg(i + 1));
+    }
+    tabs->setCurrentIndex(0);
+    main.shownRows().setOrder(velmora::SortedRows::Order::Natural);
+    QApplication::processEvents();
+    main.grab().save(out + QStringLiteral("/main-sorted.png"));
+    main.shownRows().setOrder(velmora::SortedRows::Order::Loading);
+
+    main.activateWindow();
+    for (const char* name : {"按钮7", "编辑框8", "选择框3", "组合框1", "超级列表框1", "高级选择夹1"}) {
+        main.component(name)->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        main.grab().save(out + QStringLiteral("/focus-%1.png").arg(QString::fromUtf8(name)));
     }
     velmora.openThanksWindow();
     QApplication::processEvents();
@@ -37,11 +53,12 @@ int main(int argc, char* argv[]) {
     velmora.thanksWindow()->close();
 
     // The live preview: a folder of lessons, a prefix typed, every new name beside the old one.
-    QTemporaryDir lessons;
+    QTemporaryDir previewed(QDir::tempPath() + QStringLiteral("/视频课程-XXXXXX"));
     for (const char* name : {"第1课 入门.mp4", "第2课 基础.mp4", "第10课 进阶.mp4", "第2课 基础.srt", "notes.txt"})
-        std::ofstream(lessons.filePath(QString::fromUtf8(name)).toStdString());
-    std::ofstream(lessons.filePath(QStringLiteral("【课程】第2课 基础.mp4")).toStdString());
-    velmora::loadDroppedPath(velmora.window(), velmora.session(), velmora::Text::fromUtf8(lessons.path().toStdString() + "/x"));
+        std::ofstream(previewed.filePath(QString::fromUtf8(name)).toStdString());
+    std::ofstream(previewed.filePath(QStringLiteral("【课程】第2课 基础.mp4")).toStdString());
+    main.component<QPushButton>("按钮9")->click();
+    velmora::loadDroppedPath(velmora.window(), velmora.session(), velmora::Text::fromUtf8(previewed.path().toStdString() + "/x"));
     tabs->setCurrentIndex(2);
     auto* prefix = main.component<QLineEdit>("编辑框6");
     prefix->setFocus();

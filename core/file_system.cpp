@@ -116,6 +116,17 @@ bool createDirectory(const Text& path) {
     return native && !native->empty() && mkdir(native->c_str(), 0777) == 0;
 }
 
+bool createDirectories(const Text& path) {
+    const auto native = textToNative(path);
+    if (!native || native->empty()) return false;
+    // The separator byte never occurs inside a multi-byte character of either encoding.
+    for (std::size_t at = native->find('/', 1); at != std::string::npos; at = native->find('/', at + 1))
+        if (mkdir(native->substr(0, at).c_str(), 0777) != 0 && errno != EEXIST) return false;
+    if (mkdir(native->c_str(), 0777) != 0 && errno != EEXIST) return false;
+    struct stat info {};
+    return stat(native->c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 bool fileExists(const Text& path) {
     const auto native = textToNative(path);
     if (!native || native->empty()) return false;
@@ -138,14 +149,19 @@ bool writeNewFile(const Text& path, const std::vector<std::string>& blocks) {
 
 bool replaceFile(const Text& path, const std::vector<std::string>& blocks) {
     const auto native = textToNative(path);
-    if (path.empty() || !native) return false;
+    if (path.empty() || !native) {
+        errno = EINVAL;
+        return false;
+    }
     const std::string temp = *native + ".tmp-" + std::to_string(getpid());
     const int fd = open(temp.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644);
     if (fd < 0) return false;
     bool ok = writeBlocks(fd, blocks) && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;
     if (ok && ::rename(temp.c_str(), native->c_str()) == 0) return true;
+    const int reason = errno;
     unlink(temp.c_str());
+    errno = reason;
     return false;
 }
 

@@ -40,6 +40,8 @@ private:
 /// Renames old path to new path, both full paths in the same folder.
 bool renameEntry(const Text& oldPath, const Text& newPath);
 bool createDirectory(const Text& path);
+/// Creates path and the folders above it that are missing; true when path is a folder afterwards.
+bool createDirectories(const Text& path);
 /// True when at least one entry matches path (wildcards * and ? allowed in its last part).
 bool fileExists(const Text& path);
 /// Creates or truncates the file and writes the blocks in order.
@@ -47,7 +49,7 @@ bool writeFile(const Text& path, const std::vector<std::string>& blocks);
 /// Creates a new file with the blocks; false, touching nothing, when the path exists already.
 bool writeNewFile(const Text& path, const std::vector<std::string>& blocks);
 /// Replaces the file as a whole: a temporary file in the same folder renamed over it, so a failed
-/// write leaves the old file as it was.
+/// write leaves the old file as it was. On failure errno says why.
 bool replaceFile(const Text& path, const std::vector<std::string>& blocks);
 /// The folder holding the running executable, with its separator.
 Text programFolder();

@@ -62,9 +62,12 @@ void loadChosenFolder(Window& window, Session& session) {
 }
 
 void loadDroppedPath(Window& window, Session& session, const Text& path) {
+    loadOpenedFolder(window, session, folderOfPath(path));
+}
+
+void loadOpenedFolder(Window& window, Session& session, const Text& folder) {
     session.entryList.clear();
     window.list().clearRows();
-    const Text folder = folderOfPath(path);
     window.setCaption(标签2, folder);
     session.lastChosenPath = folder;
     listIntoView(window, session, true);

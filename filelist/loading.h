@@ -12,6 +12,9 @@ class Window;
 void loadChosenFolder(Window& window, Session& session);
 /// A dropped file or folder: list the folder that holds it, replacing the rows.
 void loadDroppedPath(Window& window, Session& session, const Text& path);
+/// A folder opened from outside (the command line, a file manager): listed as a drop lists the
+/// folder that holds a dropped entry. folder ends in the separator.
+void loadOpenedFolder(Window& window, Session& session, const Text& folder);
 /// 超级列表框1 clicked: the selected row's name goes to the clipboard.
 void copyRowName(Window& window);
 /// 按钮9: remove all rows.

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMoveEvent>
@@ -17,8 +18,10 @@
 #include <QTabWidget>
 #include <QTreeView>
 
+#include "ui/focus_order.h"
 #include "ui/list_model.h"
 #include "ui/pictures.h"
+#include "ui/sorted_rows.h"
 
 namespace velmora {
 namespace {
@@ -171,6 +174,14 @@ BuiltWindow::BuiltWindow(const WindowLayout& layout, QWidget* owner) : QWidget(o
             tabs->tabBar()->setFont(componentFont(c.font, tabs->font()));
         }
     }
+    QWidget* previous = nullptr;
+    for (std::string_view name : focusOrder(layout)) {
+        QWidget* w = component(name);
+        // Enter clicks a focused button as Space does; outside dialogs only auto-default ones do.
+        if (auto* button = qobject_cast<QPushButton*>(w)) button->setAutoDefault(true);
+        if (previous) setTabOrder(previous, w);
+        previous = w;
+    }
 }
 
 QWidget* BuiltWindow::component(std::string_view name) const {
@@ -186,7 +197,8 @@ void BuiltWindow::closeEvent(QCloseEvent* event) {
 MainWindow::MainWindow() : BuiltWindow(mainWindowLayout(), nullptr) {
     auto* view = component<QTreeView>("超级列表框1");
     rows_ = new RowModel(QStringLiteral("原来的文件名"), view);
-    view->setModel(rows_);
+    shown_ = new SortedRows(*rows_, view);
+    shown_->attach(*view);
     view->header()->setStretchLastSection(true);
     view->header()->setSectionResizeMode(QHeaderView::Interactive);
     view->header()->resizeSection(0, 190);
@@ -231,6 +243,14 @@ ThanksWindow::ThanksWindow(QWidget* owner) : BuiltWindow(thanksWindowLayout(), o
     int index = 0;
     for (const char* name : {"图片框1", "图片框2", "图片框3", "图片框4"})
         component<QLabel>(name)->setPixmap(thanksPicture(index++, component(name)->size()));
+}
+
+void ThanksWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    BuiltWindow::keyPressEvent(event);
 }
 
 }  // namespace velmora

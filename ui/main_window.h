@@ -14,6 +14,7 @@ class QProgressBar;
 namespace velmora {
 
 class RowModel;
+class SortedRows;
 
 /// A top-level window whose components are found by name.
 class BuiltWindow : public QWidget {
@@ -44,6 +45,8 @@ class MainWindow : public BuiltWindow {
 public:
     MainWindow();
     RowModel& rows() { return *rows_; }
+    /// The rows as the list view shows them.
+    SortedRows& shownRows() { return *shown_; }
     QProgressBar& progressBar() { return *progress_; }
     /// The status line under the list view: what the rule in view would do.
     QLabel& statusLine() { return *status_; }
@@ -55,6 +58,7 @@ private:
     void layOutGrowing();
 
     RowModel* rows_;
+    SortedRows* shown_;
     QProgressBar* progress_;
     QLabel* status_;
 };
@@ -63,6 +67,9 @@ class ThanksWindow : public BuiltWindow {
     Q_OBJECT
 public:
     explicit ThanksWindow(QWidget* owner);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;  // Esc closes it
 };
 
 /// The font of a component: "微软雅黑" falling back to an installed CJK font.

@@ -15,6 +15,7 @@
 #include "core/encoding.h"
 #include "ui/list_model.h"
 #include "ui/main_window.h"
+#include "ui/sorted_rows.h"
 
 namespace velmora {
 
@@ -182,7 +183,8 @@ void QtWindow::showProgress(std::size_t done, std::size_t total) {
 void QtWindow::endProgress() { window_.progressBar().hide(); }
 
 int QtWindow::rowCount() const { return window_.rows().rowCount(); }
-Text QtWindow::rowText(int row) const { return window_.rows().row(row); }
+// Rows count in the order shown, so a clicked row and the saved names follow a sorted view.
+Text QtWindow::rowText(int row) const { return window_.rows().row(window_.shownRows().loadedRow(row)); }
 void QtWindow::appendRows(std::vector<Text> rows) { window_.rows().append(std::move(rows), currentFolder()); }
 void QtWindow::clearRows() { window_.rows().clear(); }
 

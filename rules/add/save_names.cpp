@@ -1,15 +1,59 @@
-// 按钮16: the names of the list view to "原文件名保存.txt" next to the program.
+// 按钮16: the names of the list view to "原文件名保存.txt" next to the program, or in the user's
+// data folder where the program's folder cannot be written (an installed program's never can).
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+
 #include "core/file_system.h"
 #include "core/paths.h"
 #include "rules/rules.h"
 
 namespace velmora {
+namespace {
 
-Text originalNamesPath() { return withTrailingSeparator(programFolder()) + "原文件名保存.txt"_t; }
+const Text kFileName = "原文件名保存.txt"_t;
 
-void saveOriginalNames(Window& window) { saveOriginalNames(window, originalNamesPath()); }
+bool cannotWriteThere(int error) { return error == EACCES || error == EPERM || error == EROFS; }
 
-void saveOriginalNames(Window& window, const Text& path) {
+Text reasonOf(int error) {
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return "没有写入这个文件夹的权限"_t;
+    case EROFS:
+        return "这个文件夹在只读的磁盘上"_t;
+    case ENOSPC:
+        return "磁盘空间不足"_t;
+    case EDQUOT:
+        return "超出了磁盘配额"_t;
+    case ENOENT:
+    case ENOTDIR:
+        return "文件夹不存在"_t;
+    case ENAMETOOLONG:
+        return "路径太长"_t;
+    case EIO:
+        return "读写磁盘出错"_t;
+    default:
+        return "系统错误代码 "_t + Text::fromUtf8(std::to_string(error));
+    }
+}
+
+}  // namespace
+
+Text originalNamesPath() { return withTrailingSeparator(programFolder()) + kFileName; }
+
+Text userDataFolder() {
+    // Relative values are to be ignored, as if unset.
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (data && data[0] == '/') return withTrailingSeparator(nativeToText(data).text) + "velmora/"_t;
+    const char* home = std::getenv("HOME");
+    if (!home || home[0] != '/') return {};
+    return withTrailingSeparator(nativeToText(home).text) + ".local/share/velmora/"_t;
+}
+
+void saveOriginalNames(Window& window) { saveOriginalNames(window, programFolder(), userDataFolder()); }
+
+void saveOriginalNames(Window& window, const Text& folder, const Text& fallbackFolder) {
     const int rows = window.list().rowCount();
     if (rows == 0) {
         window.showMessage("没有什么可以保存的"_t, style::information, "提醒："_t);
@@ -21,10 +65,21 @@ void saveOriginalNames(Window& window, const Text& path) {
         if (!row.empty()) buffer += row.bytes() + "\r\n";
     }
     // Replaced as a whole, so a failed save leaves the previous file as it was.
-    if (replaceFile(path, {buffer}))
+    if (replaceFile(withTrailingSeparator(folder) + kFileName, {buffer})) {
         window.showMessage("已将原文件名存入txt文档内，\r\n并已将txt文档保存到本软件的同级文件夹"_t, style::information, "提醒："_t);
-    else
-        window.showMessage("保存失败"_t, style::information, "提醒："_t);
+        return;
+    }
+    int error = errno;
+    if (cannotWriteThere(error) && !fallbackFolder.empty()) {
+        const Text there = withTrailingSeparator(fallbackFolder);
+        if (createDirectories(there) && replaceFile(there + kFileName, {buffer})) {
+            window.showMessage("已将原文件名存入txt文档内，\r\n并已将txt文档保存到\r\n"_t + there, style::information,
+                               "提醒："_t);
+            return;
+        }
+        error = errno;
+    }
+    window.showMessage("保存失败\r\n"_t + reasonOf(error), style::information, "提醒："_t);
 }
 
 }  // namespace velmora

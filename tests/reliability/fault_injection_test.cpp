@@ -141,8 +141,8 @@ TEST_F(FaultInjection, theNamesFileInAReadOnlyFolderFailsAndTheOldFileStays) {
     ReadOnlyFolder readOnly(f.path());
     if (!readOnly.ok()) GTEST_SKIP() << "this file system cannot make a folder read-only here";
     iw.rows = {Text::fromUtf8("new.mp4")};
-    saveOriginalNames(iw, Text::fromUtf8(f.path() + "原文件名保存.txt"));
-    EXPECT_EQ(iw.messages, (std::vector<Shown>{msg("保存失败", 64, "提醒：")}));
+    saveOriginalNames(iw, Text::fromUtf8(f.path()), Text{});
+    EXPECT_EQ(iw.messages, (std::vector<Shown>{msg("保存失败\r\n没有写入这个文件夹的权限", 64, "提醒：")}));
     EXPECT_EQ(f.read("原文件名保存.txt"), "old\r\n");
 }
 

@@ -237,3 +237,37 @@ TEST_F(SaveNames, writesGbkLinesWithCrLfAndReplacesTheOldFile) {
 
 }  // namespace
 }  // namespace velmora::testing
+
+namespace velmora::testing {
+namespace {
+
+// The data folder follows the XDG rules: an absolute XDG_DATA_HOME wins, anything else falls back
+// to HOME, and without an absolute HOME there is none.
+TEST(UserDataFolder, followsXdgDataHomeThenHome) {
+    struct Case {
+        const char* xdg;
+        const char* home;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"/data/me", "/home/me", "/data/me/velmora/"},
+        {"/data/me/", "/home/me", "/data/me/velmora/"},
+        {nullptr, "/home/me", "/home/me/.local/share/velmora/"},
+        {"", "/home/me", "/home/me/.local/share/velmora/"},
+        {"relative/data", "/home/我", "/home/我/.local/share/velmora/"},
+        {nullptr, nullptr, ""},
+        {nullptr, "relative", ""},
+    };
+    const std::string savedXdg = getenv("XDG_DATA_HOME") ? getenv("XDG_DATA_HOME") : "";
+    const std::string savedHome = getenv("HOME") ? getenv("HOME") : "";
+    for (const Case& c : cases) {
+        c.xdg ? setenv("XDG_DATA_HOME", c.xdg, 1) : unsetenv("XDG_DATA_HOME");
+        c.home ? setenv("HOME", c.home, 1) : unsetenv("HOME");
+        EXPECT_EQ(userDataFolder().toUtf8(), c.expected) << (c.xdg ? c.xdg : "(unset)");
+    }
+    savedXdg.empty() ? unsetenv("XDG_DATA_HOME") : setenv("XDG_DATA_HOME", savedXdg.c_str(), 1);
+    setenv("HOME", savedHome.c_str(), 1);
+}
+
+}  // namespace
+}  // namespace velmora::testing

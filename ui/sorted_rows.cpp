@@ -1,0 +1,62 @@
+#include "ui/sorted_rows.h"
+
+#include <QHeaderView>
+#include <QTreeView>
+
+#include "core/natural_order.h"
+#include "ui/list_model.h"
+
+namespace velmora {
+
+SortedRows::SortedRows(RowModel& rows, QObject* parent) : QSortFilterProxyModel(parent), rows_(rows) {
+    setSourceModel(&rows);
+}
+
+void SortedRows::setOrder(Order order) {
+    order_ = order;
+    // Column -1 gives back the model's own order; equal names keep their loading order either way.
+    switch (order) {
+    case Order::Loading:
+        sort(-1);
+        break;
+    case Order::Natural:
+        sort(0, Qt::AscendingOrder);
+        break;
+    case Order::Reversed:
+        sort(0, Qt::DescendingOrder);
+        break;
+    }
+    showIndicator();
+}
+
+int SortedRows::loadedRow(int shownRow) const { return mapToSource(index(shownRow, 0)).row(); }
+
+bool SortedRows::lessThan(const QModelIndex& left, const QModelIndex& right) const {
+    return naturalLess(rows_.row(left.row()).bytes(), rows_.row(right.row()).bytes());
+}
+
+void SortedRows::attach(QTreeView& view) {
+    view_ = &view;
+    view.setModel(this);
+    QHeaderView* header = view.header();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
+    connect(header, &QHeaderView::sectionClicked, this, [this](int section) {
+        if (section != 0) {  // only the names sort; the header turned its arrow already, turn it back
+            showIndicator();
+            return;
+        }
+        setOrder(order_ == Order::Loading ? Order::Natural : order_ == Order::Natural ? Order::Reversed : Order::Loading);
+    });
+    showIndicator();
+}
+
+void SortedRows::showIndicator() {
+    if (!view_) return;
+    if (order_ == Order::Loading)
+        view_->header()->setSortIndicator(-1, Qt::AscendingOrder);
+    else
+        view_->header()->setSortIndicator(0, order_ == Order::Natural ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+}  // namespace velmora

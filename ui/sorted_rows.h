@@ -1,0 +1,40 @@
+#pragma once
+// What the list view shows of its rows: the loading order, or the names in natural order and
+// reversed, chosen by clicking the header of the first column. The rows themselves keep the
+// loading order.
+
+#include <QSortFilterProxyModel>
+
+class QTreeView;
+
+namespace velmora {
+
+class RowModel;
+
+class SortedRows : public QSortFilterProxyModel {
+    Q_OBJECT
+public:
+    enum class Order { Loading, Natural, Reversed };
+
+    SortedRows(RowModel& rows, QObject* parent);
+    /// Shows the rows in order; the view's header shows which.
+    void setOrder(Order order);
+    Order order() const { return order_; }
+    /// The row of the model that shown row shows.
+    int loadedRow(int shownRow) const;
+    /// Makes view show these rows; a click on its first column's header steps through natural
+    /// order, reversed and loading order.
+    void attach(QTreeView& view);
+
+protected:
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
+
+private:
+    void showIndicator();
+
+    RowModel& rows_;
+    QTreeView* view_ = nullptr;
+    Order order_ = Order::Loading;
+};
+
+}  // namespace velmora
