@@ -2,6 +2,7 @@
 // extension filter, run against each rule.
 #include <filesystem>
 #include <functional>
+#include <map>
 
 #include "core/listing.h"
 #include "tests/rules/rule_harness.h"
@@ -108,12 +109,37 @@ TEST_P(EveryRule, kindBoxesChooseFilesFirstAndNeitherMeansNothing) {
     }
 }
 
-TEST_P(EveryRule, cancelAtTheConfirmationRenamesNothing) {
+// Everything a user sees when a files run over the sample alone is cancelled at its question: the
+// question, then the rule's report with 0 or nothing.
+const std::map<std::string, std::vector<Shown>>& afterCancel() {
+    static const Shown sure = msg("确定更名吗？", 1, "提示");
+    static const std::map<std::string, std::vector<Shown>> sequences = {
+        {"deleteOccurrences", {msg("一共有1个文件将被更名", 1, "请确认")}},
+        {"deleteBefore", {sure, msg("成功改了0个", 0, "提示")}},
+        {"deleteAfter", {sure, msg("修改了0个", 0, "修改成果提示")}},
+        {"deleteBetween", {msg("一共有1个文件将被更名", 1, "请确认")}},
+        {"videoNumbers", {msg("文件名将被更改，确定吗？", 1, "提示")}},
+        {"replaceText", {sure}},
+        {"zeroPadding", {sure, msg("改了0个", 0, "修改成果如下")}},
+        {"chineseConversion", {sure}},
+        {"chineseNumerals", {sure, msg("总共更改0个", 0, "更名数量")}},
+        {"appendAfterNumber", {sure}},
+        {"addPrefix", {sure}},
+        {"addSuffix", {sure}},
+        {"insertAtMarker", {sure, msg("有0个文件被改名成功", 0)}},
+        {"appendAfterExtension", {sure}},
+        {"changeExtensions", {sure}},
+    };
+    return sequences;
+}
+
+TEST_P(EveryRule, cancelAtTheConfirmationRenamesNothingAndShowsExactlyTheRulesMessages) {
+    const auto expected = afterCancel().find(GetParam().label);
+    ASSERT_NE(expected, afterCancel().end()) << "add what this rule shows after Cancel";
     files({GetParam().sample});
     w.answer({answerCancel});
     run(rule());
-    ASSERT_FALSE(w.messages.empty());
-    EXPECT_EQ(w.messages.front().style, 1) << "the first box asks";
+    EXPECT_EQ(w.messages, expected->second);
     EXPECT_EQ(f.entries(), Names{GetParam().sample});
 }
 
