@@ -289,7 +289,7 @@ def generate(paths):
         for i, line in code_lines(text):
             toks = tokens(line)
             # Rows of layout tables (positions, sizes, fonts) are drawing data, not behaviour.
-            layout_row = line.strip().startswith('{"')
+            layout_row = '{"' in line
             starts_statement = previous.endswith((";", "{", "}", ")", ":")) or previous == "else"
             previous = re.sub(r"\s*//.*$", "", line.strip()) if '"' not in line else line.strip()
             for op in OPERATORS:

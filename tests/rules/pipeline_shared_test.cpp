@@ -5,6 +5,7 @@
 #include <map>
 
 #include "core/listing.h"
+#include "filelist/loading.h"
 #include "tests/rules/rule_harness.h"
 
 namespace velmora::testing {
@@ -185,6 +186,61 @@ TEST_P(EveryRule, firstEntryQuestionOnlyWhenTheFirstListedEntryIsRenamed) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rules, EveryRule, ::testing::ValuesIn(kRules),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// The click handlers of radio buttons and check boxes: a caption that follows the chosen radio
+// button, or a partner box that is unchecked. Nothing happens when the clicked box ends unchecked.
+struct ClickCase {
+    const char* label;
+    void (*handler)(Window&);
+    Component clicked;
+    Component target;     ///< the button whose caption changes, or the partner box
+    const char* caption;  ///< the new caption; nullptr for an exclusive pair
+};
+
+void PrintTo(const ClickCase& c, std::ostream* out) { *out << c.label; }
+
+const ClickCase kClicks[] = {
+    {"toSimplified", toSimplifiedClicked, 单选框15, 按钮5, "繁转简"},
+    {"toTraditional", toTraditionalClicked, 单选框16, 按钮5, "简转繁"},
+    {"insertBefore", insertBeforeClicked, 单选框3, 按钮10, "前面加"},
+    {"insertAfter", insertAfterClicked, 单选框4, 按钮10, "后面加"},
+    {"firstMarkerHead", firstMarkerHeadClicked, 选择框_1头, 选择框_1尾, nullptr},
+    {"firstMarkerTail", firstMarkerTailClicked, 选择框_1尾, 选择框_1头, nullptr},
+    {"secondMarkerHead", secondMarkerHeadClicked, 选择框_2头, 选择框_2尾, nullptr},
+    {"secondMarkerTail", secondMarkerTailClicked, 选择框_2尾, 选择框_2头, nullptr},
+    {"files", filesBoxClicked, 选择框1, 选择框2, nullptr},
+    {"folders", foldersBoxClicked, 选择框2, 选择框1, nullptr},
+};
+
+class ClickHandler : public ::testing::TestWithParam<ClickCase> {};
+
+TEST_P(ClickHandler, actsOnlyOnItsTargetAndOnlyWhenTheClickedBoxEndsChecked) {
+    const ClickCase& c = GetParam();
+    for (const bool on : {true, false}) {
+        FakeWindow w;
+        w.setChecked(c.clicked, on);
+        w.setChecked(c.target, true);
+        w.setCaption(c.target, "旧"_t);
+        const FakeWindow before = w;
+        c.handler(w);
+        EXPECT_EQ(w.checked(c.clicked), on) << "the clicked box keeps its state";
+        if (c.caption) {
+            EXPECT_EQ(w.caption(c.target).toUtf8(), on ? c.caption : "旧");
+            EXPECT_TRUE(w.checked(c.target));
+        } else {
+            EXPECT_EQ(w.checked(c.target), !on);
+            EXPECT_EQ(w.caption(c.target), "旧"_t);
+        }
+        for (Component other : {按钮5, 按钮10, 选择框1, 选择框2, 选择框_1头, 选择框_1尾, 选择框_2头, 选择框_2尾}) {
+            if (other.name == c.target.name || other.name == c.clicked.name) continue;
+            EXPECT_EQ(w.checked(other), before.checked(other)) << other.name;
+            EXPECT_EQ(w.caption(other), before.caption(other)) << other.name;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Boxes, ClickHandler, ::testing::ValuesIn(kClicks),
                          [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace

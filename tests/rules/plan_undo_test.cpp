@@ -54,6 +54,13 @@ TEST_F(Plan, countedAndUpFrontConfirmationsShowOnlyWhatWillChange) {
     EXPECT_EQ(f.entries(), (Names{"a一.txt", "b.txt"}));
 }
 
+TEST(PlanOfAFolderThatCannotBeRead, takesNoNameAsExisting) {
+    const auto shown = describePlan(Text::fromUtf8("/velmora-no-such-folder/"), 1, [](std::size_t) {
+        return PlanStep{NativeName("a.mp4"), "a.mp4"_t, true, "b.mp4"_t};
+    });
+    EXPECT_EQ(shown, std::vector<Text>{"a.mp4 → b.mp4"_t});
+}
+
 class Undo : public RuleTest {
 protected:
     void undo(int answer = answerOk) {

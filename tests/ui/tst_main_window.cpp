@@ -5,7 +5,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -32,6 +34,8 @@ private slots:
     void thanksWindowOpensRaisesAndCloses();
     void droppedPathsArriveInOrderAndWhole();
     void messageBoxAnswersEscAsCancel();
+    void messageBoxIconsButtonsAndEnterMeaningOk();
+    void progressBarShowsTheShareDoneAndHidesAtTheEnd();
     void themeClampsAndDetaches();
 
 private:
@@ -148,22 +152,25 @@ void TstMainWindow::topmostTakesTwoClicksAfterStartUp() {
     box->click();
     QVERIFY(!box->isChecked());
     QVERIFY(!(main.windowFlags() & Qt::WindowStaysOnTopHint));
+    QVERIFY2(main.isVisible(), "changing the flag hides a window; it must be shown again");
     box->click();
     QVERIFY(box->isChecked());
     QVERIFY(main.windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(main.isVisible());
 }
 
 void TstMainWindow::clearingInputsLeavesEverythingElse() {
     MainWindow& main = app_->mainWindow();
     QtWindow& w = app_->window();
     using namespace component;
-    for (Component c : {编辑框1, 编辑框9, 编辑框13, 编辑框18}) w.setContent(c, "x"_t);
+    const Component cleared[] = {编辑框1, 编辑框2,  编辑框3,  编辑框4,  编辑框5,  编辑框6,  编辑框7, 编辑框8,
+                                 编辑框9, 编辑框10, 编辑框11, 编辑框12, 编辑框13, 编辑框14, 编辑框15};
+    for (Component c : cleared) w.setContent(c, "x"_t);
+    w.setContent(编辑框18, "x"_t);
     w.setCaption(标签2, "/v/"_t);
     w.list().appendRows({"row"_t});
     main.component<QPushButton>("按钮13")->click();
-    QCOMPARE(w.content(编辑框1), Text{});
-    QCOMPARE(w.content(编辑框13), Text{});
-    QCOMPARE(w.content(编辑框14), Text{});
+    for (Component c : cleared) QVERIFY2(w.content(c).empty(), c.name.data());
     QCOMPARE(w.content(编辑框18).toUtf8(), std::string("x"));
     QCOMPARE(w.currentFolder(), Text{});
     QCOMPARE(w.list().rowCount(), 1);
@@ -218,6 +225,55 @@ void TstMainWindow::messageBoxAnswersEscAsCancel() {
     QCOMPARE(w.showMessage("确定更名吗？"_t, style::okCancel, std::nullopt), answerCancel);
     QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
     QCOMPARE(w.showMessage("好"_t, style::information, "提示"_t), answerOk);
+}
+
+// Style 64 has the information icon, 0 and 1 none; OK is the default button, so Enter means OK
+// also where Cancel is offered.
+void TstMainWindow::messageBoxIconsButtonsAndEnterMeaningOk() {
+    QtWindow& w = app_->window();
+    app_->mainWindow().show();
+    struct Case {
+        int style;
+        QMessageBox::Icon icon;
+        QMessageBox::StandardButtons buttons;
+    };
+    const Case cases[] = {{style::information, QMessageBox::Information, QMessageBox::Ok},
+                          {style::ok, QMessageBox::NoIcon, QMessageBox::Ok},
+                          {style::okCancel, QMessageBox::NoIcon, QMessageBox::Ok | QMessageBox::Cancel}};
+    for (const Case& c : cases) {
+        QMessageBox::Icon icon = QMessageBox::Warning;
+        QMessageBox::StandardButtons buttons;
+        bool okIsDefault = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            icon = box->icon();
+            buttons = box->standardButtons();
+            okIsDefault = box->defaultButton() == box->button(QMessageBox::Ok);
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        QCOMPARE(w.showMessage("好"_t, c.style, "提示"_t), answerOk);
+        QCOMPARE(icon, c.icon);
+        QCOMPARE(buttons, c.buttons);
+        QVERIFY(okIsDefault);
+    }
+}
+
+void TstMainWindow::progressBarShowsTheShareDoneAndHidesAtTheEnd() {
+    QtWindow& w = app_->window();
+    MainWindow& main = app_->mainWindow();
+    main.show();
+    QProgressBar& bar = main.progressBar();
+    QVERIFY(!bar.isVisible());
+    w.showProgress(3, 4);
+    QVERIFY(bar.isVisible());
+    QCOMPARE(bar.maximum(), 1000);
+    QCOMPARE(bar.value(), 750);
+    w.showProgress(0, 0);
+    QCOMPARE(bar.maximum(), 0);
+    QVERIFY(bar.isVisible());
+    w.endProgress();
+    QVERIFY(!bar.isVisible());
 }
 
 void TstMainWindow::themeClampsAndDetaches() {
