@@ -104,6 +104,7 @@ TEST(ToHalfWidth, mapsTheFullWidthRowAndFourSymbols) {
     EXPECT_EQ(toHalfWidth(T("　～")), T(" ~"));  // full-width space; A1AB is ～
     EXPECT_EQ(toHalfWidth(B("\xA1\xEE\xA1\xEF")), T("**"));
     EXPECT_EQ(toHalfWidth(T("第一课")), T("第一课"));
+    EXPECT_EQ(toHalfWidth(T("xＡ１")), T("xA1"));  // after a one-byte character
     EXPECT_EQ(toHalfWidth(B("a\xA3")), B("a\xA3"));  // a lone lead byte is kept
 }
 

@@ -37,6 +37,47 @@ TEST_F(DeleteOccurrences, deletesOnceOrCountedTimesFromEitherEnd) {
     }
 }
 
+// Folders: the count runs forward from the located occurrence, and a count below 1 changes nothing.
+TEST_F(DeleteOccurrences, foldersDeleteFromTheLocatedOccurrenceOnwards) {
+    struct Case {
+        const char* count;
+        bool fromLast;
+        const char* name;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"", true, "axbx", "axb"},       {"", false, "axbx", "abx"},      {"2", true, "axbxcx", "axbxc"},
+        {"2", false, "axbxcx", "abcx"}, {"-1", false, "axbx", "axbx"},
+    };
+    for (const Case& c : cases) {
+        TempFolder folder;
+        folder.folder(c.name);
+        FakeWindow win;
+        win.setFolder(folder.path());
+        win.setChecked(选择框1, false);
+        win.setChecked(选择框2, true);
+        win.type(编辑框1, "x");
+        win.type(编辑框10, c.count);
+        win.setChecked(单选框13, !c.fromLast);
+        win.setChecked(单选框14, c.fromLast);
+        runRenameRule(deleteOccurrences(), win, s);
+        EXPECT_EQ(folder.entries(), Names{c.expected + std::string("/")}) << c.name << " x" << c.count;
+        const bool changed = std::string(c.name) != c.expected;
+        EXPECT_EQ(win.messages, (std::vector<Shown>{msg("一共有1个文件将被更名", 1, "请确认"),
+                                                    changed ? msg("删掉了1个", 0, "修改成果提示")
+                                                            : msg("没有任何改动", 0, "没有改动")}))
+            << c.name << " x" << c.count;
+    }
+}
+
+TEST(VideoNumberDigits, drawEveryDigitAndOnlyDigits) {
+    const std::string digits = randomDigits("Av"_t, 2000).toUtf8();
+    ASSERT_EQ(digits.size(), 2002u);
+    EXPECT_EQ(digits.substr(0, 2), "Av");
+    for (char d = '0'; d <= '9'; ++d) EXPECT_NE(digits.find(d, 2), std::string::npos) << d;
+    EXPECT_EQ(digits.find_first_not_of("0123456789", 2), std::string::npos);
+}
+
 TEST_F(DeleteOccurrences, aCountThatIsNotANumberIsRefusedOnceAndNothingIsRenamed) {
     files({"a1.txt", "a2.txt", "a3.txt"});
     w.type(编辑框1, "a");

@@ -284,11 +284,15 @@ void TstMainWindow::themeClampsAndDetaches() {
     Theme& theme = app_->theme();
     QVERIFY(theme.loaded());
     const QString plain = theme.styleSheet();
+    // Start-up applies the palette unshifted.
+    QVERIFY(plain.contains(QStringLiteral("#3d7ed8")));
+    QVERIFY(plain.contains(QStringLiteral("#242b36")));
     theme.adjustHSV(120, 0);
     QVERIFY(theme.styleSheet() != plain);
     QVERIFY(!theme.styleSheet().contains(QLatin1Char('@')));
     theme.detach();
     QVERIFY(qApp->styleSheet().isEmpty());
+    QVERIFY(theme.styleSheet().isEmpty());
     Theme broken(*qApp);
     skinAttach(broken, QByteArray(), 0, 0);
     QVERIFY(!broken.loaded());
