@@ -40,7 +40,7 @@ FOLDERS = ["core", "filelist", "rules", "ui", "app"]
 EXCLUDED = {"app/main.cpp", "app/screenshot_main.cpp", "ui/pictures.cpp"}
 # Rows of layout tables: positions, sizes, fonts and colours are judged on screenshots too.
 LAYOUT_FILES = {"ui/component_table.cpp", "app/theme.cpp"}
-TEST_TIMEOUT = 60
+TEST_TIMEOUT = 20
 BUILD_TIMEOUT = 600
 
 GTEST = ["--gtest_brief=1"]
@@ -456,7 +456,6 @@ def main():
     build = os.path.abspath(opts.build)
     os.makedirs(build, exist_ok=True)
     sources = Sources(os.path.join(build, "mutate-active.json"))
-    sources.recover()
 
     population = generate(paths)
     equivalent = load_equivalent()
@@ -468,6 +467,14 @@ def main():
         for m in order[:opts.n]:
             print(m.describe())
         return 0
+
+    # One run per build folder; only a run that holds it may restore what a killed run left.
+    guard = open(os.path.join(build, "mutate.lock"), "a")
+    try:
+        fcntl.flock(guard, fcntl.LOCK_EX | fcntl.LOCK_NB)
+    except BlockingIOError:
+        sys.exit(f"another mutation run is using {build}")
+    sources.recover()
 
     def on_signal(signum, _frame):
         raise KeyboardInterrupt(f"signal {signum}")

@@ -287,6 +287,12 @@ void TstMainWindow::themeClampsAndDetaches() {
     // Start-up applies the palette unshifted.
     QVERIFY(plain.contains(QStringLiteral("#3d7ed8")));
     QVERIFY(plain.contains(QStringLiteral("#242b36")));
+    theme.adjustHSV(0, 50);
+    QVERIFY2(theme.styleSheet().contains(QStringLiteral("#ffffff")), "white stays white when lightened");
+    QVERIFY(!theme.styleSheet().contains(QStringLiteral("#3d7ed8")));
+    theme.adjustHSV(0, -100);
+    QVERIFY(theme.styleSheet().contains(QStringLiteral("#000000")));
+    QVERIFY2(!theme.styleSheet().contains(QStringLiteral("#ffffff")), "all the way down everything is black");
     theme.adjustHSV(120, 0);
     QVERIFY(theme.styleSheet() != plain);
     QVERIFY(!theme.styleSheet().contains(QLatin1Char('@')));
