@@ -45,16 +45,31 @@ BUILD_TIMEOUT = 600
 
 GTEST = ["--gtest_brief=1"]
 QTEST = ["-silent"]
-ALL_TESTS = [("core_tests", GTEST), ("rules_tests", GTEST), ("reliability_tests", GTEST),
-             ("tst_rename_through_window", QTEST), ("tst_main_window", QTEST)]
-# Which binaries link the code of each folder, the likeliest killer first.
-TESTS_FOR = {
-    "core": ["core_tests", "rules_tests", "reliability_tests", "tst_rename_through_window", "tst_main_window"],
-    "filelist": ["core_tests", "rules_tests", "reliability_tests", "tst_rename_through_window", "tst_main_window"],
-    "rules": ["rules_tests", "reliability_tests", "tst_rename_through_window", "tst_main_window"],
-    "ui": ["tst_main_window", "tst_rename_through_window"],
-    "app": ["tst_main_window", "tst_rename_through_window"],
-}
+
+
+def test_binaries():
+    """The test executables of tests/CMakeLists.txt: GoogleTest suites and QtTest widget tests."""
+    with open(os.path.join(ROOT, "tests", "CMakeLists.txt"), encoding="utf-8") as f:
+        text = f.read()
+    gtests = re.findall(r"add_executable\((\w+_tests)\b", text)
+    qtests = [n for group in re.findall(r"foreach\(name ([^)]*)\)", text) for n in group.split() if n.startswith("tst_")]
+    return {**{n: GTEST for n in gtests}, **{n: QTEST for n in qtests}}
+
+
+ALL_TESTS = test_binaries()
+
+
+def tests_for(folder):
+    """The binaries that link a folder's code, the likeliest killer first; the widget tests, which
+    drive every layer through the window, come last."""
+    gtests = [n for n, a in ALL_TESTS.items() if a is GTEST]
+    qtests = [n for n, a in ALL_TESTS.items() if a is QTEST]
+    if folder in ("ui", "app"):
+        return qtests
+    if folder == "rules":
+        return [n for n in gtests if n != "core_tests"] + qtests
+    return gtests + qtests
+
 
 # ---------------------------------------------------------------------------------------------
 # Lexing: just enough C++ to keep mutants out of comments, strings, characters and preprocessor lines.
@@ -414,7 +429,7 @@ def build_target(build, target):
 
 
 def run_test(build, name):
-    args = dict(ALL_TESTS)[name]
+    args = ALL_TESTS[name]
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
     try:
         r = subprocess.run([os.path.join(build, "tests", name)] + args, capture_output=True, timeout=TEST_TIMEOUT,
@@ -427,7 +442,7 @@ def run_test(build, name):
 def evaluate(build, mutant, lock):
     """'killed', 'survived' or 'broken' (did not compile)."""
     with lock:
-        for i, name in enumerate(TESTS_FOR[mutant.folder]):
+        for i, name in enumerate(tests_for(mutant.folder)):
             ok, log = build_target(build, name)
             if not ok:
                 if i == 0 and "error" in log:
@@ -490,7 +505,7 @@ def main():
     survivors, broken, skipped, ran = [], 0, 0, 0
     try:
         with lock:
-            for name, _ in ALL_TESTS:
+            for name in ALL_TESTS:
                 ok, log = build_target(build, name)
                 if not ok:
                     sys.exit(f"the unmutated build fails:\n{log[-3000:]}")
