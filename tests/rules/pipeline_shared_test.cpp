@@ -30,6 +30,7 @@ void PrintTo(const RuleCase& c, std::ostream* out) { *out << c.label; }
 
 void type(FakeWindow& w, Component c, const char* text) { w.type(c, text); }
 
+// clang-format off
 const RuleCase kRules[] = {
     {"deleteOccurrences", deleteOccurrences, [](FakeWindow& w) { type(w, 编辑框1, "x"); }, "ax.mp4", "a.mp4", "a.mp4", "信息：", true, false, false},
     {"deleteBefore", deleteBefore, [](FakeWindow& w) { type(w, 编辑框8, "-"); }, "p-a.mp4", "-a.mp4", "-a.mp4", "信息：", true, true, true},
@@ -47,6 +48,7 @@ const RuleCase kRules[] = {
     {"appendAfterExtension", appendAfterExtension, [](FakeWindow& w) { type(w, 编辑框18, ".bak"); }, "a.mp4", "a.mp4.bak", nullptr, "信息：", false, true, true},
     {"changeExtensions", changeExtensions, [](FakeWindow& w) { w.choose(组合框3, ".mp3"); }, "a.mp4", "a.mp3", nullptr, "信息：", false, true, false},
 };
+// clang-format on
 
 class EveryRule : public RuleTest, public ::testing::WithParamInterface<RuleCase> {
 protected:
