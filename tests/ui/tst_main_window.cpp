@@ -36,6 +36,7 @@ private slots:
     void messageBoxAnswersEscAsCancel();
     void messageBoxIconsButtonsAndEnterMeaningOk();
     void progressBarShowsTheShareDoneAndHidesAtTheEnd();
+    void aLargerWindowGivesTheRoomToTheListAndKeepsTheBottomRowUnderIt();
     void themeClampsAndDetaches();
 
 private:
@@ -274,6 +275,44 @@ void TstMainWindow::progressBarShowsTheShareDoneAndHidesAtTheEnd() {
     QVERIFY(bar.isVisible());
     w.endProgress();
     QVERIFY(!bar.isVisible());
+}
+
+void TstMainWindow::aLargerWindowGivesTheRoomToTheListAndKeepsTheBottomRowUnderIt() {
+    MainWindow& main = app_->mainWindow();
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    const QSize table = main.size();
+    struct Place {
+        const char* name;
+        QRect atTableSize;
+        QRect grown;  ///< 100 wider and 50 higher
+    };
+    const Place places[] = {
+        {"超级列表框1", QRect(352, 120, 400, 464), QRect(352, 120, 500, 514)},
+        {"标签2", QRect(101, 39, 483, 25), QRect(101, 39, 583, 25)},
+        {"按钮13", QRect(8, 590, 328, 28), QRect(8, 640, 328, 28)},
+        {"按钮9", QRect(360, 590, 176, 28), QRect(460, 640, 176, 28)},
+        {"按钮16", QRect(568, 590, 184, 28), QRect(668, 640, 184, 28)},
+        {"按钮2", QRect(), QRect()},  // inside a tab page: never moves
+    };
+    const QRect pageButton = main.component("按钮2")->geometry();
+    for (const bool grown : {true, false}) {
+        main.resize(table + (grown ? QSize(100, 50) : QSize(0, 0)));
+        QTRY_COMPARE(main.size(), table + (grown ? QSize(100, 50) : QSize(0, 0)));
+        for (const Place& p : places) {
+            const QRect expected = p.atTableSize.isNull() ? pageButton : grown ? p.grown : p.atTableSize;
+            QCOMPARE(main.component(p.name)->geometry(), expected);
+        }
+        QCOMPARE(main.statusLine().geometry(), QRect(10, main.height() - 34, main.width() - 20, 24));
+        QCOMPARE(main.progressBar().geometry(), QRect(0, main.height() - 4, main.width(), 4));
+    }
+    QVERIFY(!main.progressBar().isTextVisible());
+    QCOMPARE(main.statusLine().font().pixelSize(), 12);
+    // A hint of several lines wraps and reads from the top; a one-line caption does not.
+    auto* hint = main.component<QLabel>("标签19");
+    QVERIFY(hint->wordWrap());
+    QCOMPARE(hint->alignment(), Qt::AlignLeft | Qt::AlignTop);
+    QVERIFY(!main.component<QLabel>("标签10")->wordWrap());
 }
 
 void TstMainWindow::themeClampsAndDetaches() {
