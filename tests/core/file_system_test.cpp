@@ -1,6 +1,8 @@
 #include "core/file_system.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,6 +64,10 @@ TEST(RenameEntry, fallbackRenamesFilesAndFoldersWithoutReplacing) {
     const FolderHandle folder(f.path());
     EXPECT_TRUE(folder.rename("a", "b", RenameMethod::Fallback));
     EXPECT_FALSE(folder.rename("d", "e", RenameMethod::Fallback));
+    for (const int leftOver : {0, ENOENT, EEXIST}) {  // whatever an earlier call left in errno
+        errno = leftOver;
+        EXPECT_FALSE(folder.rename("d", "e", RenameMethod::Fallback)) << leftOver;
+    }
     EXPECT_TRUE(folder.rename("d", "f", RenameMethod::Fallback));
     EXPECT_EQ(f.entries(), (std::set<std::string>{"b", "e/", "f/"}));
     EXPECT_EQ(f.read("b"), "A");

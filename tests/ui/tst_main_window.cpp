@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -144,6 +145,9 @@ void TstMainWindow::startUpStates() {
     QVERIFY(hint->styleSheet().contains(QStringLiteral("128, 128, 128")));
     QVERIFY(!(app_->mainWindow().windowFlags() & Qt::WindowStaysOnTopHint));
     QVERIFY(app_->dropTarget().attached());
+    w.list().appendRows({"a.mp4"_t});
+    QCOMPARE(w.list().selectedRow(), -1);
+    QCOMPARE(app_->mainWindow().component<QTabWidget>("高级选择夹1")->tabBar()->font().pixelSize(), 12);
 }
 
 void TstMainWindow::topmostTakesTwoClicksAfterStartUp() {
