@@ -10,6 +10,7 @@ FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_SECONDS ?= 60
 
 LINT_PACKAGES := clang-format clang-tidy
+MUTATE_PACKAGES := python3
 PRODUCT_SOURCES = $(shell git ls-files 'core/*.cpp' 'filelist/*.cpp' 'rules/*.cpp' 'ui/*.cpp' 'app/*.cpp')
 FORMATTED_FILES = $(shell git ls-files '*.cpp' '*.h')
 
@@ -51,7 +52,8 @@ fuzz:
 
 # Mutation run over the product sources (not part of CI); MUTATE_N, MUTATE_SEED and MUTATE_FILES
 # choose the sample, see tools/mutate.py. It takes the shared build lock itself.
-mutate: deps
+mutate:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) $(MUTATE_PACKAGES)"
 	python3 tools/mutate.py
 
 format:
