@@ -534,8 +534,10 @@ def main():
             mark = "killed by " + killer if verdict == "killed" else "SURVIVED"
             print(f"[{ran:3}/{opts.n}] {m.path}:{m.lineno + 1} {m.operator:10} {mark}", flush=True)
     except KeyboardInterrupt as e:
-        print(f"\ninterrupted ({e}); sources restored", file=sys.stderr)
-        return 130
+        print(f"\ninterrupted ({e}) after {ran} mutants; sources restored", file=sys.stderr)
+        interrupted = True
+    else:
+        interrupted = False
     finally:
         sources.restore()
         lock.release()
@@ -563,7 +565,7 @@ def main():
         print(f"  {'overall':9} {total_k:3}/{total_k + total_s:<3} {100.0 * total_k / (total_k + total_s):5.1f}%")
     print(f"  {broken} mutants did not compile (not counted); {skipped} known equivalent skipped")
     print(f"  {elapsed / 60:.1f} min, of which {lock.waited / 60:.1f} min waiting for the build lock")
-    return 0
+    return 130 if interrupted else 0
 
 
 if __name__ == "__main__":
