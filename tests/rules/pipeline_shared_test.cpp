@@ -85,6 +85,12 @@ TEST_P(EveryRule, refusesAFolderPathHoldingDesktopButNotDesktopCapitalised) {
     EXPECT_TRUE(renamed);
 }
 
+TEST_P(EveryRule, theRootOfTheFileSystemIsRefusedWithNothingElse) {
+    w.setFolder("/");
+    run(rule());
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("什么都没有选择", 64, "提示")}));
+}
+
 TEST_P(EveryRule, kindBoxesChooseFilesFirstAndNeitherMeansNothing) {
     files({GetParam().sample});
     f.folder(GetParam().sample + std::string(".d"));

@@ -71,6 +71,25 @@ TEST_F(Plan, aPreviewedPlanIsAppliedOnlyToTheListingItWasMadeFrom) {
     EXPECT_EQ(f.entries(), (Names{"pa1.mp4", "pb2.mp4"}));
 }
 
+// Planning that is called off says so, for counted confirmations and for the others; planning
+// that runs to the end does not.
+TEST_F(Plan, planningCalledOffIsMarkedAbandoned) {
+    files({"ax.mp4", "bx.mp4"});
+    w.type(编辑框1, "x");
+    w.type(编辑框6, "p");
+    const Text folder = Text::fromUtf8(f.path());
+    const auto listing = std::make_shared<const std::vector<ListedEntry>>(
+        enumerateEntries(folder, EntryKind::Files, ListingOrder::AsFound));
+    for (const auto rule : {deleteOccurrences, addPrefix}) {
+        const RunPlan called = planRun(rule(), w, Kind::Files, folder, listing, [] { return true; });
+        EXPECT_TRUE(called.abandoned);
+        EXPECT_TRUE(called.steps.empty());
+        const RunPlan whole = planRun(rule(), w, Kind::Files, folder, listing, [] { return false; });
+        EXPECT_FALSE(whole.abandoned);
+        EXPECT_EQ(whole.steps.size(), 2u);
+    }
+}
+
 TEST(PlanOfAFolderThatCannotBeRead, takesNoNameAsExisting) {
     EXPECT_TRUE(namesIn(Text::fromUtf8("/velmora-no-such-folder/")).empty());
 }
