@@ -16,6 +16,7 @@ Options (or the environment variables in brackets):
   --files G   comma-separated globs of sources to mutate [MUTATE_FILES, default every product .cpp]
   --build D   build folder [MUTATE_BUILD, default build-mutate]
   --lock-seconds S  hold the build lock for up to S seconds of work at a time [MUTATE_LOCK_SECONDS, 30]
+  --ids I     run just these mutant ids (comma-separated) [MUTATE_IDS]
   --list      print the sampled mutants without running them
 """
 
@@ -461,6 +462,8 @@ def main():
     p.add_argument("--build", default=os.environ.get("MUTATE_BUILD", os.path.join(ROOT, "build-mutate")))
     p.add_argument("--lock-seconds", type=float, default=float(os.environ.get("MUTATE_LOCK_SECONDS", "30")),
                    help="hold the build lock for up to this many seconds of work before letting others in")
+    p.add_argument("--ids", default=os.environ.get("MUTATE_IDS", ""),
+                   help="comma-separated mutant ids to run instead of a sample, e.g. the survivors of a run")
     p.add_argument("--list", action="store_true")
     opts = p.parse_args()
 
@@ -477,6 +480,10 @@ def main():
     # Ordered by a hash of seed and mutant, so an edit elsewhere neither adds nor drops mutants from
     # the sample beyond its own: runs before and after a change compare like with like.
     order = sorted(population, key=lambda m: hashlib.sha1(f"{opts.seed}:{m.id}".encode()).hexdigest())
+    if opts.ids:
+        wanted = {i.strip() for i in opts.ids.split(",") if i.strip()}
+        order = [m for m in order if m.id in wanted]
+        equivalent = {}
     print(f"{len(population)} mutants in {len(paths)} files; running up to {opts.n} (seed {opts.seed})")
     if opts.list:
         for m in order[:opts.n]:
