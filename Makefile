@@ -9,7 +9,12 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_SECONDS ?= 60
 
-.PHONY: deps build run test package screenshot bench fuzz clean
+LINT_PACKAGES := clang-format clang-tidy
+MUTATE_PACKAGES := python3
+PRODUCT_SOURCES = $(shell git ls-files 'core/*.cpp' 'filelist/*.cpp' 'rules/*.cpp' 'ui/*.cpp' 'app/*.cpp')
+FORMATTED_FILES = $(shell git ls-files '*.cpp' '*.h')
+
+.PHONY: deps build run test package screenshot bench fuzz mutate format lint clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
@@ -49,5 +54,24 @@ fuzz:
 	mkdir -p build-fuzz/corpus
 	./build-fuzz/text_fuzzer -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/corpus fuzz/corpus
 
+# Mutation run over the product sources (not part of CI); MUTATE_N, MUTATE_SEED and MUTATE_FILES
+# choose the sample, see tools/mutate.py. It takes the shared build lock itself.
+mutate:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) $(MUTATE_PACKAGES)"
+	python3 tools/mutate.py
+
+format:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) $(LINT_PACKAGES)"
+	clang-format -i $(FORMATTED_FILES)
+
+# Formatting check, then clang-tidy (.clang-tidy) over the product sources from the compile database
+# of a configured, unbuilt tree; the moc step runs first so the window sources see their generated code.
+lint:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) $(LINT_PACKAGES)"
+	clang-format --dry-run -Werror $(FORMATTED_FILES)
+	cmake -S . -B build-lint -DCMAKE_BUILD_TYPE=Debug -DVELMORA_TESTS=OFF > /dev/null
+	cmake --build build-lint --target velmora_ui_autogen
+	printf '%s\n' $(PRODUCT_SOURCES) | xargs -P $(JOBS) -n 4 clang-tidy -p build-lint --quiet
+
 clean:
-	rm -rf build build-test build-fuzz
+	rm -rf build build-test build-fuzz build-lint build-mutate

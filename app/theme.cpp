@@ -25,7 +25,10 @@ const Token kPalette[] = {
 };
 
 QColor shifted(const QColor& colour, int hue, int level) {
-    float h = 0, s = 0, l = 0, a = 0;
+    float h = 0;
+    float s = 0;
+    float l = 0;
+    float a = 0;
     colour.getHslF(&h, &s, &l, &a);
     if (h >= 0) h = std::fmod(h + static_cast<float>(hue) / 360.0f + 1.0f, 1.0f);
     l = std::clamp(l + (level >= 0 ? (1.0f - l) : l) * static_cast<float>(level) / 100.0f, 0.0f, 1.0f);

@@ -16,8 +16,8 @@ Text separatorText();
 /// The extension from the last dot of the file-name part, dot included; empty when there is none.
 /// A dot followed later by a space or a separator starts no extension.
 Text extensionOf(const Text& path);
-/// The length in bytes of extensionOf(path), without making it.
-std::size_t extensionLength(const std::string& path);
+/// The length in bytes of extensionOf(name), without making it.
+std::size_t extensionLength(const std::string& name);
 /// True when extensionOf(name) equals extension exactly, without making it.
 bool extensionIs(const Text& name, const Text& extension);
 /// What follows the last separator; without extension the extension is cut off.

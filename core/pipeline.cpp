@@ -184,7 +184,7 @@ private:
 }  // namespace
 
 InputCheck requireContent(Component component, Message message) {
-    return [component, message](const Window& window) -> std::optional<Message> {
+    return [component, message = std::move(message)](const Window& window) -> std::optional<Message> {
         if (window.content(component).empty()) return message;
         return std::nullopt;
     };

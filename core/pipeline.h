@@ -171,7 +171,7 @@ RunResult runRenameRule(const RenameRule& rule, Window& window, Session& session
 
 /// Passes every entry through transform; the counting condition is unused.
 inline PassFactory simplePass(std::function<std::optional<Text>(const Window&, const Entry&)> transform) {
-    return [transform](const Window& window, Kind, std::size_t) {
+    return [transform = std::move(transform)](const Window& window, Kind, std::size_t) {
         return Pass{[&window, transform](const Entry& e) { return transform(window, e); }, {}};
     };
 }

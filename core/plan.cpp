@@ -68,7 +68,8 @@ std::vector<StepFailure> planFailures(const RunPlan& plan, const std::unordered_
         const ListedEntry& entry = listing[step.entry];
         auto newNative = textToNative(step.newName);
         StepFailure failure = StepFailure::None;
-        if (!entry.exact || !newNative) {
+        // Checked in this order so a separator is reported as leaving the folder, not as invalid.
+        if (!entry.exact || !newNative) {  // NOLINT(bugprone-branch-clone)
             failure = StepFailure::Invalid;
         } else if (newNative->find(kSeparator) != std::string::npos || *newNative == "..") {
             failure = StepFailure::LeavesFolder;

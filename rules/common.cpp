@@ -3,7 +3,7 @@
 namespace velmora {
 
 InputCheck refuseForbiddenCharacters(Component component, Message message) {
-    return [component, message](const Window& window) -> std::optional<Message> {
+    return [component, message = std::move(message)](const Window& window) -> std::optional<Message> {
         static const char* const forbidden[] = {"\\", "/", ":", "*", "?", "\"", "<", ">", "|"};
         const Text text = window.content(component);
         int found = 0;

@@ -12,6 +12,8 @@ FontStyle px(int pixels) { return {pixels, false, false}; }
 FontStyle bold(int pixels) { return {pixels, true, false}; }
 const FontStyle none{};
 
+// One row per component, as the window is laid out; kept as written rather than reflowed.
+// clang-format off
 WindowLayout makeMain() {
     return {"MainWindow", "Velmora-9.0", 50, 50, 769, 656, {
         // On the window.
@@ -138,6 +140,7 @@ WindowLayout makeThanks() {
         {"按钮1", K::Button, "", 411, 264, 96, 35, "关闭此页", bold(16)},
     }};
 }
+// clang-format on
 
 }  // namespace
 

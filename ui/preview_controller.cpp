@@ -232,7 +232,7 @@ void PreviewController::request() {
     });
 }
 
-void PreviewController::show(std::shared_ptr<Result> result) {
+void PreviewController::show(const std::shared_ptr<Result>& result) {
     if (result->generation != generation_) return;  // overtaken by a newer change
     pending_ = false;
     if (result->folderEpoch == folderEpoch_ && result->folder) folder_ = result->folder;

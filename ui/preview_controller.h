@@ -64,7 +64,7 @@ private:
     void bringIntoView(const PreviewedRule* rule);
     void inputChanged();
     void request();
-    void show(std::shared_ptr<Result> result);
+    void show(const std::shared_ptr<Result>& result);
     void folderChangedOnDisk();
     std::vector<Component> inputComponents() const;
 

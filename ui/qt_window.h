@@ -58,7 +58,7 @@ private:
     int selectedRow() const override;
 
     QWidget* widget(Component c) const;
-    int messageBox(const Text& text, int style, const Text& caption, const PlanDetails* details);
+    int messageBox(const Text& text, int style, const Text& title, const PlanDetails* details);
 
     MainWindow& window_;
     Responder responder_;

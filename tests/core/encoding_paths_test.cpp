@@ -18,6 +18,22 @@ TEST(Encoding, gbkCharactersKeepTheirBytesAndOthersRoundTrip) {
     }
 }
 
+// The converter works through a fixed buffer; a path longer than it must come through whole.
+TEST(Encoding, textLongerThanTheConversionBufferComesThroughWhole) {
+    std::string utf8 = "/";
+    for (int i = 0; i < 700; ++i) utf8 += "第";
+    utf8 += "😀.mp4";
+    const Decoded d = utf8ToText(utf8);
+    EXPECT_TRUE(d.exact);
+    EXPECT_EQ(d.text.bytes().size(), 1u + 1400u + 4u + 4u);
+    ASSERT_TRUE(textToUtf8(d.text));
+    EXPECT_EQ(*textToUtf8(d.text), utf8);
+    EXPECT_EQ(textToUtf8Lossy(d.text), utf8);
+    const Decoded bad = utf8ToText(utf8 + "\xFF" + "x");
+    EXPECT_FALSE(bad.exact);
+    EXPECT_EQ(bad.text.toUtf8(), utf8 + "\xEF\xBF\xBD" + "x");
+}
+
 TEST(Encoding, invalidUtf8IsMarkedAndShownWithReplacement) {
     const Decoded d = utf8ToText("bad\xFF" "name");
     EXPECT_FALSE(d.exact);
@@ -52,6 +68,11 @@ TEST(Paths, fileNameAndFolderOfAPath) {
     EXPECT_EQ(folderOfPath(T("a.mp4")), T(""));
     EXPECT_EQ(withTrailingSeparator(T("/v")), T("/v/"));
     EXPECT_EQ(withTrailingSeparator(T("/")), T("/"));
+    // A folder at the root of the file system.
+    EXPECT_EQ(folderOfPath(T("/a.mp4")), T("/"));
+    EXPECT_EQ(folderOfPath(T("/v/")), T("/"));
+    EXPECT_EQ(fileNameOf(T("/a.mp4")), T("a.mp4"));
+    EXPECT_EQ(folderOfPath(T("/")), T(""));
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "core/file_system.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,6 +64,10 @@ TEST(RenameEntry, fallbackRenamesFilesAndFoldersWithoutReplacing) {
     const FolderHandle folder(f.path());
     EXPECT_TRUE(folder.rename("a", "b", RenameMethod::Fallback));
     EXPECT_FALSE(folder.rename("d", "e", RenameMethod::Fallback));
+    for (const int leftOver : {0, ENOENT, EEXIST}) {  // whatever an earlier call left in errno
+        errno = leftOver;
+        EXPECT_FALSE(folder.rename("d", "e", RenameMethod::Fallback)) << leftOver;
+    }
     EXPECT_TRUE(folder.rename("d", "f", RenameMethod::Fallback));
     EXPECT_EQ(f.entries(), (std::set<std::string>{"b", "e/", "f/"}));
     EXPECT_EQ(f.read("b"), "A");
@@ -94,6 +100,23 @@ TEST(Files, writeCreateAndReplace) {
     EXPECT_TRUE(fileExists(P(f, "*.txt")));
     EXPECT_TRUE(fileExists(P(f, "d")));
     EXPECT_FALSE(fileExists(P(f, "*.mp4")));
+    f.file("[1].txt");  // a name that glob reads as a pattern
+    EXPECT_TRUE(fileExists(P(f, "[1].txt")));
+}
+
+// New files are readable by everyone and writable by their owner, whatever way they were written.
+TEST(Files, newFilesAreCreatedWithMode644) {
+    TempFolder f;
+    const mode_t previous = umask(022);
+    EXPECT_TRUE(writeFile(P(f, "w.txt"), {"a"}));
+    EXPECT_TRUE(writeNewFile(P(f, "n.txt"), {"a"}));
+    EXPECT_TRUE(replaceFile(P(f, "r.txt"), {"a"}));
+    umask(previous);
+    for (const char* name : {"w.txt", "n.txt", "r.txt"}) {
+        struct stat st {};
+        ASSERT_EQ(stat((f.path() + name).c_str(), &st), 0) << name;
+        EXPECT_EQ(st.st_mode & 0777, 0644u) << name;
+    }
 }
 
 TEST(Files, replaceInAReadOnlyFolderFailsAndKeepsTheOldFile) {

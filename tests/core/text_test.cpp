@@ -104,6 +104,8 @@ TEST(ToHalfWidth, mapsTheFullWidthRowAndFourSymbols) {
     EXPECT_EQ(toHalfWidth(T("　～")), T(" ~"));  // full-width space; A1AB is ～
     EXPECT_EQ(toHalfWidth(B("\xA1\xEE\xA1\xEF")), T("**"));
     EXPECT_EQ(toHalfWidth(T("第一课")), T("第一课"));
+    EXPECT_EQ(toHalfWidth(T("xＡ１")), T("xA1"));  // after a one-byte character
+    EXPECT_EQ(toHalfWidth(B("\xA3\xA1\xA3\xFE\xA3\xA0")), B("!~\xA3\xA0"));  // both ends of the row
     EXPECT_EQ(toHalfWidth(B("a\xA3")), B("a\xA3"));  // a lone lead byte is kept
 }
 
@@ -138,6 +140,8 @@ TEST(Numbers, textAndArithmetic) {
     EXPECT_EQ(divideInteger(-7, {2}), -3);
     EXPECT_EQ(divideInteger(100, {2, 5}), 10);
     EXPECT_EQ(bitAnd({0xFF, 0x0F, 0x3C}), 0x0C);
+    EXPECT_EQ(bitAnd({0x0F}), 0x0F);
+    EXPECT_EQ(bitAnd({}), 0);
     EXPECT_EQ(toBytes(T("a第")), std::string("a\xB5\xDA"));
 }
 

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "core/listing.h"
+#include "tests/support/fake_window.h"
 #include "tests/support/temp_folder.h"
 
 namespace velmora {
@@ -52,6 +56,31 @@ TEST(EnumerateEntries, aNameThatIsNotUtf8IsListedButMarkedInexact) {
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_FALSE(entries[0].exact);
     EXPECT_EQ(entries[0].native, "bad\xFF.txt");
+}
+
+// Long work shows the progress bar after half a second and hides it when done; short work never
+// shows it. Pumping happens every 64th entry at most, so the window stays responsive.
+TEST(PumpThrottle, progressOfLongWorkIsShownAndEndedShortWorkShowsNone) {
+    testing::FakeWindow w;
+    {
+        PumpThrottle throttle(&w, 128);
+        throttle.tick(64);
+        EXPECT_EQ(w.progressShown, 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        throttle.tick(127);
+        EXPECT_EQ(w.pumps, 0) << "only every 64th entry";
+        throttle.tick(128);
+        EXPECT_EQ(w.progressShown, 1);
+        EXPECT_EQ(w.pumps, 1);
+        EXPECT_EQ(w.progressEnded, 0);
+    }
+    EXPECT_EQ(w.progressEnded, 1);
+    {
+        PumpThrottle throttle(&w, 128);
+        throttle.tick(64);
+    }
+    EXPECT_EQ(w.progressShown, 1);
+    EXPECT_EQ(w.progressEnded, 1);
 }
 
 }  // namespace

@@ -59,6 +59,7 @@ Entries snapshot(const std::string& folder) {
     return entries;
 }
 
+// clang-format off
 const char* const kHostileNames[] = {
     "第一课.mp4", "第十二课 上.mp4", "𠀀 rare.txt", "😀 clip.mkv", " lead space.txt", "trail .txt", ".hidden",
     "Readme.txt", "README.txt", "1.mp4", "01.mp4", "001.mp4", "a.mp4", "a-01.mp4", "a(Av123,P1).mp4",
@@ -71,6 +72,7 @@ const char* const kHostileInputs[] = {
     "一", "１", "2", "0", "abc", "99999999999", "-3", "(", ")", "（", "mp4", "😀", "1", "01", " ",
     "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx",
 };
+// clang-format on
 
 struct NamedRule {
     const char* name;

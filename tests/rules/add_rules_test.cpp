@@ -1,4 +1,7 @@
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -233,6 +236,32 @@ TEST_F(SaveNames, writesGbkLinesWithCrLfAndReplacesTheOldFile) {
     w.rows = {Text{}};
     saveOriginalNames(w);
     EXPECT_EQ(saved(), "");
+}
+
+// The file-size limit makes the write fail after its first few kilobytes, for root as well.
+TEST_F(SaveNames, aSaveThatFailsPartWayLeavesTheOldFileWholeAndSaysSo) {
+    f.file("原文件名保存.txt", "old names\r\n");
+    const Text folder = Text::fromUtf8(f.path());
+    for (int i = 0; i < 400; ++i) w.rows.push_back(Text::fromUtf8(std::string(40, 'a') + std::to_string(i)));
+    struct rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct rlimit small = saved;
+    small.rlim_cur = 4096;
+    const auto previous = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    saveOriginalNames(w, folder, {});
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, previous);
+    EXPECT_EQ(f.read("原文件名保存.txt"), "old names\r\n");
+    EXPECT_EQ(f.entries(), Names{"原文件名保存.txt"}) << "the partial temporary file is removed";
+    ASSERT_EQ(w.messages.size(), 1u);
+    EXPECT_EQ(w.messages[0].text.toUtf8().rfind("保存失败\r\n", 0), 0u) << w.messages[0];
+    EXPECT_EQ(w.messages[0].style, 64);
+    EXPECT_EQ(w.messages[0].caption, "提醒："_t);
+    w.messages.clear();
+    saveOriginalNames(w, folder, {});
+    EXPECT_EQ(f.read("原文件名保存.txt").size(), 400 * 42 + 10 * 1 + 90 * 2 + 300 * 3) << "the same save succeeds unlimited";
+    EXPECT_EQ(w.messages.size(), 1u);
 }
 
 }  // namespace

@@ -1,3 +1,6 @@
+#include <algorithm>
+
+#include "core/listing.h"
 #include "tests/rules/rule_harness.h"
 
 namespace velmora::testing {
@@ -35,6 +38,47 @@ TEST_F(DeleteOccurrences, deletesOnceOrCountedTimesFromEitherEnd) {
         EXPECT_EQ(folder.entries(), Names{c.expected}) << c.name << " " << c.needle << " x" << c.count;
         EXPECT_EQ(win.messages, (std::vector<Shown>{msg("一共有1个文件将被更名", 1, "请确认"), msg("删掉了1个", 0, "修改成果提示")}));
     }
+}
+
+// Folders: the count runs forward from the located occurrence, and a count below 1 changes nothing.
+TEST_F(DeleteOccurrences, foldersDeleteFromTheLocatedOccurrenceOnwards) {
+    struct Case {
+        const char* count;
+        bool fromLast;
+        const char* name;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"", true, "axbx", "axb"},       {"", false, "axbx", "abx"},      {"2", true, "axbxcx", "axbxc"},
+        {"2", false, "axbxcx", "abcx"}, {"-1", false, "axbx", "axbx"},
+    };
+    for (const Case& c : cases) {
+        TempFolder folder;
+        folder.folder(c.name);
+        FakeWindow win;
+        win.setFolder(folder.path());
+        win.setChecked(选择框1, false);
+        win.setChecked(选择框2, true);
+        win.type(编辑框1, "x");
+        win.type(编辑框10, c.count);
+        win.setChecked(单选框13, !c.fromLast);
+        win.setChecked(单选框14, c.fromLast);
+        runRenameRule(deleteOccurrences(), win, s);
+        EXPECT_EQ(folder.entries(), Names{c.expected + std::string("/")}) << c.name << " x" << c.count;
+        const bool changed = std::string(c.name) != c.expected;
+        EXPECT_EQ(win.messages, (std::vector<Shown>{msg("一共有1个文件将被更名", 1, "请确认"),
+                                                    changed ? msg("删掉了1个", 0, "修改成果提示")
+                                                            : msg("没有任何改动", 0, "没有改动")}))
+            << c.name << " x" << c.count;
+    }
+}
+
+TEST(VideoNumberDigits, drawEveryDigitAndOnlyDigits) {
+    const std::string digits = randomDigits("Av"_t, 2000).toUtf8();
+    ASSERT_EQ(digits.size(), 2002u);
+    EXPECT_EQ(digits.substr(0, 2), "Av");
+    for (char d = '0'; d <= '9'; ++d) EXPECT_NE(digits.find(d, 2), std::string::npos) << d;
+    EXPECT_EQ(digits.find_first_not_of("0123456789", 2), std::string::npos);
 }
 
 TEST_F(DeleteOccurrences, aCountThatIsNotANumberIsRefusedOnceAndNothingIsRenamed) {
@@ -211,16 +255,20 @@ TEST_F(VideoNumbers, appendsNumbersWithTheListIndexAndSkipsFilteredFiles) {
     f.folder("dir");
     w.choose(组合框2, ".txt");
     w.setChecked(选择框1, false);
+    // The number after P is the place in the listing, counting the skipped file too.
+    const auto listed = enumerateEntries(Text::fromUtf8(f.path()), EntryKind::Files, ListingOrder::AsFound);
+    ASSERT_EQ(listed.size(), 4u);
     run(videoNumbers());
-    int renamed = 0;
-    for (const auto& name : f.entries()) {
-        if (name == "b.txt" || name == "dir/") continue;
-        ++renamed;
-        const auto open = name.find("(Av");
-        ASSERT_NE(open, std::string::npos) << name;
-        EXPECT_TRUE(matches(name.substr(open, 16), "(Av#########,P#)")) << name;
+    const Names after = f.entries();
+    for (std::size_t i = 0; i < listed.size(); ++i) {
+        const std::string name = listed[i].name.toUtf8();
+        if (name == "b.txt") continue;
+        const std::string ext = name == "c" ? "" : name.substr(1);
+        const std::string pattern = name.substr(0, 1) + "(Av#########,P" + std::to_string(i + 1) + ")" + ext;
+        const bool found = std::any_of(after.begin(), after.end(), [&](const std::string& n) { return matches(n, pattern); });
+        EXPECT_TRUE(found) << pattern;
     }
-    EXPECT_EQ(renamed, 3);
+    EXPECT_EQ(after.size(), 5u);
     EXPECT_TRUE(f.exists("b.txt"));
     EXPECT_TRUE(f.exists("dir"));
 }

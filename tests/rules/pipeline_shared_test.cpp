@@ -2,8 +2,10 @@
 // extension filter, run against each rule.
 #include <filesystem>
 #include <functional>
+#include <map>
 
 #include "core/listing.h"
+#include "filelist/loading.h"
 #include "tests/rules/rule_harness.h"
 
 namespace velmora::testing {
@@ -28,6 +30,7 @@ void PrintTo(const RuleCase& c, std::ostream* out) { *out << c.label; }
 
 void type(FakeWindow& w, Component c, const char* text) { w.type(c, text); }
 
+// clang-format off
 const RuleCase kRules[] = {
     {"deleteOccurrences", deleteOccurrences, [](FakeWindow& w) { type(w, 编辑框1, "x"); }, "ax.mp4", "a.mp4", "a.mp4", "信息：", true, false, false},
     {"deleteBefore", deleteBefore, [](FakeWindow& w) { type(w, 编辑框8, "-"); }, "p-a.mp4", "-a.mp4", "-a.mp4", "信息：", true, true, true},
@@ -45,6 +48,7 @@ const RuleCase kRules[] = {
     {"appendAfterExtension", appendAfterExtension, [](FakeWindow& w) { type(w, 编辑框18, ".bak"); }, "a.mp4", "a.mp4.bak", nullptr, "信息：", false, true, true},
     {"changeExtensions", changeExtensions, [](FakeWindow& w) { w.choose(组合框3, ".mp3"); }, "a.mp4", "a.mp3", nullptr, "信息：", false, true, false},
 };
+// clang-format on
 
 class EveryRule : public RuleTest, public ::testing::WithParamInterface<RuleCase> {
 protected:
@@ -81,6 +85,12 @@ TEST_P(EveryRule, refusesAFolderPathHoldingDesktopButNotDesktopCapitalised) {
     EXPECT_TRUE(renamed);
 }
 
+TEST_P(EveryRule, theRootOfTheFileSystemIsRefusedWithNothingElse) {
+    w.setFolder("/");
+    run(rule());
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("什么都没有选择", 64, "提示")}));
+}
+
 TEST_P(EveryRule, kindBoxesChooseFilesFirstAndNeitherMeansNothing) {
     files({GetParam().sample});
     f.folder(GetParam().sample + std::string(".d"));
@@ -108,12 +118,37 @@ TEST_P(EveryRule, kindBoxesChooseFilesFirstAndNeitherMeansNothing) {
     }
 }
 
-TEST_P(EveryRule, cancelAtTheConfirmationRenamesNothing) {
+// Everything a user sees when a files run over the sample alone is cancelled at its question: the
+// question, then the rule's report with 0 or nothing.
+const std::map<std::string, std::vector<Shown>>& afterCancel() {
+    static const Shown sure = msg("确定更名吗？", 1, "提示");
+    static const std::map<std::string, std::vector<Shown>> sequences = {
+        {"deleteOccurrences", {msg("一共有1个文件将被更名", 1, "请确认")}},
+        {"deleteBefore", {sure, msg("成功改了0个", 0, "提示")}},
+        {"deleteAfter", {sure, msg("修改了0个", 0, "修改成果提示")}},
+        {"deleteBetween", {msg("一共有1个文件将被更名", 1, "请确认")}},
+        {"videoNumbers", {msg("文件名将被更改，确定吗？", 1, "提示")}},
+        {"replaceText", {sure}},
+        {"zeroPadding", {sure, msg("改了0个", 0, "修改成果如下")}},
+        {"chineseConversion", {sure}},
+        {"chineseNumerals", {sure, msg("总共更改0个", 0, "更名数量")}},
+        {"appendAfterNumber", {sure}},
+        {"addPrefix", {sure}},
+        {"addSuffix", {sure}},
+        {"insertAtMarker", {sure, msg("有0个文件被改名成功", 0)}},
+        {"appendAfterExtension", {sure}},
+        {"changeExtensions", {sure}},
+    };
+    return sequences;
+}
+
+TEST_P(EveryRule, cancelAtTheConfirmationRenamesNothingAndShowsExactlyTheRulesMessages) {
+    const auto expected = afterCancel().find(GetParam().label);
+    ASSERT_NE(expected, afterCancel().end()) << "add what this rule shows after Cancel";
     files({GetParam().sample});
     w.answer({answerCancel});
     run(rule());
-    ASSERT_FALSE(w.messages.empty());
-    EXPECT_EQ(w.messages.front().style, 1) << "the first box asks";
+    EXPECT_EQ(w.messages, expected->second);
     EXPECT_EQ(f.entries(), Names{GetParam().sample});
 }
 
@@ -159,6 +194,61 @@ TEST_P(EveryRule, firstEntryQuestionOnlyWhenTheFirstListedEntryIsRenamed) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rules, EveryRule, ::testing::ValuesIn(kRules),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// The click handlers of radio buttons and check boxes: a caption that follows the chosen radio
+// button, or a partner box that is unchecked. Nothing happens when the clicked box ends unchecked.
+struct ClickCase {
+    const char* label;
+    void (*handler)(Window&);
+    Component clicked;
+    Component target;     ///< the button whose caption changes, or the partner box
+    const char* caption;  ///< the new caption; nullptr for an exclusive pair
+};
+
+void PrintTo(const ClickCase& c, std::ostream* out) { *out << c.label; }
+
+const ClickCase kClicks[] = {
+    {"toSimplified", toSimplifiedClicked, 单选框15, 按钮5, "繁转简"},
+    {"toTraditional", toTraditionalClicked, 单选框16, 按钮5, "简转繁"},
+    {"insertBefore", insertBeforeClicked, 单选框3, 按钮10, "前面加"},
+    {"insertAfter", insertAfterClicked, 单选框4, 按钮10, "后面加"},
+    {"firstMarkerHead", firstMarkerHeadClicked, 选择框_1头, 选择框_1尾, nullptr},
+    {"firstMarkerTail", firstMarkerTailClicked, 选择框_1尾, 选择框_1头, nullptr},
+    {"secondMarkerHead", secondMarkerHeadClicked, 选择框_2头, 选择框_2尾, nullptr},
+    {"secondMarkerTail", secondMarkerTailClicked, 选择框_2尾, 选择框_2头, nullptr},
+    {"files", filesBoxClicked, 选择框1, 选择框2, nullptr},
+    {"folders", foldersBoxClicked, 选择框2, 选择框1, nullptr},
+};
+
+class ClickHandler : public ::testing::TestWithParam<ClickCase> {};
+
+TEST_P(ClickHandler, actsOnlyOnItsTargetAndOnlyWhenTheClickedBoxEndsChecked) {
+    const ClickCase& c = GetParam();
+    for (const bool on : {true, false}) {
+        FakeWindow w;
+        w.setChecked(c.clicked, on);
+        w.setChecked(c.target, true);
+        w.setCaption(c.target, "旧"_t);
+        const FakeWindow before = w;
+        c.handler(w);
+        EXPECT_EQ(w.checked(c.clicked), on) << "the clicked box keeps its state";
+        if (c.caption) {
+            EXPECT_EQ(w.caption(c.target).toUtf8(), on ? c.caption : "旧");
+            EXPECT_TRUE(w.checked(c.target));
+        } else {
+            EXPECT_EQ(w.checked(c.target), !on);
+            EXPECT_EQ(w.caption(c.target), "旧"_t);
+        }
+        for (Component other : {按钮5, 按钮10, 选择框1, 选择框2, 选择框_1头, 选择框_1尾, 选择框_2头, 选择框_2尾}) {
+            if (other.name == c.target.name || other.name == c.clicked.name) continue;
+            EXPECT_EQ(w.checked(other), before.checked(other)) << other.name;
+            EXPECT_EQ(w.caption(other), before.caption(other)) << other.name;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Boxes, ClickHandler, ::testing::ValuesIn(kClicks),
                          [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace

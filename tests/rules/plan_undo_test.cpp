@@ -1,6 +1,7 @@
 // The plan a confirmation shows, and taking the last run back.
 #include <algorithm>
 
+#include "core/listing.h"
 #include "core/plan.h"
 #include "tests/rules/rule_harness.h"
 
@@ -52,6 +53,45 @@ TEST_F(Plan, countedAndUpFrontConfirmationsShowOnlyWhatWillChange) {
     run(replaceTextRule());
     EXPECT_EQ(lines(w), std::vector<std::string>{"a1.txt → a一.txt"});
     EXPECT_EQ(f.entries(), (Names{"a一.txt", "b.txt"}));
+}
+
+// A plan made before a file appeared is planned again, so the new file is renamed too. The file
+// that appeared is the last one listed, so the listing the preview saw is a prefix of the new one.
+TEST_F(Plan, aPreviewedPlanIsAppliedOnlyToTheListingItWasMadeFrom) {
+    files({"a1.mp4", "b2.mp4"});
+    w.type(编辑框6, "p");
+    const Text folder = Text::fromUtf8(f.path());
+    auto seen = enumerateEntries(folder, EntryKind::Files, ListingOrder::AsFound);
+    ASSERT_EQ(seen.size(), 2u);
+    seen.pop_back();
+    const RunPlan previewed =
+        planRun(addPrefix(), w, Kind::Files, folder, std::make_shared<const std::vector<ListedEntry>>(seen));
+    ASSERT_EQ(previewed.steps.size(), 1u);
+    runRenameRule(addPrefix(), w, s, &previewed);
+    EXPECT_EQ(f.entries(), (Names{"pa1.mp4", "pb2.mp4"}));
+}
+
+// Planning that is called off says so, for counted confirmations and for the others; planning
+// that runs to the end does not.
+TEST_F(Plan, planningCalledOffIsMarkedAbandoned) {
+    files({"ax.mp4", "bx.mp4"});
+    w.type(编辑框1, "x");
+    w.type(编辑框6, "p");
+    const Text folder = Text::fromUtf8(f.path());
+    const auto listing = std::make_shared<const std::vector<ListedEntry>>(
+        enumerateEntries(folder, EntryKind::Files, ListingOrder::AsFound));
+    for (const auto rule : {deleteOccurrences, addPrefix}) {
+        const RunPlan called = planRun(rule(), w, Kind::Files, folder, listing, [] { return true; });
+        EXPECT_TRUE(called.abandoned);
+        EXPECT_TRUE(called.steps.empty());
+        const RunPlan whole = planRun(rule(), w, Kind::Files, folder, listing, [] { return false; });
+        EXPECT_FALSE(whole.abandoned);
+        EXPECT_EQ(whole.steps.size(), 2u);
+    }
+}
+
+TEST(PlanOfAFolderThatCannotBeRead, takesNoNameAsExisting) {
+    EXPECT_TRUE(namesIn(Text::fromUtf8("/velmora-no-such-folder/")).empty());
 }
 
 class Undo : public RuleTest {

@@ -95,10 +95,26 @@ TEST_F(ZeroPadding, threeDigitsFromAHundredEntries) {
     EXPECT_EQ(w.messages.back(), msg("改了99个", 0, "修改成果如下"));
 }
 
+TEST_F(ZeroPadding, paddingWidensAtExactlyAHundredEntries) {
+    for (const int count : {99, 100}) {
+        TempFolder folder;
+        for (int i = 1; i <= count; ++i) folder.file("v" + std::to_string(i) + ".mp4");
+        FakeWindow win;
+        win.setFolder(folder.path());
+        runRenameRule(zeroPadding(), win, s);
+        EXPECT_EQ(folder.exists("v001.mp4"), count == 100) << count;
+        EXPECT_EQ(folder.exists("v01.mp4"), count == 99) << count;
+        EXPECT_EQ(folder.exists("v010.mp4"), count == 100) << count;
+        EXPECT_EQ(folder.exists("v10.mp4"), count == 99) << count;
+    }
+}
+
 TEST_F(ZeroPadding, onlyTheNumberNearTheFrontOfTheNamePart) {
-    files({"ab3cd.mp4", "abcdefgh1.mp4", "ab.mp4", "01 intro.mp4", "2 next.mp4", "😀1.mp4"});
+    files({"ab3cd.mp4", "abcdefgh1.mp4", "ab.mp4", "01 intro.mp4", "2 next.mp4", "😀1.mp4", "abcdef1.mp4",
+           "abcdefg1.mp4"});
     run(zeroPadding());
-    EXPECT_EQ(f.entries(), (Names{"ab03cd.mp4", "abcdefgh1.mp4", "ab.mp4", "01 intro.mp4", "02 next.mp4", "😀01.mp4"}));
+    EXPECT_EQ(f.entries(), (Names{"ab03cd.mp4", "abcdefgh1.mp4", "ab.mp4", "01 intro.mp4", "02 next.mp4", "😀01.mp4",
+                                  "abcdef01.mp4", "abcdefg1.mp4"}));
 }
 
 TEST_F(ZeroPadding, asksBeforeTheFirstEntryWhateverItIsAndReportsAfterCancel) {
@@ -155,7 +171,7 @@ TEST_F(ChineseNumerals, firstNumeralOfTheTableWithinEightBytes) {
     const Case cases[] = {
         {"第一课.mp4", "第1课.mp4"},     {"第十课.mp4", "第10课.mp4"},        {"第十二课.mp4", "第十2课.mp4"},
         {"第二十一课.mp4", "第二十1课.mp4"}, {"第三课 第一节.mp4", "第3课 第一节.mp4"}, {"甲乙丙丁九.mp4", "甲乙丙丁九.mp4"},
-        {"甲乙丙九丁.mp4", "甲乙丙9丁.mp4"},
+        {"甲乙丙九丁.mp4", "甲乙丙9丁.mp4"}, {"a甲乙丙九.mp4", "a甲乙丙9.mp4"},   {"ab甲乙丙九.mp4", "ab甲乙丙九.mp4"},
     };
     for (const Case& c : cases) {
         TempFolder folder;
@@ -185,7 +201,8 @@ TEST_F(AppendAfterNumber, insertsAfterTheNumberInTheFirstFiveBytes) {
     const Case cases[] = {
         {"01 intro.mp4", "01、 intro.mp4"}, {"12.mp4", "12、.mp4"},   {"007abc.mp4", "007、abc.mp4"},
         {"123456789.mp4", "12345、6789.mp4"}, {"abc.mp4", "abc.mp4"}, {"ab0c.mp4", "ab0、c.mp4"},
-        {"第1课.mp4", "第1课.mp4"},          {"abcdef0.mp4", "abcdef0.mp4"},
+        {"第1课.mp4", "第1课.mp4"},          {"abcdef0.mp4", "abcdef0.mp4"}, {"abcd0x.mp4", "abcd0、x.mp4"},
+        {"abcde0x.mp4", "abcde0x.mp4"},
     };
     for (const Case& c : cases) {
         TempFolder folder;

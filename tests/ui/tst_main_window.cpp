@@ -5,9 +5,12 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -32,6 +35,9 @@ private slots:
     void thanksWindowOpensRaisesAndCloses();
     void droppedPathsArriveInOrderAndWhole();
     void messageBoxAnswersEscAsCancel();
+    void messageBoxIconsButtonsAndEnterMeaningOk();
+    void progressBarShowsTheShareDoneAndHidesAtTheEnd();
+    void aLargerWindowGivesTheRoomToTheListAndKeepsTheBottomRowUnderIt();
     void themeClampsAndDetaches();
 
 private:
@@ -139,6 +145,9 @@ void TstMainWindow::startUpStates() {
     QVERIFY(hint->styleSheet().contains(QStringLiteral("128, 128, 128")));
     QVERIFY(!(app_->mainWindow().windowFlags() & Qt::WindowStaysOnTopHint));
     QVERIFY(app_->dropTarget().attached());
+    w.list().appendRows({"a.mp4"_t});
+    QCOMPARE(w.list().selectedRow(), -1);
+    QCOMPARE(app_->mainWindow().component<QTabWidget>("高级选择夹1")->tabBar()->font().pixelSize(), 12);
 }
 
 void TstMainWindow::topmostTakesTwoClicksAfterStartUp() {
@@ -148,22 +157,25 @@ void TstMainWindow::topmostTakesTwoClicksAfterStartUp() {
     box->click();
     QVERIFY(!box->isChecked());
     QVERIFY(!(main.windowFlags() & Qt::WindowStaysOnTopHint));
+    QVERIFY2(main.isVisible(), "changing the flag hides a window; it must be shown again");
     box->click();
     QVERIFY(box->isChecked());
     QVERIFY(main.windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(main.isVisible());
 }
 
 void TstMainWindow::clearingInputsLeavesEverythingElse() {
     MainWindow& main = app_->mainWindow();
     QtWindow& w = app_->window();
     using namespace component;
-    for (Component c : {编辑框1, 编辑框9, 编辑框13, 编辑框18}) w.setContent(c, "x"_t);
+    const Component cleared[] = {编辑框1, 编辑框2,  编辑框3,  编辑框4,  编辑框5,  编辑框6,  编辑框7, 编辑框8,
+                                 编辑框9, 编辑框10, 编辑框11, 编辑框12, 编辑框13, 编辑框14, 编辑框15};
+    for (Component c : cleared) w.setContent(c, "x"_t);
+    w.setContent(编辑框18, "x"_t);
     w.setCaption(标签2, "/v/"_t);
     w.list().appendRows({"row"_t});
     main.component<QPushButton>("按钮13")->click();
-    QCOMPARE(w.content(编辑框1), Text{});
-    QCOMPARE(w.content(编辑框13), Text{});
-    QCOMPARE(w.content(编辑框14), Text{});
+    for (Component c : cleared) QVERIFY2(w.content(c).empty(), c.name.data());
     QCOMPARE(w.content(编辑框18).toUtf8(), std::string("x"));
     QCOMPARE(w.currentFolder(), Text{});
     QCOMPARE(w.list().rowCount(), 1);
@@ -220,6 +232,93 @@ void TstMainWindow::messageBoxAnswersEscAsCancel() {
     QCOMPARE(w.showMessage("好"_t, style::information, "提示"_t), answerOk);
 }
 
+// Style 64 has the information icon, 0 and 1 none; OK is the default button, so Enter means OK
+// also where Cancel is offered.
+void TstMainWindow::messageBoxIconsButtonsAndEnterMeaningOk() {
+    QtWindow& w = app_->window();
+    app_->mainWindow().show();
+    struct Case {
+        int style;
+        QMessageBox::Icon icon;
+        QMessageBox::StandardButtons buttons;
+    };
+    const Case cases[] = {{style::information, QMessageBox::Information, QMessageBox::Ok},
+                          {style::ok, QMessageBox::NoIcon, QMessageBox::Ok},
+                          {style::okCancel, QMessageBox::NoIcon, QMessageBox::Ok | QMessageBox::Cancel}};
+    for (const Case& c : cases) {
+        QMessageBox::Icon icon = QMessageBox::Warning;
+        QMessageBox::StandardButtons buttons;
+        bool okIsDefault = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            icon = box->icon();
+            buttons = box->standardButtons();
+            okIsDefault = box->defaultButton() == box->button(QMessageBox::Ok);
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        QCOMPARE(w.showMessage("好"_t, c.style, "提示"_t), answerOk);
+        QCOMPARE(icon, c.icon);
+        QCOMPARE(buttons, c.buttons);
+        QVERIFY(okIsDefault);
+    }
+}
+
+void TstMainWindow::progressBarShowsTheShareDoneAndHidesAtTheEnd() {
+    QtWindow& w = app_->window();
+    MainWindow& main = app_->mainWindow();
+    main.show();
+    QProgressBar& bar = main.progressBar();
+    QVERIFY(!bar.isVisible());
+    w.showProgress(3, 4);
+    QVERIFY(bar.isVisible());
+    QCOMPARE(bar.maximum(), 1000);
+    QCOMPARE(bar.value(), 750);
+    w.showProgress(0, 0);
+    QCOMPARE(bar.maximum(), 0);
+    QVERIFY(bar.isVisible());
+    w.endProgress();
+    QVERIFY(!bar.isVisible());
+}
+
+void TstMainWindow::aLargerWindowGivesTheRoomToTheListAndKeepsTheBottomRowUnderIt() {
+    MainWindow& main = app_->mainWindow();
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    const QSize table = main.size();
+    struct Place {
+        const char* name;
+        QRect atTableSize;
+        QRect grown;  ///< 100 wider and 50 higher
+    };
+    const Place places[] = {
+        {"超级列表框1", QRect(352, 120, 400, 464), QRect(352, 120, 500, 514)},
+        {"标签2", QRect(101, 39, 483, 25), QRect(101, 39, 583, 25)},
+        {"按钮13", QRect(8, 590, 328, 28), QRect(8, 640, 328, 28)},
+        {"按钮9", QRect(360, 590, 176, 28), QRect(460, 640, 176, 28)},
+        {"按钮16", QRect(568, 590, 184, 28), QRect(668, 640, 184, 28)},
+        {"按钮2", QRect(), QRect()},  // inside a tab page: never moves
+    };
+    const QRect pageButton = main.component("按钮2")->geometry();
+    for (const bool grown : {true, false}) {
+        main.resize(table + (grown ? QSize(100, 50) : QSize(0, 0)));
+        QTRY_COMPARE(main.size(), table + (grown ? QSize(100, 50) : QSize(0, 0)));
+        for (const Place& p : places) {
+            const QRect expected = p.atTableSize.isNull() ? pageButton : grown ? p.grown : p.atTableSize;
+            QCOMPARE(main.component(p.name)->geometry(), expected);
+        }
+        QCOMPARE(main.statusLine().geometry(), QRect(10, main.height() - 34, main.width() - 20, 24));
+        QCOMPARE(main.progressBar().geometry(), QRect(0, main.height() - 4, main.width(), 4));
+    }
+    QVERIFY(!main.progressBar().isTextVisible());
+    QCOMPARE(main.statusLine().font().pixelSize(), 12);
+    // A hint of several lines wraps and reads from the top; a one-line caption does not.
+    auto* hint = main.component<QLabel>("标签19");
+    QVERIFY(hint->wordWrap());
+    QCOMPARE(hint->alignment(), Qt::AlignLeft | Qt::AlignTop);
+    QVERIFY(!main.component<QLabel>("标签10")->wordWrap());
+}
+
 void TstMainWindow::themeClampsAndDetaches() {
     const SkinArguments args = clampSkinArguments(500, -300);
     QCOMPARE(args.hue, 180);
@@ -228,11 +327,21 @@ void TstMainWindow::themeClampsAndDetaches() {
     Theme& theme = app_->theme();
     QVERIFY(theme.loaded());
     const QString plain = theme.styleSheet();
+    // Start-up applies the palette unshifted.
+    QVERIFY(plain.contains(QStringLiteral("#3d7ed8")));
+    QVERIFY(plain.contains(QStringLiteral("#242b36")));
+    theme.adjustHSV(0, 50);
+    QVERIFY2(theme.styleSheet().contains(QStringLiteral("#ffffff")), "white stays white when lightened");
+    QVERIFY(!theme.styleSheet().contains(QStringLiteral("#3d7ed8")));
+    theme.adjustHSV(0, -100);
+    QVERIFY(theme.styleSheet().contains(QStringLiteral("#000000")));
+    QVERIFY2(!theme.styleSheet().contains(QStringLiteral("#ffffff")), "all the way down everything is black");
     theme.adjustHSV(120, 0);
     QVERIFY(theme.styleSheet() != plain);
     QVERIFY(!theme.styleSheet().contains(QLatin1Char('@')));
     theme.detach();
     QVERIFY(qApp->styleSheet().isEmpty());
+    QVERIFY(theme.styleSheet().isEmpty());
     Theme broken(*qApp);
     skinAttach(broken, QByteArray(), 0, 0);
     QVERIFY(!broken.loaded());
