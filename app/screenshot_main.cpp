@@ -27,7 +27,7 @@ int main(int argc, char* argv[]) {
     QTemporaryDir lessons(QDir::tempPath() + QStringLiteral("/视频课程-XXXXXX"));
     for (const char* name : {"1 入门.mp4", "2 基础.mp4", "10 进阶.mp4", "第1课 复习.mp4", "第2课 练习.mp4",
                              "第10课 总结.mp4", "notes.txt"})
-        std::ofstream(lessons.filePath(QString::fromUtf8(name)).toStdString());
+        std::ofstream(lessons.filePath(QString::fromUtf8(name)).toStdString()).close();
     velmora.openPaths({lessons.path()});
     auto* tabs = main.component<QTabWidget>("高级选择夹1");
     for (int i = 0; i < tabs->count(); ++i) {
@@ -55,8 +55,8 @@ int main(int argc, char* argv[]) {
     // The live preview: a folder of lessons, a prefix typed, every new name beside the old one.
     QTemporaryDir previewed(QDir::tempPath() + QStringLiteral("/视频课程-XXXXXX"));
     for (const char* name : {"第1课 入门.mp4", "第2课 基础.mp4", "第10课 进阶.mp4", "第2课 基础.srt", "notes.txt"})
-        std::ofstream(previewed.filePath(QString::fromUtf8(name)).toStdString());
-    std::ofstream(previewed.filePath(QStringLiteral("【课程】第2课 基础.mp4")).toStdString());
+        std::ofstream(previewed.filePath(QString::fromUtf8(name)).toStdString()).close();
+    std::ofstream(previewed.filePath(QStringLiteral("【课程】第2课 基础.mp4")).toStdString()).close();
     main.component<QPushButton>("按钮9")->click();
     velmora::loadDroppedPath(velmora.window(), velmora.session(), velmora::Text::fromUtf8(previewed.path().toStdString() + "/x"));
     tabs->setCurrentIndex(2);
@@ -71,7 +71,7 @@ int main(int argc, char* argv[]) {
     // A confirmation with its plan opened: add a prefix in a small folder.
     QTemporaryDir folder;
     for (const char* name : {"01 入门.mp4", "02 基础.mp4", "03 进阶.mp4", "第1季 03 进阶.mp4", "notes.txt", "第1季 notes.txt"})
-        std::ofstream(folder.filePath(QString::fromUtf8(name)).toStdString());
+        std::ofstream(folder.filePath(QString::fromUtf8(name)).toStdString()).close();
     velmora.window().setCaption(velmora::component::标签2, velmora::Text::fromUtf8(folder.path().toStdString() + "/"));
     main.component<QLineEdit>("编辑框6")->setText(QStringLiteral("第1季 "));
     QTimer poll;
