@@ -27,6 +27,7 @@ RenameRule reorderingRule() {
     rule.subject = Subject::NamePart;
     rule.filter = ExtensionFilter::Standard;
     rule.confirmation = Confirmation::UpFront;
+    rule.naturalOrder = true;  // where two entries want one name, the one first in this order gets it
     rule.reordersChains = true;
     rule.report = [](const RunOutcome& o) -> std::optional<Message> {
         if (o.cancelled) return std::nullopt;

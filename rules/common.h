@@ -15,8 +15,8 @@ std::optional<int> locate(const Window& window, const Text& name, const Text& ma
                           Component lastBox);
 
 /// The shared part of the rules of page " 更 多 ": files (name part) or folders as the kind boxes
-/// say, the skipped extension, the up-front question, chains and swaps in the order that lets
-/// them succeed, and "成功改名" + count + "个".
+/// say, in natural order, the skipped extension, the up-front question, chains and swaps in the
+/// order that lets them succeed, and "成功改名" + count + "个".
 RenameRule reorderingRule();
 
 }  // namespace velmora

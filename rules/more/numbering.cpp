@@ -12,7 +12,8 @@ using namespace component;
 
 // A whole number: an optional sign and ASCII digits, spaces around allowed; empty means 1.
 std::optional<long long> wholeNumber(const Text& typed) {
-    const std::string& s = trimText(typed).bytes();
+    const Text trimmed = trimText(typed);
+    const std::string& s = trimmed.bytes();
     if (s.empty()) return 1;
     std::size_t i = (s[0] == '-' || s[0] == '+') ? 1 : 0;
     if (i == s.size()) return std::nullopt;
@@ -88,7 +89,6 @@ Pass numberingPass(const Window& w, Kind, std::size_t) {
 RenameRule makeRule() {
     RenameRule rule = reorderingRule();
     rule.checksAfterFolder = {refuseTemplateWithoutNumber, refuseNumbersThatAreNotWhole};
-    rule.naturalOrder = true;
     rule.files = numberingPass;
     rule.folders = numberingPass;
     return rule;
