@@ -10,15 +10,15 @@ namespace velmora {
 namespace {
 
 using Leg = RenameOperation::Leg;
-using F = RenameFailure;
+using F = StepFailure;
 
 struct Step {
     const char* from;
     const char* to;  // nullptr: the new name has no native form
 };
 
-std::vector<PlannedRename> planned(const std::vector<Step>& steps) {
-    std::vector<PlannedRename> out;
+std::vector<RenameRequest> planned(const std::vector<Step>& steps) {
+    std::vector<RenameRequest> out;
     for (const Step& s : steps)
         out.push_back({s.from, s.to ? std::optional<NativeName>(s.to) : std::nullopt, true});
     return out;
@@ -78,7 +78,7 @@ TEST(OrderRenames, chainsCyclesAndFailures) {
          {},
          {F::Exists, F::LeavesFolder}},
         {"invalid new names", {{"a", ""}, {"b", ".."}, {"c", "c"}, {"d", nullptr}, {"e", "f"}}, {"a", "b", "c", "d", "e"},
-         {"e>f"}, {F::InvalidName, F::LeavesFolder, F::InvalidName, F::InvalidName, F::None}},
+         {"e>f"}, {F::Invalid, F::LeavesFolder, F::Invalid, F::Invalid, F::None}},
         {"a swap, then an unrelated rename",
          {{"a", "b"}, {"b", "a"}, {"z", "y"}},
          {"a", "b", "z"},
@@ -127,7 +127,7 @@ TEST(ApplyOrder, makesTheOperationsAndReportsEachStep) {
     f.file("a", "A");
     f.file("b", "B");
     f.file("c", "C");
-    const RenameOrder order = orderRenames(planned({{"a", "b"}, {"b", "a"}, {"c", "a"}}), entryNamesIn(Text::fromUtf8(f.path())));
+    const RenameOrder order = orderRenames(planned({{"a", "b"}, {"b", "a"}, {"c", "a"}}), namesIn(Text::fromUtf8(f.path())));
     const AppliedOrder applied = applyOrder(FolderHandle(f.path()), order);
     EXPECT_EQ(f.read("a"), "B");
     EXPECT_EQ(f.read("b"), "A");

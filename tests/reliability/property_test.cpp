@@ -267,6 +267,23 @@ TEST(Reliability, randomRuleRunsOnHostileFoldersLoseNothingAndReportTheTruth) {
 // The preview of a click is the click: over random rules, inputs and hostile folders, previewing
 // touches nothing on disk, and a click answered OK makes exactly the renames the preview showed as
 // succeeding, in its order, and none of those it marked as failing.
+// Every entry's old and final name, in name order, for renames made one after another.
+std::map<Text, Text, bool (*)(const Text&, const Text&)> netRenames(const std::vector<std::pair<Text, Text>>& renamed) {
+    std::map<Text, Text, bool (*)(const Text&, const Text&)> origin(
+        [](const Text& a, const Text& b) { return a.bytes() < b.bytes(); });  // current name -> first name
+    for (const auto& [from, to] : renamed) {
+        const auto it = origin.find(from);
+        const Text first = it == origin.end() ? from : it->second;
+        if (it != origin.end()) origin.erase(it);
+        origin.emplace(to, first);
+    }
+    std::map<Text, Text, bool (*)(const Text&, const Text&)> net(
+        [](const Text& a, const Text& b) { return a.bytes() < b.bytes(); });  // first name -> final name
+    for (const auto& [now, first] : origin)
+        if (now != first) net.emplace(first, now);
+    return net;
+}
+
 TEST(Reliability, aPreviewShowsExactlyWhatTheClickThenDoes) {
     const unsigned seed = envNumber("VELMORA_PROPERTY_SEED", 20261209);
     const unsigned runs = envNumber("VELMORA_PROPERTY_RUNS", 12);
@@ -304,7 +321,13 @@ TEST(Reliability, aPreviewShowsExactlyWhatTheClickThenDoes) {
             // Random video numbers are reused from the preview, as the window's click does.
             const bool random = rule.rule == &videoNumbers;
             const RunResult result = runRenameRule(rule.rule(), w, s, random ? &preview.plan : nullptr);
-            ASSERT_EQ(result.renamed, expected);
+            if (rule.rule().reordersChains) {
+                // Renamed in an order of its own, through temporary names: compare where each entry
+                // ended up.
+                ASSERT_EQ(netRenames(result.renamed), netRenames(expected));
+            } else {
+                ASSERT_EQ(result.renamed, expected);
+            }
             if (preview.refusal) {
                 ++refusals;
                 EXPECT_NE(std::find(w.messages.begin(), w.messages.end(),
