@@ -43,6 +43,24 @@ bool renameWithoutReplacing(int dir, const NativeName& from, const NativeName& t
     return renameat(dir, from.c_str(), dir, to.c_str()) == 0;
 }
 
+// A case-only change on a case-insensitive file system: both names find one and the same entry,
+// and renaming an entry onto itself changes nothing, so it goes through a temporary name. Two
+// links of one file on a case-sensitive file system look the same; there the second step finds
+// the new name taken and the entry goes back.
+bool renameThroughTemporary(int dir, const NativeName& from, const NativeName& to) {
+    for (int k = 1; k <= 100; ++k) {
+        const std::string temporary = "改名中转-大小写" + std::to_string(k);
+        if (renameat2(dir, from.c_str(), dir, temporary.c_str(), RENAME_NOREPLACE) != 0) {
+            if (errno == EEXIST) continue;
+            return false;
+        }
+        if (renameat2(dir, temporary.c_str(), dir, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+        renameat2(dir, temporary.c_str(), dir, from.c_str(), RENAME_NOREPLACE);
+        return false;
+    }
+    return false;
+}
+
 int openFile(const Text& path, int flags) {
     const auto native = textToNative(path);
     if (path.empty() || !native) return -1;
@@ -90,8 +108,7 @@ bool FolderHandle::rename(const NativeName& oldName, const NativeName& newName, 
     if (method == RenameMethod::Atomic) {
         if (renameat2(fd_, oldName.c_str(), fd_, newName.c_str(), RENAME_NOREPLACE) == 0) return true;
         if (errno == EEXIST && sameEntry(fd_, oldName, newName))
-            // A case-only change on a case-insensitive file system: one and the same entry.
-            return renameat(fd_, oldName.c_str(), fd_, newName.c_str()) == 0;
+            return renameThroughTemporary(fd_, oldName, newName);
         if (errno != EINVAL && errno != ENOSYS) return false;
     }
     return renameWithoutReplacing(fd_, oldName, newName);

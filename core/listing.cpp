@@ -3,9 +3,11 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
+#include "core/natural_order.h"
 #include "core/window.h"
 
 namespace velmora {
@@ -75,6 +77,11 @@ std::vector<ListedEntry> enumerateEntries(const Text& folder, EntryKind kind, Li
         for (std::size_t i : order) sorted.push_back(std::move(entries[i]));
         entries = std::move(sorted);
         if (window) window->pumpMessages();
+    }
+    if (order == ListingOrder::Natural) {
+        std::sort(entries.begin(), entries.end(), [](const ListedEntry& a, const ListedEntry& b) {
+            return naturalLess(a.name.bytes(), b.name.bytes());
+        });
     }
     return entries;
 }

@@ -12,7 +12,11 @@ namespace velmora {
 class Window;
 
 enum class EntryKind { Files, Folders };
-enum class ListingOrder { AsFound, NumberAware };
+enum class ListingOrder {
+    AsFound,
+    NumberAware,  ///< files only: numberAwareOrder
+    Natural,      ///< files or folders: naturalCompare of the names
+};
 /// Whether the native names are kept beside the Text names (renaming needs them, showing not).
 enum class KeepNative { Yes, No };
 

@@ -3,6 +3,7 @@
 #include "core/file_system.h"
 #include "core/paths.h"
 #include "core/plan.h"
+#include "core/rename_order.h"
 
 namespace velmora {
 namespace {
@@ -148,6 +149,7 @@ private:
         const auto nativeFolder = textToNative(folder_);
         const FolderHandle folder(nativeFolder ? *nativeFolder : NativeName{});
         const Count mode = files_ ? rule_.fileCount : rule_.folderCount;
+        if (plan_.reordersChains) return applyInOrder(folder, mode);
         PumpThrottle throttle(&window_, plan_.steps.size());
         for (std::size_t i = 0; i < plan_.steps.size(); ++i) {
             throttle.tick(i + 1);
@@ -166,6 +168,17 @@ private:
         if (!entry.exact) return false;
         const auto native = textToNative(newName);
         return native && folder.rename(entry.native, *native);
+    }
+
+    // Chains and swaps: the renames in the order that lets them succeed, temporary names included.
+    RunOutcome applyInOrder(const FolderHandle& folder, Count mode) {
+        const auto [oldNames, newNames] = stepNames(plan_);
+        const AppliedOrder applied = applyOrder(folder, orderRenames(renameRequests(plan_), namesIn(folder_)));
+        for (const RenameOperation& op : applied.made) result_.renamed.push_back(operationText(op, oldNames, newNames));
+        RunOutcome outcome{kind_, 0, false};
+        for (bool renamed : applied.renamed)
+            if (mode == Count::Attempts || (mode == Count::Successes && renamed)) ++outcome.count;
+        return outcome;
     }
 
     std::vector<Text> planLines() const { return describePlan(plan_); }
@@ -198,6 +211,7 @@ RunStart startRun(const RenameRule& rule, const Window& window) {
 }
 
 ListingOrder listingOrder(const RenameRule& rule, Kind kind) {
+    if (rule.naturalOrder) return ListingOrder::Natural;
     return kind == Kind::Files && rule.numberAwareOrder ? ListingOrder::NumberAware : ListingOrder::AsFound;
 }
 
@@ -207,6 +221,7 @@ RunPlan planRun(const RenameRule& rule, Window& window, Kind kind, const Text& f
     plan.kind = kind;
     plan.folder = folder;
     plan.listing = std::move(listing);
+    plan.reordersChains = rule.reordersChains;
     const bool files = kind == Kind::Files;
     const std::vector<ListedEntry>& listed = *plan.listing;
     const Pass pass = (files ? rule.files : rule.folders)(window, kind, listed.size());

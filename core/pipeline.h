@@ -106,6 +106,7 @@ struct RenameRule {
     Kinds kinds = Kinds::FromBoxes;
     Listing listing = Listing::Names;
     bool numberAwareOrder = false;  ///< files in number-aware order instead of as found
+    bool naturalOrder = false;      ///< files and folders in natural order (core/natural_order.h)
     Subject subject = Subject::WholeName;
     ExtensionFilter filter = ExtensionFilter::None;
     Confirmation confirmation = Confirmation::None;
@@ -115,6 +116,9 @@ struct RenameRule {
     std::vector<InputCheck> checksBeforeFileLoop;
     PassFactory files;
     PassFactory folders;
+    /// Renames in the order that lets chains and swaps succeed, through a temporary name where
+    /// needed (core/rename_order.h), instead of strictly in listing order.
+    bool reordersChains = false;
     Count fileCount = Count::Successes;
     Count folderCount = Count::Successes;
     Report report;  ///< called after every pass that got past its checks; nothing when empty
@@ -153,6 +157,7 @@ struct RunPlan {
     std::optional<std::size_t> counted;  ///< entries that a counted confirmation counts
     std::vector<PlannedRename> steps;    ///< in listing order; never an entry onto its own name
     bool abandoned = false;              ///< planning was cancelled; steps are incomplete
+    bool reordersChains = false;         ///< the rule's: steps are made in the order of core/rename_order.h
 };
 
 /// Plans a run of rule over listing. The window supplies the inputs and is kept painting during

@@ -9,6 +9,7 @@
 
 #include "core/file_system.h"
 #include "core/paths.h"
+#include "core/rename_order.h"
 #include "core/window.h"
 
 namespace velmora {
@@ -44,6 +45,7 @@ Text failureReason(StepFailure failure) {
 
 std::vector<StepFailure> planFailures(const RunPlan& plan, const std::unordered_set<std::string>& existing,
                                       const std::function<bool()>& cancelled) {
+    if (plan.reordersChains) return orderRenames(renameRequests(plan), existing).failures;
     // The names the run takes, over the names the folder holds; the folder's set is shared with
     // the preview and never copied. Views point into newNames, reserved up front so nothing moves.
     const std::vector<ListedEntry>& listing = *plan.listing;
@@ -91,6 +93,10 @@ std::vector<StepFailure> planFailures(const RunPlan& plan, const std::unordered_
 }
 
 std::vector<Text> describePlan(const RunPlan& plan) {
+    if (plan.reordersChains) {
+        const auto [oldNames, newNames] = stepNames(plan);
+        return describeOrder(orderRenames(renameRequests(plan), namesIn(plan.folder)), oldNames, newNames);
+    }
     const std::vector<StepFailure> failures = planFailures(plan, namesIn(plan.folder));
     std::vector<Text> lines;
     lines.reserve(plan.steps.size());

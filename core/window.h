@@ -47,9 +47,10 @@ public:
     virtual void setTextColour(Component, TextColour) = 0;
     virtual bool checked(Component) const = 0;  ///< check box, radio button
     virtual void setChecked(Component, bool) = 0;  ///< runs no handler
-    virtual int selection(Component) const = 0;  ///< combo box, -1 = none
+    virtual int selection(Component) const = 0;  ///< combo box, -1 = none (or a typed text)
     virtual void setSelection(Component, int) = 0;
-    virtual Text chosenText(Component) const = 0;  ///< empty when none is chosen
+    /// The chosen item's text, or what was typed into an editable combo box; empty when none.
+    virtual Text chosenText(Component) const = 0;
     virtual Text caption(Component) const = 0;  ///< label, button
     virtual void setCaption(Component, const Text&) = 0;
     virtual void setTopmost(bool) = 0;

@@ -21,4 +21,19 @@ std::optional<int> locate(const Window& window, const Text& name, const Text& ma
     return std::nullopt;
 }
 
+RenameRule reorderingRule() {
+    RenameRule rule;
+    rule.listing = Listing::FullPaths;
+    rule.subject = Subject::NamePart;
+    rule.filter = ExtensionFilter::Standard;
+    rule.confirmation = Confirmation::UpFront;
+    rule.naturalOrder = true;  // where two entries want one name, the one first in this order gets it
+    rule.reordersChains = true;
+    rule.report = [](const RunOutcome& o) -> std::optional<Message> {
+        if (o.cancelled) return std::nullopt;
+        return Message{"成功改名"_t + toText(o.count) + "个"_t, style::ok, "提示"_t};
+    };
+    return rule;
+}
+
 }  // namespace velmora

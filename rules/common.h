@@ -14,4 +14,9 @@ InputCheck refuseForbiddenCharacters(Component component, Message message);
 std::optional<int> locate(const Window& window, const Text& name, const Text& marker, Component firstBox,
                           Component lastBox);
 
+/// The shared part of the rules of page " 更 多 ": files (name part) or folders as the kind boxes
+/// say, in natural order, the skipped extension, the up-front question, chains and swaps in the
+/// order that lets them succeed, and "成功改名" + count + "个".
+RenameRule reorderingRule();
+
 }  // namespace velmora

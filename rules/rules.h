@@ -36,6 +36,11 @@ void insertAfterClicked(Window& window);   // 单选框4
 const RenameRule& appendAfterExtension();  // 按钮_加后缀2
 const RenameRule& videoNumbers();        // 按钮_加后缀1
 
+// Page " 更 多 ".
+const RenameRule& numbering();     // 按钮_加序号
+const RenameRule& regexReplace();  // 按钮_正则替换
+const RenameRule& letterCase();    // 按钮_改大小写
+
 // Outside the tabs.
 void createEntries(Window& window, Session& session);  // 按钮14
 void targetBoxFocused(Window& window);     // 编辑框14 gets the focus

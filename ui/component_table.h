@@ -31,7 +31,7 @@ struct FontStyle {
 struct ComponentRow {
     std::string_view name;
     WidgetKind kind;
-    /// The window (empty), a tab page ("page1" to "page3"; placed relative to the tab control)
+    /// The window (empty), a tab page ("page1" to "page4"; placed relative to the tab control)
     /// or a group box.
     std::string_view container;
     int left, top, width, height;
@@ -40,6 +40,7 @@ struct ComponentRow {
     std::vector<std::string_view> items{};  ///< combo box items, tab captions, list columns
     int chosen = -1;  ///< the combo box item chosen in the template
     bool checked = false;  ///< check state stored in the template
+    bool editable = false;  ///< a combo box that also takes a typed text
 };
 
 struct WindowLayout {
@@ -52,6 +53,6 @@ struct WindowLayout {
 const WindowLayout& mainWindowLayout();
 const WindowLayout& thanksWindowLayout();
 
-inline constexpr std::string_view kTabPages[] = {"page1", "page2", "page3"};
+inline constexpr std::string_view kTabPages[] = {"page1", "page2", "page3", "page4"};
 
 }  // namespace velmora

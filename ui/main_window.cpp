@@ -97,11 +97,18 @@ QWidget* makeWidget(const ComponentRow& c, QWidget* parent) {
         box->setChecked(c.checked);
         return box;
     }
-    case WidgetKind::RadioButton:
-        return new QRadioButton(qs(c.text), parent);
+    case WidgetKind::RadioButton: {
+        auto* button = new QRadioButton(qs(c.text), parent);
+        button->setChecked(c.checked);
+        return button;
+    }
     case WidgetKind::ComboBox: {
         auto* combo = new QComboBox(parent);
         for (std::string_view item : c.items) combo->addItem(qs(item));
+        if (c.editable) {  // a typed text is used as it stands; it never becomes an item
+            combo->setEditable(true);
+            combo->setInsertPolicy(QComboBox::NoInsert);
+        }
         combo->setCurrentIndex(c.chosen);
         return combo;
     }

@@ -35,6 +35,9 @@ const std::vector<PreviewedRule>& previewedRules() {
         {按钮_加后缀2, appendAfterExtension, {编辑框18}},
         {按钮12, appendAfterNumber, {编辑框13}},
         {按钮_加后缀1, videoNumbers, {}},
+        {按钮_加序号, numbering, {编辑框_模板, 编辑框_起始, 编辑框_步长}},
+        {按钮_正则替换, regexReplace, {编辑框_查找, 编辑框_替换为, 选择框_区分大小写, 选择框_包括扩展名}},
+        {按钮_改大小写, letterCase, {单选框_大写, 单选框_小写, 单选框_首字母大写, 选择框_只改扩展名}},
     };
     return rules;
 }
@@ -82,8 +85,11 @@ void PreviewController::bindRule(const PreviewedRule& rule) {
             connect(edit, &QLineEdit::textEdited, this, [this, r] { bringIntoView(r); });
         else if (auto* button = qobject_cast<QAbstractButton*>(w))
             connect(button, &QAbstractButton::clicked, this, [this, r] { bringIntoView(r); });
-        else if (auto* combo = qobject_cast<QComboBox*>(w))
+        else if (auto* combo = qobject_cast<QComboBox*>(w)) {
             connect(combo, &QComboBox::activated, this, [this, r] { bringIntoView(r); });
+            if (combo->lineEdit())  // an editable combo box: typing changes the input too
+                connect(combo->lineEdit(), &QLineEdit::textEdited, this, [this, r] { bringIntoView(r); });
+        }
     }
     auto* button = window_.component<QAbstractButton>(rule.button.name);
     button->installEventFilter(this);  // focus in, hovering

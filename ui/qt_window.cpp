@@ -69,9 +69,11 @@ void QtWindow::setChecked(Component c, bool on) {
     }
 }
 
+// An editable combo box: the item its text equals, -1 for a typed text that is no item.
 int QtWindow::selection(Component c) const {
     auto* combo = qobject_cast<QComboBox*>(widget(c));
-    return combo ? combo->currentIndex() : -1;
+    if (!combo) return -1;
+    return combo->isEditable() ? combo->findText(combo->currentText(), Qt::MatchExactly) : combo->currentIndex();
 }
 
 void QtWindow::setSelection(Component c, int index) {
@@ -80,7 +82,9 @@ void QtWindow::setSelection(Component c, int index) {
 
 Text QtWindow::chosenText(Component c) const {
     auto* combo = qobject_cast<QComboBox*>(widget(c));
-    return combo && combo->currentIndex() != -1 ? fromQString(combo->currentText()) : Text{};
+    if (!combo) return {};
+    if (combo->isEditable()) return fromQString(combo->currentText());  // chosen or typed
+    return combo->currentIndex() != -1 ? fromQString(combo->currentText()) : Text{};
 }
 
 Text QtWindow::caption(Component c) const {

@@ -20,13 +20,30 @@ RenameRule makeAppend() {
     return rule;
 }
 
+// The new extension: a chosen item as it stands, or a typed one with its dot.
+Text newExtension(const Window& w) {
+    Text typed = trimText(w.chosenText(组合框3));
+    if (!typed.empty() && typed.bytes()[0] != '.') typed = "."_t + typed;
+    return typed;
+}
+
 // The old extension is dropped, not put back.
 RenameRule makeChangeAll() {
     RenameRule rule;
-    rule.checksFirst = {[](const Window& w) -> std::optional<Message> {
-        if (w.selection(组合框3) == -1) return Message{"修改为什么？请先选择"_t, style::information, {}};
-        return std::nullopt;
-    }};
+    rule.checksFirst = {
+        [](const Window& w) -> std::optional<Message> {
+            if (newExtension(w).empty()) return Message{"修改为什么？请先选择"_t, style::information, {}};
+            return std::nullopt;
+        },
+        [](const Window& w) -> std::optional<Message> {
+            const Text typed = newExtension(w);
+            const bool onlyDots = typed.bytes().find_first_not_of('.') == std::string::npos;
+            // findText steps over double-byte characters, whose second byte may be a backslash.
+            if (onlyDots || findText(typed, "/"_t) != notFound || findText(typed, "\\"_t) != notFound)
+                return Message{"扩展名里不能有/或\\，也不能只有点"_t, style::information, "提示"_t};
+            return std::nullopt;
+        },
+    };
     rule.checksAfterFolder = {[](const Window& w) -> std::optional<Message> {
         if (w.checked(选择框2)) return Message{"文件夹没有改后缀一说，请勾选文件"_t, style::information, "提示"_t};
         return std::nullopt;
@@ -36,7 +53,7 @@ RenameRule makeChangeAll() {
     rule.filter = ExtensionFilter::ChosenItem;
     rule.confirmation = Confirmation::FirstEntryBeforeAnything;
     rule.files = simplePass([](const Window& w, const Entry& e) {
-        return std::optional<Text>{e.namePart() + w.chosenText(组合框3)};
+        return std::optional<Text>{e.namePart() + newExtension(w)};
     });
     rule.report = [](const RunOutcome& o) -> std::optional<Message> {
         if (o.count == 0) return std::nullopt;

@@ -56,6 +56,17 @@ TEST(RenameEntry, caseOnlyRenameOfOneFile) {
     EXPECT_EQ(f.entries(), (std::set<std::string>{"README"}));
 }
 
+// Both names find one entry, as a case-only change does on a case-insensitive file system; here
+// they are two links, so the new name is really taken and nothing may change.
+TEST(RenameEntry, aRenameOntoAnotherLinkOfTheSameFileChangesNothing) {
+    TempFolder f;
+    f.file("A.JPG", "P");
+    ASSERT_EQ(link((f.path() + "A.JPG").c_str(), (f.path() + "a.jpg").c_str()), 0);
+    EXPECT_FALSE(renameEntry(P(f, "A.JPG"), P(f, "a.jpg")));
+    EXPECT_EQ(f.entries(), (std::set<std::string>{"A.JPG", "a.jpg"}));
+    EXPECT_EQ(f.read("A.JPG"), "P");
+}
+
 TEST(RenameEntry, fallbackRenamesFilesAndFoldersWithoutReplacing) {
     TempFolder f;
     f.file("a", "A");

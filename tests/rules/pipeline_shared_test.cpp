@@ -47,6 +47,9 @@ const RuleCase kRules[] = {
     {"insertAtMarker", insertAtMarker, [](FakeWindow& w) { type(w, 编辑框11, "a"); type(w, 编辑框12, "i"); }, "a.mp4", "ia.mp4", nullptr, "信息：", true, true, true},
     {"appendAfterExtension", appendAfterExtension, [](FakeWindow& w) { type(w, 编辑框18, ".bak"); }, "a.mp4", "a.mp4.bak", nullptr, "信息：", false, true, true},
     {"changeExtensions", changeExtensions, [](FakeWindow& w) { w.choose(组合框3, ".mp3"); }, "a.mp4", "a.mp3", nullptr, "信息：", false, true, false},
+    {"numbering", numbering, [](FakeWindow&) {}, "a.mp4", "a 01.mp4", nullptr, "信息：", true, true, false},
+    {"regexReplace", regexReplace, [](FakeWindow& w) { type(w, 编辑框_查找, "x+"); type(w, 编辑框_替换为, "y"); }, "axx.mp4", "ay.mp4", "ay.mp4", "信息：", true, true, false},
+    {"letterCase", letterCase, [](FakeWindow&) {}, "A.mp4", "a.mp4", "a.mp4", "信息：", true, true, false},
 };
 // clang-format on
 

@@ -26,8 +26,11 @@ std::ostream& operator<<(std::ostream& out, const Shown& shown) {
 FakeWindow::FakeWindow() {
     using namespace component;
     for (Component c : {选择框5, 选择框6, 选择框1, 单选框2, 单选框7, 单选框9, 单选框5, 单选框3, 单选框11, 单选框13,
-                        单选框15, 选择框_1头, 选择框_2头})
+                        单选框15, 选择框_1头, 选择框_2头, 选择框_区分大小写, 单选框_小写})
         setChecked(c, true);
+    setContent(编辑框_模板, Text::fromUtf8("* ##"));
+    setContent(编辑框_起始, Text::fromUtf8("1"));
+    setContent(编辑框_步长, Text::fromUtf8("1"));
     setSelection(组合框1, 0);
     setContent(编辑框14, Text::fromUtf8("将在这里创建"));
     setContent(编辑框15, Text::fromUtf8("扩展名"));
@@ -47,8 +50,13 @@ int FakeWindow::selection(Component c) const {
 
 Text FakeWindow::chosenText(Component c) const {
     const int index = selection(c);
-    if (index < 0) return {};
+    if (index < 0) return get(typed_, c);
     return Text::fromUtf8(itemsOf(c).at(static_cast<std::size_t>(index)));
+}
+
+void FakeWindow::typeIntoCombo(Component c, const char* utf8) {
+    setSelection(c, -1);
+    typed_[std::string(c.name)] = Text::fromUtf8(utf8);
 }
 
 void FakeWindow::choose(Component c, const char* item) {

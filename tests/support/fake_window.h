@@ -35,7 +35,10 @@ public:
     bool checked(Component c) const override;
     void setChecked(Component c, bool on) override { checked_[std::string(c.name)] = on; }
     int selection(Component c) const override;
-    void setSelection(Component c, int index) override { selections_[std::string(c.name)] = index; }
+    void setSelection(Component c, int index) override {
+        selections_[std::string(c.name)] = index;
+        if (index >= 0) typed_.erase(std::string(c.name));
+    }
     Text chosenText(Component c) const override;
     Text caption(Component c) const override { return get(captions_, c); }
     void setCaption(Component c, const Text& t) override { captions_[std::string(c.name)] = t; }
@@ -70,6 +73,8 @@ public:
     // Test conveniences, UTF-8 in.
     void type(Component c, const char* utf8) { setContent(c, Text::fromUtf8(utf8)); }
     void choose(Component c, const char* itemUtf8);
+    /// Types into an editable combo box: no item is chosen, its text is what was typed.
+    void typeIntoCombo(Component c, const char* utf8);
     void setFolder(const std::string& utf8) { setCaption(component::标签2, Text::fromUtf8(utf8)); }
     /// Answers for the coming message boxes, in order; OK once the script runs out.
     void answer(std::initializer_list<int> answers) { script_.insert(script_.end(), answers); }
@@ -92,6 +97,7 @@ private:
     static Text get(const std::map<std::string, Text>& m, Component c);
     std::map<std::string, Text> contents_;
     std::map<std::string, Text> captions_;
+    std::map<std::string, Text> typed_;
     std::map<std::string, bool> checked_;
     std::map<std::string, int> selections_;
     std::map<std::string, TextColour> colours_;

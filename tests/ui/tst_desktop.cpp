@@ -197,9 +197,9 @@ void TstDesktop::focusOrderIsReadFromTheTable() {
     QVERIFY(at("编辑框6") < at("编辑框7") && at("编辑框7") < at("按钮_加前缀") && at("按钮_加前缀") < at("按钮_加后缀"));
     QVERIFY(at("编辑框11") < at("编辑框12") && at("编辑框12") < at("按钮10"));
 
-    // A page added to the table is walked after the others, before the creation boxes.
+    // A group added at the foot of the last page is walked after the others, before the creation boxes.
     WindowLayout more = mainWindowLayout();
-    more.components.push_back({"分组框99", WidgetKind::GroupBox, "page4", 10, 40, 250, 80, "新规则"});
+    more.components.push_back({"分组框99", WidgetKind::GroupBox, "page4", 10, 485, 250, 80, "新规则"});
     more.components.push_back({"按钮99", WidgetKind::Button, "分组框99", 150, 30, 60, 28, "执行"});
     more.components.push_back({"编辑框99", WidgetKind::EditBox, "分组框99", 10, 30, 120, 28, ""});
     const auto withPage = focusOrder(more);

@@ -112,10 +112,11 @@ void checkWindow(BuiltWindow& window, const WindowLayout& layout) {
 
 void TstMainWindow::everyComponentExistsWithItsKindPlaceAndText() {
     checkWindow(app_->mainWindow(), mainWindowLayout());
-    QCOMPARE(mainWindowLayout().components.size(), std::size_t{104});
+    QCOMPARE(mainWindowLayout().components.size(), std::size_t{127});
     auto* tabs = app_->mainWindow().component<QTabWidget>("高级选择夹1");
     QCOMPARE(tabs->tabText(0), QStringLiteral(" 删 除 "));
     QCOMPARE(tabs->tabText(2), QStringLiteral(" 添 加 "));
+    QCOMPARE(tabs->tabText(3), QStringLiteral(" 更 多 "));
     auto* combo = app_->mainWindow().component<QComboBox>("组合框3");
     QCOMPARE(combo->count(), 11);
     QCOMPARE(combo->itemText(4), QStringLiteral(".7z"));
@@ -136,6 +137,13 @@ void TstMainWindow::startUpStates() {
                         选择框_1头, 选择框_2头})
         QVERIFY2(w.checked(c), c.name.data());
     for (Component c : {选择框2, 选择框3, 选择框4, 单选框1, 单选框16, 单选框4, 选择框_1尾}) QVERIFY2(!w.checked(c), c.name.data());
+    for (Component c : {单选框_小写, 选择框_区分大小写}) QVERIFY2(w.checked(c), c.name.data());
+    for (Component c : {单选框_大写, 单选框_首字母大写, 选择框_包括扩展名, 选择框_只改扩展名}) QVERIFY2(!w.checked(c), c.name.data());
+    QCOMPARE(w.content(编辑框_模板).toUtf8(), std::string("* ##"));
+    QCOMPARE(w.content(编辑框_起始).toUtf8(), std::string("1"));
+    QCOMPARE(w.content(编辑框_步长).toUtf8(), std::string("1"));
+    QCOMPARE(w.selection(组合框3), -1);
+    QCOMPARE(w.chosenText(组合框3), Text{});
     QCOMPARE(w.selection(组合框2), -1);
     QCOMPARE(w.chosenText(组合框1).toUtf8(), std::string("英文符号"));
     QCOMPARE(w.caption(按钮5).toUtf8(), std::string("繁转简"));

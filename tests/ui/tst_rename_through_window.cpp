@@ -1,5 +1,8 @@
 // A user's run through the real window: load a folder, type, click, answer, see the disk change.
+#include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
+#include <QTabWidget>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTextEdit>
@@ -22,6 +25,8 @@ private slots:
     void hintBoxesClearOnFocus();
     void clickedRowGoesToClipboard();
     void confirmationShowsThePlanAndUndoTakesTheRunBack();
+    void numberStripAndLowerCaseOnPageMore();
+    void aTypedExtension();
 };
 
 namespace {
@@ -150,6 +155,83 @@ void TstRenameThroughWindow::confirmationShowsThePlanAndUndoTakesTheRunBack() {
     QCOMPARE(f.entries(), (std::set<std::string>{"a.mp4", "b.mp4", "pa.mp4/"}));
     QCOMPARE(f.read("b.mp4"), std::string("B"));
     QVERIFY(!undo->isEnabled());
+}
+
+// What a user does on page " 更 多 ": lessons numbered 第01集…第12集, [1080p] taken out with a
+// regular expression, every .JPG lower-cased; each time the plan is seen before the run.
+void TstRenameThroughWindow::numberStripAndLowerCaseOnPageMore() {
+    testing::TempFolder f;
+    for (int i = 12; i >= 1; --i) f.file("第" + std::to_string(i) + "课.mp4", std::to_string(i));
+    Application app(*qApp);
+    MainWindow& main = app.mainWindow();
+    main.show();
+    main.component<QTabWidget>("高级选择夹1")->setCurrentIndex(3);
+    app.window().setCaption(component::标签2, Text::fromUtf8(f.path()));
+
+    main.component<QLineEdit>("编辑框_模板")->setText(QStringLiteral("第##集"));
+    {
+        Answerer answerer;
+        main.component<QPushButton>("按钮_加序号")->click();
+        QCOMPARE(answerer.seen, (QStringList{QStringLiteral("确定更名吗？"), QStringLiteral("成功改名12个")}));
+        QVERIFY2(answerer.details.first().startsWith(QStringLiteral("第1课.mp4 → 第01集.mp4\n第2课.mp4 → 第02集.mp4\n")),
+                 qPrintable(answerer.details.first()));
+    }
+    std::set<std::string> numbered;
+    for (int i = 1; i <= 12; ++i) {
+        const std::string name = (i < 10 ? "第0" : "第") + std::to_string(i) + "集.mp4";
+        numbered.insert(name);
+        QCOMPARE(f.read(name), std::to_string(i));
+    }
+    QCOMPARE(f.entries(), numbered);
+
+    testing::TempFolder films;
+    films.file("电影 [1080p].mkv");
+    films.file("IMG_1.JPG");
+    films.file("IMG_2.JPG");
+    app.window().setCaption(component::标签2, Text::fromUtf8(films.path()));
+    main.component<QLineEdit>("编辑框_查找")->setText(QStringLiteral("\\s*\\[1080p\\]"));
+    {
+        Answerer answerer;
+        main.component<QPushButton>("按钮_正则替换")->click();
+        QCOMPARE(answerer.seen, (QStringList{QStringLiteral("确定更名吗？"), QStringLiteral("成功改名1个")}));
+        QCOMPARE(answerer.details.first(), QStringLiteral("电影 [1080p].mkv → 电影.mkv\n"));
+    }
+    main.component<QCheckBox>("选择框_只改扩展名")->click();
+    {
+        Answerer answerer;
+        main.component<QPushButton>("按钮_改大小写")->click();
+        QCOMPARE(answerer.seen, (QStringList{QStringLiteral("确定更名吗？"), QStringLiteral("成功改名2个")}));
+        QCOMPARE(answerer.details.first(), QStringLiteral("IMG_1.JPG → IMG_1.jpg\nIMG_2.JPG → IMG_2.jpg\n"));
+    }
+    QCOMPARE(films.entries(), (std::set<std::string>{"IMG_1.jpg", "IMG_2.jpg", "电影.mkv"}));
+}
+
+void TstRenameThroughWindow::aTypedExtension() {
+    testing::TempFolder f;
+    f.file("a.avi");
+    Application app(*qApp);
+    MainWindow& main = app.mainWindow();
+    main.show();
+    app.window().setCaption(component::标签2, Text::fromUtf8(f.path()));
+    auto* combo = main.component<QComboBox>("组合框3");
+    QVERIFY(combo->isEditable());
+    QCOMPARE(combo->count(), 11);
+    combo->setFocus();
+    QTest::keyClicks(combo, QStringLiteral("srt"));
+    QTest::keyClick(combo, Qt::Key_Return);
+    QCOMPARE(combo->count(), 11);  // a typed extension is no new item
+    {
+        Answerer answerer;
+        main.component<QPushButton>("按钮6")->click();
+        QCOMPARE(answerer.seen, (QStringList{QStringLiteral("确定更名吗？"), QStringLiteral("一共有1扩展名被修改")}));
+    }
+    QCOMPARE(f.entries(), std::set<std::string>{"a.srt"});
+    combo->setCurrentIndex(1);  // a chosen item works as before
+    {
+        Answerer answerer;
+        main.component<QPushButton>("按钮6")->click();
+    }
+    QCOMPARE(f.entries(), std::set<std::string>{"a.mp4"});
 }
 
 QTEST_MAIN(TstRenameThroughWindow)

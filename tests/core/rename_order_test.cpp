@@ -1,0 +1,169 @@
+// Ordering the renames of one run so that chains and swaps succeed, and carrying the order out.
+#include "core/rename_order.h"
+
+#include <gtest/gtest.h>
+
+#include "core/file_system.h"
+#include "tests/support/temp_folder.h"
+
+namespace velmora {
+namespace {
+
+using Leg = RenameOperation::Leg;
+using F = StepFailure;
+
+struct Step {
+    const char* from;
+    const char* to;  // nullptr: the new name has no native form
+};
+
+std::vector<RenameRequest> planned(const std::vector<Step>& steps) {
+    std::vector<RenameRequest> out;
+    for (const Step& s : steps)
+        out.push_back({s.from, s.to ? std::optional<NativeName>(s.to) : std::nullopt, true});
+    return out;
+}
+
+// "from>to" per operation, in order.
+std::vector<std::string> operations(const RenameOrder& order) {
+    std::vector<std::string> out;
+    for (const RenameOperation& op : order.operations) out.push_back(op.from + ">" + op.to);
+    return out;
+}
+
+struct OrderCase {
+    const char* label;
+    std::vector<Step> steps;
+    std::unordered_set<std::string> present;
+    std::vector<std::string> operations;
+    std::vector<F> failures;
+};
+
+TEST(OrderRenames, chainsCyclesAndFailures) {
+    const OrderCase cases[] = {
+        {"independent renames keep plan order", {{"a", "x"}, {"b", "y"}}, {"a", "b"}, {"a>x", "b>y"}, {F::None, F::None}},
+        {"a chain runs from its free end",
+         {{"1", "2"}, {"2", "3"}, {"3", "4"}},
+         {"1", "2", "3"},
+         {"3>4", "2>3", "1>2"},
+         {F::None, F::None, F::None}},
+        {"a swap goes through a temporary name",
+         {{"a.txt", "b.txt"}, {"b.txt", "a.txt"}},
+         {"a.txt", "b.txt"},
+         {"a.txt>改名中转1.txt", "b.txt>a.txt", "改名中转1.txt>b.txt"},
+         {F::None, F::None}},
+        {"a cycle of four: the temporary name avoids every name of the run and of the folder",
+         {{"a", "b"}, {"b", "c"}, {"c", "改名中转1"}, {"改名中转1", "a"}},
+         {"a", "b", "c", "改名中转1", "改名中转2"},
+         {"a>改名中转3", "改名中转1>a", "c>改名中转1", "b>c", "改名中转3>b"},
+         {F::None, F::None, F::None, F::None}},
+        {"a name held by an entry that stays fails, and so does the chain behind it",
+         {{"1", "2"}, {"2", "3"}, {"x", "y"}},
+         {"1", "2", "3", "x"},
+         {"x>y"},
+         {F::Exists, F::Exists, F::None}},
+        {"the earlier claimant gets a name; the loser stays and blocks the rename into its name",
+         {{"a", "n"}, {"b", "n"}, {"c", "b"}},
+         {"a", "b", "c"},
+         {"a>n"},
+         {F::None, F::TakenByRun, F::Exists}},
+        {"a name taken by the run and held on disk fails for every claimant as existing",
+         {{"a", "n"}, {"b", "n"}},
+         {"a", "b", "n"},
+         {},
+         {F::Exists, F::Exists}},
+        {"a failed rename inside a would-be cycle breaks it open",
+         {{"a", "b"}, {"b", "a/x"}},
+         {"a", "b"},
+         {},
+         {F::Exists, F::LeavesFolder}},
+        {"invalid new names", {{"a", ""}, {"b", ".."}, {"c", "c"}, {"d", nullptr}, {"e", "f"}}, {"a", "b", "c", "d", "e"},
+         {"e>f"}, {F::Invalid, F::LeavesFolder, F::Invalid, F::Invalid, F::None}},
+        {"a swap, then an unrelated rename",
+         {{"a", "b"}, {"b", "a"}, {"z", "y"}},
+         {"a", "b", "z"},
+         {"a>改名中转1", "b>a", "改名中转1>b", "z>y"},
+         {F::None, F::None, F::None}},
+        {"a rename into a name the run frees comes after it", {{"a", "gone"}, {"b", "a"}}, {"a", "b"}, {"a>gone", "b>a"}, {F::None, F::None}},
+    };
+    for (const OrderCase& c : cases) {
+        const RenameOrder order = orderRenames(planned(c.steps), c.present);
+        EXPECT_EQ(operations(order), c.operations) << c.label;
+        EXPECT_EQ(order.failures, c.failures) << c.label;
+    }
+}
+
+TEST(OrderRenames, legsNameTheirStep) {
+    const RenameOrder order = orderRenames(planned({{"x", "y"}, {"a", "b"}, {"b", "a"}}), {"x", "a", "b"});
+    ASSERT_EQ(order.operations.size(), 4u);
+    EXPECT_EQ(order.operations[0].step, 0u);
+    EXPECT_EQ(order.operations[0].leg, Leg::Whole);
+    EXPECT_EQ(order.operations[1].step, 1u);
+    EXPECT_EQ(order.operations[1].leg, Leg::ToTemporary);
+    EXPECT_EQ(order.operations[2].step, 2u);
+    EXPECT_EQ(order.operations[3].step, 1u);
+    EXPECT_EQ(order.operations[3].leg, Leg::FromTemporary);
+}
+
+TEST(OrderRenames, aLongNameGetsATemporaryNameWithoutItsExtension) {
+    const std::string longExtension = "." + std::string(250, 'e');
+    const RenameOrder order = orderRenames(planned({{("a" + longExtension).c_str(), "b"}, {"b", ("a" + longExtension).c_str()}}),
+                                           {"a" + longExtension, "b"});
+    ASSERT_EQ(order.operations.size(), 3u);
+    EXPECT_EQ(order.operations[0].to, "改名中转1");
+}
+
+TEST(OrderRenames, describedInTheOrderTheyWillBeMadeThenTheFailures) {
+    const auto steps = planned({{"a", "b"}, {"b", "a"}, {"c", "x"}});
+    const RenameOrder order = orderRenames(steps, {"a", "b", "c", "x"});
+    const std::vector<Text> lines = describeOrder(order, {"a"_t, "b"_t, "c"_t}, {"b"_t, "a"_t, "x"_t});
+    std::vector<std::string> shown;
+    for (const Text& l : lines) shown.push_back(l.toUtf8());
+    EXPECT_EQ(shown, (std::vector<std::string>{"a → 改名中转1", "b → a", "改名中转1 → b", "c → x  ✗ 已有同名"}));
+}
+
+TEST(ApplyOrder, makesTheOperationsAndReportsEachStep) {
+    testing::TempFolder f;
+    f.file("a", "A");
+    f.file("b", "B");
+    f.file("c", "C");
+    const RenameOrder order = orderRenames(planned({{"a", "b"}, {"b", "a"}, {"c", "a"}}), namesIn(Text::fromUtf8(f.path())));
+    const AppliedOrder applied = applyOrder(FolderHandle(f.path()), order);
+    EXPECT_EQ(f.read("a"), "B");
+    EXPECT_EQ(f.read("b"), "A");
+    EXPECT_EQ(f.read("c"), "C");
+    EXPECT_EQ(applied.renamed, (std::vector<bool>{true, true, false}));
+    EXPECT_EQ(applied.made.size(), 3u);
+}
+
+// The disk changed after planning: the new name of a step under its temporary name was taken.
+TEST(ApplyOrder, aStepThatCannotLeaveItsTemporaryNameGoesBack) {
+    testing::TempFolder f;
+    f.file("a", "A");
+    f.file("b", "B");
+    RenameOrder order;
+    order.failures = {F::None};
+    order.operations = {{0, Leg::ToTemporary, "a", "t"}, {0, Leg::FromTemporary, "t", "b"}};
+    const AppliedOrder applied = applyOrder(FolderHandle(f.path()), order);
+    EXPECT_EQ(f.entries(), (std::set<std::string>{"a", "b"}));
+    EXPECT_EQ(f.read("a"), "A");
+    EXPECT_EQ(applied.renamed, std::vector<bool>{false});
+    ASSERT_EQ(applied.made.size(), 2u);
+    EXPECT_EQ(applied.made[1].leg, Leg::TakenBack);
+    EXPECT_EQ(applied.made[1].from + ">" + applied.made[1].to, "t>a");
+}
+
+TEST(ApplyOrder, aStepThatNeverReachedItsTemporaryNameIsNotMovedFromIt) {
+    testing::TempFolder f;
+    f.file("b", "B");
+    f.file("t", "T");  // not ours: must stay where it is
+    RenameOrder order;
+    order.failures = {F::None};
+    order.operations = {{0, Leg::ToTemporary, "a", "t"}, {0, Leg::FromTemporary, "t", "x"}};
+    const AppliedOrder applied = applyOrder(FolderHandle(f.path()), order);
+    EXPECT_EQ(f.entries(), (std::set<std::string>{"b", "t"}));
+    EXPECT_TRUE(applied.made.empty());
+}
+
+}  // namespace
+}  // namespace velmora
