@@ -141,6 +141,9 @@ const std::map<std::string, std::vector<Shown>>& afterCancel() {
         {"insertAtMarker", {sure, msg("有0个文件被改名成功", 0)}},
         {"appendAfterExtension", {sure}},
         {"changeExtensions", {sure}},
+        {"numbering", {sure}},
+        {"regexReplace", {sure}},
+        {"letterCase", {sure}},
     };
     return sequences;
 }
