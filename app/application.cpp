@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include "core/history.h"
 #include "filelist/loading.h"
 
 // Resources of a static library are registered by hand.
@@ -40,7 +41,9 @@ void Application::created() {
     window_->setTextColour(编辑框15, TextColour::Grey);
     window_->setSelection(组合框2, -1);
     window_->setChecked(单选框15, true);
-    window_->setEnabled(按钮_撤销, false);  // nothing to take back yet
+    // The history of earlier sessions: undo is offered at once when it holds a run to take back.
+    openHistory(*window_, session_, Journal::defaultFolder());
+    window_->setEnabled(按钮_撤销, session_.journal.canUndo());
 }
 
 void Application::destroying() {

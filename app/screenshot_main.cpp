@@ -17,6 +17,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
     QDir().mkpath(out);
+    // Pictures show a window with an empty rename history, whatever the user's own holds.
+    QTemporaryDir state;
+    qputenv("VELMORA_STATE_DIR", state.path().toUtf8());
     velmora::Application velmora(app);
     velmora::MainWindow& main = velmora.mainWindow();
     velmora.window().setCaption(velmora::component::标签2, velmora::Text::fromUtf8("/home/me/videos/lessons/"));

@@ -1,6 +1,9 @@
 #include "core/pipeline.h"
 
+#include <memory>
+
 #include "core/file_system.h"
+#include "core/journal.h"
 #include "core/listing.h"
 #include "core/paths.h"
 #include "core/plan.h"
@@ -61,8 +64,8 @@ void report(const RenameRule& rule, Window& window, const RunOutcome& outcome) {
 
 class PassRunner {
 public:
-    PassRunner(const RenameRule& rule, Window& window, Session& session, Kind kind, RunResult& result)
-        : rule_(rule), window_(window), session_(session), kind_(kind), result_(result),
+    PassRunner(const RenameRule& rule, Window& window, Session& session, Kind kind, const Text& caption, RunResult& result)
+        : rule_(rule), window_(window), session_(session), kind_(kind), caption_(caption), result_(result),
           files_(kind == Kind::Files), folder_(window.currentFolder()) {}
 
     // List, plan every rename, confirm with the plan to see, then apply the plan. Message boxes
@@ -86,7 +89,14 @@ public:
             return;
         }
         if (files_ && refused(rule_.checksBeforeFileLoop, window_)) return;
-        report(rule_, window_, apply());
+        // The plan is in the history before the first rename, so a crash can be taken back.
+        std::unique_ptr<RunRecorder> recorder;
+        if (!plan_.empty()) {
+            recorder = session_.journal.begin(folder_, caption_, journalSteps());
+            if (!recorder && window_.showMessage("无法记录更名历史，仍然更名吗？"_t, style::okCancel, "提示"_t) == answerCancel)
+                return;
+        }
+        report(rule_, window_, apply(recorder.get()));
     }
 
 private:
@@ -165,7 +175,21 @@ private:
         return window_.confirmWithPlan(question, style::okCancel, caption, [this] { return planLines(); }) != answerCancel;
     }
 
-    RunOutcome apply() {
+    // Every step as the history keeps it; the native new names are made once, here.
+    std::vector<JournalStep> journalSteps() {
+        std::vector<JournalStep> steps;
+        steps.reserve(plan_.size());
+        newNatives_.reserve(plan_.size());
+        for (const Planned& p : plan_) {
+            const ListedEntry& entry = listed_[p.entry];
+            newNatives_.push_back(textToNative(p.newName));
+            steps.push_back({entry.native, newNatives_.back().value_or(NativeName{}), entry.inode});
+        }
+        return steps;
+    }
+
+    // Needs journalSteps() first, which makes the native new names.
+    RunOutcome apply(RunRecorder* recorder) {
         RunOutcome outcome{kind_, 0, false};
         const auto nativeFolder = textToNative(folder_);
         const FolderHandle folder(nativeFolder ? *nativeFolder : NativeName{});
@@ -174,19 +198,19 @@ private:
         for (std::size_t i = 0; i < plan_.size(); ++i) {
             throttle.tick(i + 1);
             const ListedEntry& entry = listed_[plan_[i].entry];
-            const bool renamed = rename(folder, entry, plan_[i].newName);
+            const bool renamed = rename(folder, entry, newNatives_[i]);
+            if (recorder) recorder->step(i, renamed);
             if (renamed) result_.renamed.emplace_back(entry.name, plan_[i].newName);
             if (mode == Count::Attempts || (mode == Count::Successes && renamed)) ++outcome.count;
         }
+        if (recorder) recorder->finish();
         return outcome;
     }
 
     // A name that could not be read exactly is never renamed: its new name would be built from
     // replacement characters, not from the name on disk.
-    static bool rename(const FolderHandle& folder, const ListedEntry& entry, const Text& newName) {
-        if (!entry.exact) return false;
-        const auto native = textToNative(newName);
-        return native && folder.rename(entry.native, *native);
+    static bool rename(const FolderHandle& folder, const ListedEntry& entry, const std::optional<NativeName>& newName) {
+        return entry.exact && newName && folder.rename(entry.native, *newName);
     }
 
     // "old → new", in order, with the reason on every line whose rename will fail.
@@ -201,11 +225,13 @@ private:
     Window& window_;
     Session& session_;
     const Kind kind_;
+    const Text caption_;
     RunResult& result_;
     const bool files_;
     const Text folder_;
     std::vector<ListedEntry> listed_;
     std::vector<Planned> plan_;
+    std::vector<std::optional<NativeName>> newNatives_;
 };
 
 }  // namespace
@@ -217,7 +243,7 @@ InputCheck requireContent(Component component, Message message) {
     };
 }
 
-RunResult runRenameRule(const RenameRule& rule, Window& window, Session& session) {
+RunResult runRenameRule(const RenameRule& rule, Window& window, Session& session, const Text& caption) {
     RunResult result;
     session.entryList.clear();
     if (folderRefused(rule, window)) return result;
@@ -230,8 +256,7 @@ RunResult runRenameRule(const RenameRule& rule, Window& window, Session& session
         else
             return result;
     }
-    PassRunner(rule, window, session, kind, result).run();
-    if (result.listed) session.lastRun = {window.currentFolder(), result.renamed};
+    PassRunner(rule, window, session, kind, caption, result).run();
     return result;
 }
 

@@ -124,8 +124,9 @@ struct RunResult {
     std::vector<std::pair<Text, Text>> renamed;  ///< (old name, new name) of every success
 };
 
-/// Runs rule once, as a click on its button does.
-RunResult runRenameRule(const RenameRule& rule, Window& window, Session& session);
+/// Runs rule once, as a click on its button does; caption (the button's) names the run in the
+/// history.
+RunResult runRenameRule(const RenameRule& rule, Window& window, Session& session, const Text& caption = {});
 
 /// Passes every entry through transform; the counting condition is unused.
 inline PassFactory simplePass(std::function<std::optional<Text>(const Window&, const Entry&)> transform) {

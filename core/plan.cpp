@@ -7,7 +7,6 @@
 
 #include "core/file_system.h"
 #include "core/paths.h"
-#include "core/window.h"
 
 namespace velmora {
 namespace {
@@ -55,28 +54,6 @@ std::vector<Text> describePlan(const Text& folder, std::size_t steps, const std:
         lines.push_back(std::move(line));
     }
     return lines;
-}
-
-void undoLastRun(Window& window, Session& session) {
-    if (session.lastRun.renamed.empty()) return;
-    if (window.showMessage("撤销上次更名？"_t, style::okCancel, "提示"_t) == answerCancel) return;
-    const LastRun run = std::move(session.lastRun);
-    session.lastRun = {};
-    const auto folderNative = textToNative(run.folder);
-    const FolderHandle folder(folderNative ? *folderNative : NativeName{});
-    int undone = 0;
-    int failed = 0;
-    for (auto it = run.renamed.rbegin(); it != run.renamed.rend(); ++it) {
-        const auto now = textToNative(it->second);
-        const auto before = textToNative(it->first);
-        if (now && before && folder.rename(*now, *before))
-            ++undone;
-        else
-            ++failed;
-    }
-    Text report = "撤销了"_t + toText(undone) + "个"_t;
-    if (failed > 0) report += "，"_t + toText(failed) + "个无法撤销"_t;
-    window.showMessage(report, style::ok, "提示"_t);
 }
 
 }  // namespace velmora

@@ -1,11 +1,10 @@
 #pragma once
-// What a run is about to do, as the confirmation shows it, and taking the last run back.
+// What a run is about to do, as the confirmation shows it.
 
 #include <functional>
 #include <vector>
 
 #include "core/encoding.h"
-#include "core/session.h"
 #include "core/text.h"
 
 namespace velmora {
@@ -27,8 +26,5 @@ std::vector<Text> describePlan(const Text& folder, std::size_t steps, const std:
 
 /// The mark that starts the reason of a failing line.
 Text failureMark();
-
-/// 按钮_撤销: renames the last run's renames back, newest first, never overwriting.
-void undoLastRun(Window& window, Session& session);
 
 }  // namespace velmora

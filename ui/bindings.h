@@ -20,6 +20,7 @@ struct HandlerContext {
     Session& session;
     std::function<void()> openThanksWindow;
     std::function<void()> undoLastRun;
+    Component source{};  ///< the component whose event the handler serves
 };
 
 struct Binding {

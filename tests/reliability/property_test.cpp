@@ -18,6 +18,7 @@
 
 #include "core/encoding.h"
 #include "core/pipeline.h"
+#include "core/history.h"
 #include "core/plan.h"
 #include "rules/rules.h"
 #include "tests/support/fake_window.h"
