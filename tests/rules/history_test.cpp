@@ -232,14 +232,17 @@ TEST_F(History, startUpKeepsTheNewestRuns) {
     // Five runs more than are kept, each folder named by its number.
     sql(dir + "/history.sqlite3",
         "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(kKeptRuns + 4) +
-            ") INSERT INTO runs(folder, started, caption, state, step_count, steps) "
-            "SELECT CAST(i AS BLOB), 0, x'', 1, 0, x'' FROM n");
+            ") INSERT INTO runs(folder, started, caption, state, step_count) "
+            "SELECT CAST(i AS BLOB), 0, x'', 1, 0 FROM n; "
+            "INSERT INTO plans(run, steps) SELECT id, x'' FROM runs");
     Session session;
     openHistory(w, session, dir);
     const auto runs = session.journal.runs();
     ASSERT_EQ(runs.size(), kKeptRuns);
     EXPECT_EQ(runs.front().folder, toText(static_cast<long long>(kKeptRuns + 4)));
     EXPECT_EQ(runs.back().folder, toText(5));
+    EXPECT_EQ(session.journal.newestDone()->folder, toText(static_cast<long long>(kKeptRuns + 4)))
+        << "the plans of the runs kept are kept too";
 }
 
 TEST_F(History, thePlanIsDurableBeforeTheFirstRenameAndProgressComesInBatches) {
