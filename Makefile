@@ -2,7 +2,7 @@
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 PACKAGES := cmake make g++ pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev \
-            libopencc-dev libopencc-data libpcre2-dev fonts-noto-cjk libgtest-dev libgmock-dev \
+            libopencc-dev libopencc-data libpcre2-dev libsqlite3-dev fonts-noto-cjk libgtest-dev libgmock-dev \
             xdg-utils qt6-translations-l10n desktop-file-utils appstream dpkg-dev file
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

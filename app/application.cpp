@@ -8,6 +8,7 @@
 #include <QUrl>
 
 #include "core/paths.h"
+#include "core/history.h"
 #include "filelist/loading.h"
 
 #include <cstdio>
@@ -23,7 +24,7 @@ Application::Application(QApplication& app) : chinese_(app), theme_(app) {
     initResources();
     main_ = std::make_unique<MainWindow>();
     window_ = std::make_unique<QtWindow>(*main_);
-    context_ = std::make_unique<HandlerContext>(HandlerContext{*window_, session_, [this] { openThanksWindow(); }, {}, {}, {}});
+    context_ = std::make_unique<HandlerContext>(HandlerContext{*window_, session_, [this] { openThanksWindow(); }, {}, {}, {}, {}});
     bindEvents(*main_, *context_);
     // Bound after the handlers, so a click has run before the preview hears of it.
     preview_ = new PreviewController(*main_, *window_);
@@ -52,7 +53,9 @@ void Application::created() {
     window_->setTextColour(编辑框15, TextColour::Grey);
     window_->setSelection(组合框2, -1);
     window_->setChecked(单选框15, true);
-    window_->setEnabled(按钮_撤销, false);  // nothing to take back yet
+    // The history of earlier sessions: undo is offered at once when it holds a run to take back.
+    openHistory(*window_, session_, Journal::defaultFolder());
+    window_->setEnabled(按钮_撤销, session_.journal.canUndo());
 }
 
 void Application::destroying() {

@@ -21,6 +21,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
     QDir().mkpath(out);
+    // Pictures show a window with an empty rename history, whatever the user's own holds.
+    QTemporaryDir state;
+    qputenv("VELMORA_STATE_DIR", state.path().toUtf8());
     velmora::Application velmora(app);
     velmora::MainWindow& main = velmora.mainWindow();
     main.show();

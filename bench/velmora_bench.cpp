@@ -18,6 +18,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -345,6 +346,30 @@ void plot(const std::vector<Row>& rows, const QString& path) {
 
 }  // namespace
 
+// The cost of the rename history: the same run through the window with the history written
+// (plan, progress, end, on a real disk with full syncs) and with it unavailable (the run asks
+// whether to rename without it, and the bench answers OK).
+void benchJournal(Application& app, int n) {
+    const auto names = makeNames(n);
+    QTemporaryDir state;
+    std::vector<double> with, without;
+    for (int run = 0; run < kRuns; ++run) {
+        for (bool journal : {run % 2 == 0, run % 2 != 0}) {
+            const std::string folder = makeFolder(names);
+            if (journal)
+                app.session().journal.open(state.path().toStdString());
+            else
+                app.session().journal.close();
+            (journal ? with : without).push_back(renameThroughWindow(app, folder, false).seconds);
+            removeFolder(folder);
+        }
+    }
+    const double a = median(with), b = median(without);
+    std::printf("history: N = %d, suffix rule with the history %.3f s, without %.3f s: %+.1f%% (median of %d)\n", n, a,
+                b, (a / b - 1) * 100, kRuns);
+    app.session().journal.open(Journal::defaultFolder());
+}
+
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     if (argc == 3 && std::string(argv[1]) == "--memory") return memoryChild(std::atoi(argv[2]));
@@ -354,6 +379,8 @@ int main(int argc, char* argv[]) {
     std::vector<int> sizes = {1000, 10000, 100000};
     if (const char* only = std::getenv("VELMORA_BENCH_N")) sizes = {std::atoi(only)};
     QApplication qt(argc, argv);
+    QTemporaryDir history;  // the runs here are not the user's history
+    qputenv("VELMORA_STATE_DIR", history.path().toUtf8());
     Application app(qt);
     app.window().setResponder([](const Text&, int, const Text&) { return answerOk; });
     app.mainWindow().show();
@@ -367,6 +394,10 @@ int main(int argc, char* argv[]) {
                         "one keystroke %.1f ms (median), %.1f ms (max)\n",
                         n, p.afterLastKey * 1e3, p.longestGap * 1e3, p.perKeyMedian * 1e3, p.perKeyMax * 1e3);
         }
+        return 0;
+    }
+    if (std::getenv("VELMORA_BENCH_HISTORY_ONLY")) {
+        benchJournal(app, sizes.back());
         return 0;
     }
     std::vector<Row> rows;
@@ -423,6 +454,7 @@ int main(int argc, char* argv[]) {
                     textPerName(names) * 1e6, textPerName(names) / (r.suffix / n) * 100);
         std::fflush(stdout);
     }
+    benchJournal(app, sizes.back());
     const int memoryN = sizes.back();
     std::printf("memory: %.1f MB above the idle window with %d rows loaded\n", memoryMb(argv[0], memoryN), memoryN);
     plot(rows, out + QStringLiteral("/rename-per-file.png"));

@@ -64,6 +64,7 @@ std::vector<ListedEntry> enumerateEntries(const Text& folder, EntryKind kind, Li
         Decoded decoded = nativeToText(e->d_name);
         entry.name = std::move(decoded.text);
         entry.exact = decoded.exact;
+        entry.inode = e->d_ino;
         if (keep == KeepNative::Yes) entry.native = e->d_name;
         entries.push_back(std::move(entry));
     }

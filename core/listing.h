@@ -1,6 +1,7 @@
 #pragma once
 // Listing one folder's files or sub-folders from the disk.
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -24,6 +25,7 @@ struct ListedEntry {
     NativeName native;  ///< the name exactly as the file system has it (when kept)
     Text name;          ///< the name as Text
     bool exact = true;  ///< false when the native name could not be read as text
+    std::uint64_t inode = 0;  ///< as readdir gives it; the history tells made steps by it
 };
 
 /// Lists the entries of folder (nothing below it): files are all entries that are not folders,

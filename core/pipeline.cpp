@@ -1,6 +1,9 @@
 #include "core/pipeline.h"
 
+#include <memory>
+
 #include "core/file_system.h"
+#include "core/journal.h"
 #include "core/paths.h"
 #include "core/plan.h"
 #include "core/rename_order.h"
@@ -78,8 +81,8 @@ bool sameNames(const std::vector<ListedEntry>& a, const std::vector<ListedEntry>
 // order, the report. Message boxes are modal, so nothing the plan read changes before it is applied.
 class ClickRun {
 public:
-    ClickRun(const RenameRule& rule, Window& window, Session& session, Kind kind, RunResult& result)
-        : rule_(rule), window_(window), session_(session), kind_(kind), result_(result),
+    ClickRun(const RenameRule& rule, Window& window, Session& session, Kind kind, const Text& caption, RunResult& result)
+        : rule_(rule), window_(window), session_(session), kind_(kind), caption_(caption), result_(result),
           files_(kind == Kind::Files), folder_(window.currentFolder()) {}
 
     void run(const RunPlan* previewed) {
@@ -105,7 +108,14 @@ public:
                 return;
             }
         }
-        report(rule_, window_, apply());
+        // The plan is in the history before the first rename, so a crash can be taken back.
+        std::unique_ptr<RunRecorder> recorder;
+        if (!plan_.steps.empty()) {
+            recorder = session_.journal.begin(folder_, caption_, journalSteps());
+            if (!recorder && window_.showMessage("无法记录更名历史，仍然更名吗？"_t, style::okCancel, "提示"_t) == answerCancel)
+                return;
+        }
+        report(rule_, window_, apply(recorder.get()));
     }
 
 private:
@@ -144,37 +154,72 @@ private:
         return window_.confirmWithPlan(question, style::okCancel, caption, [this] { return planLines(); }) != answerCancel;
     }
 
-    RunOutcome apply() {
+    // Every step as the history keeps it; the native new names are made once, here.
+    std::vector<JournalStep> journalSteps() {
+        std::vector<JournalStep> steps;
+        if (plan_.reordersChains) {
+            // The history keeps the renames as they will be made, temporary names included, so
+            // taking them back newest first undoes a swap exactly.
+            order_ = orderRenames(renameRequests(plan_), namesIn(folder_));
+            for (const RenameOperation& op : order_.operations)
+                steps.push_back({op.from, op.to, (*listed_)[plan_.steps[op.step].entry].inode});
+            return steps;
+        }
+        steps.reserve(plan_.steps.size());
+        newNatives_.reserve(plan_.steps.size());
+        for (const PlannedRename& p : plan_.steps) {
+            const ListedEntry& entry = (*listed_)[p.entry];
+            newNatives_.push_back(textToNative(p.newName));
+            steps.push_back({entry.native, newNatives_.back().value_or(NativeName{}), entry.inode});
+        }
+        return steps;
+    }
+
+    // Needs journalSteps() first, which makes the native new names.
+    RunOutcome apply(RunRecorder* recorder) {
         RunOutcome outcome{kind_, 0, false};
         const auto nativeFolder = textToNative(folder_);
         const FolderHandle folder(nativeFolder ? *nativeFolder : NativeName{});
         const Count mode = files_ ? rule_.fileCount : rule_.folderCount;
-        if (plan_.reordersChains) return applyInOrder(folder, mode);
+        if (plan_.reordersChains) return applyInOrder(folder, mode, recorder);
         PumpThrottle throttle(&window_, plan_.steps.size());
         for (std::size_t i = 0; i < plan_.steps.size(); ++i) {
             throttle.tick(i + 1);
             const PlannedRename& step = plan_.steps[i];
             const ListedEntry& entry = (*listed_)[step.entry];
-            const bool renamed = rename(folder, entry, step.newName);
+            const bool renamed = rename(folder, entry, newNatives_[i]);
+            if (recorder) recorder->step(i, renamed);
             if (renamed) result_.renamed.emplace_back(entry.name, step.newName);
             if (mode == Count::Attempts || (mode == Count::Successes && renamed)) ++outcome.count;
         }
+        if (recorder) recorder->finish();
         return outcome;
     }
 
     // A name that could not be read exactly is never renamed: its new name would be built from
     // replacement characters, not from the name on disk.
-    static bool rename(const FolderHandle& folder, const ListedEntry& entry, const Text& newName) {
-        if (!entry.exact) return false;
-        const auto native = textToNative(newName);
-        return native && folder.rename(entry.native, *native);
+    static bool rename(const FolderHandle& folder, const ListedEntry& entry, const std::optional<NativeName>& newName) {
+        return entry.exact && newName && folder.rename(entry.native, *newName);
     }
 
     // Chains and swaps: the renames in the order that lets them succeed, temporary names included.
-    RunOutcome applyInOrder(const FolderHandle& folder, Count mode) {
+    RunOutcome applyInOrder(const FolderHandle& folder, Count mode, RunRecorder* recorder) {
         const auto [oldNames, newNames] = stepNames(plan_);
-        const AppliedOrder applied = applyOrder(folder, orderRenames(renameRequests(plan_), namesIn(folder_)));
+        const AppliedOrder applied = applyOrder(folder, order_);
         for (const RenameOperation& op : applied.made) result_.renamed.push_back(operationText(op, oldNames, newNames));
+        if (recorder) {
+            // The operations made are those of the order, in its order (a step taken back from its
+            // temporary name adds an operation the order does not hold).
+            std::size_t next = 0;
+            for (std::size_t k = 0; k < order_.operations.size(); ++k) {
+                const RenameOperation& op = order_.operations[k];
+                const bool made = next < applied.made.size() && applied.made[next].from == op.from && applied.made[next].to == op.to;
+                if (made) ++next;
+                while (next < applied.made.size() && applied.made[next].leg == RenameOperation::Leg::TakenBack) ++next;
+                recorder->step(k, made);
+            }
+            recorder->finish();
+        }
         RunOutcome outcome{kind_, 0, false};
         for (bool renamed : applied.renamed)
             if (mode == Count::Attempts || (mode == Count::Successes && renamed)) ++outcome.count;
@@ -187,11 +232,14 @@ private:
     Window& window_;
     Session& session_;
     const Kind kind_;
+    const Text caption_;
     RunResult& result_;
     const bool files_;
     const Text folder_;
     SharedListing listed_;
     RunPlan plan_;
+    std::vector<std::optional<NativeName>> newNatives_;
+    RenameOrder order_;  ///< chains and swaps: the renames as they will be made
 };
 
 }  // namespace
@@ -253,14 +301,14 @@ std::optional<Message> refusalAfterPlanning(const RenameRule& rule, const Window
     return std::nullopt;
 }
 
-RunResult runRenameRule(const RenameRule& rule, Window& window, Session& session, const RunPlan* previewed) {
+RunResult runRenameRule(const RenameRule& rule, Window& window, Session& session, const RunPlan* previewed,
+                        const Text& caption) {
     RunResult result;
     session.entryList.clear();
     const RunStart start = startRun(rule, window);
     if (start.refusal) show(window, *start.refusal);
     if (!start.kind) return result;
-    ClickRun(rule, window, session, *start.kind, result).run(previewed);
-    if (result.listed) session.lastRun = {window.currentFolder(), result.renamed};
+    ClickRun(rule, window, session, *start.kind, caption, result).run(previewed);
     return result;
 }
 

@@ -170,9 +170,10 @@ RunPlan planRun(const RenameRule& rule, Window& window, Kind kind, const Text& f
 std::optional<Message> refusalAfterPlanning(const RenameRule& rule, const Window& window, const RunPlan& plan);
 
 /// Runs rule once, as a click on its button does. A previewed plan is applied as it is when the
-/// fresh listing equals the listing it was made from (the caller vouches for the inputs).
+/// fresh listing equals the listing it was made from (the caller vouches for the inputs); caption
+/// (the button's) names the run in the history.
 RunResult runRenameRule(const RenameRule& rule, Window& window, Session& session,
-                        const RunPlan* previewed = nullptr);
+                        const RunPlan* previewed = nullptr, const Text& caption = {});
 
 /// Passes every entry through transform; the counting condition is unused.
 inline PassFactory simplePass(std::function<std::optional<Text>(const Window&, const Entry&)> transform) {

@@ -110,29 +110,4 @@ std::vector<Text> describePlan(const RunPlan& plan) {
     return lines;
 }
 
-LastRun undoLastRun(Window& window, Session& session) {
-    LastRun undone;
-    if (session.lastRun.renamed.empty()) return undone;
-    if (window.showMessage("撤销上次更名？"_t, style::okCancel, "提示"_t) == answerCancel) return undone;
-    const LastRun run = std::move(session.lastRun);
-    session.lastRun = {};
-    undone.folder = run.folder;
-    const auto folderNative = textToNative(run.folder);
-    const FolderHandle folder(folderNative ? *folderNative : NativeName{});
-    int failed = 0;
-    for (auto it = run.renamed.rbegin(); it != run.renamed.rend(); ++it) {
-        const auto now = textToNative(it->second);
-        const auto before = textToNative(it->first);
-        if (now && before && folder.rename(*now, *before)) {
-            undone.renamed.emplace_back(it->second, it->first);
-        } else {
-            ++failed;
-        }
-    }
-    Text report = "撤销了"_t + toText(static_cast<long long>(undone.renamed.size())) + "个"_t;
-    if (failed > 0) report += "，"_t + toText(failed) + "个无法撤销"_t;
-    window.showMessage(report, style::ok, "提示"_t);
-    return undone;
-}
-
 }  // namespace velmora

@@ -1,5 +1,5 @@
 #pragma once
-// What a run is about to do, as the confirmation shows it, and taking the last run back.
+// What a run is about to do, as the confirmation shows it.
 
 #include <cstdint>
 #include <functional>
@@ -9,7 +9,6 @@
 
 #include "core/encoding.h"
 #include "core/pipeline.h"
-#include "core/session.h"
 #include "core/text.h"
 
 namespace velmora {
@@ -39,9 +38,5 @@ std::vector<Text> describePlan(const RunPlan& plan);
 
 /// The mark that starts the reason of a failing line.
 Text failureMark();
-
-/// 按钮_撤销: renames the last run's renames back, newest first, never overwriting. Returns the
-/// renames it made, in order.
-LastRun undoLastRun(Window& window, Session& session);
 
 }  // namespace velmora

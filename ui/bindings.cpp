@@ -8,7 +8,7 @@
 #include <QShortcut>
 
 #include "core/pipeline.h"
-#include "core/plan.h"
+#include "core/history.h"
 #include "core/window.h"
 #include "filelist/loading.h"
 #include "rules/rules.h"
@@ -19,13 +19,16 @@ namespace {
 
 using namespace component;
 
-// A run replaces the last run: undo is offered while that run renamed something.
+// Undo is offered while the history holds a run to take back.
+void refreshUndo(HandlerContext& c) { c.window.setEnabled(按钮_撤销, c.session.journal.canUndo()); }
+
+// The history names a run by the caption of the button that started it.
 std::function<void(HandlerContext&)> run(const RenameRule& (*rule)()) {
     return [rule](HandlerContext& c) {
         const Text folder = c.window.currentFolder();
         const RunPlan* previewed = c.previewedPlan ? c.previewedPlan(rule()) : nullptr;
-        const RunResult result = runRenameRule(rule(), c.window, c.session, previewed);
-        c.window.setEnabled(按钮_撤销, !c.session.lastRun.renamed.empty());
+        const RunResult result = runRenameRule(rule(), c.window, c.session, previewed, c.window.caption(c.source));
+        refreshUndo(c);
         if (c.renamed) c.renamed(folder, result.renamed);
     };
 }
@@ -76,8 +79,8 @@ std::vector<Binding> makeTable() {
         {编辑框15, Event::FocusIn, on(extensionBoxFocused)},
         {按钮16, Event::Clicked, on(saveOriginalNames)},
         {按钮_撤销, Event::Clicked, [](HandlerContext& c) {
-             const LastRun undone = undoLastRun(c.window, c.session);
-             c.window.setEnabled(按钮_撤销, !c.session.lastRun.renamed.empty());
+             const MadeRenames undone = undoLastRun(c.window, c.session);
+             refreshUndo(c);
              if (c.renamed) c.renamed(undone.folder, undone.renamed);
          }},
     };
@@ -98,13 +101,22 @@ private:
     std::function<void()> handler_;
 };
 
-// Ctrl+Z takes the last run back, as the undo button does while it is enabled.
-void bindUndoShortcut(MainWindow& window) {
+// Ctrl+Z takes the last run back, as the undo button does while it is enabled; Ctrl+Shift+Z and
+// Ctrl+Y redo the run taken back last.
+void bindHistoryShortcuts(MainWindow& window, HandlerContext& context) {
     auto* shortcut = new QShortcut(QKeySequence::Undo, &window);
     QObject::connect(shortcut, &QShortcut::activated, &window, [&window] {
         auto* undo = window.component<QPushButton>("按钮_撤销");
         if (undo->isEnabled()) undo->click();
     });
+    for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}) {
+        auto* redo = new QShortcut(keys, &window);
+        QObject::connect(redo, &QShortcut::activated, &window, [&context] {
+            const MadeRenames redone = redoLastRun(context.window, context.session);
+            refreshUndo(context);
+            if (context.renamed) context.renamed(redone.folder, redone.renamed);
+        });
+    }
 }
 
 }  // namespace
@@ -117,7 +129,10 @@ const std::vector<Binding>& bindingTable() {
 void bindEvents(MainWindow& window, HandlerContext& context) {
     for (const Binding& b : bindingTable()) {
         QWidget* w = window.component(b.component.name);
-        auto call = [&context, handler = b.handler] { handler(context); };
+        auto call = [&context, handler = b.handler, source = b.component] {
+            context.source = source;
+            handler(context);
+        };
         switch (b.event) {
         case Event::Clicked:
             // clicked arrives after a check box or radio button has changed its state.
@@ -134,7 +149,7 @@ void bindEvents(MainWindow& window, HandlerContext& context) {
             break;
         }
     }
-    bindUndoShortcut(window);
+    bindHistoryShortcuts(window, context);
 }
 
 void clearInputs(Window& window) {

@@ -25,6 +25,7 @@ struct HandlerContext {
     std::function<const RunPlan*(const RenameRule&)> previewedPlan;
     /// Renames were made in a folder, by a run or an undo.
     std::function<void(const Text& folder, const std::vector<std::pair<Text, Text>>& renamed)> renamed;
+    Component source{};  ///< the component whose event the handler serves
 };
 
 struct Binding {

@@ -19,6 +19,7 @@
 
 #include "core/encoding.h"
 #include "core/pipeline.h"
+#include "core/history.h"
 #include "core/plan.h"
 #include "core/preview.h"
 #include "rules/rules.h"

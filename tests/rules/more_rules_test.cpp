@@ -1,6 +1,7 @@
 // Page " 更 多 ": numbering, regular expressions and letter case, with chains and swaps.
 #include <map>
 
+#include "core/history.h"
 #include "core/plan.h"
 #include "tests/rules/rule_harness.h"
 

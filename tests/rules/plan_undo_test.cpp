@@ -1,4 +1,4 @@
-// The plan a confirmation shows, and taking the last run back.
+// The plan a confirmation shows.
 #include <algorithm>
 
 #include "core/listing.h"
@@ -92,68 +92,6 @@ TEST_F(Plan, planningCalledOffIsMarkedAbandoned) {
 
 TEST(PlanOfAFolderThatCannotBeRead, takesNoNameAsExisting) {
     EXPECT_TRUE(namesIn(Text::fromUtf8("/velmora-no-such-folder/")).empty());
-}
-
-class Undo : public RuleTest {
-protected:
-    void undo(int answer = answerOk) {
-        w.answer({answer});
-        undoLastRun(w, s);
-    }
-};
-
-TEST_F(Undo, aRunAndItsUndoLeaveTheFolderAsItWas) {
-    files({"1.mp4", "2.mp4", "01.mp4", "10.mp4"});
-    const Names before = f.entries();
-    run(zeroPadding());  // 1.mp4 fails: 01.mp4 exists; 2.mp4 becomes 02.mp4
-    EXPECT_EQ(f.entries(), (Names{"1.mp4", "02.mp4", "01.mp4", "10.mp4"}));
-    w.messages.clear();
-    undo();
-    EXPECT_EQ(f.entries(), before);
-    EXPECT_EQ(f.read("2.mp4"), "token:2.mp4");
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("撤销上次更名？", 1, "提示"), msg("撤销了1个", 0, "提示")}));
-    EXPECT_TRUE(s.lastRun.renamed.empty()) << "only the last run is kept, and it is gone";
-}
-
-TEST_F(Undo, chainsInsideOneRunGoBackInReverseOrder) {
-    files({"a", "b"});
-    w.type(编辑框18, "x");
-    run(appendAfterExtension());  // a -> ax, b -> bx
-    f.file("c", "C");
-    s.lastRun.renamed.emplace_back(Text::fromUtf8("c"), Text::fromUtf8("a"));  // a later step took a vacated name
-    ASSERT_EQ(std::rename((f.path() + "c").c_str(), (f.path() + "a").c_str()), 0);
-    undo();
-    EXPECT_EQ(f.entries(), (Names{"a", "b", "c"}));
-    EXPECT_EQ(f.read("c"), "C");
-    EXPECT_EQ(f.read("a"), "token:a");
-}
-
-TEST_F(Undo, aNameTakenMeanwhileStaysAndIsReported) {
-    files({"a.mp4", "b.mp4"});
-    w.type(编辑框6, "x");
-    run(addPrefix());
-    f.file("a.mp4", "newcomer");
-    w.messages.clear();
-    undo();
-    EXPECT_EQ(f.entries(), (Names{"a.mp4", "b.mp4", "xa.mp4"}));
-    EXPECT_EQ(f.read("a.mp4"), "newcomer");
-    EXPECT_EQ(w.messages.back(), msg("撤销了1个，1个无法撤销", 0, "提示"));
-}
-
-TEST_F(Undo, cancelKeepsTheRunAndANewRunReplacesIt) {
-    files({"a.mp4"});
-    w.type(编辑框6, "x");
-    run(addPrefix());
-    undo(answerCancel);
-    EXPECT_EQ(f.entries(), Names{"xa.mp4"});
-    EXPECT_EQ(s.lastRun.renamed.size(), 1u);
-    w.type(编辑框6, "zzz-not-there");
-    w.type(编辑框8, "q");
-    run(deleteBefore());  // renames nothing, and replaces the last run
-    EXPECT_TRUE(s.lastRun.renamed.empty());
-    w.messages.clear();
-    undoLastRun(w, s);
-    EXPECT_TRUE(w.messages.empty()) << "nothing to take back: no question";
 }
 
 }  // namespace

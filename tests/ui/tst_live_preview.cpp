@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
 #include <cstdio>
@@ -20,12 +21,17 @@ using namespace velmora;
 class TstLivePreview : public QObject {
     Q_OBJECT
 private slots:
+    // Runs go into a history of the test's own.
+    void initTestCase() { qputenv("VELMORA_STATE_DIR", state_.path().toUtf8()); }
     void typingShowsTheNewNamesAndTheClickAppliesThem();
     void rowsFollowTheirEntriesAcrossRunsAndUndo();
     void refusalsAreStatedWithoutABox();
     void hoverAndFocusChooseTheRuleInView();
     void changesOnDiskAreReflected();
     void aNewerKeystrokeOvertakesASlowPreview();
+
+private:
+    QTemporaryDir state_;
 };
 
 namespace {

@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QHeaderView>
 #include <QTreeView>
+#include <QTemporaryDir>
 #include <QUrl>
 
 #include "app/application.h"
@@ -25,6 +26,8 @@ using namespace velmora;
 class TstMainWindow : public QObject {
     Q_OBJECT
 private slots:
+    // The rename history of these windows lives in a folder of their own.
+    void initTestCase() { qputenv("VELMORA_STATE_DIR", state_.path().toUtf8()); }
     void init() { app_ = std::make_unique<Application>(*qApp); }
     void cleanup() { app_.reset(); }
 
@@ -41,6 +44,7 @@ private slots:
     void themeClampsAndDetaches();
 
 private:
+    QTemporaryDir state_;
     std::unique_ptr<Application> app_;
 };
 

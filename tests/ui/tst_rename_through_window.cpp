@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeView>
 
@@ -20,6 +21,11 @@ using namespace velmora;
 class TstRenameThroughWindow : public QObject {
     Q_OBJECT
 private slots:
+    // Each test starts with an empty rename history of its own.
+    void init() {
+        state_ = std::make_unique<QTemporaryDir>();
+        qputenv("VELMORA_STATE_DIR", state_->path().toUtf8());
+    }
     void deleteTextFromLoadedFolder();
     void numeralsAndConversionThroughButtons();
     void hintBoxesClearOnFocus();
@@ -27,6 +33,10 @@ private slots:
     void confirmationShowsThePlanAndUndoTakesTheRunBack();
     void numberStripAndLowerCaseOnPageMore();
     void aTypedExtension();
+    void historySurvivesARestartAndRedoFollowsTheKeys();
+
+private:
+    std::unique_ptr<QTemporaryDir> state_;
 };
 
 namespace {
@@ -150,7 +160,9 @@ void TstRenameThroughWindow::confirmationShowsThePlanAndUndoTakesTheRunBack() {
         QVERIFY(QTest::qWaitForWindowActive(&main));
         Answerer answerer;
         QTest::keyClick(&main, Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(answerer.seen, (QStringList{QStringLiteral("撤销上次更名？"), QStringLiteral("撤销了1个")}));
+        const QString folder = QString::fromStdString(f.path()).chopped(1);
+        QCOMPARE(answerer.seen, (QStringList{QStringLiteral("撤销上次更名？\n“%1”中的1个更名").arg(folder), QStringLiteral("撤销了1个")}));
+        QCOMPARE(answerer.details.first(), QStringLiteral("b.mp4 → pb.mp4\n"));
     }
     QCOMPARE(f.entries(), (std::set<std::string>{"a.mp4", "b.mp4", "pa.mp4/"}));
     QCOMPARE(f.read("b.mp4"), std::string("B"));
@@ -232,6 +244,45 @@ void TstRenameThroughWindow::aTypedExtension() {
         main.component<QPushButton>("按钮6")->click();
     }
     QCOMPARE(f.entries(), std::set<std::string>{"a.mp4"});
+}
+
+// Close the window, start again: yesterday's run can still be taken back, and Ctrl+Shift+Z and
+// Ctrl+Y put it back.
+void TstRenameThroughWindow::historySurvivesARestartAndRedoFollowsTheKeys() {
+    testing::TempFolder f;
+    f.file("a.mp4", "A");
+    {
+        Application app(*qApp);
+        app.window().setCaption(component::标签2, Text::fromUtf8(f.path()));
+        app.mainWindow().component<QLineEdit>("编辑框6")->setText(QStringLiteral("p"));
+        app.window().setResponder([](const Text&, int, const Text&) { return answerOk; });
+        app.mainWindow().component<QPushButton>("按钮_加前缀")->click();
+    }
+    QCOMPARE(f.entries(), std::set<std::string>{"pa.mp4"});
+    Application app(*qApp);
+    MainWindow& main = app.mainWindow();
+    auto* undo = main.component<QPushButton>("按钮_撤销");
+    QVERIFY2(undo->isEnabled(), "the history of the last session can be taken back at once");
+    main.show();
+    main.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    std::vector<std::string> seen;
+    app.window().setResponder([&](const Text& text, int, const Text&) {
+        seen.push_back(text.toUtf8());
+        return answerOk;
+    });
+    undo->click();
+    QCOMPARE(f.entries(), std::set<std::string>{"a.mp4"});
+    QVERIFY(!undo->isEnabled());
+    QTest::keyClick(&main, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(f.entries(), std::set<std::string>{"pa.mp4"});
+    QVERIFY(undo->isEnabled());
+    QTest::keyClick(&main, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(&main, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(f.entries(), std::set<std::string>{"pa.mp4"});
+    QCOMPARE(f.read("pa.mp4"), std::string("A"));
+    QCOMPARE(seen.back(), std::string("重做了1个"));
+    QCOMPARE(seen.size(), std::size_t(6));
 }
 
 QTEST_MAIN(TstRenameThroughWindow)

@@ -1,0 +1,50 @@
+#pragma once
+// Walking the rename history: taking runs back, redoing them, and what start-up does with runs a
+// crash left unfinished. The disk, not the journal, decides which renames of such a run were made.
+
+#include <cstddef>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/journal.h"
+#include "core/session.h"
+
+namespace velmora {
+
+class Window;
+
+/// How many runs the history keeps; older ones go at start-up.
+inline constexpr std::size_t kKeptRuns = 200;
+
+/// Start-up: opens the history in folder (telling once when an unreadable one was moved aside),
+/// keeps the newest kKeptRuns runs and recovers interrupted runs.
+void openHistory(Window& window, Session& session, const std::string& folder);
+
+/// Runs that a process left unfinished: a rename run with steps made asks whether to take them
+/// back (OK) or keep them as a run in the history (Cancel); one without is closed silently, and an
+/// interrupted undo or redo is closed as far as it got (a run with renames left to take back
+/// stays on the undo side).
+void recoverInterruptedRuns(Window& window, Session& session);
+
+/// The renames an undo or redo made, in order, so the list view's rows can follow them.
+struct MadeRenames {
+    Text folder;
+    std::vector<std::pair<Text, Text>> renamed;  ///< (old name, new name)
+};
+
+/// 按钮_撤销, Ctrl+Z: asks, then takes back the newest run not yet taken back, whatever its
+/// folder, newest rename first and never overwriting.
+MadeRenames undoLastRun(Window& window, Session& session);
+
+/// Ctrl+Shift+Z, Ctrl+Y: makes the renames of the run taken back last again, in their order.
+MadeRenames redoLastRun(Window& window, Session& session);
+
+/// Marks each step of run as the folder shows it now: made when its new name holds the entry's
+/// inode, taken back when an undo or redo that stopped had put the old name back.
+void reconcileWithDisk(JournalRun& run);
+
+/// The renames of a run as "old → new" lines.
+std::vector<Text> describeRun(const JournalRun& run, StepState which);
+
+}  // namespace velmora

@@ -1,0 +1,93 @@
+// A rename run that dies: runs 按钮2 (delete the first "a" of every name) over a folder with the
+// history in a state folder, and kills itself with SIGKILL where VELMORA_KILL_AT says:
+//   confirm   while the confirmation is open, before the plan is written down
+//   commit    at the first disk sync of the plan's commit
+//   k         after k rename attempts (0: before the first; all of them: right after the last,
+//             before the end of the run is written)
+//   unset     never (the test kills it from outside at a random moment)
+//
+//   velmora-kill-helper <folder> <state folder>
+#include <signal.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/journal.h"
+#include "core/pipeline.h"
+#include "rules/rules.h"
+#include "tests/support/fake_window.h"
+
+namespace {
+
+long killAfter = -1;     // rename attempts
+bool killAtCommit = false;
+bool armed = false;      // the history is open: the next sync belongs to the plan's commit
+long attempts = 0;
+
+void die() { kill(getpid(), SIGKILL); }
+
+void countAttempt() {
+    if (killAfter >= 0 && attempts == killAfter) die();
+}
+
+class DyingWindow : public velmora::testing::FakeWindow {
+public:
+    bool dieAtConfirmation = false;
+    int confirmWithPlan(const velmora::Text& text, int style, std::optional<velmora::Text> caption,
+                        const velmora::PlanDetails& details) override {
+        if (dieAtConfirmation) die();
+        return FakeWindow::confirmWithPlan(text, style, std::move(caption), details);
+    }
+};
+
+}  // namespace
+
+// The program's renames and SQLite's syncs come here first (this executable's definitions win
+// over the C library's), then go to the kernel.
+extern "C" int renameat2(int oldDir, const char* oldName, int newDir, const char* newName, unsigned int flags) {
+    countAttempt();
+    const int result = static_cast<int>(syscall(SYS_renameat2, oldDir, oldName, newDir, newName, flags));
+    ++attempts;
+    const int saved = errno;
+    countAttempt();
+    errno = saved;
+    return result;
+}
+
+extern "C" int fdatasync(int fd) {
+    if (armed && killAtCommit) die();
+    return static_cast<int>(syscall(SYS_fdatasync, fd));
+}
+
+extern "C" int fsync(int fd) {
+    if (armed && killAtCommit) die();
+    return static_cast<int>(syscall(SYS_fsync, fd));
+}
+
+int main(int argc, char* argv[]) {
+    using namespace velmora;
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s <folder> <state folder>\n", argv[0]);
+        return 2;
+    }
+    DyingWindow window;
+    if (const char* at = std::getenv("VELMORA_KILL_AT")) {
+        if (std::strcmp(at, "confirm") == 0)
+            window.dieAtConfirmation = true;
+        else if (std::strcmp(at, "commit") == 0)
+            killAtCommit = true;
+        else
+            killAfter = std::strtol(at, nullptr, 10);
+    }
+    Session session;
+    if (session.journal.open(argv[2]) != Journal::Opened::Ok) return 3;
+    armed = true;
+    window.setFolder(argv[1]);
+    window.type(component::编辑框1, "a");
+    runRenameRule(deleteOccurrences(), window, session, nullptr, Text::fromUtf8("删除"));
+    return 0;
+}

@@ -1,0 +1,250 @@
+// Killing a rename run at any moment: a fresh start finds it, and taking it back leaves the folder
+// exactly as it was; keeping it leaves exactly the renames that were made.
+//
+// VELMORA_KILL_RUNS (default 10), VELMORA_KILL_ENTRIES (default 2000) and VELMORA_KILL_SEED make
+// longer or other runs.
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <random>
+#include <thread>
+
+#include "core/history.h"
+#include "tests/support/fake_window.h"
+#include "tests/support/temp_folder.h"
+
+namespace velmora::testing {
+namespace {
+
+using Contents = std::map<std::string, std::string>;
+using Inodes = std::map<std::string, ino_t>;
+using Clock = std::chrono::steady_clock;
+
+long envNumber(const char* name, long fallback) {
+    const char* value = std::getenv(name);
+    return value && *value ? std::strtol(value, nullptr, 10) : fallback;
+}
+
+Contents contents(const std::string& folder) {
+    Contents all;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) {
+        std::ifstream in(e.path(), std::ios::binary);
+        all[e.path().filename().string()] = std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    return all;
+}
+
+Inodes inodes(const std::string& folder) {
+    Inodes all;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) {
+        struct stat st {};
+        lstat(e.path().c_str(), &st);
+        all[e.path().filename().string()] = st.st_ino;
+    }
+    return all;
+}
+
+// Every file holds its first name. Half the names start with "aa": deleting the first "a" gives a
+// name that another file holds until its own rename, so chains form in whatever order the folder
+// lists them.
+Contents makeTemplate(const std::string& folder, long entries) {
+    Contents made;
+    for (long i = 0; i < entries; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, i % 2 ? "aa%05ld.mp4" : "a%05ld.mp4", i / 2);
+        std::ofstream(folder + name, std::ios::binary) << name;
+        made[name] = name;
+    }
+    return made;
+}
+
+// The work folder of one run: hard links to the template's files (much faster to make than new
+// files; a rename in one folder leaves the other's names alone).
+Inodes linkFolder(const std::string& templateFolder, const Contents& files, const std::string& folder) {
+    std::filesystem::create_directory(folder);
+    for (const auto& [name, content] : files) link((templateFolder + name).c_str(), (folder + name).c_str());
+    return inodes(folder);
+}
+
+// Renames made: names that hold another entry than at the start.
+std::size_t renamesIn(const Inodes& now, const Inodes& original) {
+    std::size_t n = 0;
+    for (const auto& [name, inode] : now) {
+        const auto it = original.find(name);
+        n += it == original.end() || it->second != inode;
+    }
+    return n;
+}
+
+struct Outcome {
+    bool killed = false;
+    double seconds = 0;
+};
+
+// Runs the helper over folder; kills it after delay when given.
+Outcome runHelper(const std::string& folder, const std::string& state, const std::string& killAt,
+                  std::optional<std::chrono::microseconds> delay) {
+    const auto start = Clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+        if (!killAt.empty()) setenv("VELMORA_KILL_AT", killAt.c_str(), 1);
+        execl(VELMORA_KILL_HELPER, VELMORA_KILL_HELPER, folder.c_str(), state.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    if (delay) {
+        std::this_thread::sleep_for(*delay);
+        kill(child, SIGKILL);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    Outcome outcome;
+    outcome.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    outcome.killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+    if (!outcome.killed) {
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0) << "the helper failed";
+    }
+    return outcome;
+}
+
+TEST(KillDuringARun, aFreshStartTakesTheRunBackExactlyOrKeepsExactlyWhatWasMade) {
+    const long runs = envNumber("VELMORA_KILL_RUNS", 10);
+    const long entries = envNumber("VELMORA_KILL_ENTRIES", 2000);
+    const auto seed = static_cast<unsigned>(envNumber("VELMORA_KILL_SEED", 20261209));
+    std::mt19937 random(seed);
+
+    TempFolder templateFolder;
+    const Contents files = makeTemplate(templateFolder.path(), entries);
+    // One run left alone: how long a whole run takes, and that a finished run is simply done.
+    // Then how long a run takes to reach its first rename: kills from outside aim between the two.
+    double whole = 0;
+    double firstRename = 0;
+    {
+        TempFolder root;
+        const Inodes original = linkFolder(templateFolder.path(), files, root.path() + "work/");
+        const Outcome outcome = runHelper(root.path() + "work/", root.path() + "state", "", std::nullopt);
+        ASSERT_FALSE(outcome.killed);
+        whole = outcome.seconds;
+        FakeWindow w;
+        Session s;
+        openHistory(w, s, root.path() + "state");
+        EXPECT_TRUE(w.messages.empty());
+        ASSERT_GT(renamesIn(inodes(root.path() + "work/"), original), 0u);
+        undoLastRun(w, s);
+        EXPECT_EQ(contents(root.path() + "work/"), files);
+        TempFolder again;
+        linkFolder(templateFolder.path(), files, again.path() + "work/");
+        firstRename = runHelper(again.path() + "work/", again.path() + "state", "0", std::nullopt).seconds;
+    }
+
+    int killed = 0;
+    int killedFromOutside = 0;
+    int exact = 0;
+    int interrupted = 0;
+    for (long run = 0; run < runs; ++run) {
+        // The fixed moments first, then random ones: half after a random count of renames, half
+        // at a random time from outside.
+        std::string killAt;
+        std::optional<std::chrono::microseconds> delay;
+        switch (run) {
+        case 0: killAt = "confirm"; break;
+        case 1: killAt = "commit"; break;
+        case 2: killAt = "0"; break;
+        case 3: killAt = std::to_string(entries); break;  // right after the last rename
+        default:
+            if (run % 2 == 0)
+                killAt = std::to_string(std::uniform_int_distribution<long>(1, entries - 1)(random));
+            else
+                delay = std::chrono::microseconds(std::uniform_int_distribution<long>(
+                    static_cast<long>(firstRename * 0.9e6), static_cast<long>(whole * 1.05e6))(random));
+        }
+        const bool takeBack = run < 4 || (run / 2) % 2 == 0;
+        SCOPED_TRACE(::testing::Message() << "run " << run << " seed " << seed << " kill at "
+                                          << (delay ? std::to_string(delay->count()) + " us" : killAt)
+                                          << (takeBack ? ", taken back" : ", kept"));
+        TempFolder root;
+        const std::string folder = root.path() + "work/";
+        const std::string state = root.path() + "state";
+        const Inodes original = linkFolder(templateFolder.path(), files, folder);
+        const Outcome outcome = runHelper(folder, state, killAt, delay);
+        killed += outcome.killed;
+        killedFromOutside += outcome.killed && delay;
+        if (!delay) {
+            ASSERT_TRUE(outcome.killed);
+        }
+        const Inodes after = inodes(folder);
+        ASSERT_EQ(after.size(), original.size());
+        const std::size_t made = renamesIn(after, original);
+        if (run == 0 || run == 1 || run == 2) {
+            EXPECT_EQ(made, 0u);
+        }
+        if (!delay && run >= 2) {
+            EXPECT_LE(made, static_cast<std::size_t>(std::stol(killAt))) << "at most one per attempt";
+        }
+        if (run == 3) {
+            EXPECT_GT(made, 0u);
+        }
+
+        // A fresh start.
+        FakeWindow w;
+        Session s;
+        w.answer({takeBack ? answerOk : answerCancel});
+        openHistory(w, s, state);
+        const std::string n = std::to_string(made);
+        const auto history = s.journal.runs();
+        const bool asked = !w.messages.empty();
+        interrupted += asked;
+        if (made == 0) {
+            EXPECT_FALSE(asked);
+            EXPECT_TRUE(history.empty()) << "a run that renamed nothing is not kept";
+        } else if (!asked) {
+            // Killed only after the end of the run was written: an ordinary run in the history.
+            EXPECT_TRUE(delay) << "a run killed in the middle must be found";
+            ASSERT_EQ(history.size(), 1u);
+            EXPECT_EQ(history[0].state, RunState::Done);
+            EXPECT_EQ(history[0].made, made);
+        } else if (takeBack) {
+            EXPECT_EQ(w.messages, (std::vector<Shown>{
+                                      msg(("上次更名没有完成（已更名" + n + "个），撤销这" + n + "个吗？").c_str(), 1, "提示"),
+                                      msg(("撤销了" + n + "个").c_str(), 0, "提示")}));
+            const bool restored = inodes(folder) == original && contents(folder) == files;
+            EXPECT_TRUE(restored);
+            exact += restored;
+            continue;
+        } else {
+            ASSERT_EQ(w.messages.size(), 1u);
+            EXPECT_EQ(inodes(folder), after) << "kept";
+            ASSERT_EQ(history.size(), 1u);
+            EXPECT_EQ(history[0].state, RunState::Done);
+            EXPECT_EQ(history[0].made, made);
+        }
+        EXPECT_EQ(inodes(folder), after);
+        // Whatever was kept goes back with the undo button.
+        if (made > 0) {
+            w.messages.clear();
+            w.forgetAnswers();  // the start-up answer, when no question came
+            undoLastRun(w, s);
+            EXPECT_EQ(w.messages.back(), msg(("撤销了" + n + "个").c_str(), 0, "提示"));
+        }
+        const bool restored = inodes(folder) == original && contents(folder) == files;
+        EXPECT_TRUE(restored) << "names and contents as at the start";
+        exact += restored;
+    }
+    std::printf("kill test: %ld entries, %ld runs, %d killed (%d from outside at random moments), %d found "
+                "interrupted at the next start, %d restored exactly; a whole run takes %.2f s, %.2f s to its first rename (seed %u)\n",
+                entries, runs, killed, killedFromOutside, interrupted, exact, whole, firstRename, seed);
+    EXPECT_EQ(exact, runs);
+}
+
+}  // namespace
+}  // namespace velmora::testing

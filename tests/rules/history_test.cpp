@@ -1,0 +1,473 @@
+// The rename history: taking runs back and redoing them, across folders and restarts, and what
+// happens when the history cannot be written or read.
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <thread>
+
+#include "core/history.h"
+#include "tests/reliability/read_only.h"
+#include "tests/rules/rule_harness.h"
+
+namespace velmora::testing {
+namespace {
+
+using namespace component;
+using Contents = std::map<std::string, std::string>;
+
+Contents contents(const TempFolder& f) {
+    Contents all;
+    for (const std::string& name : f.entries()) all[name] = name.back() == '/' ? "" : f.read(name);
+    return all;
+}
+
+std::string noSeparator(std::string path) {
+    path.pop_back();
+    return path;
+}
+
+// Runs raw SQL on the history file, as another program would.
+void sql(const std::string& database, const std::string& statement) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(database.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, statement.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+class History : public RuleTest {
+protected:
+    void undo(int answer = answerOk) {
+        w.answer({answer});
+        undoLastRun(w, s);
+    }
+    void redo() { redoLastRun(w, s); }
+    void prefix(const char* text) {
+        w.type(编辑框6, text);
+        run(addPrefix());
+    }
+    std::string question(const TempFolder& folder, int n) {
+        return "撤销上次更名？\n“" + noSeparator(folder.path()) + "”中的" + std::to_string(n) + "个更名";
+    }
+    TempFolder state;
+};
+
+TEST_F(History, aRunAndItsUndoLeaveTheFolderAsItWas) {
+    files({"1.mp4", "2.mp4", "01.mp4", "10.mp4"});
+    const Contents before = contents(f);
+    run(zeroPadding());  // 1.mp4 fails: 01.mp4 exists; 2.mp4 becomes 02.mp4
+    EXPECT_EQ(f.entries(), (Names{"1.mp4", "02.mp4", "01.mp4", "10.mp4"}));
+    w.messages.clear();
+    undo();
+    EXPECT_EQ(contents(f), before);
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg(question(f, 1).c_str(), 1, "提示"), msg("撤销了1个", 0, "提示")}));
+    EXPECT_EQ(w.planShown, std::vector<Text>{"2.mp4 → 02.mp4"_t}) << "the details list the renames taken back";
+    EXPECT_FALSE(s.journal.canUndo());
+}
+
+TEST_F(History, severalRunsInTwoFoldersUndoneThenRedoneGoThroughTheSameStates) {
+    TempFolder other;
+    files({"a.mp4", "b.mp4", "第1集.mkv"});
+    other.file("x.txt", "X");
+    other.file("y.txt", "Y");
+    const auto both = [&] { return std::make_pair(contents(f), contents(other)); };
+    std::vector<std::pair<Contents, Contents>> states{both()};
+    prefix("p");
+    states.push_back(both());
+    w.setFolder(other.path());
+    prefix("q");
+    states.push_back(both());
+    w.setFolder(f.path());
+    w.type(编辑框1, "p");
+    run(deleteOccurrences());
+    states.push_back(both());
+    w.type(编辑框7, "-end");
+    run(addSuffix());
+    states.push_back(both());
+    ASSERT_EQ(s.journal.runs().size(), 4u);
+
+    w.messages.clear();
+    for (std::size_t k = states.size() - 1; k-- > 0;) {
+        undo();
+        EXPECT_EQ(both(), states[k]) << "after taking back run " << k + 1;
+    }
+    EXPECT_FALSE(s.journal.canUndo());
+    EXPECT_EQ(w.messages[0], msg(question(f, 3).c_str(), 1, "提示"));
+    EXPECT_EQ(w.messages[4], msg(question(other, 2).c_str(), 1, "提示")) << "the newest run, whatever its folder";
+    undo();
+    EXPECT_EQ(w.messages.size(), 8u) << "nothing left: no question";
+
+    w.messages.clear();
+    for (std::size_t k = 1; k < states.size(); ++k) {
+        redo();
+        EXPECT_EQ(both(), states[k]) << "after redoing run " << k;
+    }
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("重做了3个", 0, "提示"), msg("重做了2个", 0, "提示"),
+                                              msg("重做了3个", 0, "提示"), msg("重做了3个", 0, "提示")}));
+    redo();
+    EXPECT_EQ(w.messages.size(), 4u) << "nothing left to redo";
+    undo();
+    EXPECT_EQ(both(), states[3]) << "undo walks back again from the top";
+}
+
+TEST_F(History, aRunThatRenamedNothingLeavesUndoAndRedoAsTheyWere) {
+    files({"a.mp4", "b.mp4"});
+    prefix("x");  // the run to take back
+    prefix("y");
+    undo();  // the run to redo
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+    };
+    const std::vector<Case> cases{
+        {"a cancelled confirmation", [&] { w.answer({answerCancel}); prefix("z"); }},
+        {"nothing to change", [&] { w.type(编辑框8, "never-there"); run(deleteBefore()); }},
+        {"every rename fails", [&] {
+             ReadOnlyFolder readOnly(f.path());
+             ASSERT_TRUE(readOnly.ok());
+             prefix("z");
+         }},
+    };
+    for (const Case& c : cases) {
+        c.act();
+        EXPECT_EQ(s.journal.runs().size(), 2u) << c.what;
+        EXPECT_TRUE(s.journal.canUndo()) << c.what;
+        EXPECT_TRUE(s.journal.canRedo()) << c.what;
+    }
+    redo();
+    EXPECT_TRUE(f.exists("yxa.mp4"));
+    undo();
+    undo();
+    EXPECT_EQ(f.entries(), (Names{"a.mp4", "b.mp4"}));
+}
+
+TEST_F(History, aNewRunEndsTheWayForwardToRunsTakenBack) {
+    files({"a.mp4"});
+    prefix("x");
+    undo();
+    EXPECT_TRUE(s.journal.canRedo());
+    prefix("y");
+    EXPECT_FALSE(s.journal.canRedo());
+    w.messages.clear();
+    redo();
+    EXPECT_TRUE(w.messages.empty());
+    EXPECT_EQ(f.entries(), Names{"ya.mp4"});
+}
+
+TEST_F(History, namesTakenMeanwhileStayAndAreReportedByUndoAndRedo) {
+    files({"a.mp4", "b.mp4"});
+    prefix("x");
+    f.file("a.mp4", "newcomer");
+    w.messages.clear();
+    undo();
+    EXPECT_EQ(f.entries(), (Names{"a.mp4", "b.mp4", "xa.mp4"}));
+    EXPECT_EQ(f.read("a.mp4"), "newcomer");
+    EXPECT_EQ(w.messages.back(), msg("撤销了1个，1个无法撤销", 0, "提示"));
+    f.file("xb.mp4", "another");
+    redo();
+    EXPECT_EQ(w.messages.back(), msg("重做了0个，1个无法重做", 0, "提示"));
+    EXPECT_EQ(f.read("b.mp4"), "token:b.mp4");
+    EXPECT_EQ(f.read("xb.mp4"), "another");
+}
+
+TEST_F(History, chainsInsideOneRunGoBackInReverseOrder) {
+    files({"a", "b"});
+    std::vector<JournalStep> steps{{"b", "c", 0}, {"a", "b", 0}};
+    for (JournalStep& step : steps) {
+        struct stat st {};
+        ASSERT_EQ(stat((f.path() + step.from).c_str(), &st), 0);
+        step.inode = st.st_ino;
+    }
+    auto recorder = s.journal.begin(Text::fromUtf8(f.path()), "链"_t, steps);
+    ASSERT_TRUE(recorder);
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        ASSERT_EQ(std::rename((f.path() + steps[i].from).c_str(), (f.path() + steps[i].to).c_str()), 0);
+        recorder->step(i, true);
+    }
+    ASSERT_TRUE(recorder->finish());
+    undo();
+    EXPECT_EQ(f.entries(), (Names{"a", "b"}));
+    EXPECT_EQ(f.read("a"), "token:a");
+    EXPECT_EQ(f.read("b"), "token:b");
+}
+
+TEST_F(History, survivesARestartAndNamesEachRunByItsButton) {
+    files({"a.mp4"});
+    const std::string dir = state.path() + "velmora";
+    {
+        Session first;
+        ASSERT_EQ(first.journal.open(dir), Journal::Opened::Ok);
+        w.type(编辑框6, "x");
+        runRenameRule(addPrefix(), w, first, nullptr, "加前缀"_t);
+    }
+    {
+        Session second;
+        openHistory(w, second, dir);
+        ASSERT_TRUE(second.journal.canUndo());
+        const auto runs = second.journal.runs();
+        ASSERT_EQ(runs.size(), 1u);
+        EXPECT_EQ(runs[0].caption, "加前缀"_t);
+        EXPECT_EQ(runs[0].folder, Text::fromUtf8(f.path()));
+        w.messages.clear();
+        undoLastRun(w, second);
+        EXPECT_EQ(w.messages.back(), msg("撤销了1个", 0, "提示"));
+    }
+    EXPECT_EQ(f.entries(), Names{"a.mp4"});
+    Session third;
+    openHistory(w, third, dir);
+    EXPECT_FALSE(third.journal.canUndo());
+    redoLastRun(w, third);
+    EXPECT_EQ(f.entries(), Names{"xa.mp4"});
+}
+
+TEST_F(History, startUpKeepsTheNewestRuns) {
+    const std::string dir = state.path() + "velmora";
+    {
+        Journal journal;
+        ASSERT_EQ(journal.open(dir), Journal::Opened::Ok);
+    }
+    // Five runs more than are kept, each folder named by its number.
+    sql(dir + "/history.sqlite3",
+        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(kKeptRuns + 4) +
+            ") INSERT INTO runs(folder, started, caption, state, step_count) "
+            "SELECT CAST(i AS BLOB), 0, x'', 1, 0 FROM n; "
+            "INSERT INTO plans(run, steps) SELECT id, x'' FROM runs");
+    Session session;
+    openHistory(w, session, dir);
+    const auto runs = session.journal.runs();
+    ASSERT_EQ(runs.size(), kKeptRuns);
+    EXPECT_EQ(runs.front().folder, toText(static_cast<long long>(kKeptRuns + 4)));
+    EXPECT_EQ(runs.back().folder, toText(5));
+    EXPECT_EQ(session.journal.newestDone()->folder, toText(static_cast<long long>(kKeptRuns + 4)))
+        << "the plans of the runs kept are kept too";
+}
+
+TEST_F(History, thePlanIsDurableBeforeTheFirstRenameAndProgressComesInBatches) {
+    const std::string dir = state.path() + "velmora";
+    Journal writer;
+    Journal reader;
+    ASSERT_EQ(writer.open(dir), Journal::Opened::Ok);
+    ASSERT_EQ(reader.open(dir), Journal::Opened::Ok);
+    std::vector<JournalStep> steps;
+    for (int i = 0; i < 2500; ++i) steps.push_back({"old" + std::to_string(i), "新" + std::to_string(i), 100u + i});
+    steps.push_back({"", std::string("\xff\0x", 3), ~0ull});  // any bytes survive
+    auto recorder = writer.begin(Text::fromUtf8(f.path()), "按钮"_t, steps);
+    ASSERT_TRUE(recorder);
+    const auto seen = [&] {
+        auto runs = reader.orphaned();  // none: the writer is alive
+        EXPECT_TRUE(runs.empty());
+        return reader.runs().at(0);
+    };
+    EXPECT_EQ(seen().state, RunState::Running);
+    EXPECT_EQ(seen().stepCount, steps.size());
+    for (std::size_t i = 0; i < RunRecorder::kBatchSteps - 1; ++i) recorder->step(i, i % 2 == 0);
+    EXPECT_EQ(seen().made, 0u) << "no batch yet";
+    recorder->step(RunRecorder::kBatchSteps - 1, true);
+    EXPECT_EQ(seen().made, RunRecorder::kBatchSteps / 2 + 1);
+    for (std::size_t i = RunRecorder::kBatchSteps; i < steps.size(); ++i) recorder->step(i, true);
+    ASSERT_TRUE(recorder->finish());
+    const auto done = reader.newestDone();
+    ASSERT_TRUE(done);
+    EXPECT_EQ(done->steps, steps);
+    EXPECT_EQ(done->made, steps.size() - RunRecorder::kBatchSteps / 2 + 1);
+    EXPECT_EQ(done->states[1], StepState::NotMade);
+    EXPECT_EQ(done->states[2], StepState::Made);
+}
+
+TEST(JournalBlob, everyStepComesBackByteForByte) {
+    const std::vector<JournalStep> steps{
+        {"第1集.mp4", "第01集.mp4", 1},        {"aaa", "aa", 2},   {"aa", "aaa", 3},   {"abc", "abc", 4},
+        {"x.mp4", "y.mp4", 5},                 {"", "new", 6},     {"old", "", 7},     {"abab", "ab", 1ull << 40},
+        {std::string("\0\xff", 2), "\xff", ~0ull}, {"name.mp4", "prefix-name.mp4-end", 0},
+    };
+    EXPECT_EQ(decodeSteps(encodeSteps(steps)), steps);
+}
+
+TEST(JournalBlob, aDamagedPlanIsRefused) {
+    const std::string blob = encodeSteps({{"a", "b", 7}, {"c", "dd", 8}});
+    ASSERT_EQ(decodeSteps(blob), (std::vector<JournalStep>{{"a", "b", 7}, {"c", "dd", 8}}));
+    const std::size_t firstStep = encodeSteps({{"a", "b", 7}}).size();
+    for (std::size_t cut = 1; cut < blob.size(); ++cut) {
+        if (cut == firstStep)  // a whole step: the step count kept beside the plan tells
+            EXPECT_EQ(decodeSteps(blob.substr(0, cut))->size(), 1u);
+        else
+            EXPECT_FALSE(decodeSteps(blob.substr(0, cut))) << "cut at " << cut;
+    }
+}
+
+TEST_F(History, aReadOnlyStateFolderAsksBeforeRenamingWithoutHistory) {
+    files({"a.mp4"});
+    for (const bool existing : {false, true}) {
+        SCOPED_TRACE(existing ? "database exists" : "no database yet");
+        const std::string dir = state.path() + (existing ? "old" : "new");
+        mkdir(dir.c_str(), 0755);
+        if (existing) {
+            Journal journal;
+            ASSERT_EQ(journal.open(dir), Journal::Opened::Ok);
+        }
+        ReadOnlyFolder readOnly(dir);
+        if (!readOnly.ok()) GTEST_SKIP() << "this file system cannot make a folder read-only";
+        ASSERT_EQ(s.journal.open(dir), Journal::Opened::Failed);
+        w.messages.clear();
+        w.answer({answerOk, answerCancel});
+        prefix("x");
+        EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", 1, "提示"), msg("无法记录更名历史，仍然更名吗？", 1, "提示")}));
+        EXPECT_EQ(f.entries(), Names{"a.mp4"}) << "Cancel renames nothing";
+        w.answer({answerOk, answerOk});
+        prefix("x");
+        EXPECT_EQ(f.entries(), Names{"xa.mp4"}) << "OK renames without history";
+        EXPECT_FALSE(s.journal.canUndo());
+        ASSERT_EQ(std::rename((f.path() + "xa.mp4").c_str(), (f.path() + "a.mp4").c_str()), 0);
+    }
+}
+
+TEST_F(History, aDatabaseLockedLongerThanTheTimeoutAsksToo) {
+    files({"a.mp4"});
+    const std::string dir = state.path() + "velmora";
+    ASSERT_EQ(s.journal.open(dir), Journal::Opened::Ok);
+    s.journal.setBusyTimeout(100);
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open((dir + "/history.sqlite3").c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE; DELETE FROM runs;", nullptr, nullptr, nullptr), SQLITE_OK);
+    w.answer({answerOk, answerCancel});
+    prefix("x");
+    EXPECT_EQ(w.messages.back(), msg("无法记录更名历史，仍然更名吗？", 1, "提示"));
+    EXPECT_EQ(f.entries(), Names{"a.mp4"});
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    prefix("x");
+    EXPECT_TRUE(s.journal.canUndo()) << "recorded again once the lock is gone";
+}
+
+TEST_F(History, anUnreadableDatabaseIsMovedAsideAndTheUserToldOnce) {
+    files({"a.mp4"});
+    const std::string dir = state.path() + "velmora";
+    mkdir(dir.c_str(), 0755);
+    const std::string garbage(5000, 'Z');
+    std::ofstream(dir + "/history.sqlite3", std::ios::binary) << garbage;
+    openHistory(w, s, dir);
+    ASSERT_EQ(w.messages.size(), 1u);
+    const std::string told = w.messages[0].text.toUtf8();
+    EXPECT_EQ(told.rfind("更名历史无法读取，已把它另存为“history.sqlite3.broken-", 0), 0u) << told;
+    EXPECT_EQ(w.messages[0].style, 64);
+    std::string aside;
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        if (e.path().filename().string().rfind("history.sqlite3.broken-", 0) == 0) aside = e.path();
+    ASSERT_FALSE(aside.empty());
+    EXPECT_NE(told.find(std::filesystem::path(aside).filename().string()), std::string::npos);
+    std::ifstream in(aside, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), garbage) << "kept as it was";
+    prefix("x");
+    EXPECT_TRUE(s.journal.canUndo()) << "a fresh history records";
+    w.messages.clear();
+    Session again;
+    openHistory(w, again, dir);
+    EXPECT_TRUE(w.messages.empty()) << "told once";
+    EXPECT_TRUE(again.journal.canUndo());
+}
+
+TEST_F(History, twoWritersAtOnceLoseNothing) {
+    const std::string dir = state.path() + "velmora";
+    constexpr int kRuns = 15;
+    std::vector<int> failures(2, 0);
+    auto writer = [&](int who) {
+        Journal journal;
+        if (journal.open(dir) != Journal::Opened::Ok) {
+            failures[who] = kRuns;
+            return;
+        }
+        for (int i = 0; i < kRuns; ++i) {
+            auto recorder = journal.begin(toText(who), toText(i), {{"a", "b", 1}, {"c", "d", 2}});
+            if (!recorder) {
+                ++failures[who];
+                continue;
+            }
+            recorder->step(0, true);
+            recorder->step(1, i % 2 == 0);
+            if (!recorder->finish()) ++failures[who];
+        }
+    };
+    std::thread one(writer, 0);
+    std::thread two(writer, 1);
+    one.join();
+    two.join();
+    EXPECT_EQ(failures, (std::vector<int>{0, 0}));
+    Journal journal;
+    ASSERT_EQ(journal.open(dir), Journal::Opened::Ok);
+    const auto runs = journal.runs();
+    ASSERT_EQ(runs.size(), 2u * kRuns);
+    std::map<std::string, int> perWriter;
+    std::size_t made = 0;
+    for (const JournalRun& run : runs) {
+        EXPECT_EQ(run.state, RunState::Done);
+        ++perWriter[run.folder.toUtf8()];
+        made += run.made;
+    }
+    EXPECT_EQ(perWriter, (std::map<std::string, int>{{"0", kRuns}, {"1", kRuns}}));
+    EXPECT_EQ(made, 2u * (kRuns + (kRuns + 1) / 2));
+}
+
+// Runs left behind by a process that is gone, each as a crash leaves it.
+TEST_F(History, startUpClosesWhatAGoneProcessLeftUnfinished) {
+    files({"a", "b", "c"});
+    const std::string dir = state.path() + "velmora";
+    const std::string database = dir + "/history.sqlite3";
+    const auto inode = [&](const std::string& name) {
+        struct stat st {};
+        stat((f.path() + name).c_str(), &st);
+        return static_cast<std::uint64_t>(st.st_ino);
+    };
+    const std::vector<JournalStep> steps{{"a", "xa", inode("a")}, {"b", "xb", inode("b")}, {"c", "xc", inode("c")}};
+    // Begins a run in another journal and renames the first made steps, then the process "dies".
+    const auto leave = [&](std::size_t made) {
+        Journal crashed;
+        ASSERT_EQ(crashed.open(dir), Journal::Opened::Ok);
+        auto recorder = crashed.begin(Text::fromUtf8(f.path()), {}, steps);
+        ASSERT_TRUE(recorder);
+        for (std::size_t i = 0; i < made; ++i)
+            ASSERT_EQ(std::rename((f.path() + steps[i].from).c_str(), (f.path() + steps[i].to).c_str()), 0);
+        crashed.close();
+        recorder.reset();
+        sql(database, "UPDATE runs SET owner = 'gone' WHERE state IN (0, 2, 4)");
+    };
+
+    leave(0);
+    openHistory(w, s, dir);
+    EXPECT_TRUE(w.messages.empty()) << "nothing was renamed: closed without a question";
+    EXPECT_TRUE(s.journal.runs().empty());
+
+    leave(2);
+    f.file("xc", "not ours");  // a name the run never made, held by another entry
+    w.answer({answerCancel});
+    openHistory(w, s, dir);
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("上次更名没有完成（已更名2个），撤销这2个吗？", 1, "提示")}));
+    EXPECT_EQ(f.entries(), (Names{"c", "xa", "xb", "xc"})) << "Cancel keeps them";
+    ASSERT_TRUE(s.journal.canUndo());
+    w.messages.clear();
+    undo();
+    EXPECT_EQ(w.messages.back(), msg("撤销了2个", 0, "提示"));
+    EXPECT_EQ(f.entries(), (Names{"a", "b", "c", "xc"}));
+    EXPECT_EQ(f.read("xc"), "not ours");
+
+    // An undo that stopped halfway: b is back, a not yet. It is closed as far as it got, and
+    // the undo button takes back the rest.
+    sql(database, "UPDATE runs SET state = 2, owner = 'gone'; UPDATE plans SET states = x'010100'");
+    ASSERT_EQ(std::rename((f.path() + "a").c_str(), (f.path() + "xa").c_str()), 0);
+    w.messages.clear();
+    openHistory(w, s, dir);
+    EXPECT_TRUE(w.messages.empty());
+    ASSERT_EQ(s.journal.runs().at(0).state, RunState::Done);
+    EXPECT_EQ(s.journal.runs().at(0).made, 1u);
+    undo();
+    EXPECT_EQ(w.messages.back(), msg("撤销了1个", 0, "提示"));
+    EXPECT_EQ(f.entries(), (Names{"a", "b", "c", "xc"}));
+    redo();
+    EXPECT_EQ(w.messages.back(), msg("重做了2个", 0, "提示"));
+    EXPECT_EQ(f.entries(), (Names{"c", "xa", "xb", "xc"}));
+}
+
+}  // namespace
+}  // namespace velmora::testing
