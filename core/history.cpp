@@ -3,11 +3,13 @@
 #include <dirent.h>
 
 #include <cstring>
+#include <memory>
 #include <unordered_map>
 
 #include "core/file_system.h"
 #include "core/listing.h"
 #include "core/paths.h"
+#include "core/plan.h"
 #include "core/window.h"
 
 namespace velmora {
@@ -158,7 +160,7 @@ MadeRenames undoLastRun(Window& window, Session& session) {
                           toText(static_cast<long long>(made)) + "个更名"_t;
     const JournalRun& shown = *run;
     if (window.confirmWithPlan(question, style::okCancel, "提示"_t,
-                               [&shown] { return describeRun(shown, StepState::Made); }) == answerCancel)
+                               [&shown] { return std::make_unique<PlanLines>(describeRun(shown, StepState::Made)); }) == answerCancel)
         return {};
     // Another window may have taken it back while the question was open.
     if (!session.journal.claim(run->id, RunState::Done, RunState::Undoing)) return {};

@@ -226,7 +226,16 @@ private:
         return outcome;
     }
 
-    std::vector<Text> planLines() const { return describePlan(plan_); }
+    // "old → new", in order, with the reason on every line whose rename will fail.
+    std::unique_ptr<PlanLines> planLines() const {
+        // Chains and swaps are shown in the order they will be made, temporary names included.
+        if (plan_.reordersChains) return std::make_unique<PlanLines>(describePlan(plan_));
+        return std::make_unique<PlanLines>(folder_, plan_.steps.size(), [this](std::size_t i) {
+            const PlannedRename& step = plan_.steps[i];
+            const ListedEntry& e = (*listed_)[step.entry];
+            return PlanStep{e.native, e.name, e.exact, step.newName};
+        });
+    }
 
     const RenameRule& rule_;
     Window& window_;

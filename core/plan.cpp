@@ -1,6 +1,11 @@
 #include "core/plan.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 #include <cstring>
 #include <string_view>
@@ -108,6 +113,83 @@ std::vector<Text> describePlan(const RunPlan& plan) {
         lines.push_back(std::move(line));
     }
     return lines;
+}
+
+PlanLines::PlanLines(const Text& folder, std::size_t steps, StepAt stepAt) : steps_(steps), stepAt_(std::move(stepAt)) {
+    const auto native = textToNative(folder);
+    if (native) folder_ = open(native->empty() ? "." : native->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+PlanLines::PlanLines(std::vector<Text> lines)
+    : steps_(lines.size()), failures_(lines.size(), StepFailure::None), fixed_(std::move(lines)) {
+    for (std::size_t i = 0; i < fixed_.size(); ++i) {
+        if (fixed_[i].bytes().size() > longest_) {
+            longest_ = fixed_[i].bytes().size();
+            longestAt_ = i;
+        }
+    }
+}
+
+PlanLines::~PlanLines() {
+    if (folder_ >= 0) close(folder_);
+}
+
+// A name the rename itself would take as free: missing, or the same entry under another case.
+bool PlanLines::existsOnDisk(const NativeName& name, const NativeName& old) const {
+    struct stat st {};
+    if (folder_ < 0 || fstatat(folder_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
+    struct stat so {};
+    return fstatat(folder_, old.c_str(), &so, AT_SYMLINK_NOFOLLOW) != 0 || so.st_dev != st.st_dev || so.st_ino != st.st_ino;
+}
+
+namespace {
+constexpr std::uint8_t kPresent = 1;
+constexpr std::uint8_t kTakenByRun = 2;
+}  // namespace
+
+// The same judgement as planFailures, with the names the run has not touched asked of the disk.
+StepFailure PlanLines::check(const PlanStep& step) {
+    const auto newNative = textToNative(step.newName);
+    if (!step.exact || !newNative) return StepFailure::Invalid;
+    if (newNative->find(kSeparator) != std::string::npos || *newNative == "..") return StepFailure::LeavesFolder;
+    if (!isValidEntryName(*newNative) || *newNative == step.oldNative) return StepFailure::Invalid;
+    const auto known = changed_.find(*newNative);
+    const bool taken = known != changed_.end() ? (known->second & kPresent) != 0 : existsOnDisk(*newNative, step.oldNative);
+    if (taken) return known != changed_.end() && (known->second & kTakenByRun) ? StepFailure::TakenByRun : StepFailure::Exists;
+    changed_[step.oldNative] = 0;  // freed; never taken by the run before its own step
+    changed_[*newNative] = kPresent | kTakenByRun;
+    return StepFailure::None;
+}
+
+void PlanLines::checkUpTo(std::size_t end) {
+    end = std::min(end, steps_);
+    if (end <= failures_.size()) return;
+    failures_.reserve(end);
+    while (failures_.size() < end) {
+        const PlanStep step = stepAt_(failures_.size());
+        const StepFailure failure = check(step);
+        failures_.push_back(failure);
+        std::size_t bytes = step.oldName.bytes().size() + step.newName.bytes().size() + 5;
+        if (failure != StepFailure::None) bytes += 6 + failureReason(failure).bytes().size();
+        if (bytes > longest_) {
+            longest_ = bytes;
+            longestAt_ = failures_.size() - 1;
+        }
+    }
+}
+
+Text PlanLines::line(std::size_t i) {
+    checkUpTo(i + 1);
+    return knownLine(i);
+}
+
+Text PlanLines::knownLine(std::size_t i) const {
+    if (!stepAt_) return fixed_[i];
+    const PlanStep step = stepAt_(i);
+    static const Text arrow = " → "_t;
+    Text line = step.oldName + arrow + step.newName;
+    if (i < failures_.size() && failures_[i] != StepFailure::None) line += failureMark() + failureReason(failures_[i]);
+    return line;
 }
 
 }  // namespace velmora

@@ -3,6 +3,7 @@
 // model of their own; the real window (ui/) and the test double implement this.
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -35,8 +36,9 @@ public:
 
 enum class TextColour { Default, Grey };
 
+class PlanLines;
 /// The lines of a run's plan, made only when a confirmation shows them.
-using PlanDetails = std::function<std::vector<Text>()>;
+using PlanDetails = std::function<std::unique_ptr<PlanLines>()>;
 
 class Window {
 public:

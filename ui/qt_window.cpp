@@ -9,13 +9,13 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
-#include <QTextEdit>
 #include <QTreeView>
 
 #include "core/encoding.h"
 #include "ui/list_model.h"
 #include "ui/main_window.h"
 #include "ui/sorted_rows.h"
+#include "ui/plan_view.h"
 
 namespace velmora {
 
@@ -23,15 +23,6 @@ QString toQString(const Text& text) { return QString::fromStdString(text.toUtf8(
 Text fromQString(const QString& text) { return Text::fromUtf8(text.toStdString()); }
 
 QtWindow::QtWindow(MainWindow& window) : window_(window) {}
-
-QString planText(const std::vector<Text>& lines) {
-    std::string all;
-    for (const Text& line : lines) {
-        all += line.toUtf8();
-        all += '\n';
-    }
-    return QString::fromStdString(all);
-}
 
 QWidget* QtWindow::widget(Component c) const {
     QWidget* w = window_.component(c.name);
@@ -117,37 +108,22 @@ int QtWindow::confirmWithPlan(const Text& text, int style, std::optional<Text> c
 
 int QtWindow::messageBox(const Text& text, int style, const Text& title, const PlanDetails* details) {
     if (responder_) return responder_(text, style, title);
-    QMessageBox box(&window_);
+    std::unique_ptr<QMessageBox> owned;
+    if (details && *details)
+        owned = std::make_unique<PlanBox>(*details, &window_);
+    else
+        owned = std::make_unique<QMessageBox>(&window_);
+    QMessageBox& box = *owned;
     box.setWindowModality(Qt::ApplicationModal);
     box.setWindowTitle(toQString(title));
     box.setText(toQString(text));
     box.setIcon((style & 0x40) ? QMessageBox::Information : QMessageBox::NoIcon);
     const bool okCancel = (style & 0xF) == 1;
     box.setStandardButtons(okCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    if (okCancel) box.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(okCancel ? QMessageBox::Cancel : QMessageBox::Ok);
-    if (details && *details) {
-        // The plan is written out only when the user opens the details, so a plan of 100,000
-        // lines does not hold up the question.
-        box.setDetailedText(QStringLiteral(" "));
-        auto* area = box.findChild<QTextEdit*>();
-        for (QAbstractButton* button : box.buttons()) {
-            if (box.buttonRole(button) != QMessageBox::ActionRole || !area) continue;
-            QObject::connect(
-                button, &QAbstractButton::clicked, area,
-                [area, details] {
-                    QApplication::setOverrideCursor(Qt::WaitCursor);
-                    area->setPlainText(planText((*details)()));
-                    QApplication::restoreOverrideCursor();
-                },
-                Qt::SingleShotConnection);
-        }
-        if (area) {  // one line per rename, unwrapped, wide enough for old and new name
-            area->setLineWrapMode(QTextEdit::NoWrap);
-            area->setMinimumWidth(480);
-            area->setMinimumHeight(180);
-        }
-    }
     box.exec();
     if (okCancel && box.clickedButton() != box.button(QMessageBox::Ok)) return answerCancel;
     return answerOk;

@@ -13,8 +13,6 @@ namespace velmora {
 class MainWindow;
 
 QString toQString(const Text& text);
-/// The lines of a plan as the details of a message box.
-QString planText(const std::vector<Text>& lines);
 Text fromQString(const QString& text);
 
 class QtWindow : public Window, private ListView {

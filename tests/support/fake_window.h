@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/plan.h"
 #include "core/window.h"
 
 namespace velmora::testing {
@@ -46,7 +47,9 @@ public:
     int showMessage(const Text& text, int style, std::optional<Text> caption) override;
     /// Records the plan's lines as a user opening the details would see them.
     int confirmWithPlan(const Text& text, int style, std::optional<Text> caption, const PlanDetails& details) override {
-        planShown = details ? details() : std::vector<Text>{};
+        planShown.clear();
+        if (auto plan = details ? details() : nullptr)
+            for (std::size_t i = 0; i < plan->size(); ++i) planShown.push_back(plan->line(i));
         return showMessage(text, style, std::move(caption));
     }
     void setEnabled(Component c, bool on) override { enabled_[std::string(c.name)] = on; }

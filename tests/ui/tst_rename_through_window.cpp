@@ -5,7 +5,7 @@
 #include <QTabWidget>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QTextEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -48,10 +48,24 @@ public:
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 seen << box->text();
-                for (QAbstractButton* b : box->buttons())  // open the details, as a user would
-                    if (box->buttonRole(b) == QMessageBox::ActionRole) b->click();
-                auto* area = box->findChild<QTextEdit*>();
-                details << (area ? area->toPlainText() : QString());
+                for (QAbstractButton* b : box->buttons()) {  // open the details, as a user would
+                    if (box->buttonRole(b) != QMessageBox::ActionRole) continue;
+                    toggles << b->text();
+                    b->click();
+                    toggles << b->text();
+                }
+                // Select all of the plan and copy it, then drag the box larger.
+                auto* view = box->findChild<QListView*>();
+                if (view) {
+                    QApplication::clipboard()->clear();
+                    QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+                    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+                    const QSize before = view->size();
+                    box->resize(box->size() + QSize(200, 150));
+                    QApplication::processEvents();
+                    grew << (view->width() > before.width() && view->height() > before.height());
+                }
+                details << (view ? QApplication::clipboard()->text() : QString());
                 box->button(QMessageBox::Ok)->click();
             }
         });
@@ -59,6 +73,8 @@ public:
     }
     QStringList seen;
     QStringList details;
+    QStringList toggles;   ///< the details button's caption before and after opening
+    QList<bool> grew;      ///< the plan grew with the enlarged box
 
 private:
     QTimer timer_;
@@ -152,6 +168,9 @@ void TstRenameThroughWindow::confirmationShowsThePlanAndUndoTakesTheRunBack() {
         const QString details = answerer.details.first();
         QVERIFY2(details.contains(QStringLiteral("a.mp4 → pa.mp4  ✗ 已有同名\n")), qPrintable(details));
         QVERIFY2(details.contains(QStringLiteral("b.mp4 → pb.mp4\n")), qPrintable(details));
+        QCOMPARE(details.count(QLatin1Char('\n')), 2);
+        QCOMPARE(answerer.toggles, (QStringList{QStringLiteral("显示详细信息…"), QStringLiteral("隐藏详细信息…")}));
+        QCOMPARE(answerer.grew, QList<bool>{true});
     }
     QCOMPARE(f.entries(), (std::set<std::string>{"a.mp4", "pa.mp4/", "pb.mp4"}));
     QVERIFY(undo->isEnabled());
