@@ -1,14 +1,14 @@
 #include "app/application.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QDesktopServices>
 #include <QPushButton>
 #include <QUrl>
 
-#include "core/paths.h"
 #include "core/history.h"
+#include "core/paths.h"
 #include "filelist/loading.h"
 
 #include <cstdio>
@@ -24,7 +24,8 @@ Application::Application(QApplication& app) : chinese_(app), theme_(app) {
     initResources();
     main_ = std::make_unique<MainWindow>();
     window_ = std::make_unique<QtWindow>(*main_);
-    context_ = std::make_unique<HandlerContext>(HandlerContext{*window_, session_, [this] { openThanksWindow(); }, {}, {}, {}, {}});
+    context_ = std::make_unique<HandlerContext>(
+        HandlerContext{*window_, session_, [this] { openThanksWindow(); }, {}, {}, {}, {}});
     bindEvents(*main_, *context_);
     // Bound after the handlers, so a click has run before the preview hears of it.
     preview_ = new PreviewController(*main_, *window_);

@@ -11,7 +11,7 @@ struct CommandLine {
     enum class Action { Open, Help, Version, Error };
     Action action = Action::Open;
     QStringList paths;  ///< as given, in order
-    QString error;      ///< what was wrong, for Action::Error
+    QString error;  ///< what was wrong, for Action::Error
 };
 
 /// arguments include the program name first.

@@ -61,7 +61,8 @@ int main(int argc, char* argv[]) {
         std::ofstream(previewed.filePath(QString::fromUtf8(name)).toStdString()).close();
     std::ofstream(previewed.filePath(QStringLiteral("【课程】第2课 基础.mp4")).toStdString()).close();
     main.component<QPushButton>("按钮9")->click();
-    velmora::loadDroppedPath(velmora.window(), velmora.session(), velmora::Text::fromUtf8(previewed.path().toStdString() + "/x"));
+    velmora::loadDroppedPath(velmora.window(), velmora.session(),
+                             velmora::Text::fromUtf8(previewed.path().toStdString() + "/x"));
     tabs->setCurrentIndex(2);
     auto* prefix = main.component<QLineEdit>("编辑框6");
     prefix->setFocus();
@@ -73,7 +74,8 @@ int main(int argc, char* argv[]) {
 
     // A confirmation with its plan opened: add a prefix in a small folder.
     QTemporaryDir folder;
-    for (const char* name : {"01 入门.mp4", "02 基础.mp4", "03 进阶.mp4", "第1季 03 进阶.mp4", "notes.txt", "第1季 notes.txt"})
+    for (const char* name :
+         {"01 入门.mp4", "02 基础.mp4", "03 进阶.mp4", "第1季 03 进阶.mp4", "notes.txt", "第1季 notes.txt"})
         std::ofstream(folder.filePath(QString::fromUtf8(name)).toStdString()).close();
     velmora.window().setCaption(velmora::component::标签2, velmora::Text::fromUtf8(folder.path().toStdString() + "/"));
     main.component<QLineEdit>("编辑框6")->setText(QStringLiteral("第1季 "));

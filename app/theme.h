@@ -10,7 +10,7 @@ class QApplication;
 namespace velmora {
 
 struct SkinArguments {
-    int hue;    ///< -180 .. 180 degrees
+    int hue;  ///< -180 .. 180 degrees
     int level;  ///< -100 .. 100 per cent of lightness
 };
 

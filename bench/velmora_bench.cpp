@@ -92,7 +92,8 @@ std::vector<std::string> readNames(int dir) {
     std::vector<std::string> names;
     DIR* d = fdopendir(dup(dir));
     while (dirent* e = readdir(d))
-        if (e->d_name[0] != '.' || (e->d_name[1] && (e->d_name[1] != '.' || e->d_name[2]))) names.emplace_back(e->d_name);
+        if (e->d_name[0] != '.' || (e->d_name[1] && (e->d_name[1] != '.' || e->d_name[2])))
+            names.emplace_back(e->d_name);
     closedir(d);
     return names;
 }
@@ -186,7 +187,8 @@ Measured loadByDrop(Application& app, const std::string& folder, int n) {
     QApplication::sendEvent(&main, &drop);
     QApplication::processEvents();  // the view lays out its rows
     const double took = seconds(Clock::now() - start);
-    if (app.window().list().rowCount() != n) std::fprintf(stderr, "load listed %d of %d\n", app.window().list().rowCount(), n);
+    if (app.window().list().rowCount() != n)
+        std::fprintf(stderr, "load listed %d of %d\n", app.window().list().rowCount(), n);
     return {took, gaps.stop()};
 }
 
@@ -227,14 +229,16 @@ PreviewMeasured previewWhileTyping(Application& app, const std::string& folder, 
     Clock::time_point lastKey;
     for (int i = 0; i < typed.size(); ++i) {
         if (i > 0)
-            while (Clock::now() - lastKey < std::chrono::milliseconds(80)) QApplication::processEvents(QEventLoop::AllEvents, 2);
+            while (Clock::now() - lastKey < std::chrono::milliseconds(80))
+                QApplication::processEvents(QEventLoop::AllEvents, 2);
         lastKey = Clock::now();
         QTest::keyClicks(edit, QString(typed[i]));
     }
     waitForPreview(app);
     const double afterLast = seconds(Clock::now() - lastKey);
     const double gap = gaps.stop();
-    if (app.preview().shownRule() == nullptr || main.statusLine().text().isEmpty()) std::fprintf(stderr, "no preview shown\n");
+    if (app.preview().shownRule() == nullptr || main.statusLine().text().isEmpty())
+        std::fprintf(stderr, "no preview shown\n");
     main.component<QPushButton>("按钮13")->click();
     app.window().list().clearRows();
     std::sort(perKey.begin(), perKey.end());
@@ -313,7 +317,9 @@ void plot(const std::vector<Row>& rows, const QString& path) {
         const int y = area.bottom() - area.height() * i / 4;
         p.drawText(QRect(0, y - 8, 64, 16), Qt::AlignRight, QString::number(top * i / 4, 'f', 1));
     }
-    auto xOf = [&](std::size_t i) { return area.left() + 40 + static_cast<int>((area.width() - 80) * i / std::max<std::size_t>(1, rows.size() - 1)); };
+    auto xOf = [&](std::size_t i) {
+        return area.left() + 40 + static_cast<int>((area.width() - 80) * i / std::max<std::size_t>(1, rows.size() - 1));
+    };
     for (std::size_t i = 0; i < rows.size(); ++i)
         p.drawText(QRect(xOf(i) - 40, area.bottom() + 6, 80, 16), Qt::AlignCenter, QString::number(rows[i].n));
     struct Series {
@@ -390,9 +396,10 @@ int main(int argc, char* argv[]) {
             const std::string folder = makeFolder(makeNames(n));
             const PreviewMeasured p = previewWhileTyping(app, folder, n);
             removeFolder(folder);
-            std::printf("N = %d live preview: complete %.0f ms after the last keystroke, longest event gap %.0f ms, "
-                        "one keystroke %.1f ms (median), %.1f ms (max)\n",
-                        n, p.afterLastKey * 1e3, p.longestGap * 1e3, p.perKeyMedian * 1e3, p.perKeyMax * 1e3);
+            std::printf(
+                "N = %d live preview: complete %.0f ms after the last keystroke, longest event gap %.0f ms, "
+                "one keystroke %.1f ms (median), %.1f ms (max)\n",
+                n, p.afterLastKey * 1e3, p.longestGap * 1e3, p.perKeyMedian * 1e3, p.perKeyMax * 1e3);
         }
         return 0;
     }
@@ -431,8 +438,15 @@ int main(int argc, char* argv[]) {
             app.window().list().clearRows();
             removeFolder(folder);
         }
-        Row r{n, median(t["suffix"]), median(t["suffixBase"]), median(t["del"]), median(t["delBase"]),
-              median(t["load"]), median(t["loadBase"]), gapRename, gapLoad};
+        Row r{n,
+              median(t["suffix"]),
+              median(t["suffixBase"]),
+              median(t["del"]),
+              median(t["delBase"]),
+              median(t["load"]),
+              median(t["loadBase"]),
+              gapRename,
+              gapLoad};
         rows.push_back(r);
         std::printf("N = %d (median of %d runs, %s)\n", n, kRuns, fs::temp_directory_path().c_str());
         std::printf("  rename, suffix rule:      %7.3f s  baseline %7.3f s  ratio %.2fx  (%.1f us/file)\n", r.suffix,
@@ -446,9 +460,10 @@ int main(int argc, char* argv[]) {
             const std::string folder = makeFolder(names);
             const PreviewMeasured p = previewWhileTyping(app, folder, n);
             removeFolder(folder);
-            std::printf("  live preview while typing: complete %.0f ms after the last key, longest gap %.0f ms, "
-                        "one key %.1f ms (median) %.1f ms (max)\n",
-                        p.afterLastKey * 1e3, p.longestGap * 1e3, p.perKeyMedian * 1e3, p.perKeyMax * 1e3);
+            std::printf(
+                "  live preview while typing: complete %.0f ms after the last key, longest gap %.0f ms, "
+                "one key %.1f ms (median) %.1f ms (max)\n",
+                p.afterLastKey * 1e3, p.longestGap * 1e3, p.perKeyMedian * 1e3, p.perKeyMax * 1e3);
         }
         std::printf("  text primitives:          %.2f us per name (%.0f%% of a suffix run per file)\n",
                     textPerName(names) * 1e6, textPerName(names) / (r.suffix / n) * 100);

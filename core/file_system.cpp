@@ -22,8 +22,7 @@ bool sameEntry(int dir, const NativeName& a, const NativeName& b) {
     struct stat sa {};
     struct stat sb {};
     return fstatat(dir, a.c_str(), &sa, AT_SYMLINK_NOFOLLOW) == 0 &&
-           fstatat(dir, b.c_str(), &sb, AT_SYMLINK_NOFOLLOW) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
+           fstatat(dir, b.c_str(), &sb, AT_SYMLINK_NOFOLLOW) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 bool renameWithoutReplacing(int dir, const NativeName& from, const NativeName& to) {
@@ -103,12 +102,10 @@ FolderHandle::~FolderHandle() {
 }
 
 bool FolderHandle::rename(const NativeName& oldName, const NativeName& newName, RenameMethod method) const {
-    if (fd_ < 0 || !isValidEntryName(oldName) || !isValidEntryName(newName) || oldName == newName)
-        return false;
+    if (fd_ < 0 || !isValidEntryName(oldName) || !isValidEntryName(newName) || oldName == newName) return false;
     if (method == RenameMethod::Atomic) {
         if (renameat2(fd_, oldName.c_str(), fd_, newName.c_str(), RENAME_NOREPLACE) == 0) return true;
-        if (errno == EEXIST && sameEntry(fd_, oldName, newName))
-            return renameThroughTemporary(fd_, oldName, newName);
+        if (errno == EEXIST && sameEntry(fd_, oldName, newName)) return renameThroughTemporary(fd_, oldName, newName);
         if (errno != EINVAL && errno != ENOSYS) return false;
     }
     return renameWithoutReplacing(fd_, oldName, newName);

@@ -11,7 +11,7 @@ namespace velmora {
 
 /// How a rename that must not overwrite is carried out.
 enum class RenameMethod {
-    Atomic,    ///< renameat2 with RENAME_NOREPLACE, falling back when the file system lacks it
+    Atomic,  ///< renameat2 with RENAME_NOREPLACE, falling back when the file system lacks it
     Fallback,  ///< link + unlink for files, a checked rename for folders
 };
 
@@ -30,8 +30,7 @@ public:
     bool isOpen() const { return fd_ >= 0; }
     /// Renames the entry oldName to newName inside this folder. False, touching nothing, when
     /// newName is not a valid name, is the same as oldName, already exists, or oldName is missing.
-    bool rename(const NativeName& oldName, const NativeName& newName,
-                RenameMethod method = RenameMethod::Atomic) const;
+    bool rename(const NativeName& oldName, const NativeName& newName, RenameMethod method = RenameMethod::Atomic) const;
 
 private:
     int fd_ = -1;

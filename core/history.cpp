@@ -115,7 +115,8 @@ void openHistory(Window& window, Session& session, const std::string& folder) {
     if (session.journal.open(folder) == Journal::Opened::MovedAside) {
         const std::string& aside = session.journal.movedAsideTo();
         const Text name = nativeToText(aside.substr(aside.rfind('/') + 1)).text;
-        window.showMessage("更名历史无法读取，已把它另存为“"_t + name + "”，从现在起重新记录。"_t, style::information, "提示"_t);
+        window.showMessage("更名历史无法读取，已把它另存为“"_t + name + "”，从现在起重新记录。"_t, style::information,
+                           "提示"_t);
     }
     session.journal.prune(kKeptRuns);
     recoverInterruptedRuns(window, session);
@@ -129,7 +130,8 @@ void recoverInterruptedRuns(Window& window, Session& session) {
         reconcileWithDisk(run);
         if (run.state == RunState::Undoing) {
             // What is left can still be taken back with the undo button.
-            journal.settle(run.id, count(run.states, StepState::Made) > 0 ? RunState::Done : RunState::Undone, run.states);
+            journal.settle(run.id, count(run.states, StepState::Made) > 0 ? RunState::Done : RunState::Undone,
+                           run.states);
             continue;
         }
         if (run.state == RunState::Redoing) {
@@ -159,8 +161,9 @@ MadeRenames undoLastRun(Window& window, Session& session) {
     const Text question = "撤销上次更名？\n“"_t + shownFolder(run->folder) + "”中的"_t +
                           toText(static_cast<long long>(made)) + "个更名"_t;
     const JournalRun& shown = *run;
-    if (window.confirmWithPlan(question, style::okCancel, "提示"_t,
-                               [&shown] { return std::make_unique<PlanLines>(describeRun(shown, StepState::Made)); }) == answerCancel)
+    if (window.confirmWithPlan(question, style::okCancel, "提示"_t, [&shown] {
+            return std::make_unique<PlanLines>(describeRun(shown, StepState::Made));
+        }) == answerCancel)
         return {};
     // Another window may have taken it back while the question was open.
     if (!session.journal.claim(run->id, RunState::Done, RunState::Undoing)) return {};

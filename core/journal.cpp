@@ -258,13 +258,14 @@ bool RunRecorder::finish() {
     if (made_ == 0) return journal_.remove(id_);
     if (!journal_.exec("BEGIN IMMEDIATE")) return false;
     // A run that renamed something ends the way back to runs taken back before it.
-    bool ok = journal_.endRedo() &&
-              Statement(db, "UPDATE runs SET state = 1, owner = NULL, attempted = ?, made = ? WHERE id = ?")
-                  .bind(1, static_cast<std::int64_t>(attempted_))
-                  .bind(2, static_cast<std::int64_t>(made_))
-                  .bind(3, id_)
-                  .done() &&
-              Statement(db, "UPDATE plans SET states = ? WHERE run = ?").bind(1, statesBlob(states_)).bind(2, id_).done();
+    bool ok =
+        journal_.endRedo() &&
+        Statement(db, "UPDATE runs SET state = 1, owner = NULL, attempted = ?, made = ? WHERE id = ?")
+            .bind(1, static_cast<std::int64_t>(attempted_))
+            .bind(2, static_cast<std::int64_t>(made_))
+            .bind(3, id_)
+            .done() &&
+        Statement(db, "UPDATE plans SET states = ? WHERE run = ?").bind(1, statesBlob(states_)).bind(2, id_).done();
     ok = ok && journal_.exec("COMMIT");
     if (!ok) journal_.exec("ROLLBACK");
     // The plan went to the write-ahead log only; the database file gets it now that the renames
@@ -343,7 +344,8 @@ Journal::Opened Journal::open(const std::string& folder) {
             ok = exec("PRAGMA journal_mode = WAL") && exec("PRAGMA synchronous = FULL") &&
                  exec("PRAGMA wal_autocheckpoint = 0") && prepareSchema();
             code = sqlite3_errcode(db_) & 0xff;
-            if (ok || (code != SQLITE_BUSY && code != SQLITE_LOCKED) || std::chrono::steady_clock::now() > deadline) break;
+            if (ok || (code != SQLITE_BUSY && code != SQLITE_LOCKED) || std::chrono::steady_clock::now() > deadline)
+                break;
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         if (ok) return movedAside_.empty() ? Opened::Ok : Opened::MovedAside;
@@ -372,7 +374,8 @@ bool Journal::openInMemory() {
     return true;
 }
 
-std::unique_ptr<RunRecorder> Journal::begin(const Text& folder, const Text& caption, const std::vector<JournalStep>& steps) {
+std::unique_ptr<RunRecorder> Journal::begin(const Text& folder, const Text& caption,
+                                            const std::vector<JournalStep>& steps) {
     if (!db_ || !exec("BEGIN IMMEDIATE")) return nullptr;
     Statement insert(db_,
                      "INSERT INTO runs(folder, started, caption, state, owner, step_count) VALUES(?, ?, ?, 0, ?, ?)");
@@ -383,7 +386,8 @@ std::unique_ptr<RunRecorder> Journal::begin(const Text& folder, const Text& capt
         .bind(5, static_cast<std::int64_t>(steps.size()));
     bool ok = insert.done();
     const std::int64_t id = sqlite3_last_insert_rowid(db_);
-    ok = ok && Statement(db_, "INSERT INTO plans(run, steps) VALUES(?, ?)").bind(1, id).bind(2, encodeSteps(steps)).done();
+    ok = ok &&
+         Statement(db_, "INSERT INTO plans(run, steps) VALUES(?, ?)").bind(1, id).bind(2, encodeSteps(steps)).done();
     if (!ok || !exec("COMMIT")) {
         exec("ROLLBACK");
         return nullptr;
@@ -469,8 +473,9 @@ bool Journal::settle(std::int64_t id, RunState to, const std::vector<StepState>&
                           ? "UPDATE runs SET state = ?, owner = NULL, made = ?, "
                             "undo_order = (SELECT IFNULL(MAX(undo_order), 0) + 1 FROM runs) WHERE id = ?"
                           : "UPDATE runs SET state = ?, owner = NULL, made = ?, undo_order = NULL WHERE id = ?";
-    const bool ok = Statement(db_, sql).bind(1, static_cast<int>(to)).bind(2, made).bind(3, id).done() &&
-                    Statement(db_, "UPDATE plans SET states = ? WHERE run = ?").bind(1, statesBlob(states)).bind(2, id).done();
+    const bool ok =
+        Statement(db_, sql).bind(1, static_cast<int>(to)).bind(2, made).bind(3, id).done() &&
+        Statement(db_, "UPDATE plans SET states = ? WHERE run = ?").bind(1, statesBlob(states)).bind(2, id).done();
     if (ok && exec("COMMIT")) return true;
     exec("ROLLBACK");
     return false;
@@ -485,7 +490,8 @@ bool Journal::remove(std::int64_t id) {
 
 void Journal::prune(std::size_t keep) {
     if (!db_) return;
-    Statement(db_, "DELETE FROM runs WHERE state IN (1, 3) AND id NOT IN (SELECT id FROM runs ORDER BY id DESC LIMIT ?)")
+    Statement(db_,
+              "DELETE FROM runs WHERE state IN (1, 3) AND id NOT IN (SELECT id FROM runs ORDER BY id DESC LIMIT ?)")
         .bind(1, static_cast<std::int64_t>(keep))
         .done();
     exec("DELETE FROM plans WHERE run NOT IN (SELECT id FROM runs)");

@@ -35,15 +35,15 @@ enum class RunState { Running = 0, Done = 1, Undoing = 2, Undone = 3, Redoing = 
 
 struct JournalRun {
     std::int64_t id = 0;
-    Text folder;              ///< the folder as currentFolder held it
+    Text folder;  ///< the folder as currentFolder held it
     std::int64_t started = 0;  ///< seconds since the epoch
-    Text caption;              ///< the caption of the rule's button
+    Text caption;  ///< the caption of the rule's button
     RunState state = RunState::Running;
     std::size_t stepCount = 0;
     std::size_t made = 0;  ///< steps made when the run last ended (or as far as progress was marked)
-    std::string owner;     ///< the process working on it, empty when none
+    std::string owner;  ///< the process working on it, empty when none
     std::vector<JournalStep> steps;  ///< only when loaded with them
-    std::vector<StepState> states;   ///< one per step, only when loaded with steps
+    std::vector<StepState> states;  ///< one per step, only when loaded with steps
 };
 
 class Journal;
@@ -85,9 +85,9 @@ private:
 class Journal {
 public:
     enum class Opened {
-        Ok,          ///< opened or created
+        Ok,  ///< opened or created
         MovedAside,  ///< the database could not be read: moved aside, a fresh one started
-        Failed,      ///< nothing can be recorded
+        Failed,  ///< nothing can be recorded
     };
 
     /// Not open: nothing is recorded until open or openInMemory.

@@ -14,8 +14,7 @@ namespace velmora {
 namespace {
 
 long long nowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
@@ -47,8 +46,8 @@ void PumpThrottle::tick(std::size_t done) {
     window_->pumpMessages();
 }
 
-std::vector<ListedEntry> enumerateEntries(const Text& folder, EntryKind kind, ListingOrder order,
-                                          Window* window, KeepNative keep) {
+std::vector<ListedEntry> enumerateEntries(const Text& folder, EntryKind kind, ListingOrder order, Window* window,
+                                          KeepNative keep) {
     std::vector<ListedEntry> entries;
     const auto native = textToNative(folder);
     if (!native) return entries;
@@ -74,7 +73,8 @@ std::vector<ListedEntry> enumerateEntries(const Text& folder, EntryKind kind, Li
         if (window) window->pumpMessages();  // sorting a large folder takes a while
         std::vector<ListedEntry> sorted;
         sorted.reserve(entries.size());
-        const auto order = numberAwareOrder(entries.size(), [&](std::size_t i) -> const Text& { return entries[i].name; });
+        const auto order =
+            numberAwareOrder(entries.size(), [&](std::size_t i) -> const Text& { return entries[i].name; });
         for (std::size_t i : order) sorted.push_back(std::move(entries[i]));
         entries = std::move(sorted);
         if (window) window->pumpMessages();

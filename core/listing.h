@@ -16,14 +16,14 @@ enum class EntryKind { Files, Folders };
 enum class ListingOrder {
     AsFound,
     NumberAware,  ///< files only: numberAwareOrder
-    Natural,      ///< files or folders: naturalCompare of the names
+    Natural,  ///< files or folders: naturalCompare of the names
 };
 /// Whether the native names are kept beside the Text names (renaming needs them, showing not).
 enum class KeepNative { Yes, No };
 
 struct ListedEntry {
     NativeName native;  ///< the name exactly as the file system has it (when kept)
-    Text name;          ///< the name as Text
+    Text name;  ///< the name as Text
     bool exact = true;  ///< false when the native name could not be read as text
     std::uint64_t inode = 0;  ///< as readdir gives it; the history tells made steps by it
 };

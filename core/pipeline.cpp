@@ -81,7 +81,8 @@ bool sameNames(const std::vector<ListedEntry>& a, const std::vector<ListedEntry>
 // order, the report. Message boxes are modal, so nothing the plan read changes before it is applied.
 class ClickRun {
 public:
-    ClickRun(const RenameRule& rule, Window& window, Session& session, Kind kind, const Text& caption, RunResult& result)
+    ClickRun(const RenameRule& rule, Window& window, Session& session, Kind kind, const Text& caption,
+             RunResult& result)
         : rule_(rule), window_(window), session_(session), kind_(kind), caption_(caption), result_(result),
           files_(kind == Kind::Files), folder_(window.currentFolder()) {}
 
@@ -112,7 +113,8 @@ public:
         std::unique_ptr<RunRecorder> recorder;
         if (!plan_.steps.empty()) {
             recorder = session_.journal.begin(folder_, caption_, journalSteps());
-            if (!recorder && window_.showMessage("无法记录更名历史，仍然更名吗？"_t, style::okCancel, "提示"_t) == answerCancel)
+            if (!recorder &&
+                window_.showMessage("无法记录更名历史，仍然更名吗？"_t, style::okCancel, "提示"_t) == answerCancel)
                 return;
         }
         report(rule_, window_, apply(recorder.get()));
@@ -120,8 +122,8 @@ public:
 
 private:
     void list() {
-        listed_ = std::make_shared<const std::vector<ListedEntry>>(
-            enumerateEntries(folder_, files_ ? EntryKind::Files : EntryKind::Folders, listingOrder(rule_, kind_), &window_));
+        listed_ = std::make_shared<const std::vector<ListedEntry>>(enumerateEntries(
+            folder_, files_ ? EntryKind::Files : EntryKind::Folders, listingOrder(rule_, kind_), &window_));
         result_.listed = true;
         std::vector<Text>& target = files_ ? session_.entryList : session_.folderList;
         target.clear();
@@ -151,7 +153,8 @@ private:
             if (plan_.steps.empty() || plan_.steps.front().entry != 0) return true;
             break;
         }
-        return window_.confirmWithPlan(question, style::okCancel, caption, [this] { return planLines(); }) != answerCancel;
+        return window_.confirmWithPlan(question, style::okCancel, caption, [this] { return planLines(); }) !=
+               answerCancel;
     }
 
     // Every step as the history keeps it; the native new names are made once, here.
@@ -213,7 +216,8 @@ private:
             std::size_t next = 0;
             for (std::size_t k = 0; k < order_.operations.size(); ++k) {
                 const RenameOperation& op = order_.operations[k];
-                const bool made = next < applied.made.size() && applied.made[next].from == op.from && applied.made[next].to == op.to;
+                const bool made =
+                    next < applied.made.size() && applied.made[next].from == op.from && applied.made[next].to == op.to;
                 if (made) ++next;
                 while (next < applied.made.size() && applied.made[next].leg == RenameOperation::Leg::TakenBack) ++next;
                 recorder->step(k, made);
@@ -284,7 +288,8 @@ RunPlan planRun(const RenameRule& rule, Window& window, Kind kind, const Text& f
     const Pass pass = (files ? rule.files : rule.folders)(window, kind, listed.size());
     if (rule.confirmation == Confirmation::Counted) {
         std::size_t n = 0;
-        if (!forEachEntry(rule, window, files, listed, cancelled, [&](const Entry& e) { n += pass.counts(e) ? 1 : 0; })) {
+        if (!forEachEntry(rule, window, files, listed, cancelled,
+                          [&](const Entry& e) { n += pass.counts(e) ? 1 : 0; })) {
             plan.abandoned = true;
             return plan;
         }

@@ -38,7 +38,7 @@ enum class Kinds {
 /// What the transform of a file sees and returns.
 enum class Subject {
     WholeName,  ///< the whole file name, extension included
-    NamePart,   ///< the name without its extension; the pipeline puts the extension back
+    NamePart,  ///< the name without its extension; the pipeline puts the extension back
 };
 
 /// How the files are listed into the session's entry list.
@@ -46,15 +46,15 @@ enum class Listing { Names, FullPaths };
 
 enum class ExtensionFilter {
     None,
-    Standard,    ///< leave alone a file whose non-empty extension equals the text of 组合框2
+    Standard,  ///< leave alone a file whose non-empty extension equals the text of 组合框2
     ChosenItem,  ///< the same, only while 组合框2 has an item chosen
 };
 
 /// Every question is asked once the run's plan is known, before anything is renamed.
 enum class Confirmation {
     None,
-    Counted,    ///< count the matching entries first, then "一共有N个文件将被更名"; none: nothing to change
-    UpFront,    ///< always ask, whatever the listing holds
+    Counted,  ///< count the matching entries first, then "一共有N个文件将被更名"; none: nothing to change
+    UpFront,  ///< always ask, whatever the listing holds
     FirstEntry,  ///< ask only when the first listed entry is to be renamed
     FirstEntryBeforeAnything,  ///< ask whenever the listing holds an entry, whatever the first one is
 };
@@ -63,9 +63,9 @@ enum class Count { Successes, Attempts, None };
 
 /// One entry as a transform sees it.
 struct Entry {
-    std::size_t index = 0;            ///< 1-based position in the listing
-    const Text& name;                 ///< file or folder name
-    const Text& subject;              ///< what the transform edits (name or name part)
+    std::size_t index = 0;  ///< 1-based position in the listing
+    const Text& name;  ///< file or folder name
+    const Text& subject;  ///< what the transform edits (name or name part)
     std::size_t extensionLength = 0;  ///< files: bytes of extensionOf(name); folders: 0
 
     /// Files: the name without extension; folders: the name.
@@ -99,14 +99,14 @@ using Report = std::function<std::optional<Message>(const RunOutcome&)>;
 
 /// A rule: what it checks, lists and asks, its transforms, how it counts and what it reports.
 struct RenameRule {
-    std::vector<InputCheck> checksFirst;        ///< before the folder checks
-    std::vector<InputCheck> checksAfterEmpty;   ///< right after the empty-folder check
+    std::vector<InputCheck> checksFirst;  ///< before the folder checks
+    std::vector<InputCheck> checksAfterEmpty;  ///< right after the empty-folder check
     std::vector<InputCheck> checksAfterFolder;  ///< after all three folder checks
-    std::optional<Text> noFolderCaption;        ///< caption of "路径呢？"; the default when none
+    std::optional<Text> noFolderCaption;  ///< caption of "路径呢？"; the default when none
     Kinds kinds = Kinds::FromBoxes;
     Listing listing = Listing::Names;
     bool numberAwareOrder = false;  ///< files in number-aware order instead of as found
-    bool naturalOrder = false;      ///< files and folders in natural order (core/natural_order.h)
+    bool naturalOrder = false;  ///< files and folders in natural order (core/natural_order.h)
     Subject subject = Subject::WholeName;
     ExtensionFilter filter = ExtensionFilter::None;
     Confirmation confirmation = Confirmation::None;
@@ -133,7 +133,7 @@ struct RunResult {
 /// Where a click stops before it lists anything: the checks in their order, then the kind boxes.
 struct RunStart {
     std::optional<Message> refusal;  ///< the message of a refused click
-    std::optional<Kind> kind;        ///< nothing when refused or when no kind box is checked
+    std::optional<Kind> kind;  ///< nothing when refused or when no kind box is checked
 };
 RunStart startRun(const RenameRule& rule, const Window& window);
 
@@ -155,9 +155,9 @@ struct RunPlan {
     Text folder;
     SharedListing listing;
     std::optional<std::size_t> counted;  ///< entries that a counted confirmation counts
-    std::vector<PlannedRename> steps;    ///< in listing order; never an entry onto its own name
-    bool abandoned = false;              ///< planning was cancelled; steps are incomplete
-    bool reordersChains = false;         ///< the rule's: steps are made in the order of core/rename_order.h
+    std::vector<PlannedRename> steps;  ///< in listing order; never an entry onto its own name
+    bool abandoned = false;  ///< planning was cancelled; steps are incomplete
+    bool reordersChains = false;  ///< the rule's: steps are made in the order of core/rename_order.h
 };
 
 /// Plans a run of rule over listing. The window supplies the inputs and is kept painting during
@@ -172,8 +172,8 @@ std::optional<Message> refusalAfterPlanning(const RenameRule& rule, const Window
 /// Runs rule once, as a click on its button does. A previewed plan is applied as it is when the
 /// fresh listing equals the listing it was made from (the caller vouches for the inputs); caption
 /// (the button's) names the run in the history.
-RunResult runRenameRule(const RenameRule& rule, Window& window, Session& session,
-                        const RunPlan* previewed = nullptr, const Text& caption = {});
+RunResult runRenameRule(const RenameRule& rule, Window& window, Session& session, const RunPlan* previewed = nullptr,
+                        const Text& caption = {});
 
 /// Passes every entry through transform; the counting condition is unused.
 inline PassFactory simplePass(std::function<std::optional<Text>(const Window&, const Entry&)> transform) {

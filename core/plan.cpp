@@ -139,7 +139,8 @@ bool PlanLines::existsOnDisk(const NativeName& name, const NativeName& old) cons
     struct stat st {};
     if (folder_ < 0 || fstatat(folder_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
     struct stat so {};
-    return fstatat(folder_, old.c_str(), &so, AT_SYMLINK_NOFOLLOW) != 0 || so.st_dev != st.st_dev || so.st_ino != st.st_ino;
+    return fstatat(folder_, old.c_str(), &so, AT_SYMLINK_NOFOLLOW) != 0 || so.st_dev != st.st_dev ||
+           so.st_ino != st.st_ino;
 }
 
 namespace {
@@ -154,8 +155,10 @@ StepFailure PlanLines::check(const PlanStep& step) {
     if (newNative->find(kSeparator) != std::string::npos || *newNative == "..") return StepFailure::LeavesFolder;
     if (!isValidEntryName(*newNative) || *newNative == step.oldNative) return StepFailure::Invalid;
     const auto known = changed_.find(*newNative);
-    const bool taken = known != changed_.end() ? (known->second & kPresent) != 0 : existsOnDisk(*newNative, step.oldNative);
-    if (taken) return known != changed_.end() && (known->second & kTakenByRun) ? StepFailure::TakenByRun : StepFailure::Exists;
+    const bool taken =
+        known != changed_.end() ? (known->second & kPresent) != 0 : existsOnDisk(*newNative, step.oldNative);
+    if (taken)
+        return known != changed_.end() && (known->second & kTakenByRun) ? StepFailure::TakenByRun : StepFailure::Exists;
     changed_[step.oldNative] = 0;  // freed; never taken by the run before its own step
     changed_[*newNative] = kPresent | kTakenByRun;
     return StepFailure::None;

@@ -6,8 +6,10 @@
 namespace velmora {
 
 FolderSnapshot::FolderSnapshot(const Text& folder) : folder_(folder) {
-    auto files = std::make_shared<std::vector<ListedEntry>>(enumerateEntries(folder, EntryKind::Files, ListingOrder::AsFound));
-    auto folders = std::make_shared<std::vector<ListedEntry>>(enumerateEntries(folder, EntryKind::Folders, ListingOrder::AsFound));
+    auto files =
+        std::make_shared<std::vector<ListedEntry>>(enumerateEntries(folder, EntryKind::Files, ListingOrder::AsFound));
+    auto folders =
+        std::make_shared<std::vector<ListedEntry>>(enumerateEntries(folder, EntryKind::Folders, ListingOrder::AsFound));
     names_.reserve(files->size() + folders->size());
     for (const auto* list : {files.get(), folders.get()})
         for (const ListedEntry& e : *list) names_.insert(e.native);
@@ -21,7 +23,8 @@ SharedListing FolderSnapshot::listing(EntryKind kind, ListingOrder order) const 
     std::call_once(sorted_, [this] {
         auto sorted = std::make_shared<std::vector<ListedEntry>>();
         sorted->reserve(files_->size());
-        for (std::size_t i : numberAwareOrder(files_->size(), [this](std::size_t i) -> const Text& { return (*files_)[i].name; }))
+        for (std::size_t i :
+             numberAwareOrder(files_->size(), [this](std::size_t i) -> const Text& { return (*files_)[i].name; }))
             sorted->push_back((*files_)[i]);
         filesNumberAware_ = std::move(sorted);
     });
@@ -42,7 +45,8 @@ Preview previewRun(const RenameRule& rule, Window& inputs, const FolderSnapshot&
     }
     const Kind kind = *start.kind;
     const EntryKind entries = kind == Kind::Files ? EntryKind::Files : EntryKind::Folders;
-    preview.plan = planRun(rule, inputs, kind, folder.folder(), folder.listing(entries, listingOrder(rule, kind)), cancelled);
+    preview.plan =
+        planRun(rule, inputs, kind, folder.folder(), folder.listing(entries, listingOrder(rule, kind)), cancelled);
     if (preview.plan.abandoned) return preview;
     if (auto refusal = refusalAfterPlanning(rule, inputs, preview.plan)) {
         preview.refusal = std::move(refusal);
@@ -71,7 +75,8 @@ std::shared_ptr<const RowEntries> matchRows(SharedListing listing, std::shared_p
     auto rows = std::make_shared<RowEntries>();
     std::unordered_map<std::string_view, std::int32_t> entryOf;
     entryOf.reserve(listing->size());
-    for (std::size_t i = 0; i < listing->size(); ++i) entryOf.emplace((*listing)[i].name.bytes(), static_cast<std::int32_t>(i));
+    for (std::size_t i = 0; i < listing->size(); ++i)
+        entryOf.emplace((*listing)[i].name.bytes(), static_cast<std::int32_t>(i));
     rows->entryOfRow.assign(rowNames->size(), -1);
     for (std::size_t r = 0; r < rowNames->size(); ++r) {
         if ((*rowNames)[r].empty()) continue;

@@ -38,11 +38,11 @@ private:
 
 struct Preview {
     std::optional<Message> refusal;  ///< what the click would show instead of renaming
-    bool noKindChosen = false;       ///< neither kind box is checked: the click does nothing
-    RunPlan plan;                    ///< empty when refused
+    bool noKindChosen = false;  ///< neither kind box is checked: the click does nothing
+    RunPlan plan;  ///< empty when refused
     std::vector<StepFailure> failures;  ///< per step of the plan
-    std::size_t renames = 0;         ///< steps that will succeed
-    std::size_t failing = 0;         ///< steps that will fail
+    std::size_t renames = 0;  ///< steps that will succeed
+    std::size_t failing = 0;  ///< steps that will fail
 };
 
 /// Plans rule as its click would, over the snapshot of the folder the inputs name. Planning

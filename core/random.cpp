@@ -22,9 +22,9 @@ void seedRandom(std::optional<unsigned> seed) {
         state = *seed;
         return;
     }
-    const auto tick = static_cast<unsigned>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                std::chrono::steady_clock::now().time_since_epoch())
-                                                .count());
+    const auto tick = static_cast<unsigned>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count());
     state = tick + counter;
     counter += ((tick + counter) & 0xFF) + 100;
 }

@@ -23,7 +23,7 @@ StepFailure validity(const RenameRequest& step) {
 // its name is held by an entry that stays (one that no rename moves, or whose rename fails), or an
 // earlier rename takes the name. Failures only ever add up, so the loop ends.
 std::vector<StepFailure> failuresOf(const std::vector<RenameRequest>& steps,
-                                      const std::unordered_set<std::string>& present) {
+                                    const std::unordered_set<std::string>& present) {
     std::vector<StepFailure> failures(steps.size());
     std::unordered_map<std::string, std::size_t> byOldName;
     std::unordered_map<std::string, std::vector<std::size_t>> claimants;  // new name -> steps, in plan order
@@ -50,8 +50,8 @@ std::vector<StepFailure> failuresOf(const std::vector<RenameRequest>& steps,
         const auto claim = claimants.find(name);
         if (claim == claimants.end()) continue;
         const auto holder = byOldName.find(name);
-        const bool held = present.count(name) &&
-                          (holder == byOldName.end() || failures[holder->second] != StepFailure::None);
+        const bool held =
+            present.count(name) && (holder == byOldName.end() || failures[holder->second] != StepFailure::None);
         const std::vector<std::size_t>& wanting = claim->second;
         for (std::size_t k = 0; k < wanting.size(); ++k) {
             if (held)

@@ -22,17 +22,17 @@ class FolderHandle;
 struct RenameRequest {
     NativeName from;
     std::optional<NativeName> to;  ///< nothing when the new name has no native form
-    bool exact = true;             ///< the old name could be read as text
+    bool exact = true;  ///< the old name could be read as text
 };
 
 /// One rename on disk. A step broken out of a cycle is two operations: to its temporary name,
 /// and later from it to the new name.
 struct RenameOperation {
     enum class Leg {
-        Whole,          ///< old name to new name
-        ToTemporary,    ///< old name to the temporary name
+        Whole,  ///< old name to new name
+        ToTemporary,  ///< old name to the temporary name
         FromTemporary,  ///< temporary name to new name
-        TakenBack,      ///< temporary name back to the old name, when the new one could not be reached
+        TakenBack,  ///< temporary name back to the old name, when the new one could not be reached
     };
     std::size_t step;  ///< index into the planned renames
     Leg leg;
@@ -57,7 +57,7 @@ std::vector<RenameRequest> renameRequests(const RunPlan& plan);
 /// What carrying out an order did.
 struct AppliedOrder {
     std::vector<RenameOperation> made;  ///< the operations that succeeded, in order
-    std::vector<bool> renamed;          ///< per planned rename: it reached its new name
+    std::vector<bool> renamed;  ///< per planned rename: it reached its new name
 };
 
 /// Carries out order in folder. When a step that went to its temporary name cannot reach its new

@@ -13,11 +13,11 @@ struct Session {
     /// The history lives in memory until start-up opens the one in the state folder.
     Session() { journal.openInMemory(); }
 
-    std::vector<Text> entryList;   ///< files of the last listing (names or full paths)
+    std::vector<Text> entryList;  ///< files of the last listing (names or full paths)
     std::vector<Text> folderList;  ///< sub-folder names of the last listing of folders
-    Text entryExtension;           ///< extension of the entry last examined by the loader
-    Text lastChosenPath;           ///< the folder last chosen or derived from a drop
-    Journal journal;               ///< every run that renamed something, to take back and redo
+    Text entryExtension;  ///< extension of the entry last examined by the loader
+    Text lastChosenPath;  ///< the folder last chosen or derived from a drop
+    Journal journal;  ///< every run that renamed something, to take back and redo
 };
 
 }  // namespace velmora

@@ -82,8 +82,7 @@ Text rightText(const Text& text, int n) {
 
 Text midText(const Text& text, int start, int length) {
     if (start < 1 || start > text.length() || length <= 0) return {};
-    return Text::fromBytes(text.bytes().substr(static_cast<std::size_t>(start - 1),
-                                               static_cast<std::size_t>(length)));
+    return Text::fromBytes(text.bytes().substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(length)));
 }
 
 Text replaceText(const Text& text, const Text& find, const Text& replacement, int start, int count) {

@@ -15,7 +15,11 @@ class Text {
 public:
     Text() = default;
     /// Takes GB18030 bytes as they are.
-    static Text fromBytes(std::string bytes) { Text t; t.bytes_ = std::move(bytes); return t; }
+    static Text fromBytes(std::string bytes) {
+        Text t;
+        t.bytes_ = std::move(bytes);
+        return t;
+    }
     /// Converts UTF-8 (source literals, widget strings); invalid input becomes U+FFFD.
     static Text fromUtf8(std::string_view utf8);
 
@@ -24,8 +28,14 @@ public:
     bool empty() const { return bytes_.empty(); }
     int length() const { return static_cast<int>(bytes_.size()); }
 
-    Text& operator+=(const Text& other) { bytes_ += other.bytes_; return *this; }
-    friend Text operator+(Text a, const Text& b) { a += b; return a; }
+    Text& operator+=(const Text& other) {
+        bytes_ += other.bytes_;
+        return *this;
+    }
+    friend Text operator+(Text a, const Text& b) {
+        a += b;
+        return a;
+    }
     friend bool operator==(const Text& a, const Text& b) { return a.bytes_ == b.bytes_; }
     friend bool operator!=(const Text& a, const Text& b) { return a.bytes_ != b.bytes_; }
 
@@ -47,8 +57,7 @@ Text leftText(const Text& text, int n);
 Text rightText(const Text& text, int n);
 Text midText(const Text& text, int start, int length);
 /// Replaces up to count occurrences (-1: all) of find, scanning from byte start.
-Text replaceText(const Text& text, const Text& find, const Text& replacement, int start = 1,
-                 int count = -1);
+Text replaceText(const Text& text, const Text& find, const Text& replacement, int start = 1, int count = -1);
 int toInteger(const Text& text);
 Text toText(long long value);
 int compareText(const Text& a, const Text& b, bool caseSensitive);

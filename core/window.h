@@ -14,8 +14,8 @@ namespace velmora {
 
 /// Message-box styles in use.
 namespace style {
-inline constexpr int ok = 0;          ///< OK, no icon
-inline constexpr int okCancel = 1;    ///< OK and Cancel
+inline constexpr int ok = 0;  ///< OK, no icon
+inline constexpr int okCancel = 1;  ///< OK and Cancel
 inline constexpr int information = 64;  ///< OK with the information icon
 }  // namespace style
 

@@ -4,8 +4,8 @@ namespace velmora {
 
 WindowSnapshot::WindowSnapshot(const Window& window, const std::vector<Component>& components) {
     for (Component c : components)
-        states_[c.name] = State{window.content(c), window.checked(c), window.selection(c), window.chosenText(c),
-                                window.caption(c)};
+        states_[c.name] =
+            State{window.content(c), window.checked(c), window.selection(c), window.chosenText(c), window.caption(c)};
 }
 
 const WindowSnapshot::State& WindowSnapshot::state(Component c) const {

@@ -1,8 +1,8 @@
 #include "filelist/loading.h"
 
+#include "core/listing.h"
 #include "core/paths.h"
 #include "core/window.h"
-#include "core/listing.h"
 
 namespace velmora {
 namespace {

@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QShortcut>
 
-#include "core/pipeline.h"
 #include "core/history.h"
+#include "core/pipeline.h"
 #include "core/window.h"
 #include "filelist/loading.h"
 #include "rules/rules.h"
@@ -78,7 +78,8 @@ std::vector<Binding> makeTable() {
         {编辑框14, Event::FocusIn, on(targetBoxFocused)},
         {编辑框15, Event::FocusIn, on(extensionBoxFocused)},
         {按钮16, Event::Clicked, on(saveOriginalNames)},
-        {按钮_撤销, Event::Clicked, [](HandlerContext& c) {
+        {按钮_撤销, Event::Clicked,
+         [](HandlerContext& c) {
              const MadeRenames undone = undoLastRun(c.window, c.session);
              refreshUndo(c);
              if (c.renamed) c.renamed(undone.folder, undone.renamed);
@@ -109,7 +110,8 @@ void bindHistoryShortcuts(MainWindow& window, HandlerContext& context) {
         auto* undo = window.component<QPushButton>("按钮_撤销");
         if (undo->isEnabled()) undo->click();
     });
-    for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}) {
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}) {
         auto* redo = new QShortcut(keys, &window);
         QObject::connect(redo, &QShortcut::activated, &window, [&context] {
             const MadeRenames redone = redoLastRun(context.window, context.session);
@@ -142,7 +144,8 @@ void bindEvents(MainWindow& window, HandlerContext& context) {
                 QObject::connect(view, &QAbstractItemView::clicked, &window, call);
             break;
         case Event::ItemChosen:
-            if (auto* combo = qobject_cast<QComboBox*>(w)) QObject::connect(combo, &QComboBox::activated, &window, call);
+            if (auto* combo = qobject_cast<QComboBox*>(w))
+                QObject::connect(combo, &QComboBox::activated, &window, call);
             break;
         case Event::FocusIn:
             w->installEventFilter(new FocusWatcher(w, call));

@@ -106,10 +106,9 @@ private:
             auto rows = split(rest, true);
             if (rows.size() == 1) continue;
             for (std::size_t i = 0; i < tall; ++i) {
-                auto row = std::find_if(rows.begin(), rows.end(),
-                                        [c = byHeight[i]](const std::vector<Item>& r) {
-                                            return std::any_of(r.begin(), r.end(), [c](Item x) { return end(x, true) > c->top; });
-                                        });
+                auto row = std::find_if(rows.begin(), rows.end(), [c = byHeight[i]](const std::vector<Item>& r) {
+                    return std::any_of(r.begin(), r.end(), [c](Item x) { return end(x, true) > c->top; });
+                });
                 (row == rows.end() ? rows.back() : *row).push_back(byHeight[i]);
             }
             for (const auto& row : rows) readingOrder(row, out);
@@ -120,9 +119,8 @@ private:
             return;
         }
         std::vector<Item> rest = items;
-        std::stable_sort(rest.begin(), rest.end(), [](Item a, Item b) {
-            return a->top != b->top ? a->top < b->top : a->left < b->left;
-        });
+        std::stable_sort(rest.begin(), rest.end(),
+                         [](Item a, Item b) { return a->top != b->top ? a->top < b->top : a->left < b->left; });
         out.insert(out.end(), rest.begin(), rest.end());
     }
 

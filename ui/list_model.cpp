@@ -12,7 +12,8 @@ QString qs(const Text& text) { return QString::fromStdString(text.toUtf8()); }
 }  // namespace
 
 RowModel::RowModel(QString header, QObject* parent)
-    : QAbstractTableModel(parent), header_(std::move(header)), currentOfFolder_(std::make_shared<std::vector<Text>>()) {}
+    : QAbstractTableModel(parent), header_(std::move(header)), currentOfFolder_(std::make_shared<std::vector<Text>>()) {
+}
 
 int RowModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(rows_.size());

@@ -145,12 +145,14 @@ QWidget* makeWidget(const ComponentRow& c, QWidget* parent) {
 QFont componentFont(const FontStyle& style, const QFont& base) {
     QFont font = base;
     if (style.tabCaption) {
-        font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Serif CJK SC")});
+        font.setFamilies(
+            {QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Serif CJK SC")});
         font.setPixelSize(12);
         return font;
     }
     if (style.pixels == 0) return font;
-    font.setFamilies({QStringLiteral("微软雅黑"), QStringLiteral("Microsoft YaHei"), QStringLiteral("Noto Sans CJK SC")});
+    font.setFamilies(
+        {QStringLiteral("微软雅黑"), QStringLiteral("Microsoft YaHei"), QStringLiteral("Noto Sans CJK SC")});
     font.setPixelSize(style.pixels);
     font.setBold(style.bold);
     return font;
@@ -230,10 +232,14 @@ void MainWindow::layOutGrowing() {
     for (const ComponentRow& c : table.components) {
         if (!c.container.empty()) continue;
         QRect r(c.left, c.top, c.width, c.height);
-        if (c.name == "超级列表框1") r.adjust(0, 0, dw, dh);
-        else if (c.name == "标签2") r.adjust(0, 0, dw, 0);
-        else if (c.name == "按钮13" || c.name == "按钮9" || c.name == "按钮16") r.translate(c.name == "按钮13" ? 0 : dw, dh);
-        else continue;
+        if (c.name == "超级列表框1")
+            r.adjust(0, 0, dw, dh);
+        else if (c.name == "标签2")
+            r.adjust(0, 0, dw, 0);
+        else if (c.name == "按钮13" || c.name == "按钮9" || c.name == "按钮16")
+            r.translate(c.name == "按钮13" ? 0 : dw, dh);
+        else
+            continue;
         component(c.name)->setGeometry(r);
     }
     status_->setGeometry(10, height() - 34, width() - 20, 24);

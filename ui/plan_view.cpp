@@ -63,10 +63,12 @@ void PlanModel::checkAll() {
 // a line longer than it was laid out for has been checked.
 void PlanModel::announce() {
     if (lines_->checked() > announced_) {
-        emit dataChanged(index(static_cast<int>(announced_)), index(static_cast<int>(lines_->checked()) - 1), {Qt::DisplayRole});
+        emit dataChanged(index(static_cast<int>(announced_)), index(static_cast<int>(lines_->checked()) - 1),
+                         {Qt::DisplayRole});
         announced_ = lines_->checked();
     }
-    if (lines_->longestChecked() > widthShown_ && (lines_->checked() == lines_->size() || lines_->longestChecked() > widthShown_ + widthShown_ / 8)) {
+    if (lines_->longestChecked() > widthShown_ &&
+        (lines_->checked() == lines_->size() || lines_->longestChecked() > widthShown_ + widthShown_ / 8)) {
         measureWidth();
         emit layoutAboutToBeChanged();
         emit layoutChanged();

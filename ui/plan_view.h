@@ -42,8 +42,8 @@ private:
     QFontMetrics metrics_;
     int width_ = 0;  ///< of the rows: about the widest line checked so far
     int lineHeight_;
-    std::size_t announced_ = 0;    ///< rows up to here were drawn with what is known now
-    std::size_t widthShown_ = 0;   ///< longest line (bytes) the view was last laid out for
+    std::size_t announced_ = 0;  ///< rows up to here were drawn with what is known now
+    std::size_t widthShown_ = 0;  ///< longest line (bytes) the view was last laid out for
 };
 
 /// The plan's lines: uniform rows, several of them selectable, Ctrl+C copies the selected lines

@@ -61,9 +61,11 @@ PreviewController::PreviewController(MainWindow& window, QtWindow& adapter)
     for (const PreviewedRule& rule : previewedRules()) bindRule(rule);
     // The kind boxes and the skipped extension change what the rule in view would do.
     for (const char* box : {"选择框1", "选择框2"})
-        connect(window.component<QAbstractButton>(box), &QAbstractButton::clicked, this, &PreviewController::inputChanged);
+        connect(window.component<QAbstractButton>(box), &QAbstractButton::clicked, this,
+                &PreviewController::inputChanged);
     connect(window.component<QComboBox>("组合框2"), &QComboBox::activated, this, &PreviewController::inputChanged);
-    connect(window.component<QAbstractButton>("按钮13"), &QAbstractButton::clicked, this, &PreviewController::takeOutOfView);
+    connect(window.component<QAbstractButton>("按钮13"), &QAbstractButton::clicked, this,
+            &PreviewController::takeOutOfView);
     // A folder changes in bursts while files are copied or renamed: read it again once it is quiet.
     diskSettle_->setSingleShot(true);
     diskSettle_->setInterval(150);
@@ -115,8 +117,10 @@ bool PreviewController::eventFilter(QObject* watched, QEvent* event) {
     };
     switch (event->type()) {
     case QEvent::FocusIn:
-        if (const PreviewedRule* rule = find(false)) bringIntoView(rule);
-        else if (const PreviewedRule* byButton = find(true)) bringIntoView(byButton);
+        if (const PreviewedRule* rule = find(false))
+            bringIntoView(rule);
+        else if (const PreviewedRule* byButton = find(true))
+            bringIntoView(byButton);
         break;
     case QEvent::Enter:
         if (watched != hoverSuppressed_) {
@@ -228,13 +232,18 @@ void PreviewController::request() {
             if (cancelled()) return;
             rows->preview = previewRun(r, job->inputs, *job->folder, cancelled);
             if (rows->preview.plan.abandoned || cancelled()) return;
-            if (!job->rowEntries || job->rowEntries->listing != rows->preview.plan.listing || job->rowEntries->rowNames != rowNames)
+            if (!job->rowEntries || job->rowEntries->listing != rows->preview.plan.listing ||
+                job->rowEntries->rowNames != rowNames)
                 job->rowEntries = matchRows(rows->preview.plan.listing, rowNames);
             rows->stepOfRow = stepsOfRows(rows->preview.plan, *job->rowEntries);
         }
         job->rows = std::move(rows);
         QMetaObject::invokeMethod(
-            self.data(), [job, self] { if (self) self->show(job); }, Qt::QueuedConnection);
+            self.data(),
+            [job, self] {
+                if (self) self->show(job);
+            },
+            Qt::QueuedConnection);
     });
 }
 

@@ -14,8 +14,8 @@
 #include "core/encoding.h"
 #include "ui/list_model.h"
 #include "ui/main_window.h"
-#include "ui/sorted_rows.h"
 #include "ui/plan_view.h"
+#include "ui/sorted_rows.h"
 
 namespace velmora {
 
@@ -133,8 +133,8 @@ void QtWindow::setEnabled(Component c, bool on) { widget(c)->setEnabled(on); }
 
 Text QtWindow::browseForFolder(const Text& title) {
     if (picker_) return picker_();
-    const QString path = QFileDialog::getExistingDirectory(&window_, toQString(title), QString(),
-                                                           QFileDialog::ShowDirsOnly);
+    const QString path =
+        QFileDialog::getExistingDirectory(&window_, toQString(title), QString(), QFileDialog::ShowDirsOnly);
     return fromQString(path);
 }
 

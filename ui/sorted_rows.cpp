@@ -46,7 +46,9 @@ void SortedRows::attach(QTreeView& view) {
             showIndicator();
             return;
         }
-        setOrder(order_ == Order::Loading ? Order::Natural : order_ == Order::Natural ? Order::Reversed : Order::Loading);
+        setOrder(order_ == Order::Loading   ? Order::Natural
+                 : order_ == Order::Natural ? Order::Reversed
+                                            : Order::Loading);
     });
     showIndicator();
 }

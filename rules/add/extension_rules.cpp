@@ -14,9 +14,8 @@ RenameRule makeAppend() {
     rule.filter = ExtensionFilter::Standard;
     rule.confirmation = Confirmation::FirstEntry;
     rule.fileCount = Count::None;
-    rule.files = simplePass([](const Window& w, const Entry& e) {
-        return std::optional<Text>{e.name + w.content(编辑框18)};
-    });
+    rule.files =
+        simplePass([](const Window& w, const Entry& e) { return std::optional<Text>{e.name + w.content(编辑框18)}; });
     return rule;
 }
 
@@ -52,9 +51,8 @@ RenameRule makeChangeAll() {
     rule.listing = Listing::FullPaths;
     rule.filter = ExtensionFilter::ChosenItem;
     rule.confirmation = Confirmation::FirstEntryBeforeAnything;
-    rule.files = simplePass([](const Window& w, const Entry& e) {
-        return std::optional<Text>{e.namePart() + newExtension(w)};
-    });
+    rule.files =
+        simplePass([](const Window& w, const Entry& e) { return std::optional<Text>{e.namePart() + newExtension(w)}; });
     rule.report = [](const RunOutcome& o) -> std::optional<Message> {
         if (o.count == 0) return std::nullopt;
         return Message{"一共有"_t + toText(o.count) + "扩展名被修改"_t, style::information, "提示"_t};

@@ -66,7 +66,8 @@ void saveOriginalNames(Window& window, const Text& folder, const Text& fallbackF
     }
     // Replaced as a whole, so a failed save leaves the previous file as it was.
     if (replaceFile(withTrailingSeparator(folder) + kFileName, {buffer})) {
-        window.showMessage("已将原文件名存入txt文档内，\r\n并已将txt文档保存到本软件的同级文件夹"_t, style::information, "提醒："_t);
+        window.showMessage("已将原文件名存入txt文档内，\r\n并已将txt文档保存到本软件的同级文件夹"_t, style::information,
+                           "提醒："_t);
         return;
     }
     int error = errno;

@@ -79,7 +79,8 @@ Pass folderPass(const Window& window, Kind, std::size_t) {
 // A count text that reads as 0 is refused once for the whole run, not once per entry.
 std::optional<Message> countIsNumber(const Window& window) {
     const Text countText = window.content(编辑框10);
-    if (!countText.empty() && toInteger(countText) == 0) return Message{"输入的不是纯数字"_t, style::information, "提示"_t};
+    if (!countText.empty() && toInteger(countText) == 0)
+        return Message{"输入的不是纯数字"_t, style::information, "提示"_t};
     return std::nullopt;
 }
 

@@ -62,8 +62,8 @@ std::optional<Text> changeLetterCase(const Window& w, const Entry& e) {
     if (!to) return std::nullopt;
     const Text namePart = e.namePart();
     const Text extension = e.extension();
-    const Text changed = w.checked(选择框_只改扩展名) ? namePart + changeCase(extension, *to)
-                                                      : changeCase(namePart, *to) + extension;
+    const Text changed =
+        w.checked(选择框_只改扩展名) ? namePart + changeCase(extension, *to) : changeCase(namePart, *to) + extension;
     if (changed == e.name) return std::nullopt;
     return changed;
 }

@@ -74,16 +74,16 @@ Pass numberingPass(const Window& w, Kind, std::size_t) {
     const long long start = wholeNumber(w.content(编辑框_起始)).value_or(1);
     const long long step = wholeNumber(w.content(编辑框_步长)).value_or(1);
     auto calls = std::make_shared<long long>(0);
-    return Pass{[=](const Entry& e) -> std::optional<Text> {
-                    long long number = 0;
-                    if (__builtin_mul_overflow(step, (*calls)++, &number) ||
-                        __builtin_add_overflow(number, start, &number))
-                        return std::nullopt;
-                    Text made = expand(pattern, e.subject, number);
-                    if (made == e.subject) return std::nullopt;
-                    return made;
-                },
-                {}};
+    return Pass{
+        [=](const Entry& e) -> std::optional<Text> {
+            long long number = 0;
+            if (__builtin_mul_overflow(step, (*calls)++, &number) || __builtin_add_overflow(number, start, &number))
+                return std::nullopt;
+            Text made = expand(pattern, e.subject, number);
+            if (made == e.subject) return std::nullopt;
+            return made;
+        },
+        {}};
 }
 
 RenameRule makeRule() {

@@ -32,8 +32,8 @@ Compiled compile(const Window& w) {
     if (!w.checked(选择框_区分大小写)) options |= PCRE2_CASELESS;
     Compiled c;
     PCRE2_SIZE offset = 0;
-    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(), options,
-                                     &c.error, &offset, nullptr);
+    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(), options, &c.error,
+                                     &offset, nullptr);
     c.offset = offset;
     if (code) c.code = Code(code, CodeFree{});
     return c;
@@ -42,30 +42,78 @@ Compiled compile(const Window& w) {
 // The library's compile errors in words a user reads; internal errors share one text.
 Text compileErrorText(int error) {
     static const std::pair<int, const char*> texts[] = {
-        {101, "末尾的\\后面缺少字符"}, {102, "末尾的\\c后面缺少字符"}, {103, "\\后面的字符无法识别"},
-        {104, "{}里的数字前大后小"}, {105, "{}里的数字太大"}, {106, "字符组缺少结尾的]"},
-        {107, "字符组里的转义无效"}, {108, "字符组里的范围前大后小"}, {109, "量词前面没有可以重复的内容"},
-        {111, "(?或(?-后面的字符无法识别"}, {112, "POSIX字符类只能写在[]里"}, {113, "不支持POSIX排序元素"},
-        {114, "缺少右括号"}, {115, "引用了不存在的分组"}, {118, "注释(?#缺少右括号"},
-        {119, "括号嵌套太深"}, {120, "表达式太长"}, {121, "内存不足"},
-        {122, "多了一个右括号"}, {124, "条件缺少右括号"}, {125, "后顾断言的长度不固定"},
-        {126, "不能用相对值0"}, {127, "条件分组的分支超过两个"}, {128, "(?(后面应是断言"},
-        {129, "(?+或(?-后面应是数字"}, {130, "POSIX字符类名称未知"}, {133, "括号嵌套太深"},
-        {134, "\\x{}或\\o{}里的字符码太大"}, {135, "后顾断言太复杂"}, {136, "后顾断言里不能用\\C"},
-        {137, "不支持\\F、\\L、\\l、\\N{名称}、\\U和\\u"}, {138, "(?C后面的数字大于255"}, {139, "(?C缺少右括号"},
-        {140, "(*动词)名称里的转义无效"}, {141, "(?P后面的字符无法识别"}, {142, "分组名称有误（缺少结尾？）"},
-        {143, "两个分组同名"}, {144, "分组名称不能以数字开头"}, {146, "\\P或\\p写法有误"},
-        {147, "\\P或\\p后面的属性未知"}, {148, "分组名称太长（最多32个字符）"}, {149, "命名分组太多"},
-        {150, "字符组里的范围无效"}, {154, "DEFINE分组的分支多于一个"}, {155, "\\o后面缺少左花括号"},
-        {157, "\\g后面应是分组名称或数字"}, {158, "(?R后面应是右括号"}, {160, "(*动词)无法识别"},
-        {161, "分组编号太大"}, {162, "缺少分组名称"}, {164, "\\o{}里有非八进制字符"},
-        {165, "同一编号的分组不能有不同名称"}, {166, "(*MARK)必须带参数"}, {167, "\\x{}里有非十六进制字符"},
-        {168, "\\c后面应是可打印的ASCII字符"}, {169, "\\k后面应是分组名称"}, {171, "字符组里不能用\\N"},
-        {172, "标注字符串太长"}, {173, "不允许的字符码（代理区）"}, {176, "(*MARK)等的名称太长"},
-        {177, "\\u里的字符码太大"}, {178, "\\x{}、\\o{}或\\N{U+}里缺少数字"}, {179, "(?(VERSION条件有误"},
-        {181, "标注字符串缺少结尾分隔符"}, {182, "(?C后面的分隔符无法识别"}, {184, "括号嵌套太深"},
-        {186, "表达式太复杂"}, {187, "后顾断言太长"}, {194, "选项里的连字符无效"},
-        {195, "(*断言)无法识别"}, {197, "捕获分组太多"}, {198, "(?(后面应是原子断言"},
+        {101, "末尾的\\后面缺少字符"},
+        {102, "末尾的\\c后面缺少字符"},
+        {103, "\\后面的字符无法识别"},
+        {104, "{}里的数字前大后小"},
+        {105, "{}里的数字太大"},
+        {106, "字符组缺少结尾的]"},
+        {107, "字符组里的转义无效"},
+        {108, "字符组里的范围前大后小"},
+        {109, "量词前面没有可以重复的内容"},
+        {111, "(?或(?-后面的字符无法识别"},
+        {112, "POSIX字符类只能写在[]里"},
+        {113, "不支持POSIX排序元素"},
+        {114, "缺少右括号"},
+        {115, "引用了不存在的分组"},
+        {118, "注释(?#缺少右括号"},
+        {119, "括号嵌套太深"},
+        {120, "表达式太长"},
+        {121, "内存不足"},
+        {122, "多了一个右括号"},
+        {124, "条件缺少右括号"},
+        {125, "后顾断言的长度不固定"},
+        {126, "不能用相对值0"},
+        {127, "条件分组的分支超过两个"},
+        {128, "(?(后面应是断言"},
+        {129, "(?+或(?-后面应是数字"},
+        {130, "POSIX字符类名称未知"},
+        {133, "括号嵌套太深"},
+        {134, "\\x{}或\\o{}里的字符码太大"},
+        {135, "后顾断言太复杂"},
+        {136, "后顾断言里不能用\\C"},
+        {137, "不支持\\F、\\L、\\l、\\N{名称}、\\U和\\u"},
+        {138, "(?C后面的数字大于255"},
+        {139, "(?C缺少右括号"},
+        {140, "(*动词)名称里的转义无效"},
+        {141, "(?P后面的字符无法识别"},
+        {142, "分组名称有误（缺少结尾？）"},
+        {143, "两个分组同名"},
+        {144, "分组名称不能以数字开头"},
+        {146, "\\P或\\p写法有误"},
+        {147, "\\P或\\p后面的属性未知"},
+        {148, "分组名称太长（最多32个字符）"},
+        {149, "命名分组太多"},
+        {150, "字符组里的范围无效"},
+        {154, "DEFINE分组的分支多于一个"},
+        {155, "\\o后面缺少左花括号"},
+        {157, "\\g后面应是分组名称或数字"},
+        {158, "(?R后面应是右括号"},
+        {160, "(*动词)无法识别"},
+        {161, "分组编号太大"},
+        {162, "缺少分组名称"},
+        {164, "\\o{}里有非八进制字符"},
+        {165, "同一编号的分组不能有不同名称"},
+        {166, "(*MARK)必须带参数"},
+        {167, "\\x{}里有非十六进制字符"},
+        {168, "\\c后面应是可打印的ASCII字符"},
+        {169, "\\k后面应是分组名称"},
+        {171, "字符组里不能用\\N"},
+        {172, "标注字符串太长"},
+        {173, "不允许的字符码（代理区）"},
+        {176, "(*MARK)等的名称太长"},
+        {177, "\\u里的字符码太大"},
+        {178, "\\x{}、\\o{}或\\N{U+}里缺少数字"},
+        {179, "(?(VERSION条件有误"},
+        {181, "标注字符串缺少结尾分隔符"},
+        {182, "(?C后面的分隔符无法识别"},
+        {184, "括号嵌套太深"},
+        {186, "表达式太复杂"},
+        {187, "后顾断言太长"},
+        {194, "选项里的连字符无效"},
+        {195, "(*断言)无法识别"},
+        {197, "捕获分组太多"},
+        {198, "(?(后面应是原子断言"},
         {199, "环视里不能用\\K"},
     };
     for (const auto& [code, text] : texts)
@@ -97,7 +145,8 @@ std::optional<Text> replacementError(const pcre2_code* code, const std::string& 
     const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
     const auto checkGroup = [&](const std::string& reference) -> std::optional<Text> {
         if (!reference.empty() && reference.find_first_not_of("0123456789") == std::string::npos) {
-            if (reference.size() > 5 || std::stoul(reference) > groups) return "没有第"_t + Text::fromUtf8(reference) + "组"_t;
+            if (reference.size() > 5 || std::stoul(reference) > groups)
+                return "没有第"_t + Text::fromUtf8(reference) + "组"_t;
             return std::nullopt;
         }
         if (pcre2_substring_number_from_name(code, reinterpret_cast<PCRE2_SPTR>(reference.c_str())) < 0)
@@ -144,9 +193,9 @@ std::optional<Text> substitute(const pcre2_code* code, pcre2_match_context* limi
     int replaced = 0;
     for (int attempt = 0; attempt < 2; ++attempt) {
         PCRE2_SIZE length = out.size();
-        replaced = pcre2_substitute(code, reinterpret_cast<PCRE2_SPTR>(utf8->data()), utf8->size(), 0, options,
-                                    nullptr, limits, reinterpret_cast<PCRE2_SPTR>(replacement.data()),
-                                    replacement.size(), reinterpret_cast<PCRE2_UCHAR*>(out.data()), &length);
+        replaced = pcre2_substitute(code, reinterpret_cast<PCRE2_SPTR>(utf8->data()), utf8->size(), 0, options, nullptr,
+                                    limits, reinterpret_cast<PCRE2_SPTR>(replacement.data()), replacement.size(),
+                                    reinterpret_cast<PCRE2_UCHAR*>(out.data()), &length);
         if (replaced == PCRE2_ERROR_NOMEMORY) {
             out.assign(length, '\0');
             continue;

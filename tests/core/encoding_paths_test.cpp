@@ -9,7 +9,9 @@ namespace {
 Text T(const char* utf8) { return Text::fromUtf8(utf8); }
 
 TEST(Encoding, gbkCharactersKeepTheirBytesAndOthersRoundTrip) {
-    EXPECT_EQ(T("第1集").bytes(), std::string("\xB5\xDA" "1" "\xBC\xAF"));
+    EXPECT_EQ(T("第1集").bytes(), std::string("\xB5\xDA"
+                                              "1"
+                                              "\xBC\xAF"));
     for (const char* name : {"a.mp4", "頭髮.txt", "😀 emoji.mkv", "𠀀rare", "mixed 第一课 (Av1).mp4"}) {
         const Decoded d = utf8ToText(name);
         EXPECT_TRUE(d.exact) << name;
@@ -35,9 +37,13 @@ TEST(Encoding, textLongerThanTheConversionBufferComesThroughWhole) {
 }
 
 TEST(Encoding, invalidUtf8IsMarkedAndShownWithReplacement) {
-    const Decoded d = utf8ToText("bad\xFF" "name");
+    const Decoded d = utf8ToText(
+        "bad\xFF"
+        "name");
     EXPECT_FALSE(d.exact);
-    EXPECT_EQ(d.text.toUtf8(), "bad\xEF\xBF\xBD" "name");
+    EXPECT_EQ(d.text.toUtf8(),
+              "bad\xEF\xBF\xBD"
+              "name");
 }
 
 TEST(Encoding, aCharacterCutInHalfCannotBecomeANativeName) {
@@ -52,9 +58,9 @@ struct ExtensionCase {
 
 TEST(Paths, extensionFollowsTheLastDotOfTheFileName) {
     const ExtensionCase cases[] = {
-        {"a.mp4", ".mp4"},          {"archive.tar.gz", ".gz"}, {"README", ""},
-        {"/v/photos.2020/x", ""},   {"my file.tar gz", ""},    {"a. b.txt", ".txt"},
-        {".hidden", ".hidden"},     {"第1集.mkv", ".mkv"},     {"name.", "."},
+        {"a.mp4", ".mp4"},        {"archive.tar.gz", ".gz"}, {"README", ""},
+        {"/v/photos.2020/x", ""}, {"my file.tar gz", ""},    {"a. b.txt", ".txt"},
+        {".hidden", ".hidden"},   {"第1集.mkv", ".mkv"},     {"name.", "."},
     };
     for (const auto& c : cases) EXPECT_EQ(extensionOf(T(c.path)), T(c.extension)) << c.path;
 }

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include "tests/support/temp_folder.h"
 

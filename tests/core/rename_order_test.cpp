@@ -19,8 +19,7 @@ struct Step {
 
 std::vector<RenameRequest> planned(const std::vector<Step>& steps) {
     std::vector<RenameRequest> out;
-    for (const Step& s : steps)
-        out.push_back({s.from, s.to ? std::optional<NativeName>(s.to) : std::nullopt, true});
+    for (const Step& s : steps) out.push_back({s.from, s.to ? std::optional<NativeName>(s.to) : std::nullopt, true});
     return out;
 }
 
@@ -41,7 +40,11 @@ struct OrderCase {
 
 TEST(OrderRenames, chainsCyclesAndFailures) {
     const OrderCase cases[] = {
-        {"independent renames keep plan order", {{"a", "x"}, {"b", "y"}}, {"a", "b"}, {"a>x", "b>y"}, {F::None, F::None}},
+        {"independent renames keep plan order",
+         {{"a", "x"}, {"b", "y"}},
+         {"a", "b"},
+         {"a>x", "b>y"},
+         {F::None, F::None}},
         {"a chain runs from its free end",
          {{"1", "2"}, {"2", "3"}, {"3", "4"}},
          {"1", "2", "3"},
@@ -77,14 +80,21 @@ TEST(OrderRenames, chainsCyclesAndFailures) {
          {"a", "b"},
          {},
          {F::Exists, F::LeavesFolder}},
-        {"invalid new names", {{"a", ""}, {"b", ".."}, {"c", "c"}, {"d", nullptr}, {"e", "f"}}, {"a", "b", "c", "d", "e"},
-         {"e>f"}, {F::Invalid, F::LeavesFolder, F::Invalid, F::Invalid, F::None}},
+        {"invalid new names",
+         {{"a", ""}, {"b", ".."}, {"c", "c"}, {"d", nullptr}, {"e", "f"}},
+         {"a", "b", "c", "d", "e"},
+         {"e>f"},
+         {F::Invalid, F::LeavesFolder, F::Invalid, F::Invalid, F::None}},
         {"a swap, then an unrelated rename",
          {{"a", "b"}, {"b", "a"}, {"z", "y"}},
          {"a", "b", "z"},
          {"a>改名中转1", "b>a", "改名中转1>b", "z>y"},
          {F::None, F::None, F::None}},
-        {"a rename into a name the run frees comes after it", {{"a", "gone"}, {"b", "a"}}, {"a", "b"}, {"a>gone", "b>a"}, {F::None, F::None}},
+        {"a rename into a name the run frees comes after it",
+         {{"a", "gone"}, {"b", "a"}},
+         {"a", "b"},
+         {"a>gone", "b>a"},
+         {F::None, F::None}},
     };
     for (const OrderCase& c : cases) {
         const RenameOrder order = orderRenames(planned(c.steps), c.present);
@@ -107,8 +117,9 @@ TEST(OrderRenames, legsNameTheirStep) {
 
 TEST(OrderRenames, aLongNameGetsATemporaryNameWithoutItsExtension) {
     const std::string longExtension = "." + std::string(250, 'e');
-    const RenameOrder order = orderRenames(planned({{("a" + longExtension).c_str(), "b"}, {"b", ("a" + longExtension).c_str()}}),
-                                           {"a" + longExtension, "b"});
+    const RenameOrder order =
+        orderRenames(planned({{("a" + longExtension).c_str(), "b"}, {"b", ("a" + longExtension).c_str()}}),
+                     {"a" + longExtension, "b"});
     ASSERT_EQ(order.operations.size(), 3u);
     EXPECT_EQ(order.operations[0].to, "改名中转1");
 }
@@ -127,7 +138,8 @@ TEST(ApplyOrder, makesTheOperationsAndReportsEachStep) {
     f.file("a", "A");
     f.file("b", "B");
     f.file("c", "C");
-    const RenameOrder order = orderRenames(planned({{"a", "b"}, {"b", "a"}, {"c", "a"}}), namesIn(Text::fromUtf8(f.path())));
+    const RenameOrder order =
+        orderRenames(planned({{"a", "b"}, {"b", "a"}, {"c", "a"}}), namesIn(Text::fromUtf8(f.path())));
     const AppliedOrder applied = applyOrder(FolderHandle(f.path()), order);
     EXPECT_EQ(f.read("a"), "B");
     EXPECT_EQ(f.read("b"), "A");

@@ -26,22 +26,23 @@ TEST_P(FindTextTest, givesOneBasedPositionsOnCharacterBoundaries) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FindTextTest,
-    ::testing::Values(
-        FindCase{"emptyNeedleOnText", T("abc"), T(""), 1, 1},
-        FindCase{"emptyNeedleOnEmpty", T(""), T(""), -1, -1},
-        FindCase{"needleInEmpty", T(""), T("a"), -1, -1},
-        FindCase{"needleLongerThanText", T("ab"), T("abc"), -1, -1},
-        FindCase{"hyphens", T("a-b-c"), T("-"), 2, 4},
-        FindCase{"overlapping", T("aaa"), T("aa"), 1, 2},
-        FindCase{"doubleByteCountsTwo", T("第1课"), T("1"), 3, 3},
-        // 癨 is 0xB0 0x5C in GBK: its trail byte is a backslash, never found.
-        FindCase{"asciiInsideTrailByte", B("\xB0\x5C"), T("\\"), -1, -1},
-        // "中" then "文": the trail of 中 with the lead of 文 must not match "中"'s trail+lead.
-        FindCase{"doubleByteAcrossBoundary", B("\xD6\xD0\xCE\xC4"), B("\xD0\xCE"), -1, -1},
-        // An emoji is four bytes 0x95 0x32 0x82 0x36: its 2nd and 4th bytes are the digits 2 and 6.
-        FindCase{"digitInsideFourByteCharacter", B("\x95\x32\x82\x36" "2"), T("2"), 5, 5},
-        FindCase{"fourByteCharacterFound", T("a😀b😀"), T("😀"), 2, 7},
-        FindCase{"loneLeadByteAtEnd", B("a\x81"), B("\x81"), 2, 2}),
+    ::testing::Values(FindCase{"emptyNeedleOnText", T("abc"), T(""), 1, 1},
+                      FindCase{"emptyNeedleOnEmpty", T(""), T(""), -1, -1},
+                      FindCase{"needleInEmpty", T(""), T("a"), -1, -1},
+                      FindCase{"needleLongerThanText", T("ab"), T("abc"), -1, -1},
+                      FindCase{"hyphens", T("a-b-c"), T("-"), 2, 4}, FindCase{"overlapping", T("aaa"), T("aa"), 1, 2},
+                      FindCase{"doubleByteCountsTwo", T("第1课"), T("1"), 3, 3},
+                      // 癨 is 0xB0 0x5C in GBK: its trail byte is a backslash, never found.
+                      FindCase{"asciiInsideTrailByte", B("\xB0\x5C"), T("\\"), -1, -1},
+                      // "中" then "文": the trail of 中 with the lead of 文 must not match "中"'s trail+lead.
+                      FindCase{"doubleByteAcrossBoundary", B("\xD6\xD0\xCE\xC4"), B("\xD0\xCE"), -1, -1},
+                      // An emoji is four bytes 0x95 0x32 0x82 0x36: its 2nd and 4th bytes are the digits 2 and 6.
+                      FindCase{"digitInsideFourByteCharacter",
+                               B("\x95\x32\x82\x36"
+                                 "2"),
+                               T("2"), 5, 5},
+                      FindCase{"fourByteCharacterFound", T("a😀b😀"), T("😀"), 2, 7},
+                      FindCase{"loneLeadByteAtEnd", B("a\x81"), B("\x81"), 2, 2}),
     [](const auto& info) { return std::string(info.param.label); });
 
 struct ReplaceCase {
@@ -70,8 +71,12 @@ INSTANTIATE_TEST_SUITE_P(
                       ReplaceCase{"startBelowOne", T("abc"), T("a"), T("z"), -1, 1, T("zbc")},
                       ReplaceCase{"countZero", T("abc"), T("a"), T("z"), 1, 0, T("abc")},
                       ReplaceCase{"emptyFind", T("abc"), T(""), T("z"), 1, -1, T("abc")},
-                      ReplaceCase{"neverInsideCharacter", B("\xB0\x5C" "\\"), T("\\"), T("/"), 1, -1,
-                                  B("\xB0\x5C" "/")},
+                      ReplaceCase{"neverInsideCharacter",
+                                  B("\xB0\x5C"
+                                    "\\"),
+                                  T("\\"), T("/"), 1, -1,
+                                  B("\xB0\x5C"
+                                    "/")},
                       ReplaceCase{"loneLeadByteAtTheEndIsKept", B("a\x81"), T("b"), T("c"), 1, -1, B("a\x81")},
                       ReplaceCase{"doubleByteNeedle", T("第一课第一节"), T("一"), T("1"), 1, 1, T("第1课第一节")}),
     [](const auto& info) { return std::string(info.param.label); });
@@ -123,7 +128,10 @@ TEST(TrimText, removesHalfAndFullWidthSpacesAtBothEndsOnly) {
 TEST(CaseAndCompare, stepOverDoubleByteCharacters) {
     EXPECT_EQ(toUpperText(T("ab第c")), T("AB第C"));
     // 0xB0 0x61: the trail byte is "a" and must stay.
-    EXPECT_EQ(toUpperText(B("\xB0\x61" "a")), B("\xB0\x61" "A"));
+    EXPECT_EQ(toUpperText(B("\xB0\x61"
+                            "a")),
+              B("\xB0\x61"
+                "A"));
     EXPECT_LT(compareText(T("B"), T("a"), true), 0);
     EXPECT_EQ(compareText(T("ABC"), T("abc"), false), 0);
     EXPECT_LT(compareText(T("z"), T("第"), true), 0);

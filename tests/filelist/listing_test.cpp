@@ -46,7 +46,8 @@ TEST(EnumerateEntries, filesOrFoldersOfTheFolderOnly) {
     const auto folders = enumerateEntries(Text::fromUtf8(f.path()), EntryKind::Folders, ListingOrder::AsFound);
     ASSERT_EQ(folders.size(), 1u);
     EXPECT_EQ(folders[0].name.toUtf8(), "sub");
-    EXPECT_TRUE(enumerateEntries(Text::fromUtf8(f.path() + "missing/"), EntryKind::Files, ListingOrder::AsFound).empty());
+    EXPECT_TRUE(
+        enumerateEntries(Text::fromUtf8(f.path() + "missing/"), EntryKind::Files, ListingOrder::AsFound).empty());
 }
 
 TEST(EnumerateEntries, aNameThatIsNotUtf8IsListedButMarkedInexact) {

@@ -40,7 +40,8 @@ TEST_F(FaultInjection, aReadOnlyFolderRenamesNothingAndCountsNothing) {
     if (!readOnly.ok()) GTEST_SKIP() << "this file system cannot make a folder read-only here";
     iw.type(编辑框1, "-");
     runRenameRule(deleteOccurrences(), iw, s);
-    EXPECT_EQ(iw.messages, (std::vector<Shown>{msg("一共有2个文件将被更名", 1, "请确认")})) << "no report of 0 for files";
+    EXPECT_EQ(iw.messages, (std::vector<Shown>{msg("一共有2个文件将被更名", 1, "请确认")}))
+        << "no report of 0 for files";
     iw.messages.clear();
     iw.type(编辑框8, "-");
     runRenameRule(deleteBefore(), iw, s);

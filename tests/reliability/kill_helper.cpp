@@ -23,9 +23,9 @@
 
 namespace {
 
-long killAfter = -1;     // rename attempts
+long killAfter = -1;  // rename attempts
 bool killAtCommit = false;
-bool armed = false;      // the history is open: the next sync belongs to the plan's commit
+bool armed = false;  // the history is open: the next sync belongs to the plan's commit
 long attempts = 0;
 
 void die() { kill(getpid(), SIGKILL); }

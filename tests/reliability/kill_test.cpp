@@ -157,10 +157,18 @@ TEST(KillDuringARun, aFreshStartTakesTheRunBackExactlyOrKeepsExactlyWhatWasMade)
         std::string killAt;
         std::optional<std::chrono::microseconds> delay;
         switch (run) {
-        case 0: killAt = "confirm"; break;
-        case 1: killAt = "commit"; break;
-        case 2: killAt = "0"; break;
-        case 3: killAt = std::to_string(entries); break;  // right after the last rename
+        case 0:
+            killAt = "confirm";
+            break;
+        case 1:
+            killAt = "commit";
+            break;
+        case 2:
+            killAt = "0";
+            break;
+        case 3:
+            killAt = std::to_string(entries);
+            break;  // right after the last rename
         default:
             if (run % 2 == 0)
                 killAt = std::to_string(std::uniform_int_distribution<long>(1, entries - 1)(random));
@@ -214,9 +222,10 @@ TEST(KillDuringARun, aFreshStartTakesTheRunBackExactlyOrKeepsExactlyWhatWasMade)
             EXPECT_EQ(history[0].state, RunState::Done);
             EXPECT_EQ(history[0].made, made);
         } else if (takeBack) {
-            EXPECT_EQ(w.messages, (std::vector<Shown>{
-                                      msg(("上次更名没有完成（已更名" + n + "个），撤销这" + n + "个吗？").c_str(), 1, "提示"),
-                                      msg(("撤销了" + n + "个").c_str(), 0, "提示")}));
+            EXPECT_EQ(w.messages,
+                      (std::vector<Shown>{
+                          msg(("上次更名没有完成（已更名" + n + "个），撤销这" + n + "个吗？").c_str(), 1, "提示"),
+                          msg(("撤销了" + n + "个").c_str(), 0, "提示")}));
             const bool restored = inodes(folder) == original && contents(folder) == files;
             EXPECT_TRUE(restored);
             exact += restored;
@@ -240,9 +249,11 @@ TEST(KillDuringARun, aFreshStartTakesTheRunBackExactlyOrKeepsExactlyWhatWasMade)
         EXPECT_TRUE(restored) << "names and contents as at the start";
         exact += restored;
     }
-    std::printf("kill test: %ld entries, %ld runs, %d killed (%d from outside at random moments), %d found "
-                "interrupted at the next start, %d restored exactly; a whole run takes %.2f s, %.2f s to its first rename (seed %u)\n",
-                entries, runs, killed, killedFromOutside, interrupted, exact, whole, firstRename, seed);
+    std::printf(
+        "kill test: %ld entries, %ld runs, %d killed (%d from outside at random moments), %d found "
+        "interrupted at the next start, %d restored exactly; a whole run takes %.2f s, %.2f s to its first rename "
+        "(seed %u)\n",
+        entries, runs, killed, killedFromOutside, interrupted, exact, whole, firstRename, seed);
     EXPECT_EQ(exact, runs);
 }
 

@@ -18,8 +18,8 @@
 #include <regex>
 
 #include "core/encoding.h"
-#include "core/pipeline.h"
 #include "core/history.h"
+#include "core/pipeline.h"
 #include "core/plan.h"
 #include "core/preview.h"
 #include "rules/rules.h"
@@ -81,28 +81,39 @@ struct NamedRule {
 };
 
 const NamedRule kRules[] = {
-    {"deleteOccurrences", deleteOccurrences}, {"deleteBefore", deleteBefore},
-    {"deleteAfter", deleteAfter},             {"deleteBetween", deleteBetween},
-    {"videoNumbers", videoNumbers},           {"replaceText", replaceTextRule},
-    {"zeroPadding", zeroPadding},             {"chineseConversion", chineseConversion},
-    {"chineseNumerals", chineseNumerals},     {"appendAfterNumber", appendAfterNumber},
-    {"addPrefix", addPrefix},                 {"addSuffix", addSuffix},
-    {"insertAtMarker", insertAtMarker},       {"appendAfterExtension", appendAfterExtension},
-    {"changeExtensions", changeExtensions},   {"numbering", numbering},
-    {"regexReplace", regexReplace},           {"letterCase", letterCase},
+    {"deleteOccurrences", deleteOccurrences},
+    {"deleteBefore", deleteBefore},
+    {"deleteAfter", deleteAfter},
+    {"deleteBetween", deleteBetween},
+    {"videoNumbers", videoNumbers},
+    {"replaceText", replaceTextRule},
+    {"zeroPadding", zeroPadding},
+    {"chineseConversion", chineseConversion},
+    {"chineseNumerals", chineseNumerals},
+    {"appendAfterNumber", appendAfterNumber},
+    {"addPrefix", addPrefix},
+    {"addSuffix", addSuffix},
+    {"insertAtMarker", insertAtMarker},
+    {"appendAfterExtension", appendAfterExtension},
+    {"changeExtensions", changeExtensions},
+    {"numbering", numbering},
+    {"regexReplace", regexReplace},
+    {"letterCase", letterCase},
 };
 
 // Templates and patterns for page " 更 多 ": shifts and swaps of the numbered names, collisions,
 // empty results, invalid patterns.
 const char* const kTemplates[] = {"* ##", "#", "##", "第##集", "*", "* - ###", "x#/", "#.mp4", "😀#"};
 const char* const kNumbers[] = {"", "1", "2", "0", "-1", "10", "x", "99999999999999999999"};
-const char* const kPatterns[] = {"\\d+", "^(\\d+) (.*)$", "第", "(", ".", "^.", "[a-z]", "(?<n>\\d)", "mp4", "a|e", "$"};
+const char* const kPatterns[] = {"\\d+",  "^(\\d+) (.*)$", "第",  "(",   ".", "^.",
+                                 "[a-z]", "(?<n>\\d)",     "mp4", "a|e", "$"};
 const char* const kReplacements[] = {"", "$1", "$2 $1", "${n}0", "x", "/", "第$1集", "$", ".."};
 
 // The count a report states, when the message is a report.
 std::optional<long> reportedCount(const Shown& shown) {
     static const std::regex report(
-        "^(删掉了|成功改了|修改了|有|成功改名|改了|一共有|总共更改)([0-9]+)(个|个文件被改名成功|个文件被改名|扩展名被修改)$");
+        "^(删掉了|成功改了|修改了|有|成功改名|改了|一共有|总共更改)([0-9]+)(个|个文件被改名成功|个文件被改名|"
+        "扩展名被修改)$");
     std::smatch m;
     const std::string text = shown.text.toUtf8();
     if (shown.style != 1 && std::regex_match(text, m, report)) return std::stol(m[2]);
@@ -120,7 +131,8 @@ public:
         for (const char* name : kHostileNames)
             if (pick(random_) < 60) write(folder + name, "token" + std::to_string(token++));
         const int numbered = pick(random_);
-        for (int i = 0; i < numbered; ++i) write(folder + std::to_string(i) + " 第" + std::to_string(i) + "集.mp4", "token" + std::to_string(token++));
+        for (int i = 0; i < numbered; ++i)
+            write(folder + std::to_string(i) + " 第" + std::to_string(i) + "集.mp4", "token" + std::to_string(token++));
         const std::string longName = std::string(240 + pick(random_) % 15, 'L') + ".mp4";
         write(folder + longName, "token" + std::to_string(token++));
         for (const char* dir : {"photos.2020", "第一季", "a-b-c", "1"}) {
@@ -143,15 +155,16 @@ public:
                 w.type(box, it == entries.end() ? "" : it->first.c_str());
             }
         }
-        const std::pair<Component, Component> pairs[] = {{单选框13, 单选框14}, {单选框11, 单选框12}, {单选框1, 单选框2},
-                                                         {单选框7, 单选框8},   {单选框9, 单选框10},   {单选框15, 单选框16},
-                                                         {单选框5, 单选框6},   {单选框3, 单选框4}};
+        const std::pair<Component, Component> pairs[] = {
+            {单选框13, 单选框14}, {单选框11, 单选框12}, {单选框1, 单选框2}, {单选框7, 单选框8},
+            {单选框9, 单选框10},  {单选框15, 单选框16}, {单选框5, 单选框6}, {单选框3, 单选框4}};
         for (const auto& [a, b] : pairs) {
             const bool first = random_() % 2;
             w.setChecked(a, first);
             w.setChecked(b, !first);
         }
-        for (Component box : {选择框1, 选择框2, 选择框3, 选择框4, 选择框6, 选择框_1头, 选择框_1尾, 选择框_2头, 选择框_2尾})
+        for (Component box :
+             {选择框1, 选择框2, 选择框3, 选择框4, 选择框6, 选择框_1头, 选择框_1尾, 选择框_2头, 选择框_2尾})
             w.setChecked(box, random_() % 3 != 0);
         w.type(编辑框_模板, pick(kTemplates));
         w.type(编辑框_起始, pick(kNumbers));
@@ -163,7 +176,8 @@ public:
             w.type(编辑框_查找, swap ? "^(\\w+)-(\\w+)$" : "^(\\w)-(\\w)-(\\w)$");
             w.type(编辑框_替换为, swap ? "$2-$1" : "$2-$3-$1");
         }
-        for (Component box : {选择框_区分大小写, 选择框_包括扩展名, 选择框_只改扩展名}) w.setChecked(box, random_() % 2);
+        for (Component box : {选择框_区分大小写, 选择框_包括扩展名, 选择框_只改扩展名})
+            w.setChecked(box, random_() % 2);
         const Component cases[] = {单选框_大写, 单选框_小写, 单选框_首字母大写};
         const Component chosenCase = cases[random_() % 3];
         for (Component c : cases) w.setChecked(c, c == chosenCase);
@@ -179,8 +193,12 @@ public:
 
 private:
     template <std::size_t N>
-    const char* pick(const char* const (&from)[N]) { return from[random_() % N]; }
-    static void write(const std::string& path, const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
+    const char* pick(const char* const (&from)[N]) {
+        return from[random_() % N];
+    }
+    static void write(const std::string& path, const std::string& content) {
+        std::ofstream(path, std::ios::binary) << content;
+    }
     std::mt19937 random_;
 };
 
@@ -207,7 +225,8 @@ TEST(Reliability, randomRuleRunsOnHostileFoldersLoseNothingAndReportTheTruth) {
             w.rows = {Text::fromUtf8("row one"), Text::fromUtf8("第二行")};
             const auto rowsBefore = w.rows;
             const NamedRule& rule = property.pickRule();
-            SCOPED_TRACE(::testing::Message() << "seed " << seed << " folder " << run << " step " << step << " rule " << rule.name);
+            SCOPED_TRACE(::testing::Message()
+                         << "seed " << seed << " folder " << run << " step " << step << " rule " << rule.name);
 
             const RunResult result = runRenameRule(rule.rule(), w, s);
 
@@ -244,7 +263,8 @@ TEST(Reliability, randomRuleRunsOnHostileFoldersLoseNothingAndReportTheTruth) {
                 w.forgetAnswers();
                 undoLastRun(w, s);
                 ASSERT_EQ(snapshot(folder), before) << "undo";
-                EXPECT_EQ(w.messages.back().text, "撤销了"_t + toText(static_cast<long long>(result.renamed.size())) + "个"_t);
+                EXPECT_EQ(w.messages.back().text,
+                          "撤销了"_t + toText(static_cast<long long>(result.renamed.size())) + "个"_t);
                 ++undos;
                 continue;
             }
@@ -262,10 +282,9 @@ TEST(Reliability, randomRuleRunsOnHostileFoldersLoseNothingAndReportTheTruth) {
             EXPECT_EQ(w.rows, rowsBefore);
         }
     }
-    std::printf("%d rule runs, %zu renames checked (%zu to a temporary name), %d runs taken back\n", operations, renames,
-                throughTemporary, undos);
+    std::printf("%d rule runs, %zu renames checked (%zu to a temporary name), %d runs taken back\n", operations,
+                renames, throughTemporary, undos);
 }
-
 
 // The preview of a click is the click: over random rules, inputs and hostile folders, previewing
 // touches nothing on disk, and a click answered OK makes exactly the renames the preview showed as
@@ -306,7 +325,8 @@ TEST(Reliability, aPreviewShowsExactlyWhatTheClickThenDoes) {
             property.randomInputs(w, before);
             w.forgetAnswers();  // every question answered OK
             const NamedRule& rule = property.pickRule();
-            SCOPED_TRACE(::testing::Message() << "seed " << seed << " folder " << run << " step " << step << " rule " << rule.name);
+            SCOPED_TRACE(::testing::Message()
+                         << "seed " << seed << " folder " << run << " step " << step << " rule " << rule.name);
 
             const FolderSnapshot cached(Text::fromUtf8(folder));
             const Preview preview = previewRun(rule.rule(), w, cached);
@@ -318,7 +338,8 @@ TEST(Reliability, aPreviewShowsExactlyWhatTheClickThenDoes) {
             std::vector<std::pair<Text, Text>> expected;
             for (std::size_t i = 0; i < preview.plan.steps.size(); ++i)
                 if (preview.failures[i] == StepFailure::None)
-                    expected.emplace_back((*preview.plan.listing)[preview.plan.steps[i].entry].name, preview.plan.steps[i].newName);
+                    expected.emplace_back((*preview.plan.listing)[preview.plan.steps[i].entry].name,
+                                          preview.plan.steps[i].newName);
             EXPECT_EQ(expected.size(), preview.renames);
 
             // Random video numbers are reused from the preview, as the window's click does.

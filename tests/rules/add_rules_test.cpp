@@ -1,11 +1,11 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <unistd.h>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
 
 #include "core/file_system.h"
 #include "tests/rules/rule_harness.h"
@@ -71,8 +71,8 @@ TEST_F(InsertAtMarker, beforeOrAfterTheFirstOrLastMarker) {
     };
     const Case cases[] = {
         {"01", false, false, "第01集.mp4", "第E01集.mp4"}, {"01", true, false, "第01集.mp4", "第01E集.mp4"},
-        {"-", true, false, "a-b-c.mp4", "a-Eb-c.mp4"},    {"-", true, true, "a-b-c.mp4", "a-b-Ec.mp4"},
-        {"-", false, true, "a-b-c.mp4", "a-bE-c.mp4"},    {"mp", false, false, "clip.mp4", "clip.mp4"},
+        {"-", true, false, "a-b-c.mp4", "a-Eb-c.mp4"},     {"-", true, true, "a-b-c.mp4", "a-b-Ec.mp4"},
+        {"-", false, true, "a-b-c.mp4", "a-bE-c.mp4"},     {"mp", false, false, "clip.mp4", "clip.mp4"},
     };
     for (const Case& c : cases) {
         TempFolder folder;
@@ -136,7 +136,8 @@ TEST_F(ExtensionRules, changeAllWithItsOwnFilterAndTheFolderRefusal) {
     run(changeExtensions());
     w.setSelection(组合框3, -1);
     run(changeExtensions());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("文件夹没有改后缀一说，请勾选文件", 64, "提示"), msg("修改为什么？请先选择", 64)}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("文件夹没有改后缀一说，请勾选文件", 64, "提示"),
+                                              msg("修改为什么？请先选择", 64)}));
 }
 
 TEST_F(ExtensionRules, twoFilesBecomingOneNameKeepTheSecond) {
@@ -223,8 +224,11 @@ protected:
 TEST_F(SaveNames, writesGbkLinesWithCrLfAndReplacesTheOldFile) {
     w.rows = {Text::fromUtf8("a.mp4"), Text{}, Text::fromUtf8("第1集.mkv")};
     saveOriginalNames(w);
-    EXPECT_EQ(saved(), std::string("a.mp4\r\n\xB5\xDA" "1" "\xBC\xAF.mkv\r\n"));
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("已将原文件名存入txt文档内，\r\n并已将txt文档保存到本软件的同级文件夹", 64, "提醒：")}));
+    EXPECT_EQ(saved(), std::string("a.mp4\r\n\xB5\xDA"
+                                   "1"
+                                   "\xBC\xAF.mkv\r\n"));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg(
+                              "已将原文件名存入txt文档内，\r\n并已将txt文档保存到本软件的同级文件夹", 64, "提醒：")}));
     w.rows = {Text::fromUtf8("b")};
     saveOriginalNames(w);
     EXPECT_EQ(saved(), "b\r\n");
@@ -260,7 +264,8 @@ TEST_F(SaveNames, aSaveThatFailsPartWayLeavesTheOldFileWholeAndSaysSo) {
     EXPECT_EQ(w.messages[0].caption, "提醒："_t);
     w.messages.clear();
     saveOriginalNames(w, folder, {});
-    EXPECT_EQ(f.read("原文件名保存.txt").size(), 400 * 42 + 10 * 1 + 90 * 2 + 300 * 3) << "the same save succeeds unlimited";
+    EXPECT_EQ(f.read("原文件名保存.txt").size(), 400 * 42 + 10 * 1 + 90 * 2 + 300 * 3)
+        << "the same save succeeds unlimited";
     EXPECT_EQ(w.messages.size(), 1u);
 }
 

@@ -19,11 +19,11 @@ TEST_F(DeleteOccurrences, deletesOnceOrCountedTimesFromEitherEnd) {
         const char* expected;
     };
     const Case cases[] = {
-        {"a", "", false, "banana.txt", "bnana.txt"}, {"a", "", true, "banana.txt", "banan.txt"},
-        {"a", "2", false, "banana.txt", "bnna.txt"}, {"a", "2", true, "banana.txt", "bann.txt"},
-        {"a", "9", false, "banana.txt", "bnn.txt"},  {"a", "9", true, "banana.txt", "bnn.txt"},
+        {"a", "", false, "banana.txt", "bnana.txt"},  {"a", "", true, "banana.txt", "banan.txt"},
+        {"a", "2", false, "banana.txt", "bnna.txt"},  {"a", "2", true, "banana.txt", "bann.txt"},
+        {"a", "9", false, "banana.txt", "bnn.txt"},   {"a", "9", true, "banana.txt", "bnn.txt"},
         {".txt", "", false, "report.txt", "report"},  {"a", "3abc", false, "banana.txt", "bnn.txt"},
-        {"a", "２", false, "banana.txt", "bnna.txt"},  {"a", "2147483647", true, "banana.txt", "bnn.txt"},
+        {"a", "２", false, "banana.txt", "bnna.txt"}, {"a", "2147483647", true, "banana.txt", "bnn.txt"},
     };
     for (const Case& c : cases) {
         TempFolder folder;
@@ -36,7 +36,8 @@ TEST_F(DeleteOccurrences, deletesOnceOrCountedTimesFromEitherEnd) {
         win.setChecked(单选框14, c.fromLast);
         runRenameRule(deleteOccurrences(), win, s);
         EXPECT_EQ(folder.entries(), Names{c.expected}) << c.name << " " << c.needle << " x" << c.count;
-        EXPECT_EQ(win.messages, (std::vector<Shown>{msg("一共有1个文件将被更名", 1, "请确认"), msg("删掉了1个", 0, "修改成果提示")}));
+        EXPECT_EQ(win.messages,
+                  (std::vector<Shown>{msg("一共有1个文件将被更名", 1, "请确认"), msg("删掉了1个", 0, "修改成果提示")}));
     }
 }
 
@@ -49,7 +50,7 @@ TEST_F(DeleteOccurrences, foldersDeleteFromTheLocatedOccurrenceOnwards) {
         const char* expected;
     };
     const Case cases[] = {
-        {"", true, "axbx", "axb"},       {"", false, "axbx", "abx"},      {"2", true, "axbxcx", "axbxc"},
+        {"", true, "axbx", "axb"},      {"", false, "axbx", "abx"},    {"2", true, "axbxcx", "axbxc"},
         {"2", false, "axbxcx", "abcx"}, {"-1", false, "axbx", "axbx"},
     };
     for (const Case& c : cases) {
@@ -86,7 +87,8 @@ TEST_F(DeleteOccurrences, aCountThatIsNotANumberIsRefusedOnceAndNothingIsRenamed
     w.type(编辑框1, "a");
     w.type(编辑框10, "abc");
     run(deleteOccurrences());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("一共有3个文件将被更名", 1, "请确认"), msg("输入的不是纯数字", 64, "提示")}));
+    EXPECT_EQ(w.messages,
+              (std::vector<Shown>{msg("一共有3个文件将被更名", 1, "请确认"), msg("输入的不是纯数字", 64, "提示")}));
     EXPECT_EQ(f.entries(), (Names{"a1.txt", "a2.txt", "a3.txt"}));
 }
 
@@ -97,7 +99,8 @@ TEST_F(DeleteOccurrences, foldersReportNoChangeAndNeverSeeTheCountRefusal) {
     w.type(编辑框1, "x");
     w.type(编辑框10, "0");
     run(deleteOccurrences());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("一共有1个文件将被更名", 1, "请确认"), msg("没有任何改动", 0, "没有改动")}));
+    EXPECT_EQ(w.messages,
+              (std::vector<Shown>{msg("一共有1个文件将被更名", 1, "请确认"), msg("没有任何改动", 0, "没有改动")}));
     w.messages.clear();
     w.answer({answerCancel});
     run(deleteOccurrences());
@@ -113,7 +116,8 @@ TEST_F(DeleteOccurrences, checksInTheirOrderAndNothingToChange) {
     files({"b.txt"});
     w.type(编辑框1, "zz");
     run(deleteOccurrences());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("去掉啥？不能为空", 64), msg("路径呢？", 64), msg("找不到需要改的文件名", 0, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("去掉啥？不能为空", 64), msg("路径呢？", 64),
+                                              msg("找不到需要改的文件名", 0, "提示")}));
 }
 
 TEST_F(DeleteOccurrences, twoNamesBecomingOneCountOnlyTheFirst) {
@@ -221,7 +225,8 @@ TEST_F(DeleteBetween, previewCountsWhatRenamingLeavesAlone) {
     w.choose(组合框2, ".txt");
     run(deleteBetween());
     // a-b.txt: same marker twice, counted but not renamed; x(1).txt has no "-".
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("一共有1个文件将被更名", 1, "请确认"), msg("有0个文件被改名成功", 0)}));
+    EXPECT_EQ(w.messages,
+              (std::vector<Shown>{msg("一共有1个文件将被更名", 1, "请确认"), msg("有0个文件被改名成功", 0)}));
     EXPECT_EQ(f.entries(), (Names{"a)b(c.txt", "a-b.txt", "x(1).txt"}));
 }
 
@@ -265,7 +270,8 @@ TEST_F(VideoNumbers, appendsNumbersWithTheListIndexAndSkipsFilteredFiles) {
         if (name == "b.txt") continue;
         const std::string ext = name == "c" ? "" : name.substr(1);
         const std::string pattern = name.substr(0, 1) + "(Av#########,P" + std::to_string(i + 1) + ")" + ext;
-        const bool found = std::any_of(after.begin(), after.end(), [&](const std::string& n) { return matches(n, pattern); });
+        const bool found =
+            std::any_of(after.begin(), after.end(), [&](const std::string& n) { return matches(n, pattern); });
         EXPECT_TRUE(found) << pattern;
     }
     EXPECT_EQ(after.size(), 5u);

@@ -123,9 +123,18 @@ TEST_F(History, aRunThatRenamedNothingLeavesUndoAndRedoAsTheyWere) {
         std::function<void()> act;
     };
     const std::vector<Case> cases{
-        {"a cancelled confirmation", [&] { w.answer({answerCancel}); prefix("z"); }},
-        {"nothing to change", [&] { w.type(编辑框8, "never-there"); run(deleteBefore()); }},
-        {"every rename fails", [&] {
+        {"a cancelled confirmation",
+         [&] {
+             w.answer({answerCancel});
+             prefix("z");
+         }},
+        {"nothing to change",
+         [&] {
+             w.type(编辑框8, "never-there");
+             run(deleteBefore());
+         }},
+        {"every rename fails",
+         [&] {
              ReadOnlyFolder readOnly(f.path());
              ASSERT_TRUE(readOnly.ok());
              prefix("z");
@@ -230,11 +239,11 @@ TEST_F(History, startUpKeepsTheNewestRuns) {
         ASSERT_EQ(journal.open(dir), Journal::Opened::Ok);
     }
     // Five runs more than are kept, each folder named by its number.
-    sql(dir + "/history.sqlite3",
-        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(kKeptRuns + 4) +
-            ") INSERT INTO runs(folder, started, caption, state, step_count) "
-            "SELECT CAST(i AS BLOB), 0, x'', 1, 0 FROM n; "
-            "INSERT INTO plans(run, steps) SELECT id, x'' FROM runs");
+    sql(dir + "/history.sqlite3", "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+                                      std::to_string(kKeptRuns + 4) +
+                                      ") INSERT INTO runs(folder, started, caption, state, step_count) "
+                                      "SELECT CAST(i AS BLOB), 0, x'', 1, 0 FROM n; "
+                                      "INSERT INTO plans(run, steps) SELECT id, x'' FROM runs");
     Session session;
     openHistory(w, session, dir);
     const auto runs = session.journal.runs();
@@ -279,9 +288,16 @@ TEST_F(History, thePlanIsDurableBeforeTheFirstRenameAndProgressComesInBatches) {
 
 TEST(JournalBlob, everyStepComesBackByteForByte) {
     const std::vector<JournalStep> steps{
-        {"第1集.mp4", "第01集.mp4", 1},        {"aaa", "aa", 2},   {"aa", "aaa", 3},   {"abc", "abc", 4},
-        {"x.mp4", "y.mp4", 5},                 {"", "new", 6},     {"old", "", 7},     {"abab", "ab", 1ull << 40},
-        {std::string("\0\xff", 2), "\xff", ~0ull}, {"name.mp4", "prefix-name.mp4-end", 0},
+        {"第1集.mp4", "第01集.mp4", 1},
+        {"aaa", "aa", 2},
+        {"aa", "aaa", 3},
+        {"abc", "abc", 4},
+        {"x.mp4", "y.mp4", 5},
+        {"", "new", 6},
+        {"old", "", 7},
+        {"abab", "ab", 1ull << 40},
+        {std::string("\0\xff", 2), "\xff", ~0ull},
+        {"name.mp4", "prefix-name.mp4-end", 0},
     };
     EXPECT_EQ(decodeSteps(encodeSteps(steps)), steps);
 }
@@ -314,7 +330,8 @@ TEST_F(History, aReadOnlyStateFolderAsksBeforeRenamingWithoutHistory) {
         w.messages.clear();
         w.answer({answerOk, answerCancel});
         prefix("x");
-        EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", 1, "提示"), msg("无法记录更名历史，仍然更名吗？", 1, "提示")}));
+        EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", 1, "提示"),
+                                                  msg("无法记录更名历史，仍然更名吗？", 1, "提示")}));
         EXPECT_EQ(f.entries(), Names{"a.mp4"}) << "Cancel renames nothing";
         w.answer({answerOk, answerOk});
         prefix("x");

@@ -49,19 +49,35 @@ TEST_F(Numbering, templatesGiveExactNamesInNaturalOrder) {
         Contents expected;  // new name -> old name
     };
     const Case cases[] = {
-        {"episodes", {"c.mp4", "a.mp4", "b.mp4"}, "第##集", "1", "1",
+        {"episodes",
+         {"c.mp4", "a.mp4", "b.mp4"},
+         "第##集",
+         "1",
+         "1",
          {{"第01集.mp4", "a.mp4"}, {"第02集.mp4", "b.mp4"}, {"第03集.mp4", "c.mp4"}}},
         {"name and three digits", {"name.mkv"}, "* - ###", "1", "1", {{"name - 001.mkv", "name.mkv"}}},
         {"default template", {"b", "a"}, "* ##", "1", "1", {{"a 01", "a"}, {"b 02", "b"}}},
         {"several dots keep the last extension", {"a.b.c.txt"}, "*_#", "7", "1", {{"a.b.c_7.txt", "a.b.c.txt"}}},
-        {"numbers anywhere by value", {"a10b1.txt", "a2b10.txt", "a2b9.txt"}, "#", "1", "1",
+        {"numbers anywhere by value",
+         {"a10b1.txt", "a2b10.txt", "a2b9.txt"},
+         "#",
+         "1",
+         "1",
          {{"1.txt", "a2b9.txt"}, {"2.txt", "a2b10.txt"}, {"3.txt", "a10b1.txt"}}},
         {"more digits when needed", {"x.txt", "y.txt"}, "#", "9", "1", {{"9.txt", "x.txt"}, {"10.txt", "y.txt"}}},
-        {"start and negative step", {"1.txt", "2.txt", "3.txt"}, "n##", "1", "-1",
+        {"start and negative step",
+         {"1.txt", "2.txt", "3.txt"},
+         "n##",
+         "1",
+         "-1",
          {{"n01.txt", "1.txt"}, {"n00.txt", "2.txt"}, {"n-01.txt", "3.txt"}}},
         {"empty start and step mean 1", {"q.txt", "p.txt"}, "##", "", " ", {{"01.txt", "p.txt"}, {"02.txt", "q.txt"}}},
         {"two runs of #", {"a.txt"}, "#-###", "5", "1", {{"5-005.txt", "a.txt"}}},
-        {"GBK and four-byte characters", {"頭髮.txt", "😀 clip.mkv"}, "𠀀*#", "1", "1",
+        {"GBK and four-byte characters",
+         {"頭髮.txt", "😀 clip.mkv"},
+         "𠀀*#",
+         "1",
+         "1",
          {{"𠀀頭髮2.txt", "頭髮.txt"}, {"𠀀😀 clip1.mkv", "😀 clip.mkv"}}},
     };
     for (const Case& c : cases) {
@@ -124,8 +140,9 @@ TEST_F(Numbering, aTemplateGivingOneNameTwiceIsMarkedInThePlan) {
     set("第#集", "1", "0");
     run(numbering());
     EXPECT_EQ(whereTokensWent(f), (Contents{{"第1集.txt", "a.txt"}, {"b.txt", "b.txt"}, {"c.txt", "c.txt"}}));
-    EXPECT_EQ(planOf(w), (std::vector<std::string>{"a.txt → 第1集.txt", "b.txt → 第1集.txt  ✗ 本次前面的改名已占用这个名称",
-                                                   "c.txt → 第1集.txt  ✗ 本次前面的改名已占用这个名称"}));
+    EXPECT_EQ(planOf(w),
+              (std::vector<std::string>{"a.txt → 第1集.txt", "b.txt → 第1集.txt  ✗ 本次前面的改名已占用这个名称",
+                                        "c.txt → 第1集.txt  ✗ 本次前面的改名已占用这个名称"}));
     EXPECT_EQ(w.messages.back(), msg("成功改名1个", 0, "提示"));
 }
 
@@ -372,7 +389,8 @@ TEST_F(Chains, renumberingShiftedByOneSucceedsAndUndoesExactly) {
     run(numbering());
     Contents expected;
     for (int i = 1; i <= 12; ++i)
-        expected[(i + 1 < 10 ? "第0" : "第") + std::to_string(i + 1) + "集.mp4"] = (i < 10 ? "第0" : "第") + std::to_string(i) + "集.mp4";
+        expected[(i + 1 < 10 ? "第0" : "第") + std::to_string(i + 1) + "集.mp4"] =
+            (i < 10 ? "第0" : "第") + std::to_string(i) + "集.mp4";
     EXPECT_EQ(whereTokensWent(f), expected);
     const auto plan = planOf(w);
     ASSERT_EQ(plan.size(), 12u);
@@ -402,7 +420,9 @@ TEST_F(Chains, aThreeNameCycleByRegexAndABlockedChainStaysWhole) {
     w.type(编辑框_查找, R"(^(\d)(\d)(\d)$)");
     w.type(编辑框_替换为, "$2$3$1");
     run(regexReplace());
-    EXPECT_EQ(whereTokensWent(f), (Contents{{"231.txt", "123.txt"}, {"312.txt", "231.txt"}, {"123.txt", "312.txt"},
+    EXPECT_EQ(whereTokensWent(f), (Contents{{"231.txt", "123.txt"},
+                                            {"312.txt", "231.txt"},
+                                            {"123.txt", "312.txt"},
                                             {"改名中转1.txt", "改名中转1.txt"}}));
     EXPECT_EQ(planOf(w), (std::vector<std::string>{"123.txt → 改名中转2.txt", "312.txt → 123.txt", "231.txt → 312.txt",
                                                    "改名中转2.txt → 231.txt"}))
@@ -431,7 +451,8 @@ TEST_F(Chains, typedExtensionsGetTheirDotAndBadOnesAreRefused) {
         const char* expected;  // the new name of a.avi, or the refusal
     };
     const Case cases[] = {
-        {"mkv", "a.mkv"}, {".srt", "a.srt"}, {" ass ", "a.ass"}, {"字幕", "a.字幕"}, {".癨", "a.癨"},  // 癨 is B0 5C: its second byte is a backslash
+        {"mkv", "a.mkv"},   {".srt", "a.srt"}, {" ass ", "a.ass"},
+        {"字幕", "a.字幕"}, {".癨", "a.癨"},  // 癨 is B0 5C: its second byte is a backslash
     };
     for (const Case& c : cases) {
         TempFolder folder;
@@ -447,7 +468,8 @@ TEST_F(Chains, typedExtensionsGetTheirDotAndBadOnesAreRefused) {
         w.messages.clear();
         w.typeIntoCombo(组合框3, bad);
         run(changeExtensions());
-        const Shown expected = *bad ? msg("扩展名里不能有/或\\，也不能只有点", 64, "提示") : msg("修改为什么？请先选择", 64);
+        const Shown expected =
+            *bad ? msg("扩展名里不能有/或\\，也不能只有点", 64, "提示") : msg("修改为什么？请先选择", 64);
         EXPECT_EQ(w.messages, std::vector<Shown>{expected}) << bad;
     }
     EXPECT_EQ(f.entries(), Names{"a.avi"});

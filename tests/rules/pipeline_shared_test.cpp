@@ -17,12 +17,12 @@ struct RuleCase {
     const char* label;
     const RenameRule& (*rule)();
     std::function<void(FakeWindow&)> prepare;  ///< valid inputs
-    const char* sample;                        ///< a .mp4 file the rule renames
-    const char* renamed;                       ///< what it becomes ('#': any digit)
-    const char* keptTarget;                    ///< an entry the rule leaves alone that sample would become
+    const char* sample;  ///< a .mp4 file the rule renames
+    const char* renamed;  ///< what it becomes ('#': any digit)
+    const char* keptTarget;  ///< an entry the rule leaves alone that sample would become
     const char* noFolderCaption;
     bool readsKindBoxes;
-    bool filters;        ///< has the extension filter
+    bool filters;  ///< has the extension filter
     bool firstEntryAsk;  ///< asks when the first entry is about to be renamed
 };
 
@@ -173,7 +173,8 @@ TEST_P(EveryRule, aNewNameThatExistsLeavesBothEntriesAsTheyWere) {
 
 TEST_P(EveryRule, theSkippedExtensionIsComparedExactly) {
     if (!GetParam().filters) GTEST_SKIP() << "no extension filter";
-    const std::string upper = std::string(GetParam().sample).replace(std::string(GetParam().sample).size() - 4, 4, ".MP4");
+    const std::string upper =
+        std::string(GetParam().sample).replace(std::string(GetParam().sample).size() - 4, 4, ".MP4");
     f.file(GetParam().sample);
     TempFolder other;
     other.file(upper);
@@ -208,7 +209,7 @@ struct ClickCase {
     const char* label;
     void (*handler)(Window&);
     Component clicked;
-    Component target;     ///< the button whose caption changes, or the partner box
+    Component target;  ///< the button whose caption changes, or the partner box
     const char* caption;  ///< the new caption; nullptr for an exclusive pair
 };
 

@@ -169,9 +169,15 @@ TEST_F(ChineseNumerals, firstNumeralOfTheTableWithinEightBytes) {
         const char* expected;
     };
     const Case cases[] = {
-        {"第一课.mp4", "第1课.mp4"},     {"第十课.mp4", "第10课.mp4"},        {"第十二课.mp4", "第十2课.mp4"},
-        {"第二十一课.mp4", "第二十1课.mp4"}, {"第三课 第一节.mp4", "第3课 第一节.mp4"}, {"甲乙丙丁九.mp4", "甲乙丙丁九.mp4"},
-        {"甲乙丙九丁.mp4", "甲乙丙9丁.mp4"}, {"a甲乙丙九.mp4", "a甲乙丙9.mp4"},   {"ab甲乙丙九.mp4", "ab甲乙丙九.mp4"},
+        {"第一课.mp4", "第1课.mp4"},
+        {"第十课.mp4", "第10课.mp4"},
+        {"第十二课.mp4", "第十2课.mp4"},
+        {"第二十一课.mp4", "第二十1课.mp4"},
+        {"第三课 第一节.mp4", "第3课 第一节.mp4"},
+        {"甲乙丙丁九.mp4", "甲乙丙丁九.mp4"},
+        {"甲乙丙九丁.mp4", "甲乙丙9丁.mp4"},
+        {"a甲乙丙九.mp4", "a甲乙丙9.mp4"},
+        {"ab甲乙丙九.mp4", "ab甲乙丙九.mp4"},
     };
     for (const Case& c : cases) {
         TempFolder folder;
@@ -199,9 +205,9 @@ TEST_F(AppendAfterNumber, insertsAfterTheNumberInTheFirstFiveBytes) {
         const char* expected;
     };
     const Case cases[] = {
-        {"01 intro.mp4", "01、 intro.mp4"}, {"12.mp4", "12、.mp4"},   {"007abc.mp4", "007、abc.mp4"},
-        {"123456789.mp4", "12345、6789.mp4"}, {"abc.mp4", "abc.mp4"}, {"ab0c.mp4", "ab0、c.mp4"},
-        {"第1课.mp4", "第1课.mp4"},          {"abcdef0.mp4", "abcdef0.mp4"}, {"abcd0x.mp4", "abcd0、x.mp4"},
+        {"01 intro.mp4", "01、 intro.mp4"},   {"12.mp4", "12、.mp4"},         {"007abc.mp4", "007、abc.mp4"},
+        {"123456789.mp4", "12345、6789.mp4"}, {"abc.mp4", "abc.mp4"},         {"ab0c.mp4", "ab0、c.mp4"},
+        {"第1课.mp4", "第1课.mp4"},           {"abcdef0.mp4", "abcdef0.mp4"}, {"abcd0x.mp4", "abcd0、x.mp4"},
         {"abcde0x.mp4", "abcde0x.mp4"},
     };
     for (const Case& c : cases) {

@@ -1,10 +1,10 @@
 #include "tests/support/temp_folder.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-#include <cstdlib>
 
 namespace fs = std::filesystem;
 
@@ -21,7 +21,8 @@ TempFolder::~TempFolder() {
     // Restore permissions a test may have taken away, so everything can be removed.
     for (auto it = fs::recursive_directory_iterator(path_, fs::directory_options::skip_permission_denied, ec);
          !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
-        if (it->is_directory(ec) && !it->is_symlink(ec)) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        if (it->is_directory(ec) && !it->is_symlink(ec))
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
     fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
     fs::remove_all(path_, ec);
 }

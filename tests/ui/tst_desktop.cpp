@@ -118,7 +118,8 @@ void TstDesktop::qtOwnTextsAreChinese() {
     QString accept, lookIn;
     onNextDialog<QFileDialog>([&](QFileDialog* dialog) {
         for (QAbstractButton* b : dialog->findChild<QDialogButtonBox*>()->buttons())
-            if (dialog->findChild<QDialogButtonBox*>()->buttonRole(b) == QDialogButtonBox::AcceptRole) accept = b->text();
+            if (dialog->findChild<QDialogButtonBox*>()->buttonRole(b) == QDialogButtonBox::AcceptRole)
+                accept = b->text();
         lookIn = dialog->findChild<QLabel*>(QStringLiteral("lookInLabel"))->text();
         dialog->reject();
     });
@@ -151,9 +152,9 @@ void TstDesktop::commandLineAnswersAndOpensFolders() {
         std::vector<std::string> rows;
     };
     const std::vector<Case> cases = {
-        {qs(folder), folder + "/", {"第1课.mp4", "第2课.mp4"}},          // a folder lists itself
+        {qs(folder), folder + "/", {"第1课.mp4", "第2课.mp4"}},  // a folder lists itself
         {qs(folder + "/"), folder + "/", {"第1课.mp4", "第2课.mp4"}},
-        {qs(f.path() + "top.txt"), f.path(), {"top.txt"}},                  // a file lists its folder
+        {qs(f.path() + "top.txt"), f.path(), {"top.txt"}},  // a file lists its folder
         {qs(folder + "/第2课.mp4"), folder + "/", {"第1课.mp4", "第2课.mp4"}},
     };
     for (const Case& c : cases) {
@@ -187,14 +188,16 @@ void TstDesktop::focusOrderIsReadFromTheTable() {
     QCOMPARE(static_cast<int>(order.size()), focusable);
     // Top row, the tab control, page by page, creation boxes, list, bottom row.
     const std::vector<std::string_view> expectedChain = {
-        "选择框5", "选择框1", "选择框2", "组合框2", "按钮_撤销", "高级选择夹1", "组合框1", "按钮3", "选择框3", "按钮7",
-        "编辑框1", "编辑框10", "按钮2", "编辑框4", "按钮4", "按钮_加前缀", "按钮_加后缀1", "编辑框14", "编辑框15", "按钮14",
-        "超级列表框1", "按钮13", "按钮9", "按钮16"};
+        "选择框5",      "选择框1",  "选择框2",  "组合框2",  "按钮_撤销",   "高级选择夹1", "组合框1", "按钮3",
+        "选择框3",      "按钮7",    "编辑框1",  "编辑框10", "按钮2",       "编辑框4",     "按钮4",   "按钮_加前缀",
+        "按钮_加后缀1", "编辑框14", "编辑框15", "按钮14",   "超级列表框1", "按钮13",      "按钮9",   "按钮16"};
     for (std::size_t i = 1; i < expectedChain.size(); ++i)
         QVERIFY2(at(expectedChain[i - 1]) < at(expectedChain[i]), expectedChain[i].data());
     // Inside a group its inputs come first, read row by row, then its buttons.
-    QVERIFY(at("选择框_1头") < at("选择框_2头") && at("选择框_2头") < at("选择框_1尾") && at("选择框_1尾") < at("选择框_2尾"));
-    QVERIFY(at("编辑框6") < at("编辑框7") && at("编辑框7") < at("按钮_加前缀") && at("按钮_加前缀") < at("按钮_加后缀"));
+    QVERIFY(at("选择框_1头") < at("选择框_2头") && at("选择框_2头") < at("选择框_1尾") &&
+            at("选择框_1尾") < at("选择框_2尾"));
+    QVERIFY(at("编辑框6") < at("编辑框7") && at("编辑框7") < at("按钮_加前缀") &&
+            at("按钮_加前缀") < at("按钮_加后缀"));
     QVERIFY(at("编辑框11") < at("编辑框12") && at("编辑框12") < at("按钮10"));
 
     // A group added at the foot of the last page is walked after the others, before the creation boxes.
@@ -203,7 +206,9 @@ void TstDesktop::focusOrderIsReadFromTheTable() {
     more.components.push_back({"按钮99", WidgetKind::Button, "分组框99", 150, 30, 60, 28, "执行"});
     more.components.push_back({"编辑框99", WidgetKind::EditBox, "分组框99", 10, 30, 120, 28, ""});
     const auto withPage = focusOrder(more);
-    const auto pos = [&](std::string_view n) { return std::find(withPage.begin(), withPage.end(), n) - withPage.begin(); };
+    const auto pos = [&](std::string_view n) {
+        return std::find(withPage.begin(), withPage.end(), n) - withPage.begin();
+    };
     QVERIFY(pos("按钮_加后缀1") < pos("编辑框99"));
     QCOMPARE(pos("按钮99"), pos("编辑框99") + 1);
     QCOMPARE(pos("编辑框14"), pos("按钮99") + 1);
@@ -227,12 +232,14 @@ void TstDesktop::tabWalksTheShownPageBeforeTheList() {
         }
         const QString firstOfPage = page == 0 ? QStringLiteral("组合框1") : QStringLiteral("单选框5");
         const qsizetype list = walked.indexOf(QStringLiteral("超级列表框1"));
-        QVERIFY2(walked.indexOf(QStringLiteral("高级选择夹1")) < walked.indexOf(firstOfPage), qPrintable(walked.join(' ')));
+        QVERIFY2(walked.indexOf(QStringLiteral("高级选择夹1")) < walked.indexOf(firstOfPage),
+                 qPrintable(walked.join(' ')));
         QVERIFY2(walked.indexOf(firstOfPage) != -1 && walked.indexOf(firstOfPage) < list, qPrintable(walked.join(' ')));
         QVERIFY2(walked.indexOf(QStringLiteral("按钮14")) < list, qPrintable(walked.join(' ')));
         QCOMPARE(walked.last(), QStringLiteral("按钮16"));
         // Only the shown page is walked.
-        QVERIFY2(!walked.contains(page == 0 ? QStringLiteral("编辑框11") : QStringLiteral("编辑框2")), qPrintable(walked.join(' ')));
+        QVERIFY2(!walked.contains(page == 0 ? QStringLiteral("编辑框11") : QStringLiteral("编辑框2")),
+                 qPrintable(walked.join(' ')));
     }
 }
 
@@ -324,15 +331,18 @@ void TstDesktop::headerSortsReversesAndRestores() {
     auto* view = main.component<QTreeView>("超级列表框1");
     const std::vector<std::string> loading = shownRows(w);
     QCOMPARE(loading.size(), std::size_t{7});
-    const std::vector<std::string> natural = {"B.txt", "a9.txt", "a10.txt", "第1课 上.mp4", "第1课.mp4", "第2课.mp4", "第10课.mp4"};
+    const std::vector<std::string> natural = {"B.txt",     "a9.txt",    "a10.txt",   "第1课 上.mp4",
+                                              "第1课.mp4", "第2课.mp4", "第10课.mp4"};
     const std::vector<std::string> reversed(natural.rbegin(), natural.rend());
     struct Step {
         std::vector<std::string> rows;
         int indicatorSection;
         Qt::SortOrder indicatorOrder;
     };
-    const Step steps[] = {{natural, 0, Qt::AscendingOrder}, {reversed, 0, Qt::DescendingOrder},
-                          {loading, -1, Qt::AscendingOrder}, {natural, 0, Qt::AscendingOrder}};
+    const Step steps[] = {{natural, 0, Qt::AscendingOrder},
+                          {reversed, 0, Qt::DescendingOrder},
+                          {loading, -1, Qt::AscendingOrder},
+                          {natural, 0, Qt::AscendingOrder}};
     for (const Step& step : steps) {
         clickHeader(view);
         QCOMPARE(paintedRows(view), step.rows);
@@ -365,11 +375,14 @@ void TstDesktop::sortingChangesNeitherWhatRulesRenameNorWhatIsSavedAndCopied() {
             clickHeader(view);
             clickHeader(view);  // reversed: 第10课 first
             // The clicked row's name is copied, and the names file keeps the shown order.
-            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(0, 0)).center());
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                              view->visualRect(view->model()->index(0, 0)).center());
             [&] { QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("第10课.mp4")); }();
             testing::TempFolder saved;
             saveOriginalNames(app.window(), Text::fromUtf8(saved.path()), Text{});
-            [&] { QCOMPARE(saved.read("原文件名保存.txt"), gbk("第10课.mp4\r\n第2课.mp4\r\n第1课.mp4\r\nnotes.txt\r\n")); }();
+            [&] {
+                QCOMPARE(saved.read("原文件名保存.txt"), gbk("第10课.mp4\r\n第2课.mp4\r\n第1课.mp4\r\nnotes.txt\r\n"));
+            }();
             messages.clear();
         }
         main.component<QLineEdit>("编辑框6")->setText(QStringLiteral("x"));

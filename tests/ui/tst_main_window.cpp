@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -12,11 +13,10 @@
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QHeaderView>
 #include <QTreeView>
-#include <QTemporaryDir>
 #include <QUrl>
 
 #include "app/application.h"
@@ -90,10 +90,9 @@ void checkWindow(BuiltWindow& window, const WindowLayout& layout) {
         QVERIFY2(w, c.name.data());
         QVERIFY2(w->inherits(expectedClass(c.kind)), c.name.data());
         // Placement is relative to the container: the window, a group box, or the tab control.
-        QWidget* reference = c.container.empty() ? &window
-                             : c.container.rfind("page", 0) == 0
-                                 ? static_cast<QWidget*>(tabs)
-                                 : window.findChild<QWidget*>(qs(c.container));
+        QWidget* reference = c.container.empty()                 ? &window
+                             : c.container.rfind("page", 0) == 0 ? static_cast<QWidget*>(tabs)
+                                                                 : window.findChild<QWidget*>(qs(c.container));
         QVERIFY2(reference && reference->isAncestorOf(w), c.name.data());
         if (tabs && tabs->isAncestorOf(w)) {  // a page lays itself out when it is shown
             for (int i = 0; i < tabs->count(); ++i)
@@ -137,12 +136,14 @@ void TstMainWindow::everyComponentExistsWithItsKindPlaceAndText() {
 void TstMainWindow::startUpStates() {
     QtWindow& w = app_->window();
     using namespace component;
-    for (Component c : {选择框5, 选择框6, 选择框1, 单选框2, 单选框7, 单选框9, 单选框5, 单选框3, 单选框11, 单选框13, 单选框15,
-                        选择框_1头, 选择框_2头})
+    for (Component c : {选择框5, 选择框6, 选择框1, 单选框2, 单选框7, 单选框9, 单选框5, 单选框3, 单选框11, 单选框13,
+                        单选框15, 选择框_1头, 选择框_2头})
         QVERIFY2(w.checked(c), c.name.data());
-    for (Component c : {选择框2, 选择框3, 选择框4, 单选框1, 单选框16, 单选框4, 选择框_1尾}) QVERIFY2(!w.checked(c), c.name.data());
+    for (Component c : {选择框2, 选择框3, 选择框4, 单选框1, 单选框16, 单选框4, 选择框_1尾})
+        QVERIFY2(!w.checked(c), c.name.data());
     for (Component c : {单选框_小写, 选择框_区分大小写}) QVERIFY2(w.checked(c), c.name.data());
-    for (Component c : {单选框_大写, 单选框_首字母大写, 选择框_包括扩展名, 选择框_只改扩展名}) QVERIFY2(!w.checked(c), c.name.data());
+    for (Component c : {单选框_大写, 单选框_首字母大写, 选择框_包括扩展名, 选择框_只改扩展名})
+        QVERIFY2(!w.checked(c), c.name.data());
     QCOMPARE(w.content(编辑框_模板).toUtf8(), std::string("* ##"));
     QCOMPARE(w.content(编辑框_起始).toUtf8(), std::string("1"));
     QCOMPARE(w.content(编辑框_步长).toUtf8(), std::string("1"));

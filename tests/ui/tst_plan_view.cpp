@@ -47,16 +47,18 @@ QStringList rows(const QAbstractItemModel& model) {
 void TstPlanView::rowsAreThePlanLinesInOrderWithTheirMarks() {
     testing::TempFolder f;
     for (const char* name : {"b.mp4", "a.mp4", "第1集.mkv", "x"}) f.file(name);
-    const Steps steps = {{"b.mp4", "c.mp4"},       // b is free afterwards
-                         {"a.mp4", "b.mp4"},       // so a may take it
-                         {"第1集.mkv", "b.mp4"},   // which is now taken by this run
-                         {"x", "a.mp4"},           // a was vacated too
-                         {"y", "第1集.mkv"},       // an entry still on disk
+    const Steps steps = {{"b.mp4", "c.mp4"},  // b is free afterwards
+                         {"a.mp4", "b.mp4"},  // so a may take it
+                         {"第1集.mkv", "b.mp4"},  // which is now taken by this run
+                         {"x", "a.mp4"},  // a was vacated too
+                         {"y", "第1集.mkv"},  // an entry still on disk
                          {"z", "../z"}};
     PlanModel model(planOf(f, steps), QApplication::font());
-    const QStringList expected = {QStringLiteral("b.mp4 → c.mp4"), QStringLiteral("a.mp4 → b.mp4"),
+    const QStringList expected = {QStringLiteral("b.mp4 → c.mp4"),
+                                  QStringLiteral("a.mp4 → b.mp4"),
                                   QStringLiteral("第1集.mkv → b.mp4  ✗ 本次前面的改名已占用这个名称"),
-                                  QStringLiteral("x → a.mp4"), QStringLiteral("y → 第1集.mkv  ✗ 已有同名"),
+                                  QStringLiteral("x → a.mp4"),
+                                  QStringLiteral("y → 第1集.mkv  ✗ 已有同名"),
                                   QStringLiteral("z → ../z  ✗ 会移出文件夹")};
     QCOMPARE(rows(model), expected);
     // The same lines as the whole plan described at once.
@@ -159,7 +161,8 @@ void TstPlanView::longLinesScrollSideways() {
     QApplication::processEvents();
     const QRect shown = view.visualRect(model->index(8999, 0));
     const int textWidth = view.fontMetrics().horizontalAdvance(model->index(8999, 0).data().toString());
-    QVERIFY2(shown.left() + textWidth <= view.viewport()->width(), qPrintable(QString::number(shown.left() + textWidth)));
+    QVERIFY2(shown.left() + textWidth <= view.viewport()->width(),
+             qPrintable(QString::number(shown.left() + textWidth)));
 }
 
 QTEST_MAIN(TstPlanView)

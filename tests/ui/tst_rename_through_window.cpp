@@ -2,14 +2,14 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
-#include <QTabWidget>
 #include <QLineEdit>
-#include <QRadioButton>
 #include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTest>
+#include <QRadioButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QTreeView>
 
@@ -73,8 +73,8 @@ public:
     }
     QStringList seen;
     QStringList details;
-    QStringList toggles;   ///< the details button's caption before and after opening
-    QList<bool> grew;      ///< the plan grew with the enlarged box
+    QStringList toggles;  ///< the details button's caption before and after opening
+    QList<bool> grew;  ///< the plan grew with the enlarged box
 
 private:
     QTimer timer_;
@@ -180,7 +180,8 @@ void TstRenameThroughWindow::confirmationShowsThePlanAndUndoTakesTheRunBack() {
         Answerer answerer;
         QTest::keyClick(&main, Qt::Key_Z, Qt::ControlModifier);
         const QString folder = QString::fromStdString(f.path()).chopped(1);
-        QCOMPARE(answerer.seen, (QStringList{QStringLiteral("撤销上次更名？\n“%1”中的1个更名").arg(folder), QStringLiteral("撤销了1个")}));
+        QCOMPARE(answerer.seen, (QStringList{QStringLiteral("撤销上次更名？\n“%1”中的1个更名").arg(folder),
+                                             QStringLiteral("撤销了1个")}));
         QCOMPARE(answerer.details.first(), QStringLiteral("b.mp4 → pb.mp4\n"));
     }
     QCOMPARE(f.entries(), (std::set<std::string>{"a.mp4", "b.mp4", "pa.mp4/"}));
@@ -204,8 +205,9 @@ void TstRenameThroughWindow::numberStripAndLowerCaseOnPageMore() {
         Answerer answerer;
         main.component<QPushButton>("按钮_加序号")->click();
         QCOMPARE(answerer.seen, (QStringList{QStringLiteral("确定更名吗？"), QStringLiteral("成功改名12个")}));
-        QVERIFY2(answerer.details.first().startsWith(QStringLiteral("第1课.mp4 → 第01集.mp4\n第2课.mp4 → 第02集.mp4\n")),
-                 qPrintable(answerer.details.first()));
+        QVERIFY2(
+            answerer.details.first().startsWith(QStringLiteral("第1课.mp4 → 第01集.mp4\n第2课.mp4 → 第02集.mp4\n")),
+            qPrintable(answerer.details.first()));
     }
     std::set<std::string> numbered;
     for (int i = 1; i <= 12; ++i) {
