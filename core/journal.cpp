@@ -199,7 +199,10 @@ std::optional<std::vector<JournalStep>> decodeSteps(const std::string& blob) {
     std::size_t at = 0;
     while (at < blob.size()) {
         JournalStep s;
-        std::uint64_t n = 0, head = 0, tail = 0, middle = 0;
+        std::uint64_t n = 0;
+        std::uint64_t head = 0;
+        std::uint64_t tail = 0;
+        std::uint64_t middle = 0;
         std::string between;
         if (!getNumber(blob, at, n) || !getBytes(blob, at, n, s.from) || !getNumber(blob, at, head) ||
             !getNumber(blob, at, tail) || head + tail > s.from.size() || !getNumber(blob, at, middle) ||

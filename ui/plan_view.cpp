@@ -180,7 +180,9 @@ void PlanBox::toggled() {
 
 bool PlanBox::event(QEvent* event) {
     // The message box answers a layout request by fixing its size again; not while the plan is open.
-    if (event->type() == QEvent::LayoutRequest && detailsOpen()) return QDialog::event(event);
+    // Skipping QMessageBox's own handling is the point here.
+    if (event->type() == QEvent::LayoutRequest && detailsOpen())
+        return QDialog::event(event);  // NOLINT(bugprone-parent-virtual-call)
     return QMessageBox::event(event);
 }
 
