@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QScreen>
@@ -151,6 +152,9 @@ void PlanBox::showEvent(QShowEvent* event) {
         if (buttonRole(button) == QMessageBox::ActionRole) toggle_ = button;
     if (!toggle_ || !area_) return;
     toggle_->setText(kShow);
+    // Wide enough for either caption, so switching never cuts the text.
+    const QFontMetrics metrics(toggle_->font());
+    toggle_->setMinimumWidth(std::max(metrics.horizontalAdvance(kShow), metrics.horizontalAdvance(kHide)) + 24);
     // Connected after the box's own handler, so it runs once the area is shown or hidden.
     connect(toggle_, &QAbstractButton::clicked, this, &PlanBox::toggled);
 }
