@@ -30,9 +30,7 @@ Application::Application(QApplication& app) : chinese_(app), theme_(app) {
     // Bound after the handlers, so a click has run before the preview hears of it.
     preview_ = new PreviewController(*main_, *window_);
     context_->previewedPlan = [this](const RenameRule& rule) { return preview_->previewedPlan(rule); };
-    context_->renamed = [this](const Text& folder, const std::vector<std::pair<Text, Text>>& renamed) {
-        preview_->renamed(folder, renamed);
-    };
+    context_->renamed = [this](const Text& folder, const RenameList& renamed) { preview_->renamed(folder, renamed); };
     window_->setFolderListener([this] { preview_->folderChanged(); });
     QObject::connect(main_.get(), &BuiltWindow::closing, [this] { destroying(); });
     created();

@@ -3,6 +3,13 @@
 //
 //   velmora-bench [output folder]          all benchmarks, a plot of time per file
 //   velmora-bench --memory N               (internal) peak memory of N rows, in a fresh process
+//   velmora-bench --run-memory FOLDER      (internal) peak memory of a suffix run over FOLDER
+//   velmora-bench --plan-open FOLDER       (internal) opening the plan of a run over FOLDER
+//
+// VELMORA_BENCH_N=N measures only that N; VELMORA_BENCH_PREVIEW_ONLY, _HISTORY_ONLY and _MEMORY_ONLY
+// measure only the live preview, the history's cost, or peak memory and the plan view.
+//
+// BENCH_N=1000000 adds that N to the sizes measured (the million is left out by default).
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -15,6 +22,8 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
@@ -253,21 +262,100 @@ long statusKb(const char* field) {
     return 0;
 }
 
+// The kernel's high-water mark of resident memory starts again from what is resident now, so the
+// peak read later belongs to what ran after this.
+void resetPeak() {
+    std::ofstream clear("/proc/self/clear_refs");
+    clear << "5";
+}
+
+// A fresh application with its window shown and idle; returns its resident memory (kB).
+long idleWindow(Application& app) {
+    app.mainWindow().show();
+    QApplication::processEvents();
+    const long idle = statusKb("VmRSS:");
+    resetPeak();
+    return idle;
+}
+
 int memoryChild(int n) {
-    const auto names = makeNames(n);
-    const std::string folder = makeFolder(names);
+    std::string folder;
+    {
+        const auto names = makeNames(n);
+        folder = makeFolder(names);
+    }
+    int argc = 1;
+    char arg0[] = "velmora-bench";
+    char* argv[] = {arg0, nullptr};
+    QApplication qt(argc, argv);
+    Application app(qt);
+    const long idle = idleWindow(app);
+    loadByDrop(app, folder, n);
+    const long peak = statusKb("VmHWM:");
+    removeFolder(folder);
+    std::printf("%ld\n", peak - idle);
+    return 0;
+}
+
+// Peak memory of one suffix run over a folder the parent made, above the idle window.
+int runMemoryChild(const std::string& folder) {
+    int argc = 1;
+    char arg0[] = "velmora-bench";
+    char* argv[] = {arg0, nullptr};
+    QApplication qt(argc, argv);
+    Application app(qt);
+    app.window().setResponder([](const Text&, int, const Text&) { return answerOk; });
+    const long idle = idleWindow(app);
+    renameThroughWindow(app, folder, false);
+    const long peak = statusKb("VmHWM:");
+    const long after = statusKb("VmRSS:");
+    std::printf("%ld %ld\n", peak - idle, after - idle);
+    return 0;
+}
+
+// A run whose confirmation shows its plan (add a prefix, asked on the first entry): the time from
+// clicking the details button until the plan is drawn, then the longest gap between processed
+// events while the box stays open and checks the rest of the plan. Cancelled, so nothing changes.
+int planOpenChild(const std::string& folder) {
     int argc = 1;
     char arg0[] = "velmora-bench";
     char* argv[] = {arg0, nullptr};
     QApplication qt(argc, argv);
     Application app(qt);
     app.mainWindow().show();
-    QApplication::processEvents();
-    const long idle = statusKb("VmRSS:");
-    loadByDrop(app, folder, n);
-    const long peak = statusKb("VmHWM:");
-    removeFolder(folder);
-    std::printf("%ld\n", peak - idle);
+    QtWindow& w = app.window();
+    w.setCaption(component::标签2, Text::fromUtf8(folder));
+    w.setContent(component::编辑框6, Text::fromUtf8("p-"));
+    double openMs = -1, gapMs = -1;
+    int lines = -1;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) return;
+        poll.stop();
+        QAbstractButton* details = nullptr;
+        for (QAbstractButton* b : box->buttons())
+            if (box->buttonRole(b) == QMessageBox::ActionRole) details = b;
+        if (!details) return;
+        const auto start = Clock::now();
+        details->click();
+        QApplication::processEvents();  // laid out and painted
+        if (auto* view = box->findChild<QListView*>()) {
+            view->viewport()->repaint();
+            lines = view->model()->rowCount();
+        }
+        openMs = seconds(Clock::now() - start) * 1e3;
+        GapMeter gaps;
+        gaps.start();
+        QElapsedTimer open;
+        open.start();
+        while (open.elapsed() < 3000) QApplication::processEvents(QEventLoop::AllEvents, 50);
+        gapMs = gaps.stop() * 1e3;
+        box->button(QMessageBox::Cancel)->click();
+    });
+    poll.start(5);
+    app.mainWindow().component<QPushButton>("按钮_加前缀")->click();
+    std::printf("%.1f %.1f %d\n", openMs, gapMs, lines);
     return 0;
 }
 
@@ -278,6 +366,37 @@ double memoryMb(const char* self, int n) {
     if (pipe && std::fscanf(pipe, "%ld", &kb) != 1) kb = -1;
     if (pipe) pclose(pipe);
     return static_cast<double>(kb) / 1024.0;
+}
+
+std::string child(const char* self, const std::string& arguments) {
+    FILE* pipe = popen((std::string(self) + " " + arguments).c_str(), "r");
+    std::string out;
+    char buffer[256];
+    while (pipe && std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+    if (pipe) pclose(pipe);
+    return out;
+}
+
+// Peak memory of a run and opening its plan, each in a fresh process, for every N.
+void runMemoryAndPlan(const char* self, const std::vector<int>& sizes) {
+    for (int n : sizes) {
+        const auto names = makeNames(n);
+        std::string folder = makeFolder(names);
+        long peakKb = -1, afterKb = -1;
+        std::sscanf(child(self, "--run-memory " + folder).c_str(), "%ld %ld", &peakKb, &afterKb);
+        removeFolder(folder);
+        folder = makeFolder(names);
+        double openMs = -1, gapMs = -1;
+        int lines = -1;
+        std::sscanf(child(self, "--plan-open " + folder).c_str(), "%lf %lf %d", &openMs, &gapMs, &lines);
+        removeFolder(folder);
+        std::printf("N = %d, each in a fresh process:\n", n);
+        std::printf("  rename run, suffix rule:  peak %.1f MB above the idle window, %.1f MB kept after it\n",
+                    peakKb / 1024.0, afterKb / 1024.0);
+        std::printf("  plan view of %d lines:    open %.0f ms, longest event gap while open %.0f ms\n", lines, openMs,
+                    gapMs);
+        std::fflush(stdout);
+    }
 }
 
 // The text primitives over every name, as a rule uses them.
@@ -379,11 +498,16 @@ void benchJournal(Application& app, int n) {
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     if (argc == 3 && std::string(argv[1]) == "--memory") return memoryChild(std::atoi(argv[2]));
+    if (argc == 3 && std::string(argv[1]) == "--run-memory") return runMemoryChild(argv[2]);
+    if (argc == 3 && std::string(argv[1]) == "--plan-open") return planOpenChild(argv[2]);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("build/bench");
     QDir().mkpath(out);
 
     std::vector<int> sizes = {1000, 10000, 100000};
     if (const char* only = std::getenv("VELMORA_BENCH_N")) sizes = {std::atoi(only)};
+    const int journalN = sizes.back();  // the history's cost is measured at the largest default N
+    if (const char* more = std::getenv("BENCH_N"))
+        if (std::find(sizes.begin(), sizes.end(), std::atoi(more)) == sizes.end()) sizes.push_back(std::atoi(more));
     QApplication qt(argc, argv);
     QTemporaryDir history;  // the runs here are not the user's history
     qputenv("VELMORA_STATE_DIR", history.path().toUtf8());
@@ -403,8 +527,14 @@ int main(int argc, char* argv[]) {
         }
         return 0;
     }
+    if (std::getenv("VELMORA_BENCH_MEMORY_ONLY")) {
+        for (int n : sizes)
+            std::printf("memory: %.1f MB above the idle window with %d rows loaded\n", memoryMb(argv[0], n), n);
+        runMemoryAndPlan(argv[0], sizes);
+        return 0;
+    }
     if (std::getenv("VELMORA_BENCH_HISTORY_ONLY")) {
-        benchJournal(app, sizes.back());
+        benchJournal(app, journalN);
         return 0;
     }
     std::vector<Row> rows;
@@ -412,7 +542,8 @@ int main(int argc, char* argv[]) {
         const auto names = makeNames(n);
         std::map<std::string, std::vector<double>> t;
         double gapRename = 0, gapLoad = 0;
-        for (int run = 0; run < kRuns; ++run) {
+        const int runs = n >= 1000000 ? 3 : kRuns;  // a million files take a while to make
+        for (int run = 0; run < runs; ++run) {
             for (bool del : {false, true}) {
                 std::string a = makeFolder(names), b = makeFolder(names);
                 // Alternate which goes first so neither always meets the warmer cache.
@@ -448,7 +579,7 @@ int main(int argc, char* argv[]) {
               gapRename,
               gapLoad};
         rows.push_back(r);
-        std::printf("N = %d (median of %d runs, %s)\n", n, kRuns, fs::temp_directory_path().c_str());
+        std::printf("N = %d (median of %d runs, %s)\n", n, runs, fs::temp_directory_path().c_str());
         std::printf("  rename, suffix rule:      %7.3f s  baseline %7.3f s  ratio %.2fx  (%.1f us/file)\n", r.suffix,
                     r.suffixBase, r.suffix / r.suffixBase, r.suffix / n * 1e6);
         std::printf("  rename, delete rule:      %7.3f s  baseline %7.3f s  ratio %.2fx  (%.1f us/file)\n", r.del,
@@ -469,9 +600,10 @@ int main(int argc, char* argv[]) {
                     textPerName(names) * 1e6, textPerName(names) / (r.suffix / n) * 100);
         std::fflush(stdout);
     }
-    benchJournal(app, sizes.back());
-    const int memoryN = sizes.back();
-    std::printf("memory: %.1f MB above the idle window with %d rows loaded\n", memoryMb(argv[0], memoryN), memoryN);
+    benchJournal(app, journalN);
+    for (int n : sizes)
+        std::printf("memory: %.1f MB above the idle window with %d rows loaded\n", memoryMb(argv[0], n), n);
+    runMemoryAndPlan(argv[0], sizes);
     plot(rows, out + QStringLiteral("/rename-per-file.png"));
     std::printf("plot: %s/rename-per-file.png\n", out.toLocal8Bit().constData());
     return 0;

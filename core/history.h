@@ -30,7 +30,7 @@ void recoverInterruptedRuns(Window& window, Session& session);
 /// The renames an undo or redo made, in order, so the list view's rows can follow them.
 struct MadeRenames {
     Text folder;
-    std::vector<std::pair<Text, Text>> renamed;  ///< (old name, new name)
+    RenameList renamed;  ///< (old name, new name)
 };
 
 /// 按钮_撤销, Ctrl+Z: asks, then takes back the newest run not yet taken back, whatever its

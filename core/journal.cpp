@@ -65,6 +65,11 @@ public:
         if (stmt_) sqlite3_bind_blob64(stmt_, i, blob.data(), blob.size(), SQLITE_TRANSIENT);
         return *this;
     }
+    /// A blob that outlives the statement's execution, handed over without a copy.
+    Statement& bindUncopied(int i, const std::string& blob) {
+        if (stmt_) sqlite3_bind_blob64(stmt_, i, blob.data(), blob.size(), SQLITE_STATIC);
+        return *this;
+    }
     Statement& bindText(int i, const std::string& text) {
         if (stmt_) sqlite3_bind_text64(stmt_, i, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
         return *this;
@@ -172,26 +177,29 @@ std::string brokenName(const std::string& path) {
 // A step is the old name whole, then the new name as what it keeps of the old one's start and end
 // plus the bytes between: a rule changes a few bytes of a name, so the plan of a run is about
 // half the size of both names written out, and so is the time to write it.
+void StepEncoder::add(std::string_view from, std::string_view to, std::uint64_t inode) {
+    const std::size_t most = std::min(from.size(), to.size());
+    std::size_t head = 0;
+    while (head < most && from[head] == to[head]) ++head;
+    std::size_t tail = 0;
+    while (tail < most - head && from[from.size() - 1 - tail] == to[to.size() - 1 - tail]) ++tail;
+    putNumber(blob_, from.size());
+    blob_ += from;
+    putNumber(blob_, head);
+    putNumber(blob_, tail);
+    putNumber(blob_, to.size() - head - tail);
+    blob_ += to.substr(head, to.size() - head - tail);
+    putNumber(blob_, inode);
+    ++count_;
+}
+
 std::string encodeSteps(const std::vector<JournalStep>& steps) {
     std::size_t size = 0;
     for (const JournalStep& s : steps) size += 8 + s.from.size() + 8;
-    std::string out;
-    out.reserve(size);
-    for (const JournalStep& s : steps) {
-        const std::size_t most = std::min(s.from.size(), s.to.size());
-        std::size_t head = 0;
-        while (head < most && s.from[head] == s.to[head]) ++head;
-        std::size_t tail = 0;
-        while (tail < most - head && s.from[s.from.size() - 1 - tail] == s.to[s.to.size() - 1 - tail]) ++tail;
-        putNumber(out, s.from.size());
-        out += s.from;
-        putNumber(out, head);
-        putNumber(out, tail);
-        putNumber(out, s.to.size() - head - tail);
-        out.append(s.to, head, s.to.size() - head - tail);
-        putNumber(out, s.inode);
-    }
-    return out;
+    StepEncoder plan;
+    plan.reserve(size);
+    for (const JournalStep& s : steps) plan.add(s.from, s.to, s.inode);
+    return plan.blob();
 }
 
 std::optional<std::vector<JournalStep>> decodeSteps(const std::string& blob) {
@@ -379,6 +387,13 @@ bool Journal::openInMemory() {
 
 std::unique_ptr<RunRecorder> Journal::begin(const Text& folder, const Text& caption,
                                             const std::vector<JournalStep>& steps) {
+    StepEncoder plan;
+    for (const JournalStep& s : steps) plan.add(s.from, s.to, s.inode);
+    return begin(folder, caption, plan);
+}
+
+std::unique_ptr<RunRecorder> Journal::begin(const Text& folder, const Text& caption, const StepEncoder& plan) {
+    const std::size_t steps = plan.size();
     if (!db_ || !exec("BEGIN IMMEDIATE")) return nullptr;
     Statement insert(db_,
                      "INSERT INTO runs(folder, started, caption, state, owner, step_count) VALUES(?, ?, ?, 0, ?, ?)");
@@ -386,16 +401,16 @@ std::unique_ptr<RunRecorder> Journal::begin(const Text& folder, const Text& capt
         .bind(2, static_cast<std::int64_t>(std::time(nullptr)))
         .bind(3, caption.bytes())
         .bindText(4, self())
-        .bind(5, static_cast<std::int64_t>(steps.size()));
+        .bind(5, static_cast<std::int64_t>(steps));
     bool ok = insert.done();
     const std::int64_t id = sqlite3_last_insert_rowid(db_);
     ok = ok &&
-         Statement(db_, "INSERT INTO plans(run, steps) VALUES(?, ?)").bind(1, id).bind(2, encodeSteps(steps)).done();
+         Statement(db_, "INSERT INTO plans(run, steps) VALUES(?, ?)").bind(1, id).bindUncopied(2, plan.blob()).done();
     if (!ok || !exec("COMMIT")) {
         exec("ROLLBACK");
         return nullptr;
     }
-    return std::unique_ptr<RunRecorder>(new RunRecorder(*this, id, steps.size()));
+    return std::unique_ptr<RunRecorder>(new RunRecorder(*this, id, steps));
 }
 
 std::vector<JournalRun> Journal::select(const std::string& where, bool withSteps) {

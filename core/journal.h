@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/encoding.h"
@@ -44,6 +45,20 @@ struct JournalRun {
     std::string owner;  ///< the process working on it, empty when none
     std::vector<JournalStep> steps;  ///< only when loaded with them
     std::vector<StepState> states;  ///< one per step, only when loaded with steps
+};
+
+/// A run's plan as the history writes it, made one step at a time, so a run never holds its steps
+/// a second time to write them down.
+class StepEncoder {
+public:
+    void reserve(std::size_t bytes) { blob_.reserve(bytes); }
+    void add(std::string_view from, std::string_view to, std::uint64_t inode);
+    std::size_t size() const { return count_; }
+    const std::string& blob() const { return blob_; }
+
+private:
+    std::string blob_;
+    std::size_t count_ = 0;
 };
 
 class Journal;
@@ -115,6 +130,7 @@ public:
 
     /// Commits the plan durably; null when the history cannot be written.
     std::unique_ptr<RunRecorder> begin(const Text& folder, const Text& caption, const std::vector<JournalStep>& steps);
+    std::unique_ptr<RunRecorder> begin(const Text& folder, const Text& caption, const StepEncoder& plan);
 
     /// Every run, newest first, without steps.
     std::vector<JournalRun> runs();

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <numeric>
 
 #include "core/natural_order.h"
 #include "core/window.h"
@@ -46,45 +47,46 @@ void PumpThrottle::tick(std::size_t done) {
     window_->pumpMessages();
 }
 
-std::vector<ListedEntry> enumerateEntries(const Text& folder, EntryKind kind, ListingOrder order, Window* window,
-                                          KeepNative keep) {
-    std::vector<ListedEntry> entries;
+void sortListing(NameList& names, EntryKind kind, ListingOrder order, Window* window) {
+    std::vector<std::uint32_t> sorted;
+    if (order == ListingOrder::NumberAware && kind == EntryKind::Files) {
+        if (window) window->pumpMessages();  // sorting a large folder takes a while
+        const auto byNumber = numberAwareOrderOfBytes(names.size(), [&](std::size_t i) { return names.bytes(i); });
+        sorted.assign(byNumber.begin(), byNumber.end());
+    } else if (order == ListingOrder::Natural) {
+        sorted.resize(names.size());
+        std::iota(sorted.begin(), sorted.end(), std::uint32_t{0});
+        std::stable_sort(sorted.begin(), sorted.end(),
+                         [&](std::uint32_t a, std::uint32_t b) { return naturalLess(names.bytes(a), names.bytes(b)); });
+    }
+    if (sorted.empty()) return;
+    NameList inOrder = names.permuted(sorted);
+    names.swap(inOrder);
+    if (window) window->pumpMessages();
+}
+
+NameList enumerateEntries(const Text& folder, EntryKind kind, ListingOrder order, Window* window, KeepNative keep) {
+    NameList names;
     const auto native = textToNative(folder);
-    if (!native) return entries;
+    if (!native) return names;
     DIR* dir = opendir(native->empty() ? "." : native->c_str());
-    if (!dir) return entries;
+    if (!dir) return names;
     PumpThrottle throttle(window);
     std::size_t seen = 0;
     while (const dirent* e = readdir(dir)) {
         throttle.tick(++seen);
         if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
         if (isFolder(dir, e) != (kind == EntryKind::Folders)) continue;
-        ListedEntry entry;
-        Decoded decoded = nativeToText(e->d_name);
-        entry.name = std::move(decoded.text);
-        entry.exact = decoded.exact;
-        entry.inode = e->d_ino;
-        if (keep == KeepNative::Yes) entry.native = e->d_name;
-        entries.push_back(std::move(entry));
+        if (keep == KeepNative::Yes)
+            names.addNative(e->d_name, e->d_ino);
+        else
+            names.add(nativeToText(e->d_name).text);
     }
     closedir(dir);
 
-    if (order == ListingOrder::NumberAware && kind == EntryKind::Files) {
-        if (window) window->pumpMessages();  // sorting a large folder takes a while
-        std::vector<ListedEntry> sorted;
-        sorted.reserve(entries.size());
-        const auto order =
-            numberAwareOrder(entries.size(), [&](std::size_t i) -> const Text& { return entries[i].name; });
-        for (std::size_t i : order) sorted.push_back(std::move(entries[i]));
-        entries = std::move(sorted);
-        if (window) window->pumpMessages();
-    }
-    if (order == ListingOrder::Natural) {
-        std::sort(entries.begin(), entries.end(), [](const ListedEntry& a, const ListedEntry& b) {
-            return naturalLess(a.name.bytes(), b.name.bytes());
-        });
-    }
-    return entries;
+    sortListing(names, kind, order, window);
+    names.shrinkToFit();
+    return names;
 }
 
 }  // namespace velmora

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/encoding.h"
+#include "core/name_list.h"
 #include "core/text.h"
 
 namespace velmora {
@@ -21,23 +22,24 @@ enum class ListingOrder {
 /// Whether the native names are kept beside the Text names (renaming needs them, showing not).
 enum class KeepNative { Yes, No };
 
-struct ListedEntry {
-    NativeName native;  ///< the name exactly as the file system has it (when kept)
-    Text name;  ///< the name as Text
-    bool exact = true;  ///< false when the native name could not be read as text
-    std::uint64_t inode = 0;  ///< as readdir gives it; the history tells made steps by it
-};
-
 /// Lists the entries of folder (nothing below it): files are all entries that are not folders,
 /// hidden ones included; sub-folders are all folders but "." and "..". While listing, the window
-/// (when given) keeps painting. An unreadable folder gives an empty list.
-std::vector<ListedEntry> enumerateEntries(const Text& folder, EntryKind kind, ListingOrder order,
-                                          Window* window = nullptr, KeepNative keep = KeepNative::Yes);
+/// (when given) keeps painting. An unreadable folder gives an empty list. The names come in one
+/// compact list; with KeepNative::No only their text is kept (showing needs no more), with
+/// KeepNative::Yes also what renaming needs: the native names the text cannot give back, and the
+/// inodes.
+NameList enumerateEntries(const Text& folder, EntryKind kind, ListingOrder order, Window* window = nullptr,
+                          KeepNative keep = KeepNative::Yes);
+
+/// Puts names listed as found in the order asked for entries of kind.
+void sortListing(NameList& names, EntryKind kind, ListingOrder order, Window* window = nullptr);
 
 /// Orders names as if a leading number of one or two digits had three: 1, 2, 10, 100, then 1000
 /// as text; 01 comes before 1. Returns the permutation (indices into names).
 std::vector<std::size_t> numberAwareOrder(const std::vector<Text>& names);
 std::vector<std::size_t> numberAwareOrder(std::size_t count, const std::function<const Text&(std::size_t)>& nameAt);
+std::vector<std::size_t> numberAwareOrderOfBytes(std::size_t count,
+                                                 const std::function<std::string_view(std::size_t)>& nameAt);
 
 /// Keeps the window painting during long work without pumping on every entry.
 class PumpThrottle {

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstdint>
 #include <numeric>
 
 #include "core/listing.h"
@@ -23,18 +24,30 @@ void appendKey(std::string& arena, std::string_view name) {
     }
 }
 
+std::size_t keyLength(std::string_view name) {
+    static const std::size_t mark = "加1个蛋蛋"_t.bytes().size();
+    if (isDigit(name, 0) && !isDigit(name, 1)) return name.size() + 2 + mark;
+    if (isDigit(name, 0) && isDigit(name, 1) && !isDigit(name, 2)) return name.size() + 1 + mark;
+    return name.size();
+}
+
 }  // namespace
 
 std::vector<std::size_t> numberAwareOrder(std::size_t count, const std::function<const Text&(std::size_t)>& nameAt) {
+    return numberAwareOrderOfBytes(count, [&](std::size_t i) { return std::string_view(nameAt(i).bytes()); });
+}
+
+std::vector<std::size_t> numberAwareOrderOfBytes(std::size_t count,
+                                                 const std::function<std::string_view(std::size_t)>& nameAt) {
     // All keys in one buffer: one allocation, and comparisons are plain memcmp.
     std::size_t total = 0;
-    for (std::size_t i = 0; i < count; ++i) total += nameAt(i).bytes().size() + 16;  // room for zeros and mark
+    for (std::size_t i = 0; i < count; ++i) total += keyLength(nameAt(i));
     std::string arena;
     arena.reserve(total);
-    std::vector<std::size_t> ends(count);
+    std::vector<std::uint32_t> ends(count);
     for (std::size_t i = 0; i < count; ++i) {
-        appendKey(arena, nameAt(i).bytes());
-        ends[i] = arena.size();
+        appendKey(arena, nameAt(i));
+        ends[i] = static_cast<std::uint32_t>(arena.size());
     }
     const auto key = [&](std::size_t i) {
         const std::size_t begin = i == 0 ? 0 : ends[i - 1];

@@ -52,13 +52,13 @@ void report(const RenameRule& rule, Window& window, const RunOutcome& outcome) {
 // Visits every listed entry as the rule's transform sees it, keeping the window painting and
 // stopping early when cancelled.
 template <typename Visit>
-bool forEachEntry(const RenameRule& rule, Window& window, bool files, const std::vector<ListedEntry>& listed,
+bool forEachEntry(const RenameRule& rule, Window& window, bool files, const NameList& listed,
                   const std::function<bool()>& cancelled, Visit visit) {
     PumpThrottle throttle(&window, listed.size());
     for (std::size_t i = 0; i < listed.size(); ++i) {
         throttle.tick(i + 1);
         if (cancelled && (i & 1023) == 0 && cancelled()) return false;
-        const Text& name = listed[i].name;
+        const Text name = listed.text(i);
         const std::size_t extensionLength = files ? velmora::extensionLength(name.bytes()) : 0;
         if (files && rule.subject == Subject::NamePart) {
             const Text namePart = leftText(name, name.length() - static_cast<int>(extensionLength));
@@ -67,13 +67,6 @@ bool forEachEntry(const RenameRule& rule, Window& window, bool files, const std:
             visit(Entry{i + 1, name, name, extensionLength});
         }
     }
-    return true;
-}
-
-bool sameNames(const std::vector<ListedEntry>& a, const std::vector<ListedEntry>& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (a[i].native != b[i].native || a[i].name != b[i].name) return false;
     return true;
 }
 
@@ -90,7 +83,7 @@ public:
         list();
         window_.pumpMessages();
         plan_ = previewed && previewed->kind == kind_ && previewed->folder == folder_ && !previewed->abandoned &&
-                        previewed->listing && sameNames(*previewed->listing, *listed_)
+                        previewed->listing && *previewed->listing == *listed_
                     ? *previewed
                     : planRun(rule_, window_, kind_, folder_, listed_);
         plan_.listing = listed_;
@@ -122,14 +115,13 @@ public:
 
 private:
     void list() {
-        listed_ = std::make_shared<const std::vector<ListedEntry>>(enumerateEntries(
+        listed_ = std::make_shared<const NameList>(enumerateEntries(
             folder_, files_ ? EntryKind::Files : EntryKind::Folders, listingOrder(rule_, kind_), &window_));
         result_.listed = true;
-        std::vector<Text>& target = files_ ? session_.entryList : session_.folderList;
-        target.clear();
-        target.reserve(listed_->size());
         const bool fullPaths = files_ && rule_.listing == Listing::FullPaths;
-        for (const ListedEntry& e : *listed_) target.push_back(fullPaths ? folder_ + e.name : e.name);
+        EntryListing& target = files_ ? session_.entryList : session_.folderList;
+        target.names = listed_;
+        target.folder = fullPaths ? folder_ : Text{};
     }
 
     // The question of the rule's confirmation, where the rule asks it; false on Cancel.
@@ -158,22 +150,25 @@ private:
     }
 
     // Every step as the history keeps it; the native new names are made once, here.
-    std::vector<JournalStep> journalSteps() {
-        std::vector<JournalStep> steps;
+    StepEncoder journalSteps() {
+        StepEncoder steps;
         if (plan_.reordersChains) {
             // The history keeps the renames as they will be made, temporary names included, so
             // taking them back newest first undoes a swap exactly.
             order_ = orderRenames(renameRequests(plan_), namesIn(folder_));
             for (const RenameOperation& op : order_.operations)
-                steps.push_back({op.from, op.to, (*listed_)[plan_.steps[op.step].entry].inode});
+                steps.add(op.from, op.to, listed_->inode(plan_.steps.entry(op.step)));
             return steps;
         }
-        steps.reserve(plan_.steps.size());
-        newNatives_.reserve(plan_.steps.size());
-        for (const PlannedRename& p : plan_.steps) {
-            const ListedEntry& entry = (*listed_)[p.entry];
-            newNatives_.push_back(textToNative(p.newName));
-            steps.push_back({entry.native, newNatives_.back().value_or(NativeName{}), entry.inode});
+        const NameList& newNames = *plan_.steps.newNames();
+        newNatives_.reserve(plan_.steps.size(), newNames.capacityBytes());
+        steps.reserve(2 * newNames.capacityBytes() + 16 * plan_.steps.size());
+        for (std::size_t i = 0; i < plan_.steps.size(); ++i) {
+            const std::size_t entry = plan_.steps.entry(i);
+            const auto newNative = textToNative(newNames.text(i));
+            if (!newNative) unconvertible_.push_back(i);
+            newNatives_.add(newNative.value_or(NativeName{}));  // the native bytes as they are
+            steps.add(listed_->native(entry).value_or(NativeName{}), newNatives_.bytes(i), listed_->inode(entry));
         }
         return steps;
     }
@@ -186,13 +181,19 @@ private:
         const Count mode = files_ ? rule_.fileCount : rule_.folderCount;
         if (plan_.reordersChains) return applyInOrder(folder, mode, recorder);
         PumpThrottle throttle(&window_, plan_.steps.size());
+        result_.renamed = RenameList(listed_, plan_.steps.newNames());
+        std::size_t nextUnconvertible = 0;
         for (std::size_t i = 0; i < plan_.steps.size(); ++i) {
             throttle.tick(i + 1);
-            const PlannedRename& step = plan_.steps[i];
-            const ListedEntry& entry = (*listed_)[step.entry];
-            const bool renamed = rename(folder, entry, newNatives_[i]);
+            const std::size_t entry = plan_.steps.entry(i);
+            bool convertible = true;
+            if (nextUnconvertible < unconvertible_.size() && unconvertible_[nextUnconvertible] == i) {
+                convertible = false;
+                ++nextUnconvertible;
+            }
+            const bool renamed = convertible && rename(folder, entry, newNatives_.bytes(i));
             if (recorder) recorder->step(i, renamed);
-            if (renamed) result_.renamed.emplace_back(entry.name, step.newName);
+            if (renamed) result_.renamed.add(static_cast<std::uint32_t>(entry), static_cast<std::uint32_t>(i));
             if (mode == Count::Attempts || (mode == Count::Successes && renamed)) ++outcome.count;
         }
         if (recorder) recorder->finish();
@@ -201,15 +202,20 @@ private:
 
     // A name that could not be read exactly is never renamed: its new name would be built from
     // replacement characters, not from the name on disk.
-    static bool rename(const FolderHandle& folder, const ListedEntry& entry, const std::optional<NativeName>& newName) {
-        return entry.exact && newName && folder.rename(entry.native, *newName);
+    bool rename(const FolderHandle& folder, std::size_t entry, std::string_view newName) const {
+        if (!listed_->exact(entry)) return false;
+        const auto old = listed_->native(entry);
+        return old && folder.rename(*old, NativeName(newName));
     }
 
     // Chains and swaps: the renames in the order that lets them succeed, temporary names included.
     RunOutcome applyInOrder(const FolderHandle& folder, Count mode, RunRecorder* recorder) {
         const auto [oldNames, newNames] = stepNames(plan_);
         const AppliedOrder applied = applyOrder(folder, order_);
-        for (const RenameOperation& op : applied.made) result_.renamed.push_back(operationText(op, oldNames, newNames));
+        for (const RenameOperation& op : applied.made) {
+            auto [from, to] = operationText(op, oldNames, newNames);
+            result_.renamed.emplace_back(from, to);
+        }
         if (recorder) {
             // The operations made are those of the order, in its order (a step taken back from its
             // temporary name adds an operation the order does not hold).
@@ -235,9 +241,9 @@ private:
         // Chains and swaps are shown in the order they will be made, temporary names included.
         if (plan_.reordersChains) return std::make_unique<PlanLines>(describePlan(plan_));
         return std::make_unique<PlanLines>(folder_, plan_.steps.size(), [this](std::size_t i) {
-            const PlannedRename& step = plan_.steps[i];
-            const ListedEntry& e = (*listed_)[step.entry];
-            return PlanStep{e.native, e.name, e.exact, step.newName};
+            const std::size_t entry = plan_.steps.entry(i);
+            return PlanStep{listed_->native(entry).value_or(NativeName{}), listed_->text(entry), listed_->exact(entry),
+                            plan_.steps.newNames()->text(i)};
         });
     }
 
@@ -251,7 +257,8 @@ private:
     const Text folder_;
     SharedListing listed_;
     RunPlan plan_;
-    std::vector<std::optional<NativeName>> newNatives_;
+    NameList newNatives_;  ///< the new names as the file system will have them, plan order
+    std::vector<std::size_t> unconvertible_;  ///< steps whose new name has no native form
     RenameOrder order_;  ///< chains and swaps: the renames as they will be made
 };
 
@@ -284,7 +291,7 @@ RunPlan planRun(const RenameRule& rule, Window& window, Kind kind, const Text& f
     plan.listing = std::move(listing);
     plan.reordersChains = rule.reordersChains;
     const bool files = kind == Kind::Files;
-    const std::vector<ListedEntry>& listed = *plan.listing;
+    const NameList& listed = *plan.listing;
     const Pass pass = (files ? rule.files : rule.folders)(window, kind, listed.size());
     if (rule.confirmation == Confirmation::Counted) {
         std::size_t n = 0;
@@ -313,6 +320,20 @@ std::optional<Message> refusalAfterPlanning(const RenameRule& rule, const Window
         return Message{"找不到需要改的文件名"_t, style::ok, "提示"_t};
     if (plan.kind == Kind::Files) return firstRefusal(rule.checksBeforeFileLoop, window);
     return std::nullopt;
+}
+
+void PlanSteps::push_back(const PlannedRename& step) {
+    if (!names_)
+        names_ = std::make_shared<NameList>();
+    else if (names_.use_count() > 1)
+        names_ = std::make_shared<NameList>(*names_);
+    entries_.push_back(static_cast<std::uint32_t>(step.entry));
+    names_->add(step.newName);
+}
+
+void PlanSteps::clear() {
+    entries_.clear();
+    names_.reset();
 }
 
 RunResult runRenameRule(const RenameRule& rule, Window& window, Session& session, const RunPlan* previewed,

@@ -2,6 +2,7 @@
 // The shared road of every renaming rule: checks, kind, a fresh listing, the transform,
 // confirmation, renaming, counting and the report. A rule only declares what differs.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "core/listing.h"
+#include "core/name_list.h"
 #include "core/session.h"
 #include "core/text.h"
 #include "core/window.h"
@@ -127,7 +129,7 @@ struct RenameRule {
 /// What a run did on disk, in order.
 struct RunResult {
     bool listed = false;  ///< the run got past its checks and listed the folder
-    std::vector<std::pair<Text, Text>> renamed;  ///< (old name, new name) of every success
+    RenameList renamed;  ///< (old name, new name) of every success, sharing the run's names
 };
 
 /// Where a click stops before it lists anything: the checks in their order, then the kind boxes.
@@ -146,7 +148,46 @@ struct PlannedRename {
     Text newName;
 };
 
-using SharedListing = std::shared_ptr<const std::vector<ListedEntry>>;
+/// A listing held compactly and shared: the click's, the preview's cached one, the session's
+/// entry list and the last run's renames refer to the same names.
+using SharedListing = std::shared_ptr<const NameList>;
+
+/// The steps of a plan held compactly: the entries in order and their new names in one list,
+/// which copies of the plan and the renames of the run that applies it share.
+class PlanSteps {
+public:
+    std::size_t size() const { return entries_.size(); }
+    bool empty() const { return entries_.empty(); }
+    void push_back(const PlannedRename& step);
+    void clear();
+    PlannedRename operator[](std::size_t i) const { return {entries_[i], names_->text(i)}; }
+    PlannedRename front() const { return (*this)[0]; }
+    /// Index into the listing of step i's entry.
+    std::size_t entry(std::size_t i) const { return entries_[i]; }
+    /// The new names, name i for step i (null while there are none).
+    std::shared_ptr<const NameList> newNames() const { return names_; }
+
+    class const_iterator {
+    public:
+        const_iterator(const PlanSteps* steps, std::size_t i) : steps_(steps), i_(i) {}
+        PlannedRename operator*() const { return (*steps_)[i_]; }
+        const_iterator& operator++() {
+            ++i_;
+            return *this;
+        }
+        bool operator!=(const const_iterator& o) const { return i_ != o.i_; }
+
+    private:
+        const PlanSteps* steps_;
+        std::size_t i_;
+    };
+    const_iterator begin() const { return {this, 0}; }
+    const_iterator end() const { return {this, size()}; }
+
+private:
+    std::vector<std::uint32_t> entries_;
+    std::shared_ptr<NameList> names_;  ///< shared by copies; a copy that grows makes its own first
+};
 
 /// What a click would do with its listing, worked out without asking, renaming or showing anything.
 /// The click and the live preview plan with the same function.
@@ -155,7 +196,7 @@ struct RunPlan {
     Text folder;
     SharedListing listing;
     std::optional<std::size_t> counted;  ///< entries that a counted confirmation counts
-    std::vector<PlannedRename> steps;  ///< in listing order; never an entry onto its own name
+    PlanSteps steps;  ///< in listing order; never an entry onto its own name
     bool abandoned = false;  ///< planning was cancelled; steps are incomplete
     bool reordersChains = false;  ///< the rule's: steps are made in the order of core/rename_order.h
 };

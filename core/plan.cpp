@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include <cstring>
+#include <deque>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -53,7 +54,7 @@ std::vector<StepFailure> planFailures(const RunPlan& plan, const std::unordered_
     if (plan.reordersChains) return orderRenames(renameRequests(plan), existing).failures;
     // The names the run takes, over the names the folder holds; the folder's set is shared with
     // the preview and never copied. Views point into newNames, reserved up front so nothing moves.
-    const std::vector<ListedEntry>& listing = *plan.listing;
+    const NameList& listing = *plan.listing;
     std::vector<std::string> newNames;
     newNames.reserve(plan.steps.size());
     std::unordered_set<std::string_view> takenByRun;
@@ -62,17 +63,22 @@ std::vector<StepFailure> planFailures(const RunPlan& plan, const std::unordered_
     // name is looked up only when a step meets an existing name, which most runs never do.
     std::vector<bool> renamedAway(listing.size(), false);
     std::unordered_map<std::string_view, std::size_t> entryNamed;
+    std::deque<NativeName> natives;  ///< what entryNamed's views point into
     const auto freedByRun = [&](const std::string& name) {
         if (entryNamed.empty())
-            for (std::size_t i = 0; i < listing.size(); ++i) entryNamed.emplace(listing[i].native, i);
+            for (std::size_t i = 0; i < listing.size(); ++i) {
+                natives.push_back(listing.native(i).value_or(NativeName{}));
+                entryNamed.emplace(natives.back(), i);
+            }
         const auto it = entryNamed.find(name);
         return it != entryNamed.end() && renamedAway[it->second];
     };
     std::vector<StepFailure> failures;
     failures.reserve(plan.steps.size());
-    for (const PlannedRename& step : plan.steps) {
+    for (std::size_t i = 0; i < plan.steps.size(); ++i) {
         if (cancelled && (failures.size() & 1023) == 0 && cancelled()) break;
-        const ListedEntry& entry = listing[step.entry];
+        const PlannedRename step = plan.steps[i];
+        const ListedEntry entry = listing[step.entry];
         auto newNative = textToNative(step.newName);
         StepFailure failure = StepFailure::None;
         // Checked in this order so a separator is reported as leaving the folder, not as invalid.
@@ -107,8 +113,7 @@ std::vector<Text> describePlan(const RunPlan& plan) {
     lines.reserve(plan.steps.size());
     const Text arrow = " → "_t;
     for (std::size_t i = 0; i < plan.steps.size(); ++i) {
-        const PlannedRename& step = plan.steps[i];
-        Text line = (*plan.listing)[step.entry].name + arrow + step.newName;
+        Text line = plan.listing->text(plan.steps.entry(i)) + arrow + plan.steps.newNames()->text(i);
         if (failures[i] != StepFailure::None) line += failureMark() + failureReason(failures[i]);
         lines.push_back(std::move(line));
     }

@@ -6,29 +6,28 @@
 namespace velmora {
 
 FolderSnapshot::FolderSnapshot(const Text& folder) : folder_(folder) {
-    auto files =
-        std::make_shared<std::vector<ListedEntry>>(enumerateEntries(folder, EntryKind::Files, ListingOrder::AsFound));
+    auto files = std::make_shared<const NameList>(enumerateEntries(folder, EntryKind::Files, ListingOrder::AsFound));
     auto folders =
-        std::make_shared<std::vector<ListedEntry>>(enumerateEntries(folder, EntryKind::Folders, ListingOrder::AsFound));
+        std::make_shared<const NameList>(enumerateEntries(folder, EntryKind::Folders, ListingOrder::AsFound));
     names_.reserve(files->size() + folders->size());
-    for (const auto* list : {files.get(), folders.get()})
-        for (const ListedEntry& e : *list) names_.insert(e.native);
+    for (const NameList* list : {files.get(), folders.get()})
+        for (std::size_t i = 0; i < list->size(); ++i) names_.insert(list->native(i).value_or(NativeName{}));
     files_ = std::move(files);
     folders_ = std::move(folders);
 }
 
 SharedListing FolderSnapshot::listing(EntryKind kind, ListingOrder order) const {
-    if (kind == EntryKind::Folders) return folders_;
-    if (order == ListingOrder::AsFound) return files_;
-    std::call_once(sorted_, [this] {
-        auto sorted = std::make_shared<std::vector<ListedEntry>>();
-        sorted->reserve(files_->size());
-        for (std::size_t i :
-             numberAwareOrder(files_->size(), [this](std::size_t i) -> const Text& { return (*files_)[i].name; }))
-            sorted->push_back((*files_)[i]);
-        filesNumberAware_ = std::move(sorted);
-    });
-    return filesNumberAware_;
+    const SharedListing& asFound = kind == EntryKind::Files ? files_ : folders_;
+    if (order == ListingOrder::AsFound || (order == ListingOrder::NumberAware && kind == EntryKind::Folders))
+        return asFound;
+    const std::lock_guard<std::mutex> lock(sortedLock_);
+    SharedListing& sorted = sorted_[{kind, order}];
+    if (!sorted) {
+        NameList names = *asFound;
+        sortListing(names, kind, order);
+        sorted = std::make_shared<const NameList>(std::move(names));
+    }
+    return sorted;
 }
 
 Preview previewRun(const RenameRule& rule, Window& inputs, const FolderSnapshot& folder,
@@ -71,16 +70,15 @@ Text previewStatus(const Text& buttonCaption, const Preview& preview) {
     return status;
 }
 
-std::shared_ptr<const RowEntries> matchRows(SharedListing listing, std::shared_ptr<const std::vector<Text>> rowNames) {
+std::shared_ptr<const RowEntries> matchRows(SharedListing listing, std::shared_ptr<const NameList> rowNames) {
     auto rows = std::make_shared<RowEntries>();
     std::unordered_map<std::string_view, std::int32_t> entryOf;
     entryOf.reserve(listing->size());
-    for (std::size_t i = 0; i < listing->size(); ++i)
-        entryOf.emplace((*listing)[i].name.bytes(), static_cast<std::int32_t>(i));
+    for (std::size_t i = 0; i < listing->size(); ++i) entryOf.emplace(listing->bytes(i), static_cast<std::int32_t>(i));
     rows->entryOfRow.assign(rowNames->size(), -1);
     for (std::size_t r = 0; r < rowNames->size(); ++r) {
-        if ((*rowNames)[r].empty()) continue;
-        const auto it = entryOf.find((*rowNames)[r].bytes());
+        if (rowNames->bytes(r).empty()) continue;
+        const auto it = entryOf.find(rowNames->bytes(r));
         if (it != entryOf.end()) rows->entryOfRow[r] = it->second;
     }
     rows->listing = std::move(listing);
@@ -90,7 +88,7 @@ std::shared_ptr<const RowEntries> matchRows(SharedListing listing, std::shared_p
 
 std::vector<std::int32_t> stepsOfRows(const RunPlan& plan, const RowEntries& rows) {
     std::vector<std::int32_t> stepOfEntry(plan.listing->size(), -1);
-    for (std::size_t i = 0; i < plan.steps.size(); ++i) stepOfEntry[plan.steps[i].entry] = static_cast<std::int32_t>(i);
+    for (std::size_t i = 0; i < plan.steps.size(); ++i) stepOfEntry[plan.steps.entry(i)] = static_cast<std::int32_t>(i);
     std::vector<std::int32_t> steps(rows.entryOfRow.size(), -1);
     for (std::size_t r = 0; r < steps.size(); ++r)
         if (rows.entryOfRow[r] >= 0) steps[r] = stepOfEntry[static_cast<std::size_t>(rows.entryOfRow[r])];

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -32,8 +33,8 @@ private:
     SharedListing files_;
     SharedListing folders_;
     std::unordered_set<std::string> names_;
-    mutable std::once_flag sorted_;
-    mutable SharedListing filesNumberAware_;
+    mutable std::mutex sortedLock_;
+    mutable std::map<std::pair<EntryKind, ListingOrder>, SharedListing> sorted_;  ///< made when first asked
 };
 
 struct Preview {
@@ -58,10 +59,10 @@ Text previewStatus(const Text& buttonCaption, const Preview& preview);
 /// -1. Rows with an empty name (rows of another folder) get -1.
 struct RowEntries {
     SharedListing listing;
-    std::shared_ptr<const std::vector<Text>> rowNames;
+    std::shared_ptr<const NameList> rowNames;
     std::vector<std::int32_t> entryOfRow;
 };
-std::shared_ptr<const RowEntries> matchRows(SharedListing listing, std::shared_ptr<const std::vector<Text>> rowNames);
+std::shared_ptr<const RowEntries> matchRows(SharedListing listing, std::shared_ptr<const NameList> rowNames);
 
 /// For every row, the plan step of its entry, or -1; rows.listing is the plan's listing.
 std::vector<std::int32_t> stepsOfRows(const RunPlan& plan, const RowEntries& rows);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/components.h"
+#include "core/name_list.h"
 #include "core/text.h"
 
 namespace velmora {
@@ -30,6 +31,13 @@ public:
     virtual int rowCount() const = 0;
     virtual Text rowText(int row) const = 0;
     virtual void appendRows(std::vector<Text> rows) = 0;
+    /// Appends the names of a list, which the view may keep and share rather than copy.
+    virtual void appendNames(std::shared_ptr<const NameList> names) {
+        std::vector<Text> rows;
+        rows.reserve(names->size());
+        for (std::size_t i = 0; i < names->size(); ++i) rows.push_back(names->text(i));
+        appendRows(std::move(rows));
+    }
     virtual void clearRows() = 0;
     virtual int selectedRow() const = 0;  ///< -1 when none
 };

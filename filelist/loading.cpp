@@ -17,25 +17,26 @@ void listIntoView(Window& window, Session& session, bool forgetListing) {
     const Text folder = window.currentFolder();
     const bool files = window.checked(选择框1);
     if (!files && !window.checked(选择框2)) return;
-    auto entries = enumerateEntries(folder, files ? EntryKind::Files : EntryKind::Folders,
-                                    files ? ListingOrder::NumberAware : ListingOrder::AsFound, &window, KeepNative::No);
-    std::vector<Text>& listing = files ? session.entryList : session.folderList;
+    auto entries = std::make_shared<const NameList>(
+        enumerateEntries(folder, files ? EntryKind::Files : EntryKind::Folders,
+                         files ? ListingOrder::NumberAware : ListingOrder::AsFound, &window, KeepNative::No));
+    EntryListing& listing = files ? session.entryList : session.folderList;
     listing.clear();
-    if (!forgetListing) listing.reserve(entries.size());
+    if (!forgetListing) listing.names = entries;
     const int skip = files ? window.selection(组合框2) : -1;
-    const Text skipped = skip == -1 ? Text{} : window.chosenText(组合框2);
     // The scratch extension ends as the last examined file's.
-    const Text lastExtension = entries.empty() ? Text{} : extensionOf(entries.back().name);
-    std::vector<Text> rows;
-    rows.reserve(entries.size());
-    for (ListedEntry& e : entries) {
-        if (!forgetListing) listing.push_back(e.name);
-        if (files && skip != -1 && extensionIs(e.name, skipped)) continue;
-        rows.push_back(std::move(e.name));
+    if (files && !entries->empty()) session.entryExtension = extensionOf(entries->text(entries->size() - 1));
+    if (skip == -1) {
+        window.list().appendNames(std::move(entries));
+        return;
     }
-    if (files && !entries.empty()) session.entryExtension = lastExtension;
-    std::vector<ListedEntry>().swap(entries);
-    window.list().appendRows(std::move(rows));
+    const Text skipped = window.chosenText(组合框2);
+    auto rows = std::make_shared<NameList>();
+    for (std::size_t i = 0; i < entries->size(); ++i)
+        if (!extensionIs(entries->text(i), skipped)) rows->addFrom(*entries, i);
+    rows->shrinkToFit();
+    entries.reset();
+    window.list().appendNames(std::move(rows));
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ struct HandlerContext {
     /// The plan the live preview shows for a rule, when it still holds; null otherwise.
     std::function<const RunPlan*(const RenameRule&)> previewedPlan;
     /// Renames were made in a folder, by a run or an undo.
-    std::function<void(const Text& folder, const std::vector<std::pair<Text, Text>>& renamed)> renamed;
+    std::function<void(const Text& folder, const RenameList& renamed)> renamed;
     Component source{};  ///< the component whose event the handler serves
 };
 

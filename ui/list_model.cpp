@@ -2,6 +2,9 @@
 
 #include <QBrush>
 #include <QColor>
+#include <algorithm>
+#include <deque>
+#include <string>
 #include <unordered_map>
 
 namespace velmora {
@@ -9,14 +12,30 @@ namespace {
 
 QString qs(const Text& text) { return QString::fromStdString(text.toUtf8()); }
 
+const std::shared_ptr<const NameList>& noRows() {
+    static const auto none = std::make_shared<const NameList>();
+    return none;
+}
+
+// a followed by b, sharing a when b is empty and b when a is.
+std::shared_ptr<const NameList> joined(const std::shared_ptr<const NameList>& a,
+                                       const std::shared_ptr<const NameList>& b) {
+    if (b->empty()) return a;
+    if (a->empty()) return b;
+    auto both = std::make_shared<NameList>(*a);
+    both->reserve(a->size() + b->size(), 0);
+    for (std::size_t i = 0; i < b->size(); ++i) both->addFrom(*b, i);
+    return both;
+}
+
 }  // namespace
 
 RowModel::RowModel(QString header, QObject* parent)
-    : QAbstractTableModel(parent), header_(std::move(header)), currentOfFolder_(std::make_shared<std::vector<Text>>()) {
+    : QAbstractTableModel(parent), header_(std::move(header)), rows_(noRows()), names_(rows_), currentOfFolder_(rows_) {
 }
 
 int RowModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    return parent.isValid() ? 0 : static_cast<int>(rows_->size());
 }
 
 int RowModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 2; }
@@ -28,34 +47,29 @@ const Text& RowModel::folderOf(std::size_t row) const {
     return none;
 }
 
-const Text& RowModel::currentName(std::size_t row) const {
-    return row < renamedTo_.size() && !renamedTo_[row].empty() ? renamedTo_[row] : rows_[row];
-}
-
 QVariant RowModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     const auto r = static_cast<std::size_t>(index.row());
     if (index.column() == 0) {
         if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
-        return qs(rows_[r]);
+        return qs(rows_->text(r));
     }
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole && role != Qt::ForegroundRole) return {};
     if (folderOf(r) != currentFolder_ || currentFolder_.empty()) return {};
-    const Text& current = currentName(r);
     const std::int32_t step = preview_ && r < preview_->stepOfRow.size() ? preview_->stepOfRow[r] : -1;
     if (step >= 0) {
         const auto s = static_cast<std::size_t>(step);
         const StepFailure failure = preview_->preview.failures[s];
         if (role == Qt::ForegroundRole) return failure == StepFailure::None ? QVariant() : QBrush(QColor(200, 30, 30));
-        if (failure != StepFailure::None) return qs(current + failureMark() + failureReason(failure));
-        return qs(preview_->preview.plan.steps[s].newName);
+        if (failure != StepFailure::None) return qs(names_->text(r) + failureMark() + failureReason(failure));
+        return qs(preview_->preview.plan.steps.newNames()->text(s));
     }
     // Left alone by the rule in view, or no rule in view: the name it has now, grey when unchanged.
     if (role == Qt::ForegroundRole) {
-        const bool grey = preview_ || current == rows_[r];
+        const bool grey = preview_ || names_->bytes(r) == rows_->bytes(r);
         return grey ? QBrush(QColor(128, 128, 128)) : QVariant();
     }
-    return qs(current);
+    return qs(names_->text(r));
 }
 
 QVariant RowModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -66,28 +80,29 @@ QVariant RowModel::headerData(int section, Qt::Orientation orientation, int role
 }
 
 void RowModel::append(std::vector<Text> rows, const Text& folder) {
-    if (rows.empty()) return;
-    const int first = static_cast<int>(rows_.size());
-    beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
-    segments_.push_back({rows_.size(), folder});
-    if (rows_.empty()) {
-        rows_ = std::move(rows);
-    } else {
-        rows_.insert(rows_.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
-    }
-    if (!renamedTo_.empty()) renamedTo_.resize(rows_.size());
+    auto names = std::make_shared<NameList>();
+    for (const Text& row : rows) names->add(row);
+    append(std::shared_ptr<const NameList>(std::move(names)), folder);
+}
+
+void RowModel::append(std::shared_ptr<const NameList> names, const Text& folder) {
+    if (!names || names->empty()) return;
+    const int first = static_cast<int>(rows_->size());
+    beginInsertRows({}, first, first + static_cast<int>(names->size()) - 1);
+    segments_.push_back({rows_->size(), folder});
+    names_ = names_ == rows_ ? nullptr : joined(names_, names);
+    rows_ = joined(rows_, names);
+    if (!names_) names_ = rows_;
     preview_.reset();
     refreshCurrentOfFolder();
     endInsertRows();
 }
 
 void RowModel::clear() {
-    if (rows_.empty()) return;
+    if (rows_->empty()) return;
     beginResetModel();
-    rows_.clear();
-    rows_.shrink_to_fit();
-    renamedTo_.clear();
-    renamedTo_.shrink_to_fit();
+    rows_ = noRows();
+    names_ = rows_;
     segments_.clear();
     preview_.reset();
     refreshCurrentOfFolder();
@@ -102,21 +117,32 @@ void RowModel::setCurrentFolder(const Text& folder) {
     secondColumnChanged();
 }
 
-void RowModel::followRenames(const Text& folder, const std::vector<std::pair<Text, Text>>& renamed) {
-    if (renamed.empty() || rows_.empty()) return;
-    std::unordered_map<std::string, std::size_t> rowOf;
-    for (std::size_t r = 0; r < rows_.size(); ++r)
-        if (folderOf(r) == folder) rowOf.emplace(currentName(r).bytes(), r);
+void RowModel::followRenames(const Text& folder, const RenameList& renamed) {
+    if (renamed.empty() || rows_->empty()) return;
+    std::unordered_map<std::string_view, std::size_t> rowOf;
+    for (std::size_t r = 0; r < rows_->size(); ++r)
+        if (folderOf(r) == folder) rowOf.emplace(names_->bytes(r), r);
     if (rowOf.empty()) return;
-    if (renamedTo_.empty()) renamedTo_.resize(rows_.size());
-    for (const auto& [from, to] : renamed) {
+    std::unordered_map<std::size_t, std::string_view> renamedTo;  ///< views into newNames
+    std::deque<std::string> newNames;
+    for (std::size_t i = 0; i < renamed.size(); ++i) {
+        const auto [from, to] = renamed[i];
         const auto it = rowOf.find(from.bytes());
         if (it == rowOf.end()) continue;
         const std::size_t r = it->second;
         rowOf.erase(it);
-        renamedTo_[r] = to == rows_[r] ? Text{} : to;
-        rowOf.emplace(to.bytes(), r);
+        newNames.push_back(to.bytes());
+        renamedTo[r] = newNames.back();
+        rowOf.emplace(newNames.back(), r);
     }
+    if (renamedTo.empty()) return;
+    auto names = std::make_shared<NameList>();
+    names->reserve(rows_->size(), 0);
+    for (std::size_t r = 0; r < rows_->size(); ++r) {
+        const auto it = renamedTo.find(r);
+        names->add(it == renamedTo.end() ? names_->bytes(r) : it->second);
+    }
+    names_ = std::move(names);
     refreshCurrentOfFolder();
     secondColumnChanged();
 }
@@ -128,16 +154,24 @@ void RowModel::setPreview(std::shared_ptr<const RowPreview> preview) {
 }
 
 void RowModel::refreshCurrentOfFolder() {
-    auto names = std::make_shared<std::vector<Text>>(rows_.size());
-    if (!currentFolder_.empty())
-        for (std::size_t r = 0; r < rows_.size(); ++r)
-            if (folderOf(r) == currentFolder_) (*names)[r] = currentName(r);
+    // Commonly every row belongs to the current folder: the preview then shares the names.
+    const bool allRowsHere =
+        !currentFolder_.empty() && !segments_.empty() &&
+        std::all_of(segments_.begin(), segments_.end(), [&](const Segment& s) { return s.folder == currentFolder_; });
+    if (allRowsHere || rows_->empty()) {
+        currentOfFolder_ = names_;
+        return;
+    }
+    auto names = std::make_shared<NameList>();
+    names->reserve(rows_->size(), 0);
+    for (std::size_t r = 0; r < rows_->size(); ++r)
+        names->add(!currentFolder_.empty() && folderOf(r) == currentFolder_ ? names_->bytes(r) : std::string_view());
     currentOfFolder_ = std::move(names);
 }
 
 void RowModel::secondColumnChanged() {
-    if (rows_.empty()) return;
-    emit dataChanged(index(0, 1), index(static_cast<int>(rows_.size()) - 1, 1));
+    if (rows_->empty()) return;
+    emit dataChanged(index(0, 1), index(static_cast<int>(rows_->size()) - 1, 1));
 }
 
 }  // namespace velmora

@@ -1,11 +1,13 @@
 #pragma once
 // The rows of the list view. Column 0 holds the names as they were loaded; column 1 the name each
-// entry has now, or, while a rule is in view, the name the rule would give it. Names are held as
-// Text and converted only when painted.
+// entry has now, or, while a rule is in view, the name the rule would give it. Names are held in
+// compact lists, shared with the listing that loaded them and with preview work, and converted only
+// when painted.
 
 #include <QAbstractTableModel>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -31,18 +33,21 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     /// The name row r was loaded with.
-    const Text& row(int r) const { return rows_[static_cast<std::size_t>(r)]; }
+    Text row(int r) const { return rows_->text(static_cast<std::size_t>(r)); }
+    std::string_view rowBytes(int r) const { return rows_->bytes(static_cast<std::size_t>(r)); }
     /// Appends rows listed from folder.
     void append(std::vector<Text> rows, const Text& folder);
+    /// Appends the names of a list, which the rows share rather than copy.
+    void append(std::shared_ptr<const NameList> names, const Text& folder);
     void clear();
 
     /// The folder whose rows show a second column: currentFolder.
     void setCurrentFolder(const Text& folder);
     /// Each row's current name where the row belongs to the current folder, else the empty text.
     /// Shared with preview work and replaced, never changed, when names change.
-    std::shared_ptr<const std::vector<Text>> currentNames() const { return currentOfFolder_; }
+    std::shared_ptr<const NameList> currentNames() const { return currentOfFolder_; }
     /// Rows follow their entries: renames made in folder, in the order they were made.
-    void followRenames(const Text& folder, const std::vector<std::pair<Text, Text>>& renamed);
+    void followRenames(const Text& folder, const RenameList& renamed);
     /// Shows preview over the rows, or the current names when null.
     void setPreview(std::shared_ptr<const RowPreview> preview);
     const RowPreview* preview() const { return preview_.get(); }
@@ -53,16 +58,15 @@ private:
         Text folder;
     };
     const Text& folderOf(std::size_t row) const;
-    const Text& currentName(std::size_t row) const;
     void refreshCurrentOfFolder();
     void secondColumnChanged();
 
     QString header_;
-    std::vector<Text> rows_;
-    std::vector<Text> renamedTo_;  ///< per row once any row was renamed; empty: not renamed
+    std::shared_ptr<const NameList> rows_;  ///< as loaded
+    std::shared_ptr<const NameList> names_;  ///< as the entries are named now: rows_ until a row was renamed
     std::vector<Segment> segments_;
     Text currentFolder_;
-    std::shared_ptr<const std::vector<Text>> currentOfFolder_;
+    std::shared_ptr<const NameList> currentOfFolder_;
     std::shared_ptr<const RowPreview> preview_;
 };
 

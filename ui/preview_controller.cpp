@@ -171,7 +171,7 @@ void PreviewController::folderChanged() {
     request();
 }
 
-void PreviewController::renamed(const Text& folder, const std::vector<std::pair<Text, Text>>& renames) {
+void PreviewController::renamed(const Text& folder, const RenameList& renames) {
     window_.rows().followRenames(folder, renames);
     if (folder == adapter_.currentFolder()) {
         folder_.reset();

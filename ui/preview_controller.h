@@ -40,7 +40,7 @@ public:
     /// holds now; null otherwise.
     const RunPlan* previewedPlan(const RenameRule& rule) const;
     /// Renames were made in folder (a run or an undo): rows follow them, the folder is read again.
-    void renamed(const Text& folder, const std::vector<std::pair<Text, Text>>& renames);
+    void renamed(const Text& folder, const RenameList& renames);
     /// currentFolder changed: another folder's rows, no rule in view.
     void folderChanged();
     /// Takes the rule out of view (按钮13, a click on a rule's button).

@@ -52,6 +52,7 @@ private:
     int rowCount() const override;
     Text rowText(int row) const override;
     void appendRows(std::vector<Text> rows) override;
+    void appendNames(std::shared_ptr<const NameList> names) override;
     void clearRows() override;
     int selectedRow() const override;
 

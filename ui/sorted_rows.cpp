@@ -32,7 +32,7 @@ void SortedRows::setOrder(Order order) {
 int SortedRows::loadedRow(int shownRow) const { return mapToSource(index(shownRow, 0)).row(); }
 
 bool SortedRows::lessThan(const QModelIndex& left, const QModelIndex& right) const {
-    return naturalLess(rows_.row(left.row()).bytes(), rows_.row(right.row()).bytes());
+    return naturalLess(rows_.rowBytes(left.row()), rows_.rowBytes(right.row()));
 }
 
 void SortedRows::attach(QTreeView& view) {

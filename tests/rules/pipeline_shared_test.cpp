@@ -192,7 +192,7 @@ TEST_P(EveryRule, firstEntryQuestionOnlyWhenTheFirstListedEntryIsRenamed) {
     files({GetParam().sample});
     w.choose(组合框2, ".txt");
     const auto listed = enumerateEntries(Text::fromUtf8(f.path()), EntryKind::Files, ListingOrder::AsFound);
-    const bool firstIsSkipped = listed.front().name.toUtf8() != GetParam().sample;
+    const bool firstIsSkipped = listed.text(0).toUtf8() != GetParam().sample;
     w.answer({answerCancel});
     run(rule());
     const bool asked = !w.messages.empty() && w.messages.front().style == 1;

@@ -61,11 +61,11 @@ TEST_F(Plan, aPreviewedPlanIsAppliedOnlyToTheListingItWasMadeFrom) {
     files({"a1.mp4", "b2.mp4"});
     w.type(编辑框6, "p");
     const Text folder = Text::fromUtf8(f.path());
-    auto seen = enumerateEntries(folder, EntryKind::Files, ListingOrder::AsFound);
-    ASSERT_EQ(seen.size(), 2u);
-    seen.pop_back();
-    const RunPlan previewed =
-        planRun(addPrefix(), w, Kind::Files, folder, std::make_shared<const std::vector<ListedEntry>>(seen));
+    const auto listed = enumerateEntries(folder, EntryKind::Files, ListingOrder::AsFound);
+    ASSERT_EQ(listed.size(), 2u);
+    auto seen = std::make_shared<NameList>();
+    seen->addFrom(listed, 0);
+    const RunPlan previewed = planRun(addPrefix(), w, Kind::Files, folder, seen);
     ASSERT_EQ(previewed.steps.size(), 1u);
     runRenameRule(addPrefix(), w, s, &previewed);
     EXPECT_EQ(f.entries(), (Names{"pa1.mp4", "pb2.mp4"}));
@@ -78,8 +78,8 @@ TEST_F(Plan, planningCalledOffIsMarkedAbandoned) {
     w.type(编辑框1, "x");
     w.type(编辑框6, "p");
     const Text folder = Text::fromUtf8(f.path());
-    const auto listing = std::make_shared<const std::vector<ListedEntry>>(
-        enumerateEntries(folder, EntryKind::Files, ListingOrder::AsFound));
+    const auto listing =
+        std::make_shared<const NameList>(enumerateEntries(folder, EntryKind::Files, ListingOrder::AsFound));
     for (const auto rule : {deleteOccurrences, addPrefix}) {
         const RunPlan called = planRun(rule(), w, Kind::Files, folder, listing, [] { return true; });
         EXPECT_TRUE(called.abandoned);

@@ -65,12 +65,9 @@ void TstPlanView::rowsAreThePlanLinesInOrderWithTheirMarks() {
     QStringList described;
     RunPlan plan;
     plan.folder = Text::fromUtf8(f.path());
-    auto listing = std::make_shared<std::vector<ListedEntry>>();
+    auto listing = std::make_shared<NameList>();
     for (std::size_t i = 0; i < steps.size(); ++i) {
-        ListedEntry e;
-        e.native = steps[i].first;
-        e.name = Text::fromUtf8(steps[i].first);
-        listing->push_back(e);
+        listing->addNative(steps[i].first);
         plan.steps.push_back({i, Text::fromUtf8(steps[i].second)});
     }
     plan.listing = listing;

@@ -1,0 +1,125 @@
+// Names held compactly come back byte for byte, whatever they are.
+#include "core/name_list.h"
+
+#include <gtest/gtest.h>
+
+namespace velmora::testing {
+namespace {
+
+struct Kind {
+    const char* what;
+    std::string native;
+    bool exact;
+};
+
+std::string repeat(const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+}
+
+const std::vector<Kind> kinds = {
+    {"ascii", "a.mp4", true},
+    {"GBK", "第1集 高清.mkv", true},
+    {"four-byte characters", "😀 𠀀 emoji.txt", true},
+    {"not UTF-8 (GBK bytes)",
+     "\xb5\xda"
+     "1.mp4",
+     false},
+    {"not UTF-8 (stray bytes)",
+     "a\xff\xfe"
+     "b",
+     false},
+    {"255 bytes of Chinese", repeat("中", 85), true},
+    {"255 bytes of ASCII", std::string(255, 'x'), true},
+    {"254 bytes and a four-byte character", repeat("中", 83) + "x😀", true},
+    {"empty", "", true},
+};
+
+TEST(NameList, everyKindOfNameComesBackByteForByte) {
+    NameList names;
+    for (const Kind& k : kinds) names.addNative(k.native);
+    ASSERT_EQ(names.size(), kinds.size());
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
+        SCOPED_TRACE(kinds[i].what);
+        ASSERT_TRUE(names.native(i).has_value());
+        EXPECT_EQ(*names.native(i), kinds[i].native);
+        EXPECT_EQ(names.exact(i), kinds[i].exact);
+        EXPECT_EQ(names.text(i), utf8ToText(kinds[i].native).text);
+        EXPECT_EQ(names.bytes(i), utf8ToText(kinds[i].native).text.bytes());
+    }
+}
+
+TEST(NameList, onlyNamesTheTextCannotGiveBackAreKeptTwice) {
+    NameList plain;
+    NameList mixed;
+    for (int i = 0; i < 1000; ++i) {
+        plain.addNative("第" + std::to_string(i) + "集.mp4");
+        mixed.addNative("第" + std::to_string(i) + "集.mp4");
+    }
+    mixed.addNative(
+        "\xb5\xda"
+        "1.mp4");
+    // One byte buffer and one offset per name; the one name that is not UTF-8 adds its own bytes.
+    EXPECT_LT(plain.capacityBytes(), 1000u * (utf8ToText("第999集.mp4").text.bytes().size() + 4) * 2);
+    EXPECT_GT(mixed.capacityBytes(), plain.capacityBytes());
+    EXPECT_EQ(*mixed.native(1000),
+              "\xb5\xda"
+              "1.mp4");
+    EXPECT_EQ(*mixed.native(999), "第999集.mp4");
+}
+
+TEST(NameList, aPermutedListKeepsEveryNameWithItsNative) {
+    NameList names;
+    for (const Kind& k : kinds) names.addNative(k.native);
+    std::vector<std::uint32_t> order;
+    for (std::size_t i = kinds.size(); i-- > 0;) order.push_back(static_cast<std::uint32_t>(i));
+    const NameList reversed = names.permuted(order);
+    ASSERT_EQ(reversed.size(), kinds.size());
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
+        const Kind& k = kinds[kinds.size() - 1 - i];
+        SCOPED_TRACE(k.what);
+        EXPECT_EQ(*reversed.native(i), k.native);
+        EXPECT_EQ(reversed.exact(i), k.exact);
+    }
+}
+
+TEST(NameList, namesAddedAsTextComeBackAsTheirBytes) {
+    NameList names;
+    const Text gbk = Text::fromBytes(
+        "\xb5\xda"
+        "1\xbc\xaf");  // 第1集 as GB18030
+    const Text cut = Text::fromBytes("a\xb5");  // a character cut in half
+    names.add(gbk);
+    names.add(cut);
+    EXPECT_EQ(names.text(0), gbk);
+    EXPECT_EQ(*names.native(0), "第1集");
+    EXPECT_EQ(names.text(1), cut);
+    EXPECT_FALSE(names.native(1).has_value()) << "no native name can be made of half a character";
+}
+
+TEST(RenameList, sharesTheListsAndGivesPairsInOrder) {
+    auto from = std::make_shared<NameList>();
+    auto to = std::make_shared<NameList>();
+    for (const Kind& k : kinds) from->addNative(k.native);
+    to->add("x"_t);
+    to->add("y"_t);
+    RenameList renames(from, to);
+    renames.add(3, 1);
+    renames.add(1, 0);
+    ASSERT_EQ(renames.size(), 2u);
+    EXPECT_EQ(renames[0], std::make_pair(utf8ToText(kinds[3].native).text, "y"_t));
+    EXPECT_EQ(*renames.fromNative(0), kinds[3].native);
+    EXPECT_EQ(renames[1], std::make_pair("第1集 高清.mkv"_t, "x"_t));
+    // Recording a rename of its own keeps the shared lists as they were.
+    renames.emplace_back("c"_t, "d"_t);
+    EXPECT_EQ(from->size(), kinds.size());
+    std::vector<std::pair<Text, Text>> all;
+    for (const auto& [a, b] : renames) all.emplace_back(a, b);
+    EXPECT_EQ(all, (std::vector<std::pair<Text, Text>>{
+                       {utf8ToText(kinds[3].native).text, "y"_t}, {"第1集 高清.mkv"_t, "x"_t}, {"c"_t, "d"_t}}));
+    EXPECT_EQ(*renames.fromNative(0), kinds[3].native) << "the native name moves along";
+}
+
+}  // namespace
+}  // namespace velmora::testing
