@@ -3,6 +3,7 @@
 
 #include "core/history.h"
 #include "core/plan.h"
+#include "core/preview.h"
 #include "tests/rules/rule_harness.h"
 
 namespace velmora::testing {
@@ -267,6 +268,28 @@ TEST_F(Regex, patternsThatCollideLeaveTheLaterNameInNaturalOrder) {
     EXPECT_EQ(planOf(w), (std::vector<std::string>{"a1.txt → a.txt", "a2.txt → a.txt  ✗ 本次前面的改名已占用这个名称",
                                                    "a10.txt → a.txt  ✗ 本次前面的改名已占用这个名称"}));
     EXPECT_EQ(w.messages.back(), msg("成功改名1个", 0, "提示"));
+}
+
+// The preview lists in the rule's natural order too, files and folders alike, so the entry it
+// shows winning a collision is the one the click renames (not the first in the loader's order,
+// nor in the order found).
+TEST_F(Regex, thePreviewLetsTheSameEntryWinACollisionAsTheClick) {
+    for (const char* n : {"a10.txt", "a9.txt", "a100.txt"}) f.file(n);
+    for (const char* n : {"d10", "d9", "d100"}) f.folder(n);
+    set(R"(\d)", "");
+    const FolderSnapshot snapshot(Text::fromUtf8(f.path()));
+    const auto winners = [&] {
+        const Preview preview = previewRun(regexReplace(), w, snapshot);
+        std::vector<std::string> out;
+        for (std::size_t i = 0; i < preview.plan.steps.size(); ++i)
+            if (preview.failures.at(i) == StepFailure::None)
+                out.push_back(preview.plan.listing->text(preview.plan.steps.entry(i)).toUtf8());
+        return out;
+    };
+    EXPECT_EQ(winners(), std::vector<std::string>{"a9.txt"});
+    w.setChecked(选择框1, false);
+    w.setChecked(选择框2, true);
+    EXPECT_EQ(winners(), std::vector<std::string>{"d9"});
 }
 
 TEST_F(Regex, aNameThatIsNotExactTextIsLeftAlone) {
