@@ -121,6 +121,10 @@ std::vector<Text> describePlan(const RunPlan& plan) {
 }
 
 PlanLines::PlanLines(const Text& folder, std::size_t steps, StepAt stepAt) : steps_(steps), stepAt_(std::move(stepAt)) {
+    // Room for every step at once: growing in the slices a view checks would copy the marks, and
+    // rehash the names, again and again, each time the longer.
+    failures_.reserve(steps_);
+    changed_.reserve(2 * steps_);
     const auto native = textToNative(folder);
     if (native) folder_ = open(native->empty() ? "." : native->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
@@ -172,7 +176,6 @@ StepFailure PlanLines::check(const PlanStep& step) {
 void PlanLines::checkUpTo(std::size_t end) {
     end = std::min(end, steps_);
     if (end <= failures_.size()) return;
-    failures_.reserve(end);
     while (failures_.size() < end) {
         const PlanStep step = stepAt_(failures_.size());
         const StepFailure failure = check(step);

@@ -21,12 +21,14 @@ namespace {
 // reach it, so dragging to the end of a million lines never stalls.
 constexpr std::size_t kCheckAhead = 4000;
 constexpr qint64 kSliceMs = 12;
+// Checked before the view opens: more than a tall box shows, and a first width for the rows.
+constexpr std::size_t kFirstChecked = 256;
 
 }  // namespace
 
 PlanModel::PlanModel(std::unique_ptr<PlanLines> lines, const QFont& font, QObject* parent)
     : QAbstractListModel(parent), lines_(std::move(lines)), metrics_(font), lineHeight_(metrics_.height() + 2) {
-    lines_->checkUpTo(kCheckAhead);
+    lines_->checkUpTo(kFirstChecked);
     measureWidth();
     announced_ = lines_->checked();
     connect(&slices_, &QTimer::timeout, this, &PlanModel::checkSlice);
@@ -97,6 +99,9 @@ QString PlanModel::text(const std::vector<int>& rows) const {
 
 PlanView::PlanView(QWidget* parent) : QListView(parent) {
     setUniformItemSizes(true);
+    // Rows are laid out a batch at a time, so a million of them never hold up the first paint.
+    setLayoutMode(QListView::Batched);
+    setBatchSize(20000);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
