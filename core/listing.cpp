@@ -78,7 +78,7 @@ NameList enumerateEntries(const Text& folder, EntryKind kind, ListingOrder order
         if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
         if (isFolder(dir, e) != (kind == EntryKind::Folders)) continue;
         if (keep == KeepNative::Yes)
-            names.addNative(e->d_name, e->d_ino);
+            names.addWithNative(e->d_name, e->d_ino);
         else
             names.add(nativeToText(e->d_name).text);
     }

@@ -26,8 +26,7 @@ enum class KeepNative { Yes, No };
 /// hidden ones included; sub-folders are all folders but "." and "..". While listing, the window
 /// (when given) keeps painting. An unreadable folder gives an empty list. The names come in one
 /// compact list; with KeepNative::No only their text is kept (showing needs no more), with
-/// KeepNative::Yes also what renaming needs: the native names the text cannot give back, and the
-/// inodes.
+/// KeepNative::Yes also what renaming needs: the native names as they are, and the inodes.
 NameList enumerateEntries(const Text& folder, EntryKind kind, ListingOrder order, Window* window = nullptr,
                           KeepNative keep = KeepNative::Yes);
 

@@ -26,6 +26,8 @@ void NameList::swap(NameList& other) noexcept {
     ends_.swap(other.ends_);
     kept_.swap(other.kept_);
     inodes_.swap(other.inodes_);
+    natives_.swap(other.natives_);
+    nativeEnds_.swap(other.nativeEnds_);
 }
 
 void NameList::shrinkToFit() {
@@ -33,6 +35,8 @@ void NameList::shrinkToFit() {
     ends_.shrink_to_fit();
     kept_.shrink_to_fit();
     inodes_.shrink_to_fit();
+    natives_.shrink_to_fit();
+    nativeEnds_.shrink_to_fit();
 }
 
 void NameList::add(std::string_view textBytes) {
@@ -58,7 +62,28 @@ void NameList::addNative(std::string_view native, std::optional<std::uint64_t> i
     add(decoded.text);
 }
 
+void NameList::addWithNative(std::string_view native, std::uint64_t inode) {
+    if (nativeEnds_.size() != size()) throw std::logic_error("natives are kept for every name or none");
+    if (natives_.size() + native.size() > UINT32_MAX) throw std::length_error("names beyond 4 GB");
+    if (inodes_.size() < size()) inodes_.resize(size(), 0);
+    inodes_.push_back(inode);
+    Decoded decoded = utf8ToText(native);
+    if (!decoded.exact) kept_.push_back({static_cast<std::uint32_t>(ends_.size()), false, NativeName(native)});
+    natives_ += native;
+    nativeEnds_.push_back(static_cast<std::uint32_t>(natives_.size()));
+    add(decoded.text);
+}
+
+std::string_view NameList::nativeBytes(std::size_t i) const {
+    const std::uint32_t begin = i == 0 ? 0 : nativeEnds_[i - 1];
+    return std::string_view(natives_).substr(begin, nativeEnds_[i] - begin);
+}
+
 void NameList::addFrom(const NameList& other, std::size_t i) {
+    if (i < other.nativeEnds_.size() && nativeEnds_.size() == size()) {
+        natives_ += other.nativeBytes(i);
+        nativeEnds_.push_back(static_cast<std::uint32_t>(natives_.size()));
+    }
     if (!other.inodes_.empty()) {
         if (inodes_.size() < size()) inodes_.resize(size(), 0);
         inodes_.push_back(other.inodes_[i]);
@@ -85,6 +110,7 @@ bool NameList::sameKept(const NameList& other) const {
 
 std::optional<NativeName> NameList::native(std::size_t i) const {
     if (const Kept* k = kept(i)) return k->native;
+    if (i < nativeEnds_.size()) return NativeName(nativeBytes(i));
     const std::string_view b = bytes(i);
     if (isAscii(b)) return NativeName(b);
     return textToNative(text(i));
@@ -101,9 +127,18 @@ NameList NameList::permuted(const std::vector<std::uint32_t>& order) const {
     std::vector<std::uint32_t> newIndex;  // only needed to move the kept natives along
     if (!kept_.empty()) newIndex.assign(size(), 0);
     if (!inodes_.empty()) out.inodes_.reserve(order.size());
+    const bool natives = !nativeEnds_.empty() && nativeEnds_.size() == size();
+    if (natives) {
+        out.natives_.reserve(natives_.size());
+        out.nativeEnds_.reserve(order.size());
+    }
     for (std::uint32_t i : order) {
         if (!kept_.empty()) newIndex[i] = static_cast<std::uint32_t>(out.size());
         if (!inodes_.empty()) out.inodes_.push_back(inode(i));
+        if (natives) {
+            out.natives_ += nativeBytes(i);
+            out.nativeEnds_.push_back(static_cast<std::uint32_t>(out.natives_.size()));
+        }
         out.add(bytes(i));
     }
     for (const Kept& k : kept_) out.kept_.push_back({newIndex[k.index], k.exact, k.native});
@@ -113,7 +148,8 @@ NameList NameList::permuted(const std::vector<std::uint32_t>& order) const {
 
 std::size_t NameList::capacityBytes() const {
     std::size_t n = bytes_.capacity() + ends_.capacity() * sizeof(std::uint32_t) + kept_.capacity() * sizeof(Kept) +
-                    inodes_.capacity() * sizeof(std::uint64_t);
+                    inodes_.capacity() * sizeof(std::uint64_t) + natives_.capacity() +
+                    nativeEnds_.capacity() * sizeof(std::uint32_t);
     for (const Kept& k : kept_) n += k.native.capacity();
     return n;
 }

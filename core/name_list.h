@@ -44,6 +44,9 @@ public:
     /// does not convert back to exactly these bytes (a name that is not valid UTF-8, say). A list
     /// keeps inodes once a name is added with one.
     void addNative(std::string_view native, std::optional<std::uint64_t> inode = std::nullopt);
+    /// Appends a name as the file system has it, keeping it as it is beside its text: a list that
+    /// renaming reads keeps every native name, so it never converts one back.
+    void addWithNative(std::string_view native, std::uint64_t inode);
     /// Appends name i of another list, its native name along with it.
     void addFrom(const NameList& other, std::size_t i);
 
@@ -81,7 +84,8 @@ public:
     const_iterator begin() const { return {this, 0}; }
     const_iterator end() const { return {this, size()}; }
     bool operator==(const NameList& other) const {
-        return bytes_ == other.bytes_ && ends_ == other.ends_ && inodes_ == other.inodes_ && sameKept(other);
+        return bytes_ == other.bytes_ && ends_ == other.ends_ && inodes_ == other.inodes_ &&
+               natives_ == other.natives_ && nativeEnds_ == other.nativeEnds_ && sameKept(other);
     }
 
     /// The names in the given order (indices into this list).
@@ -91,6 +95,7 @@ public:
     std::size_t capacityBytes() const;
 
 private:
+    std::string_view nativeBytes(std::size_t i) const;
     struct Kept {
         std::uint32_t index;
         bool exact;
@@ -103,6 +108,8 @@ private:
     std::vector<std::uint32_t> ends_;
     std::vector<Kept> kept_;  ///< by index
     std::vector<std::uint64_t> inodes_;  ///< one per name up to the last added with one
+    std::string natives_;  ///< every native name back to back, in lists made by addWithNative
+    std::vector<std::uint32_t> nativeEnds_;
 };
 
 /// The renames of a run, in the order they were made: pairs of indices into the list of old names

@@ -2,6 +2,10 @@
 
 #include <memory>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include "core/file_system.h"
 #include "core/journal.h"
 #include "core/paths.h"
@@ -12,6 +16,13 @@ namespace velmora {
 namespace {
 
 using namespace component;
+
+// What a large run freed goes back to the system rather than staying with the process.
+void giveBackFreedMemory() {
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}
 
 int show(Window& window, const Message& m) { return window.showMessage(m.text, m.style, m.caption); }
 
@@ -161,9 +172,10 @@ private:
             return steps;
         }
         const NameList& newNames = *plan_.steps.newNames();
-        newNatives_.reserve(plan_.steps.size(), newNames.capacityBytes());
-        steps.reserve(2 * newNames.capacityBytes() + 16 * plan_.steps.size());
+        newNatives_.reserve(plan_.steps.size(), 0);
+        PumpThrottle throttle(&window_, plan_.steps.size());
         for (std::size_t i = 0; i < plan_.steps.size(); ++i) {
+            throttle.tick(i + 1);
             const std::size_t entry = plan_.steps.entry(i);
             const auto newNative = textToNative(newNames.text(i));
             if (!newNative) unconvertible_.push_back(i);
@@ -344,6 +356,7 @@ RunResult runRenameRule(const RenameRule& rule, Window& window, Session& session
     if (start.refusal) show(window, *start.refusal);
     if (!start.kind) return result;
     ClickRun(rule, window, session, *start.kind, caption, result).run(previewed);
+    giveBackFreedMemory();
     return result;
 }
 

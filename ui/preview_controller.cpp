@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
+#include <mutex>
 
 #include "core/encoding.h"
 #include "rules/rules.h"
@@ -52,10 +53,34 @@ struct PreviewController::Result {
     std::shared_ptr<const RowEntries> rowEntries;
 };
 
+struct PreviewController::SnapshotSlot {
+    std::mutex lock;
+    unsigned long long epoch = 0;
+    std::shared_ptr<const FolderSnapshot> snapshot;
+};
+
+namespace {
+
+// The worker's snapshot of folder: the one read last while the folder was not forgotten since,
+// else read now (outside the lock, so forgetting never waits for the disk).
+std::shared_ptr<const FolderSnapshot> snapshotFor(PreviewController::SnapshotSlot& slot, unsigned long long epoch,
+                                                  const Text& folder) {
+    {
+        const std::lock_guard<std::mutex> hold(slot.lock);
+        if (slot.snapshot && slot.epoch == epoch && slot.snapshot->folder() == folder) return slot.snapshot;
+    }
+    auto snapshot = std::make_shared<const FolderSnapshot>(folder);
+    const std::lock_guard<std::mutex> hold(slot.lock);
+    if (slot.epoch == epoch) slot.snapshot = snapshot;
+    return snapshot;
+}
+
+}  // namespace
+
 PreviewController::PreviewController(MainWindow& window, QtWindow& adapter)
     : QObject(&window), window_(window), adapter_(adapter), status_(&window.statusLine()),
       watcher_(new QFileSystemWatcher(this)), diskSettle_(new QTimer(this)),
-      latest_(std::make_shared<std::atomic<unsigned long long>>(0)) {
+      latest_(std::make_shared<std::atomic<unsigned long long>>(0)), slot_(std::make_shared<SnapshotSlot>()) {
     pool_.setMaxThreadCount(1);
     for (const ComponentRow& c : mainWindowLayout().components) components_.push_back(Component{c.name});
     for (const PreviewedRule& rule : previewedRules()) bindRule(rule);
@@ -160,9 +185,8 @@ void PreviewController::takeOutOfView() {
 void PreviewController::folderChanged() {
     inView_ = nullptr;
     hovered_ = nullptr;
-    folder_.reset();
     rowEntries_.reset();
-    ++folderEpoch_;
+    forgetFolder();
     if (!watcher_->directories().isEmpty()) watcher_->removePaths(watcher_->directories());
     const Text folder = adapter_.currentFolder();
     window_.rows().setCurrentFolder(folder);
@@ -173,17 +197,21 @@ void PreviewController::folderChanged() {
 
 void PreviewController::renamed(const Text& folder, const RenameList& renames) {
     window_.rows().followRenames(folder, renames);
-    if (folder == adapter_.currentFolder()) {
-        folder_.reset();
-        ++folderEpoch_;
-    }
+    if (folder == adapter_.currentFolder()) forgetFolder();
     request();
 }
 
 void PreviewController::folderChangedOnDisk() {
+    forgetFolder();
+    if (shownRule()) request();
+}
+
+void PreviewController::forgetFolder() {
     folder_.reset();
     ++folderEpoch_;
-    if (shownRule()) request();
+    const std::lock_guard<std::mutex> hold(slot_->lock);
+    slot_->snapshot.reset();
+    slot_->epoch = folderEpoch_;
 }
 
 const RunPlan* PreviewController::previewedPlan(const RenameRule& rule) const {
@@ -216,8 +244,9 @@ void PreviewController::request() {
     job->rowEntries = rowEntries_;
     auto rowNames = window_.rows().currentNames();
     auto latest = latest_;
+    auto slot = slot_;
     QPointer<PreviewController> self(this);
-    pool_.start([job, rowNames, latest, self] {
+    pool_.start([job, rowNames, latest, slot, self] {
         const auto cancelled = [&] { return latest->load() != job->generation; };
         if (cancelled()) return;
         const RenameRule& r = job->rule->rule();
@@ -228,7 +257,7 @@ void PreviewController::request() {
             rows->preview.noKindChosen = !start.refusal;
         } else {
             if (!job->folder || job->folder->folder() != job->inputs.currentFolder())
-                job->folder = std::make_shared<const FolderSnapshot>(job->inputs.currentFolder());
+                job->folder = snapshotFor(*slot, job->folderEpoch, job->inputs.currentFolder());
             if (cancelled()) return;
             rows->preview = previewRun(r, job->inputs, *job->folder, cancelled);
             if (rows->preview.plan.abandoned || cancelled()) return;

@@ -33,6 +33,8 @@ const std::vector<PreviewedRule>& previewedRules();
 class PreviewController : public QObject {
     Q_OBJECT
 public:
+    /// The folder snapshot the worker shares from one job to the next.
+    struct SnapshotSlot;
     PreviewController(MainWindow& window, QtWindow& adapter);
     ~PreviewController() override;
 
@@ -85,6 +87,10 @@ private:
     bool pending_ = false;
     std::shared_ptr<const FolderSnapshot> folder_;
     unsigned long long folderEpoch_ = 0;
+    /// The snapshot the worker read last, so a job queued before the one that read it does not read
+    /// the folder a second time; forgotten with folder_.
+    std::shared_ptr<SnapshotSlot> slot_;
+    void forgetFolder();
     std::shared_ptr<Result> shown_;
     std::shared_ptr<const RowEntries> rowEntries_;  ///< which entry each row shows, kept while it holds
 };

@@ -36,17 +36,38 @@ const std::vector<Kind> kinds = {
     {"empty", "", true},
 };
 
+// Kept where the text does not give them back (addNative), or every one as it is (addWithNative,
+// with the inode), and again after the list is put in another order.
 TEST(NameList, everyKindOfNameComesBackByteForByte) {
-    NameList names;
-    for (const Kind& k : kinds) names.addNative(k.native);
-    ASSERT_EQ(names.size(), kinds.size());
-    for (std::size_t i = 0; i < kinds.size(); ++i) {
-        SCOPED_TRACE(kinds[i].what);
-        ASSERT_TRUE(names.native(i).has_value());
-        EXPECT_EQ(*names.native(i), kinds[i].native);
-        EXPECT_EQ(names.exact(i), kinds[i].exact);
-        EXPECT_EQ(names.text(i), utf8ToText(kinds[i].native).text);
-        EXPECT_EQ(names.bytes(i), utf8ToText(kinds[i].native).text.bytes());
+    for (const bool everyNative : {false, true}) {
+        SCOPED_TRACE(everyNative ? "every native kept" : "natives kept where they differ");
+        NameList names;
+        for (std::size_t i = 0; i < kinds.size(); ++i) {
+            if (everyNative)
+                names.addWithNative(kinds[i].native, 100 + i);
+            else
+                names.addNative(kinds[i].native);
+        }
+        std::vector<std::uint32_t> backwards;
+        for (std::size_t i = kinds.size(); i-- > 0;) backwards.push_back(static_cast<std::uint32_t>(i));
+        const NameList reversed = names.permuted(backwards);
+        ASSERT_EQ(names.size(), kinds.size());
+        ASSERT_EQ(reversed.size(), kinds.size());
+        for (std::size_t i = 0; i < kinds.size(); ++i) {
+            SCOPED_TRACE(kinds[i].what);
+            using At = std::pair<const NameList*, std::size_t>;
+            for (const auto& [list, at] : {At{&names, i}, At{&reversed, kinds.size() - 1 - i}}) {
+                ASSERT_TRUE(list->native(at).has_value());
+                EXPECT_EQ(*list->native(at), kinds[i].native);
+                EXPECT_EQ(list->exact(at), kinds[i].exact);
+                EXPECT_EQ(list->text(at), utf8ToText(kinds[i].native).text);
+                EXPECT_EQ(list->bytes(at), utf8ToText(kinds[i].native).text.bytes());
+                EXPECT_EQ(list->inode(at), everyNative ? 100 + i : 0u);
+                EXPECT_EQ((*list)[at].native, kinds[i].native);
+            }
+        }
+        EXPECT_FALSE(reversed == names);
+        EXPECT_TRUE(reversed.permuted(backwards) == names);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <thread>
 
 #include "core/history.h"
@@ -66,6 +67,55 @@ TEST_F(History, aRunAndItsUndoLeaveTheFolderAsItWas) {
     EXPECT_EQ(w.messages, (std::vector<Shown>{msg(question(f, 1).c_str(), 1, "提示"), msg("撤销了1个", 0, "提示")}));
     EXPECT_EQ(w.planShown, std::vector<Text>{"2.mp4 → 02.mp4"_t}) << "the details list the renames taken back";
     EXPECT_FALSE(s.journal.canUndo());
+}
+
+// A run's names are held once, compactly, and shared by the listing, the plan, the run's renames
+// and the rows; every kind of name must come through a run, its undo and a second run byte for byte.
+TEST_F(History, namesOfEveryKindSurviveARunItsUndoAndASecondRun) {
+    std::string chinese255;
+    for (int i = 0; i < 84; ++i) chinese255 += "中";
+    chinese255 += "abc";  // 255 bytes: a prefix makes it too long
+    const Names before = {"第1集 高清.mkv",
+                          "😀 𠀀.txt",
+                          "\xb5\xda"
+                          "1.mp4",
+                          "a\xff.txt",
+                          chinese255,
+                          "plain.mp4"};
+    for (const std::string& n : before) f.file(n, "token:" + n);
+    const Contents original = contents(f);
+    w.type(编辑框6, "新");
+    const RunResult first = run(addPrefix());
+    // Names that are not UTF-8 are never renamed; a name at 255 bytes cannot grow.
+    EXPECT_EQ(f.entries(), (Names{"新第1集 高清.mkv", "新😀 𠀀.txt",
+                                  "\xb5\xda"
+                                  "1.mp4",
+                                  "a\xff.txt", chinese255, "新plain.mp4"}));
+    using Pairs = std::set<std::pair<std::string, std::string>>;
+    const auto pairsOf = [](const RenameList& renames) {
+        Pairs out;
+        for (const auto& [from, to] : renames) out.emplace(from.toUtf8(), to.toUtf8());
+        return out;
+    };
+    EXPECT_EQ(
+        pairsOf(first.renamed),
+        (Pairs{{"第1集 高清.mkv", "新第1集 高清.mkv"}, {"😀 𠀀.txt", "新😀 𠀀.txt"}, {"plain.mp4", "新plain.mp4"}}));
+    EXPECT_EQ(f.read("新😀 𠀀.txt"), "token:😀 𠀀.txt");
+    undo();
+    EXPECT_EQ(contents(f), original);
+    w.type(编辑框6, "x");
+    const RunResult second = run(addPrefix());
+    EXPECT_EQ(f.entries(), (Names{"x第1集 高清.mkv", "x😀 𠀀.txt",
+                                  "\xb5\xda"
+                                  "1.mp4",
+                                  "a\xff.txt", chinese255, "xplain.mp4"}));
+    w.answer({answerOk});
+    const MadeRenames undone = undoLastRun(w, s);
+    std::vector<std::pair<Text, Text>> backwards;
+    for (const auto& [from, to] : second.renamed) backwards.emplace(backwards.begin(), to, from);
+    ASSERT_EQ(backwards.size(), 3u);
+    EXPECT_EQ(undone.renamed, backwards) << "taken back newest first";
+    EXPECT_EQ(contents(f), original);
 }
 
 TEST_F(History, severalRunsInTwoFoldersUndoneThenRedoneGoThroughTheSameStates) {
