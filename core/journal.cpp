@@ -17,10 +17,11 @@
 namespace velmora {
 namespace {
 
-// Version 1. A run's row stays small, because progress rewrites it while renaming (SQLite
+// Version 2. A run's row stays small, because progress rewrites it while renaming (SQLite
 // rewrites a whole row, large values included); its plan is one blob in a table of its own (one
-// row per step made beginning a 100,000-entry run several times slower), with one state byte per
-// step beside it.
+// row per step made beginning a 100,000-entry run several times slower), and the state byte of
+// every step is in a third table, so that writing the states never rewrites the plan.
+// Version 1 kept the states beside the plan; they move when a version 1 history is opened.
 constexpr const char* kSchema = R"(
 CREATE TABLE IF NOT EXISTS runs(
   id INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -37,13 +38,20 @@ CREATE TABLE IF NOT EXISTS runs(
 CREATE INDEX IF NOT EXISTS runs_by_state ON runs(state);
 CREATE TABLE IF NOT EXISTS plans(
   run INTEGER PRIMARY KEY,
-  steps BLOB NOT NULL,
-  states BLOB
+  steps BLOB NOT NULL
 );
-PRAGMA user_version = 1;
+CREATE TABLE IF NOT EXISTS step_states(
+  run INTEGER PRIMARY KEY,
+  states BLOB NOT NULL
+);
+PRAGMA user_version = 2;
 )";
 
-constexpr int kSchemaVersion = 1;
+constexpr const char* kFromVersion1 =
+    "INSERT OR REPLACE INTO step_states(run, states) "
+    "SELECT run, states FROM plans WHERE states IS NOT NULL";
+
+constexpr int kSchemaVersion = 2;
 
 // A prepared statement that finalizes itself.
 class Statement {
@@ -269,19 +277,18 @@ bool RunRecorder::finish() {
     if (made_ == 0) return journal_.remove(id_);
     if (!journal_.exec("BEGIN IMMEDIATE")) return false;
     // A run that renamed something ends the way back to runs taken back before it.
-    bool ok =
-        journal_.endRedo() &&
-        Statement(db, "UPDATE runs SET state = 1, owner = NULL, attempted = ?, made = ? WHERE id = ?")
-            .bind(1, static_cast<std::int64_t>(attempted_))
-            .bind(2, static_cast<std::int64_t>(made_))
-            .bind(3, id_)
-            .done() &&
-        Statement(db, "UPDATE plans SET states = ? WHERE run = ?").bind(1, statesBlob(states_)).bind(2, id_).done();
+    bool ok = journal_.endRedo() &&
+              Statement(db, "UPDATE runs SET state = 1, owner = NULL, attempted = ?, made = ? WHERE id = ?")
+                  .bind(1, static_cast<std::int64_t>(attempted_))
+                  .bind(2, static_cast<std::int64_t>(made_))
+                  .bind(3, id_)
+                  .done() &&
+              journal_.writeStates(id_, states_);
     ok = ok && journal_.exec("COMMIT");
     if (!ok) journal_.exec("ROLLBACK");
     // The plan went to the write-ahead log only; the database file gets it now that the renames
-    // are done, rather than before the first.
-    journal_.exec("PRAGMA wal_checkpoint(PASSIVE)");
+    // are done, rather than before the first, and not while the user waits for the run's report.
+    journal_.checkpointLater();
     return ok;
 }
 
@@ -303,8 +310,25 @@ std::string Journal::defaultFolder() {
 }
 
 void Journal::close() {
+    if (checkpointer_.joinable()) checkpointer_.join();
     if (db_) sqlite3_close_v2(db_);
     db_ = nullptr;
+    path_.clear();
+}
+
+// Copies the write-ahead log into the database file on a connection of its own, in a thread of
+// its own: the log holds every committed transaction, so this changes nothing a crash could lose,
+// and it keeps the log from growing run after run. A checkpoint does not stop this or any other
+// process from writing meanwhile.
+void Journal::checkpointLater() {
+    if (path_.empty()) return;
+    if (checkpointer_.joinable()) checkpointer_.join();
+    checkpointer_ = std::thread([path = path_] {
+        sqlite3* db = nullptr;
+        if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK)
+            sqlite3_exec(db, "PRAGMA synchronous = FULL; PRAGMA wal_checkpoint(PASSIVE)", nullptr, nullptr, nullptr);
+        sqlite3_close_v2(db);
+    });
 }
 
 void Journal::setBusyTimeout(int ms) {
@@ -325,7 +349,7 @@ bool Journal::prepareSchema() {
     if (v > kSchemaVersion) return false;
     if (v < kSchemaVersion) {
         if (!exec("BEGIN IMMEDIATE")) return false;
-        if (!exec(kSchema) || !exec("COMMIT")) {
+        if (!exec(kSchema) || (v == 1 && !exec(kFromVersion1)) || !exec("COMMIT")) {
             exec("ROLLBACK");
             return false;
         }
@@ -359,7 +383,10 @@ Journal::Opened Journal::open(const std::string& folder) {
                 break;
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        if (ok) return movedAside_.empty() ? Opened::Ok : Opened::MovedAside;
+        if (ok) {
+            path_ = path;
+            return movedAside_.empty() ? Opened::Ok : Opened::MovedAside;
+        }
         close();
         struct stat st {};
         if (attempt > 0 || !unreadable(code) || stat(path.c_str(), &st) != 0) return Opened::Failed;
@@ -417,7 +444,9 @@ std::vector<JournalRun> Journal::select(const std::string& where, bool withSteps
     std::vector<JournalRun> runs;
     if (!db_) return runs;
     std::string sql = "SELECT id, folder, started, caption, state, step_count, made, owner";
-    sql += withSteps ? ", steps, states FROM runs JOIN plans ON plans.run = runs.id " : " FROM runs ";
+    sql += withSteps ? ", steps, step_states.states FROM runs JOIN plans ON plans.run = runs.id "
+                       "LEFT JOIN step_states ON step_states.run = runs.id "
+                     : " FROM runs ";
     sql += where;
     Statement query(db_, sql.c_str());
     while (query.row()) {
@@ -492,17 +521,24 @@ bool Journal::settle(std::int64_t id, RunState to, const std::vector<StepState>&
                             "undo_order = (SELECT IFNULL(MAX(undo_order), 0) + 1 FROM runs) WHERE id = ?"
                           : "UPDATE runs SET state = ?, owner = NULL, made = ?, undo_order = NULL WHERE id = ?";
     const bool ok =
-        Statement(db_, sql).bind(1, static_cast<int>(to)).bind(2, made).bind(3, id).done() &&
-        Statement(db_, "UPDATE plans SET states = ? WHERE run = ?").bind(1, statesBlob(states)).bind(2, id).done();
+        Statement(db_, sql).bind(1, static_cast<int>(to)).bind(2, made).bind(3, id).done() && writeStates(id, states);
     if (ok && exec("COMMIT")) return true;
     exec("ROLLBACK");
     return false;
+}
+
+bool Journal::writeStates(std::int64_t id, const std::vector<StepState>& states) {
+    return Statement(db_, "INSERT OR REPLACE INTO step_states(run, states) VALUES(?, ?)")
+        .bind(1, id)
+        .bind(2, statesBlob(states))
+        .done();
 }
 
 bool Journal::endRedo() { return exec("UPDATE runs SET undo_order = NULL WHERE state = 3"); }
 
 bool Journal::remove(std::int64_t id) {
     return db_ && Statement(db_, "DELETE FROM plans WHERE run = ?").bind(1, id).done() &&
+           Statement(db_, "DELETE FROM step_states WHERE run = ?").bind(1, id).done() &&
            Statement(db_, "DELETE FROM runs WHERE id = ?").bind(1, id).done();
 }
 
@@ -513,6 +549,7 @@ void Journal::prune(std::size_t keep) {
         .bind(1, static_cast<std::int64_t>(keep))
         .done();
     exec("DELETE FROM plans WHERE run NOT IN (SELECT id FROM runs)");
+    exec("DELETE FROM step_states WHERE run NOT IN (SELECT id FROM runs)");
 }
 
 std::string Journal::self() {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "core/encoding.h"
@@ -164,10 +165,14 @@ private:
     friend class RunRecorder;
     bool exec(const char* sql);
     bool prepareSchema();
+    bool writeStates(std::int64_t id, const std::vector<StepState>& states);
+    void checkpointLater();
     std::optional<JournalRun> one(const char* where);
     std::vector<JournalRun> select(const std::string& where, bool withSteps);
 
     sqlite3* db_ = nullptr;
+    std::string path_;  ///< the database file, empty in memory
+    std::thread checkpointer_;
     std::string movedAside_;
     int busyTimeoutMs_ = kBusyTimeoutMs;
 };

@@ -39,6 +39,16 @@ void sql(const std::string& database, const std::string& statement) {
     sqlite3_close(db);
 }
 
+std::string hex(const std::string& bytes) {
+    std::string out;
+    for (unsigned char c : bytes) {
+        char two[3];
+        std::snprintf(two, sizeof two, "%02x", c);
+        out += two;
+    }
+    return out;
+}
+
 class History : public RuleTest {
 protected:
     void undo(int answer = answerOk) {
@@ -336,6 +346,41 @@ TEST_F(History, thePlanIsDurableBeforeTheFirstRenameAndProgressComesInBatches) {
     EXPECT_EQ(done->states[2], StepState::Made);
 }
 
+// A history written before the step states had a table of their own: opening it keeps every run's
+// states, so a run partly taken back is still taken back only where it was made.
+TEST_F(History, aHistoryOfTheFirstVersionKeepsItsStepStates) {
+    const std::string dir = state.path() + "velmora";
+    std::filesystem::create_directories(dir);
+    std::vector<JournalStep> steps{{"a.mp4", "b.mp4", 11}, {"c.mp4", "d.mp4", 12}, {"e.mp4", "f.mp4", 13}};
+    sql(dir + "/history.sqlite3",
+        "PRAGMA journal_mode = WAL;"
+        "CREATE TABLE runs(id INTEGER PRIMARY KEY AUTOINCREMENT, folder BLOB NOT NULL, started INTEGER NOT NULL,"
+        " caption BLOB NOT NULL, state INTEGER NOT NULL, owner TEXT, step_count INTEGER NOT NULL,"
+        " attempted INTEGER NOT NULL DEFAULT 0, made INTEGER NOT NULL DEFAULT 0, undo_order INTEGER);"
+        "CREATE INDEX runs_by_state ON runs(state);"
+        "CREATE TABLE plans(run INTEGER PRIMARY KEY, steps BLOB NOT NULL, states BLOB);"
+        "PRAGMA user_version = 1;"
+        "INSERT INTO runs(folder, started, caption, state, step_count, made) VALUES(x'2f', 0, x'', 1, 3, 1);"
+        "INSERT INTO runs(folder, started, caption, state, step_count, made, undo_order)"
+        " VALUES(x'2f', 0, x'', 3, 3, 2, 1);"
+        "INSERT INTO plans(run, steps, states) VALUES(1, x'" +
+            hex(encodeSteps(steps)) + "', x'000100'), (2, x'" + hex(encodeSteps(steps)) + "', x'020202');");
+    Journal journal;
+    ASSERT_EQ(journal.open(dir), Journal::Opened::Ok);
+    const auto done = journal.newestDone();
+    ASSERT_TRUE(done);
+    EXPECT_EQ(done->steps, steps);
+    EXPECT_EQ(done->states, (std::vector<StepState>{StepState::NotMade, StepState::Made, StepState::NotMade}));
+    const auto undone = journal.lastUndone();
+    ASSERT_TRUE(undone);
+    EXPECT_EQ(undone->states, std::vector<StepState>(3, StepState::TakenBack));
+    // Written again, the states are read back as written, not as the first version left them.
+    ASSERT_TRUE(journal.claim(done->id, RunState::Done, RunState::Undoing));
+    ASSERT_TRUE(
+        journal.settle(done->id, RunState::Undone, {StepState::NotMade, StepState::TakenBack, StepState::NotMade}));
+    EXPECT_EQ(journal.lastUndone()->states[1], StepState::TakenBack);
+}
+
 TEST(JournalBlob, everyStepComesBackByteForByte) {
     const std::vector<JournalStep> steps{
         {"第1集.mp4", "第01集.mp4", 1},
@@ -521,7 +566,9 @@ TEST_F(History, startUpClosesWhatAGoneProcessLeftUnfinished) {
 
     // An undo that stopped halfway: b is back, a not yet. It is closed as far as it got, and
     // the undo button takes back the rest.
-    sql(database, "UPDATE runs SET state = 2, owner = 'gone'; UPDATE plans SET states = x'010100'");
+    sql(database,
+        "UPDATE runs SET state = 2, owner = 'gone'; "
+        "INSERT OR REPLACE INTO step_states(run, states) SELECT id, x'010100' FROM runs");
     ASSERT_EQ(std::rename((f.path() + "a").c_str(), (f.path() + "xa").c_str()), 0);
     w.messages.clear();
     openHistory(w, s, dir);
