@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "core/listing.h"
+#include "core/preview.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/temp_folder.h"
 
@@ -57,6 +58,18 @@ TEST(EnumerateEntries, aNameThatIsNotUtf8IsListedButMarkedInexact) {
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_FALSE(entries[0].exact);
     EXPECT_EQ(entries[0].native, "bad\xFF.txt");
+}
+
+// A folder of more sub-folders than files, as a folder of seasons holds.
+TEST(FolderSnapshot, holdsTheFilesTheFoldersAndEveryName) {
+    TempFolder f;
+    f.file("a.txt");
+    f.folder("第1季");
+    f.folder("第2季");
+    const FolderSnapshot snapshot(Text::fromUtf8(f.path()));
+    EXPECT_EQ(snapshot.listing(EntryKind::Files, ListingOrder::AsFound)->size(), 1u);
+    EXPECT_EQ(snapshot.listing(EntryKind::Folders, ListingOrder::AsFound)->size(), 2u);
+    EXPECT_EQ(snapshot.names(), (std::unordered_set<std::string>{"a.txt", "第1季", "第2季"}));
 }
 
 // Long work shows the progress bar after half a second and hides it when done; short work never

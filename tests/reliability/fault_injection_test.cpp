@@ -2,7 +2,10 @@
 // and every report honest.
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <filesystem>
 #include <fstream>
@@ -11,6 +14,21 @@
 #include "core/file_system.h"
 #include "tests/reliability/read_only.h"
 #include "tests/rules/rule_harness.h"
+
+namespace {
+// The name whose next unlinkat fails, as it does when the entry is held or protected.
+std::string failingUnlink;
+}  // namespace
+
+// Takes the place of the C library's for the code under test.
+extern "C" int unlinkat(int dir, const char* name, int flags) {
+    if (!failingUnlink.empty() && failingUnlink == name) {
+        failingUnlink.clear();
+        errno = EPERM;
+        return -1;
+    }
+    return static_cast<int>(syscall(SYS_unlinkat, dir, name, flags));
+}
 
 namespace velmora::testing {
 namespace {
@@ -174,6 +192,12 @@ TEST_F(FaultInjection, withoutNoReplaceRenamesStillNeverOverwrite) {
     EXPECT_EQ(f.read("a"), "token:a");
     EXPECT_EQ(f.read("b"), "token:b");
     EXPECT_EQ(f.entries(), (Names{"a", "b", "d/", "e/"}));
+    // The new link is made, the old name cannot go: the new one goes again, the entry keeps one name.
+    failingUnlink = "a";
+    EXPECT_FALSE(folder.rename("a", "c", RenameMethod::Fallback));
+    EXPECT_TRUE(failingUnlink.empty()) << "the old name was tried";
+    EXPECT_EQ(f.entries(), (Names{"a", "b", "d/", "e/"}));
+    EXPECT_EQ(f.read("a"), "token:a");
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // happens when the history cannot be written or read.
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -72,11 +74,17 @@ TEST_F(History, aRunAndItsUndoLeaveTheFolderAsItWas) {
     run(zeroPadding());  // 1.mp4 fails: 01.mp4 exists; 2.mp4 becomes 02.mp4
     EXPECT_EQ(f.entries(), (Names{"1.mp4", "02.mp4", "01.mp4", "10.mp4"}));
     w.messages.clear();
-    undo();
+    w.answer({answerOk});
+    const MadeRenames undone = undoLastRun(w, s);
     EXPECT_EQ(contents(f), before);
     EXPECT_EQ(w.messages, (std::vector<Shown>{msg(question(f, 1).c_str(), 1, "提示"), msg("撤销了1个", 0, "提示")}));
     EXPECT_EQ(w.planShown, std::vector<Text>{"2.mp4 → 02.mp4"_t}) << "the details list the renames taken back";
     EXPECT_FALSE(s.journal.canUndo());
+    // The list view follows what each of them renamed: (old name, new name).
+    using Pairs = std::vector<std::pair<Text, Text>>;
+    EXPECT_EQ(undone.folder, Text::fromUtf8(f.path()));
+    EXPECT_EQ(undone.renamed, (Pairs{{"02.mp4"_t, "2.mp4"_t}}));
+    EXPECT_EQ(redoLastRun(w, s).renamed, (Pairs{{"2.mp4"_t, "02.mp4"_t}}));
 }
 
 // A run's names are held once, compactly, and shared by the listing, the plan, the run's renames
@@ -395,6 +403,9 @@ TEST(JournalBlob, everyStepComesBackByteForByte) {
         {"name.mp4", "prefix-name.mp4-end", 0},
     };
     EXPECT_EQ(decodeSteps(encodeSteps(steps)), steps);
+    // Only what changed is written: the old name (11 bytes) after its length, then the bytes kept
+    // at the start (3) and at the end (8), the one new byte after its length, and the inode.
+    EXPECT_EQ(encodeSteps({steps[0]}), std::string("\x0b第1集.mp4\x03\x08\x01" "0\x01"));
 }
 
 TEST(JournalBlob, aDamagedPlanIsRefused) {
@@ -481,6 +492,48 @@ TEST_F(History, anUnreadableDatabaseIsMovedAsideAndTheUserToldOnce) {
     EXPECT_TRUE(again.journal.canUndo());
 }
 
+// Neither a history locked by another program nor one written by a newer version is broken:
+// each is left where it is, whole, and this run goes on without history.
+TEST_F(History, aHistoryThatCannotBeUsedForNowIsLeftAlone) {
+    const std::string dir = state.path() + "velmora";
+    const std::string database = dir + "/history.sqlite3";
+    const auto asideFiles = [&] {
+        int n = 0;
+        for (const auto& e : std::filesystem::directory_iterator(dir))
+            n += e.path().filename().string().find("broken") != std::string::npos;
+        return n;
+    };
+    mkdir(dir.c_str(), 0755);
+    {
+        sqlite3* other = nullptr;
+        ASSERT_EQ(sqlite3_open(database.c_str(), &other), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE; CREATE TABLE theirs(x);", nullptr, nullptr, nullptr), SQLITE_OK);
+        Journal journal;
+        journal.setBusyTimeout(100);
+        EXPECT_EQ(journal.open(dir), Journal::Opened::Failed) << "locked";
+        sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+        EXPECT_EQ(asideFiles(), 0);
+    }
+    std::filesystem::remove(database);
+    {
+        Journal journal;
+        ASSERT_EQ(journal.open(dir), Journal::Opened::Ok);
+    }
+    sql(database, "PRAGMA user_version = 2");
+    Journal journal;
+    EXPECT_EQ(journal.open(dir), Journal::Opened::Failed) << "newer";
+    EXPECT_EQ(asideFiles(), 0);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(database.c_str(), &db), SQLITE_OK);
+    sqlite3_stmt* version = nullptr;
+    sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &version, nullptr);
+    ASSERT_EQ(sqlite3_step(version), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(version, 0), 2);
+    sqlite3_finalize(version);
+    sqlite3_close(db);
+}
+
 TEST_F(History, twoWritersAtOnceLoseNothing) {
     const std::string dir = state.path() + "velmora";
     constexpr int kRuns = 15;
@@ -520,6 +573,33 @@ TEST_F(History, twoWritersAtOnceLoseNothing) {
     }
     EXPECT_EQ(perWriter, (std::map<std::string, int>{{"0", kRuns}, {"1", kRuns}}));
     EXPECT_EQ(made, 2u * (kRuns + (kRuns + 1) / 2));
+}
+
+// A run's owner is alive while its process runs; one that has exited owns nothing, even before
+// its parent has collected it, and neither does another process under the same number.
+TEST(JournalOwner, aProcessThatHasExitedOwnsNothing) {
+    const std::string me = Journal::self();
+    EXPECT_TRUE(Journal::alive(me));
+    EXPECT_FALSE(Journal::alive(me + "0")) << "another start time";
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const std::string owner = Journal::self();
+        _exit(write(pipeFds[1], owner.data(), owner.size()) == static_cast<ssize_t>(owner.size()) ? 0 : 1);
+    }
+    close(pipeFds[1]);
+    std::string owner;
+    char buffer[256];
+    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;) owner.append(buffer, static_cast<std::size_t>(n));
+    close(pipeFds[0]);
+    EXPECT_NE(owner, me);
+    siginfo_t info{};
+    ASSERT_EQ(waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOWAIT), 0);  // exited, not collected
+    EXPECT_FALSE(Journal::alive(owner)) << owner;
+    ASSERT_EQ(waitpid(child, nullptr, 0), child);
+    EXPECT_FALSE(Journal::alive(owner)) << owner;
 }
 
 // Runs left behind by a process that is gone, each as a crash leaves it.

@@ -260,6 +260,84 @@ TEST_F(Regex, refusalsNameTheFaultAndWhereItIs) {
     EXPECT_EQ(f.entries(), Names{"a.txt"});
 }
 
+// Every compile error a pattern can provoke has words of its own; a number that does not match
+// the library's own falls back to the text that shows only the number.
+TEST_F(Regex, eachCompileErrorIsNamedInWords) {
+    struct Case {
+        std::string find;
+        const char* fault;
+    };
+    const Case cases[] = {
+        {R"(a\)", R"(末尾的\后面缺少字符)"},
+        {R"(\c)", R"(末尾的\c后面缺少字符)"},
+        {R"(\i)", R"(\后面的字符无法识别)"},
+        {"a{99999}", "{}里的数字太大"},
+        {R"([\B])", "字符组里的转义无效"},
+        {"[z-a]", "字符组里的范围前大后小"},
+        {"(?z)", "(?或(?-后面的字符无法识别"},
+        {"[:alpha:]", "POSIX字符类只能写在[]里"},
+        {"[[.a.]]", "不支持POSIX排序元素"},
+        {R"((a)\2)", "引用了不存在的分组"},
+        {"(?#abc", "注释(?#缺少右括号"},
+        {std::string(300, '(') + std::string(300, ')'), "括号嵌套太深"},
+        {"(?(1", "条件缺少右括号"},
+        {"(?<=a+)b", "后顾断言的长度不固定"},
+        {"(?+0)", "不能用相对值0"},
+        {"(a)(?(1)a|b|c)", "条件分组的分支超过两个"},
+        {"(?(?x)a)", "(?(后面应是断言"},
+        {"(?+)", "(?+或(?-后面应是数字"},
+        {"[[:foo:]]", "POSIX字符类名称未知"},
+        {R"(\x{110000})", R"(\x{}或\o{}里的字符码太大)"},
+        {R"((?<=\C))", R"(后顾断言里不能用\C)"},
+        {R"(\U)", R"(不支持\F、\L、\l、\N{名称}、\U和\u)"},
+        {"(?C256)", "(?C后面的数字大于255"},
+        {"(?C1", "(?C缺少右括号"},
+        {"(?Px", "(?P后面的字符无法识别"},
+        {"(?<a", "分组名称有误（缺少结尾？）"},
+        {"(?<a>x)(?<a>y)", "两个分组同名"},
+        {"(?<1a>x)", "分组名称不能以数字开头"},
+        {R"(\p)", R"(\P或\p写法有误)"},
+        {R"(\p{Foo})", R"(\P或\p后面的属性未知)"},
+        {"(?<" + std::string(33, 'n') + ">x)", "分组名称太长（最多32个字符）"},
+        {R"([a-\d])", "字符组里的范围无效"},
+        {"(?(DEFINE)a|b)", "DEFINE分组的分支多于一个"},
+        {R"(\o)", R"(\o后面缺少左花括号)"},
+        {R"(\g)", R"(\g后面应是分组名称或数字)"},
+        {"(?R", "(?R后面应是右括号"},
+        {"(*FOO)", "(*动词)无法识别"},
+        {"(?99999999)", "分组编号太大"},
+        {"(?<>a)", "缺少分组名称"},
+        {R"(\o{8})", R"(\o{}里有非八进制字符)"},
+        {"(?|(?<a>x)|(?<b>y))", "同一编号的分组不能有不同名称"},
+        {"(*MARK)", "(*MARK)必须带参数"},
+        {"(*MARK:" + std::string(300, 'x') + ")", "(*MARK)等的名称太长"},
+        {R"(\x{g})", R"(\x{}里有非十六进制字符)"},
+        {R"(\c€)", R"(\c后面应是可打印的ASCII字符)"},
+        {R"(\k)", R"(\k后面应是分组名称)"},
+        {R"([\N])", R"(字符组里不能用\N)"},
+        {R"(\x{d800})", "不允许的字符码（代理区）"},
+        {R"(\x{})", R"(\x{}、\o{}或\N{U+}里缺少数字)"},
+        {"(?(VERSION=x)", "(?(VERSION条件有误"},
+        {"(?C'abc", "标注字符串缺少结尾分隔符"},
+        {"(?Cx)", "(?C后面的分隔符无法识别"},
+        {"(?<=" + std::string(70000, 'a') + ")", "后顾断言太长"},
+        {"(?^-i)", "选项里的连字符无效"},
+        {"(*foo:a)", "(*断言)无法识别"},
+        {"(?(*napla:x)a)", "(?(后面应是原子断言"},
+        {R"((?=\K))", R"(环视里不能用\K)"},
+    };
+    files({"a.txt"});
+    for (const Case& c : cases) {
+        w.messages.clear();
+        set(c.find.c_str(), "");
+        run(regexReplace());
+        ASSERT_EQ(w.messages.size(), 1u) << c.find;
+        const std::string shown = w.messages[0].text.toUtf8();
+        EXPECT_EQ(shown.rfind(std::string("正则表达式有误：") + c.fault + "（第", 0), 0u) << shown;
+    }
+    EXPECT_EQ(f.entries(), Names{"a.txt"});
+}
+
 TEST_F(Regex, patternsThatCollideLeaveTheLaterNameInNaturalOrder) {
     files({"a2.txt", "a1.txt", "a10.txt"});
     set(R"(\d)", "");
@@ -334,6 +412,11 @@ TEST_F(LetterCase, latinLettersChangeEverythingElseStays) {
         {单选框_小写, false, "My.Photo.JPG", "my.photo.JPG"},
         {单选框_小写, true, "My.Photo.JPG", "My.Photo.jpg"},
         {单选框_首字母大写, true, "a.mp4", "a.Mp4"},
+        // The first and last letters of each range, and the characters just outside them.
+        {单选框_小写, false, "@AZ[`az{.txt", "@az[`az{.txt"},
+        {单选框_大写, false, "@AZ[`az{.txt", "@AZ[`AZ{.txt"},
+        {单选框_小写, false, "＠ＡＺ［｀ａｚ｛.txt", "＠ａｚ［｀ａｚ｛.txt"},
+        {单选框_大写, false, "＠ＡＺ［｀ａｚ｛.txt", "＠ＡＺ［｀ＡＺ｛.txt"},
     };
     for (const Case& c : cases) {
         TempFolder folder;

@@ -85,6 +85,9 @@ void TstLivePreview::typingShowsTheNewNamesAndTheClickAppliesThem() {
     QCOMPARE(w.second(b), QStringLiteral("b.mp4  ✗ 已有同名"));
     QCOMPARE(w.cell(b, Qt::ForegroundRole).value<QBrush>().color(), QColor(200, 30, 30));
     QCOMPARE(w.second(2), QStringLiteral("xxb.mp4"));
+    // Text and colour only: no check box, icon or font of its own in the column.
+    for (const int role : {int(Qt::CheckStateRole), int(Qt::DecorationRole), int(Qt::FontRole)})
+        for (const int row : {a, b}) QVERIFY2(!w.cell(row, role).isValid(), qPrintable(QString::number(role)));
     QCOMPARE(w.status(), QStringLiteral("最前面加：将更名2个，1个无法更名"));
     QVERIFY(w.boxes.empty());
     QCOMPARE(f.entries(), (std::set<std::string>{"a.mp4", "b.mp4", "xb.mp4"}));

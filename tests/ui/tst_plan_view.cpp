@@ -1,6 +1,7 @@
 // The plan view of a confirmation: its rows are the plan's lines, made only when drawn.
 #include <QApplication>
 #include <QClipboard>
+#include <QFontMetrics>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -20,6 +21,7 @@ private slots:
     void farRowsGetTheirMarksWithoutBeingAskedFor();
     void selectAllAndCopyGiveTheSelectedLinesInOrder();
     void longLinesScrollSideways();
+    void aLineLongestByItsMarkFitsToo();
 };
 
 namespace {
@@ -160,6 +162,21 @@ void TstPlanView::longLinesScrollSideways() {
     const int textWidth = view.fontMetrics().horizontalAdvance(model->index(8999, 0).data().toString());
     QVERIFY2(shown.left() + textWidth <= view.viewport()->width(),
              qPrintable(QString::number(shown.left() + textWidth)));
+}
+
+// The rows are as wide as the widest line, and a failing line is widest by its mark here.
+void TstPlanView::aLineLongestByItsMarkFitsToo() {
+    testing::TempFolder f;
+    f.file("taken");
+    const Steps steps = {{"aaaaaaa", "bbbbbbbb"}, {std::string(23, 'c'), "taken"}};
+    PlanModel model(planOf(f, steps), QApplication::font());
+    QCOMPARE(model.index(1, 0).data().toString(), QString::fromStdString(std::string(23, 'c') + " → taken  ✗ 已有同名"));
+    const int width = model.index(0, 0).data(Qt::SizeHintRole).toSize().width();
+    const QFontMetrics metrics(QApplication::font());
+    for (int row : {0, 1}) {
+        const int needed = metrics.horizontalAdvance(model.index(row, 0).data().toString());
+        QVERIFY2(needed <= width, qPrintable(QStringLiteral("row %1: %2 > %3").arg(row).arg(needed).arg(width)));
+    }
 }
 
 QTEST_MAIN(TstPlanView)

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -64,6 +65,10 @@ public:
                     box->resize(box->size() + QSize(200, 150));
                     QApplication::processEvents();
                     grew << (view->width() > before.width() && view->height() > before.height());
+                    QShowEvent restored;  // as when the box is minimised and brought back
+                    QApplication::sendEvent(box, &restored);
+                    for (QAbstractButton* b : box->buttons())
+                        if (box->buttonRole(b) == QMessageBox::ActionRole) toggles << b->text();
                 }
                 details << (view ? QApplication::clipboard()->text() : QString());
                 box->button(QMessageBox::Ok)->click();
@@ -169,7 +174,8 @@ void TstRenameThroughWindow::confirmationShowsThePlanAndUndoTakesTheRunBack() {
         QVERIFY2(details.contains(QStringLiteral("a.mp4 → pa.mp4  ✗ 已有同名\n")), qPrintable(details));
         QVERIFY2(details.contains(QStringLiteral("b.mp4 → pb.mp4\n")), qPrintable(details));
         QCOMPARE(details.count(QLatin1Char('\n')), 2);
-        QCOMPARE(answerer.toggles, (QStringList{QStringLiteral("显示详细信息…"), QStringLiteral("隐藏详细信息…")}));
+        QCOMPARE(answerer.toggles, (QStringList{QStringLiteral("显示详细信息…"), QStringLiteral("隐藏详细信息…"),
+                                                QStringLiteral("隐藏详细信息…")}));
         QCOMPARE(answerer.grew, QList<bool>{true});
     }
     QCOMPARE(f.entries(), (std::set<std::string>{"a.mp4", "pa.mp4/", "pb.mp4"}));
