@@ -32,7 +32,8 @@ public:
     virtual Text rowText(int row) const = 0;
     virtual void appendRows(std::vector<Text> rows) = 0;
     /// Appends the names of a list, which the view may keep and share rather than copy.
-    virtual void appendNames(std::shared_ptr<const NameList> names) {
+    // Taken by value: the real view keeps the list.
+    virtual void appendNames(std::shared_ptr<const NameList> names) {  // NOLINT(performance-unnecessary-value-param)
         std::vector<Text> rows;
         rows.reserve(names->size());
         for (std::size_t i = 0; i < names->size(); ++i) rows.push_back(names->text(i));

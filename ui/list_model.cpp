@@ -79,13 +79,13 @@ QVariant RowModel::headerData(int section, Qt::Orientation orientation, int role
     return {};
 }
 
-void RowModel::append(std::vector<Text> rows, const Text& folder) {
+void RowModel::append(const std::vector<Text>& rows, const Text& folder) {
     auto names = std::make_shared<NameList>();
     for (const Text& row : rows) names->add(row);
     append(std::shared_ptr<const NameList>(std::move(names)), folder);
 }
 
-void RowModel::append(std::shared_ptr<const NameList> names, const Text& folder) {
+void RowModel::append(const std::shared_ptr<const NameList>& names, const Text& folder) {
     if (!names || names->empty()) return;
     const int first = static_cast<int>(rows_->size());
     beginInsertRows({}, first, first + static_cast<int>(names->size()) - 1);

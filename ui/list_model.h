@@ -36,9 +36,9 @@ public:
     Text row(int r) const { return rows_->text(static_cast<std::size_t>(r)); }
     std::string_view rowBytes(int r) const { return rows_->bytes(static_cast<std::size_t>(r)); }
     /// Appends rows listed from folder.
-    void append(std::vector<Text> rows, const Text& folder);
+    void append(const std::vector<Text>& rows, const Text& folder);
     /// Appends the names of a list, which the rows share rather than copy.
-    void append(std::shared_ptr<const NameList> names, const Text& folder);
+    void append(const std::shared_ptr<const NameList>& names, const Text& folder);
     void clear();
 
     /// The folder whose rows show a second column: currentFolder.

@@ -165,10 +165,8 @@ void QtWindow::endProgress() { window_.progressBar().hide(); }
 int QtWindow::rowCount() const { return window_.rows().rowCount(); }
 // Rows count in the order shown, so a clicked row and the saved names follow a sorted view.
 Text QtWindow::rowText(int row) const { return window_.rows().row(window_.shownRows().loadedRow(row)); }
-void QtWindow::appendRows(std::vector<Text> rows) { window_.rows().append(std::move(rows), currentFolder()); }
-void QtWindow::appendNames(std::shared_ptr<const NameList> names) {
-    window_.rows().append(std::move(names), currentFolder());
-}
+void QtWindow::appendRows(std::vector<Text> rows) { window_.rows().append(rows, currentFolder()); }
+void QtWindow::appendNames(std::shared_ptr<const NameList> names) { window_.rows().append(names, currentFolder()); }
 void QtWindow::clearRows() { window_.rows().clear(); }
 
 int QtWindow::selectedRow() const {

@@ -405,7 +405,8 @@ TEST(JournalBlob, everyStepComesBackByteForByte) {
     EXPECT_EQ(decodeSteps(encodeSteps(steps)), steps);
     // Only what changed is written: the old name (11 bytes) after its length, then the bytes kept
     // at the start (3) and at the end (8), the one new byte after its length, and the inode.
-    EXPECT_EQ(encodeSteps({steps[0]}), std::string("\x0b第1集.mp4\x03\x08\x01" "0\x01"));
+    EXPECT_EQ(encodeSteps({steps[0]}), std::string("\x0b第1集.mp4\x03\x08\x01"
+                                                   "0\x01"));
 }
 
 TEST(JournalBlob, aDamagedPlanIsRefused) {
@@ -507,7 +508,8 @@ TEST_F(History, aHistoryThatCannotBeUsedForNowIsLeftAlone) {
     {
         sqlite3* other = nullptr;
         ASSERT_EQ(sqlite3_open(database.c_str(), &other), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE; CREATE TABLE theirs(x);", nullptr, nullptr, nullptr), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE; CREATE TABLE theirs(x);", nullptr, nullptr, nullptr),
+                  SQLITE_OK);
         Journal journal;
         journal.setBusyTimeout(100);
         EXPECT_EQ(journal.open(dir), Journal::Opened::Failed) << "locked";
@@ -592,7 +594,8 @@ TEST(JournalOwner, aProcessThatHasExitedOwnsNothing) {
     close(pipeFds[1]);
     std::string owner;
     char buffer[256];
-    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;) owner.append(buffer, static_cast<std::size_t>(n));
+    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        owner.append(buffer, static_cast<std::size_t>(n));
     close(pipeFds[0]);
     EXPECT_NE(owner, me);
     siginfo_t info{};

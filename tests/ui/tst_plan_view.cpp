@@ -170,7 +170,8 @@ void TstPlanView::aLineLongestByItsMarkFitsToo() {
     f.file("taken");
     const Steps steps = {{"aaaaaaa", "bbbbbbbb"}, {std::string(23, 'c'), "taken"}};
     PlanModel model(planOf(f, steps), QApplication::font());
-    QCOMPARE(model.index(1, 0).data().toString(), QString::fromStdString(std::string(23, 'c') + " → taken  ✗ 已有同名"));
+    QCOMPARE(model.index(1, 0).data().toString(),
+             QString::fromStdString(std::string(23, 'c') + " → taken  ✗ 已有同名"));
     const int width = model.index(0, 0).data(Qt::SizeHintRole).toSize().width();
     const QFontMetrics metrics(QApplication::font());
     for (int row : {0, 1}) {
