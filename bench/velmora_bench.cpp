@@ -9,7 +9,8 @@
 //
 // VELMORA_BENCH_N=N measures only that N; VELMORA_BENCH_PREVIEW_ONLY, _HISTORY_ONLY and _MEMORY_ONLY
 // measure only the live preview, the history's cost, or peak memory and the plan view;
-// VELMORA_BENCH_TIME_ONLY only the times of renaming and loading.
+// VELMORA_BENCH_TIME_ONLY only the times of renaming and loading; VELMORA_BENCH_STAGES prints the
+// memory of the user run at each stage (rows loaded, preview shown) to stderr.
 //
 // BENCH_N=1000000 adds that N to the sizes measured (the million is left out by default).
 #include <dirent.h>
@@ -313,12 +314,16 @@ int runMemoryChild(const std::string& folder, bool asUser) {
     if (asUser) {
         const int n = static_cast<int>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
         loadByDrop(app, folder, n);
+        if (std::getenv("VELMORA_BENCH_STAGES")) std::fprintf(stderr, "rows: %ld kB\n", statusKb("VmRSS:") - idle);
         auto* edit = app.mainWindow().component<QLineEdit>("编辑框7");
         edit->setFocus();
         QTest::keyClicks(edit, QStringLiteral("-x"));
         QApplication::processEvents();
         waitForPreview(app);
         if (app.preview().shownRule() == nullptr) std::fprintf(stderr, "no preview shown\n");
+        if (std::getenv("VELMORA_BENCH_STAGES"))
+            std::fprintf(stderr, "before the click: %ld kB resident, peak %ld kB\n", statusKb("VmRSS:") - idle,
+                         statusKb("VmHWM:") - idle);
         app.mainWindow().component<QPushButton>("按钮_加后缀")->click();
         QApplication::processEvents();
     } else {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -73,9 +74,9 @@ public:
         if (stmt_) sqlite3_bind_blob64(stmt_, i, blob.data(), blob.size(), SQLITE_TRANSIENT);
         return *this;
     }
-    /// A blob that outlives the statement's execution, handed over without a copy.
-    Statement& bindUncopied(int i, const std::string& blob) {
-        if (stmt_) sqlite3_bind_blob64(stmt_, i, blob.data(), blob.size(), SQLITE_STATIC);
+    /// Room for a blob of n bytes, to be written in place (writeBlob).
+    Statement& bindZeros(int i, std::size_t n) {
+        if (stmt_) sqlite3_bind_zeroblob64(stmt_, i, n);
         return *this;
     }
     Statement& bindText(int i, const std::string& text) {
@@ -104,7 +105,7 @@ void putNumber(std::string& out, std::uint64_t v) {
     }
     out.push_back(static_cast<char>(v));
 }
-bool getNumber(const std::string& in, std::size_t& at, std::uint64_t& v) {
+bool getNumber(std::string_view in, std::size_t& at, std::uint64_t& v) {
     v = 0;
     for (int shift = 0; shift < 64; shift += 7) {
         if (at >= in.size()) return false;
@@ -114,11 +115,28 @@ bool getNumber(const std::string& in, std::size_t& at, std::uint64_t& v) {
     }
     return false;
 }
-bool getBytes(const std::string& in, std::size_t& at, std::uint64_t n, std::string& out) {
+bool getBytes(std::string_view in, std::size_t& at, std::uint64_t n, std::string_view& out) {
     if (at > in.size() || in.size() - at < n) return false;
-    out.assign(in, at, n);
+    out = in.substr(at, n);
     at += n;
     return true;
+}
+
+// Fills the blob of a row made with room for it, a megabyte at a time.
+bool writeBlob(sqlite3* db, const char* table, const char* column, std::int64_t row, std::string_view bytes) {
+    if (bytes.size() > static_cast<std::size_t>(INT_MAX)) return false;  // offsets are ints
+    sqlite3_blob* blob = nullptr;
+    if (sqlite3_blob_open(db, "main", table, column, row, 1, &blob) != SQLITE_OK) {
+        sqlite3_blob_close(blob);
+        return false;
+    }
+    constexpr std::size_t piece = std::size_t{1} << 20;
+    bool ok = true;
+    for (std::size_t at = 0; ok && at < bytes.size(); at += piece) {
+        const std::size_t n = std::min(piece, bytes.size() - at);
+        ok = sqlite3_blob_write(blob, bytes.data() + at, static_cast<int>(n), static_cast<int>(at)) == SQLITE_OK;
+    }
+    return sqlite3_blob_close(blob) == SQLITE_OK && ok;
 }
 
 std::string statesBlob(const std::vector<StepState>& states) {
@@ -210,23 +228,34 @@ std::string encodeSteps(const std::vector<JournalStep>& steps) {
     return plan.blob();
 }
 
+bool StepDecoder::next(JournalStep& step) {
+    if (at_ >= blob_.size()) return false;
+    std::uint64_t n = 0;
+    std::uint64_t head = 0;
+    std::uint64_t tail = 0;
+    std::uint64_t middle = 0;
+    std::string_view from;
+    std::string_view between;
+    if (!getNumber(blob_, at_, n) || !getBytes(blob_, at_, n, from) || !getNumber(blob_, at_, head) ||
+        !getNumber(blob_, at_, tail) || head + tail > from.size() || !getNumber(blob_, at_, middle) ||
+        !getBytes(blob_, at_, middle, between) || !getNumber(blob_, at_, step.inode)) {
+        damaged_ = true;
+        at_ = blob_.size();
+        return false;
+    }
+    step.from.assign(from);
+    step.to.assign(from.substr(0, head));
+    step.to += between;
+    step.to += from.substr(from.size() - tail);
+    return true;
+}
+
 std::optional<std::vector<JournalStep>> decodeSteps(const std::string& blob) {
     std::vector<JournalStep> steps;
-    std::size_t at = 0;
-    while (at < blob.size()) {
-        JournalStep s;
-        std::uint64_t n = 0;
-        std::uint64_t head = 0;
-        std::uint64_t tail = 0;
-        std::uint64_t middle = 0;
-        std::string between;
-        if (!getNumber(blob, at, n) || !getBytes(blob, at, n, s.from) || !getNumber(blob, at, head) ||
-            !getNumber(blob, at, tail) || head + tail > s.from.size() || !getNumber(blob, at, middle) ||
-            !getBytes(blob, at, middle, between) || !getNumber(blob, at, s.inode))
-            return std::nullopt;
-        s.to = s.from.substr(0, head) + between + s.from.substr(s.from.size() - tail);
-        steps.push_back(std::move(s));
-    }
+    StepDecoder decoder(blob);
+    JournalStep step;
+    while (decoder.next(step)) steps.push_back(step);
+    if (decoder.damaged()) return std::nullopt;
     return steps;
 }
 
@@ -431,8 +460,14 @@ std::unique_ptr<RunRecorder> Journal::begin(const Text& folder, const Text& capt
         .bind(5, static_cast<std::int64_t>(steps));
     bool ok = insert.done();
     const std::int64_t id = sqlite3_last_insert_rowid(db_);
+    // Written into its row piece by piece: bound whole, the plan would be copied once more into the
+    // row SQLite builds.
     ok = ok &&
-         Statement(db_, "INSERT INTO plans(run, steps) VALUES(?, ?)").bind(1, id).bindUncopied(2, plan.blob()).done();
+         Statement(db_, "INSERT INTO plans(run, steps) VALUES(?, ?)")
+             .bind(1, id)
+             .bindZeros(2, plan.blob().size())
+             .done() &&
+         writeBlob(db_, "plans", "steps", id, plan.blob());
     if (!ok || !exec("COMMIT")) {
         exec("ROLLBACK");
         return nullptr;

@@ -62,6 +62,20 @@ private:
     std::size_t count_ = 0;
 };
 
+/// Reads an encoded plan back one step at a time, in order, without making every step at once.
+class StepDecoder {
+public:
+    explicit StepDecoder(std::string_view blob) : blob_(blob) {}
+    /// The next step into step; false at the end, or where the plan is damaged.
+    bool next(JournalStep& step);
+    bool damaged() const { return damaged_; }
+
+private:
+    std::string_view blob_;
+    std::size_t at_ = 0;
+    bool damaged_ = false;
+};
+
 class Journal;
 
 /// Marks the progress of one run in batches and ends it. Made by Journal::begin.

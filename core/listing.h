@@ -30,6 +30,11 @@ enum class KeepNative { Yes, No };
 NameList enumerateEntries(const Text& folder, EntryKind kind, ListingOrder order, Window* window = nullptr,
                           KeepNative keep = KeepNative::Yes);
 
+/// True when folder lists exactly the entries of kind in listed (a listing kept as found, with its
+/// natives), in that order, under the same names and inodes: nothing was added, removed or renamed
+/// since. Compares as it reads, holding no second listing.
+bool listsTheSame(const Text& folder, EntryKind kind, const NameList& listed, Window* window = nullptr);
+
 /// Puts names listed as found in the order asked for entries of kind.
 void sortListing(NameList& names, EntryKind kind, ListingOrder order, Window* window = nullptr);
 

@@ -30,13 +30,31 @@ void NameList::swap(NameList& other) noexcept {
     nativeEnds_.swap(other.nativeEnds_);
 }
 
+void NameList::reserveNatives(std::size_t names, std::size_t bytes) {
+    nativeEnds_.reserve(names);
+    inodes_.reserve(names);
+    natives_.reserve(bytes);
+}
+
+namespace {
+
+// Room never written costs address space, not memory, so the tail that growing leaves (at most
+// as much again) or a generous estimate leaves is kept rather than copied; only room reserved far
+// beyond the need is given back.
+template <typename Buffer>
+void shrinkIfSparse(Buffer& b) {
+    if (b.capacity() > 4 * b.size() + 4096) b.shrink_to_fit();
+}
+
+}  // namespace
+
 void NameList::shrinkToFit() {
-    bytes_.shrink_to_fit();
-    ends_.shrink_to_fit();
-    kept_.shrink_to_fit();
-    inodes_.shrink_to_fit();
-    natives_.shrink_to_fit();
-    nativeEnds_.shrink_to_fit();
+    shrinkIfSparse(bytes_);
+    shrinkIfSparse(ends_);
+    shrinkIfSparse(kept_);
+    shrinkIfSparse(inodes_);
+    shrinkIfSparse(natives_);
+    shrinkIfSparse(nativeEnds_);
 }
 
 void NameList::add(std::string_view textBytes) {
@@ -152,6 +170,40 @@ std::size_t NameList::capacityBytes() const {
                     nativeEnds_.capacity() * sizeof(std::uint32_t);
     for (const Kept& k : kept_) n += k.native.capacity();
     return n;
+}
+
+NameSet::NameSet(std::vector<std::shared_ptr<const NameList>> lists) {
+    std::size_t total = 0;
+    for (std::shared_ptr<const NameList>& list : lists) {
+        if (!list->keepsNatives()) {  // names known only as text: converted back once, here
+            auto natives = std::make_shared<NameList>();
+            for (std::size_t i = 0; i < list->size(); ++i)
+                natives->addWithNative(list->native(i).value_or(NativeName{}), list->inode(i));
+            list = std::move(natives);
+        }
+        firsts_.push_back(static_cast<std::uint32_t>(total));
+        total += list->size();
+    }
+    if (total >= UINT32_MAX / 2) throw std::length_error("too many names for one set");
+    lists_ = std::move(lists);
+    table_ = PositionTable(total);
+    const auto nameOf = [this](std::uint32_t position) { return at(position); };
+    for (std::size_t i = 0; i < total; ++i) size_ += table_.insert(static_cast<std::uint32_t>(i), nameOf) ? 1 : 0;
+}
+
+NameSet::NameSet(std::initializer_list<std::string_view> names) {
+    auto list = std::make_shared<NameList>();
+    for (std::string_view name : names) list->addWithNative(name, 0);
+    *this = NameSet({std::shared_ptr<const NameList>(std::move(list))});
+}
+
+std::string_view NameSet::at(std::uint32_t position) const {
+    const auto list = std::upper_bound(firsts_.begin(), firsts_.end(), position) - firsts_.begin() - 1;
+    return lists_[static_cast<std::size_t>(list)]->nativeBytes(position - firsts_[static_cast<std::size_t>(list)]);
+}
+
+bool NameSet::contains(std::string_view name) const {
+    return table_.find(name, [this](std::uint32_t position) { return at(position); }) != PositionTable::none;
 }
 
 void RenameList::emplace_back(const Text& from, const Text& to) {

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <initializer_list>
 #include <iterator>
 #include <memory>
 #include <optional>
@@ -34,7 +36,9 @@ public:
     void reserve(std::size_t names, std::size_t bytes);
     void clear();
     void swap(NameList& other) noexcept;
-    /// Gives back what growing left unused.
+    /// Room for names added with their natives (addWithNative).
+    void reserveNatives(std::size_t names, std::size_t bytes);
+    /// Gives back room reserved far beyond what the names take.
     void shrinkToFit();
 
     /// Appends a name known as text (GB18030 bytes).
@@ -59,6 +63,10 @@ public:
     std::optional<NativeName> native(std::size_t i) const;
     /// False when the native name could not be read as text (its text holds U+FFFD).
     bool exact(std::size_t i) const;
+    /// True when every native name is kept as it is (lists made by addWithNative).
+    bool keepsNatives() const { return nativeEnds_.size() == size(); }
+    /// The native name of a list that keeps them, without a copy.
+    std::string_view nativeBytes(std::size_t i) const;
     /// The inode the name was listed with; 0 when the list keeps none.
     std::uint64_t inode(std::size_t i) const { return i < inodes_.size() ? inodes_[i] : 0; }
 
@@ -91,11 +99,12 @@ public:
     /// The names in the given order (indices into this list).
     NameList permuted(const std::vector<std::uint32_t>& order) const;
 
+    /// Bytes of all the names as text.
+    std::size_t textBytes() const { return bytes_.size(); }
     /// Bytes held, for measuring.
     std::size_t capacityBytes() const;
 
 private:
-    std::string_view nativeBytes(std::size_t i) const;
     struct Kept {
         std::uint32_t index;
         bool exact;
@@ -110,6 +119,85 @@ private:
     std::vector<std::uint64_t> inodes_;  ///< one per name up to the last added with one
     std::string natives_;  ///< every native name back to back, in lists made by addWithNative
     std::vector<std::uint32_t> nativeEnds_;
+};
+
+/// A hash table of 32-bit positions whose names are kept elsewhere: nameOf(position) gives the
+/// name, so the table costs a few bytes per name. Linear probing; an erased slot is marked, not
+/// emptied, so make the table for every position it will ever hold.
+class PositionTable {
+public:
+    static constexpr std::uint32_t none = UINT32_MAX;
+
+    PositionTable() = default;
+    bool empty() const { return slots_.empty(); }
+    /// Room for most positions, at most half full so probes stay short.
+    explicit PositionTable(std::size_t most) {
+        std::size_t capacity = 16;
+        while (capacity < 2 * most) capacity *= 2;
+        slots_.assign(capacity, kFree);
+    }
+
+    /// The position named name, or none.
+    template <typename NameOf>
+    std::uint32_t find(std::string_view name, const NameOf& nameOf) const {
+        const std::size_t at = slotOf(name, nameOf);
+        return at == slots_.size() ? none : slots_[at] - 1;
+    }
+    /// Adds position, unless a position of the same name is there already: false then.
+    template <typename NameOf>
+    bool insert(std::uint32_t position, const NameOf& nameOf) {
+        const std::string_view name = nameOf(position);
+        if (slotOf(name, nameOf) != slots_.size()) return false;
+        std::size_t s = std::hash<std::string_view>{}(name) & (slots_.size() - 1);
+        while (slots_[s] != kFree && slots_[s] != kErased) s = (s + 1) & (slots_.size() - 1);
+        slots_[s] = position + 1;
+        return true;
+    }
+    /// Takes out the position named name, before its name changes.
+    template <typename NameOf>
+    void erase(std::string_view name, const NameOf& nameOf) {
+        const std::size_t at = slotOf(name, nameOf);
+        if (at != slots_.size()) slots_[at] = kErased;
+    }
+
+private:
+    static constexpr std::uint32_t kFree = 0;
+    static constexpr std::uint32_t kErased = UINT32_MAX;
+
+    template <typename NameOf>
+    std::size_t slotOf(std::string_view name, const NameOf& nameOf) const {
+        if (slots_.empty()) return 0;
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t s = std::hash<std::string_view>{}(name)&mask; slots_[s] != kFree; s = (s + 1) & mask)
+            if (slots_[s] != kErased && nameOf(slots_[s] - 1) == name) return s;
+        return slots_.size();
+    }
+
+    std::vector<std::uint32_t> slots_;
+};
+
+/// Names exactly as the file system has them, for asking whether a folder holds one. The set
+/// points into the lists it is made from, which it shares, through a table of 32-bit positions:
+/// a few bytes per name, where a set of strings would spend a hundred.
+class NameSet {
+public:
+    NameSet() = default;
+    /// The native names of every entry of lists.
+    explicit NameSet(std::vector<std::shared_ptr<const NameList>> lists);
+    /// The given names, as they are.
+    NameSet(std::initializer_list<std::string_view> names);
+
+    bool contains(std::string_view name) const;
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+
+private:
+    std::string_view at(std::uint32_t position) const;
+
+    std::vector<std::shared_ptr<const NameList>> lists_;
+    std::vector<std::uint32_t> firsts_;  ///< the position of each list's first name
+    PositionTable table_;
+    std::size_t size_ = 0;
 };
 
 /// The renames of a run, in the order they were made: pairs of indices into the list of old names
@@ -132,6 +220,9 @@ public:
     std::pair<Text, Text> operator[](std::size_t i) const {
         return {from_->text(pairs_[i].first), to_->text(pairs_[i].second)};
     }
+    /// The names of rename i as GB18030 bytes, valid while the list lives.
+    std::string_view fromBytes(std::size_t i) const { return from_->bytes(pairs_[i].first); }
+    std::string_view toBytes(std::size_t i) const { return to_->bytes(pairs_[i].second); }
     /// The old name of rename i exactly as it was on disk.
     std::optional<NativeName> fromNative(std::size_t i) const { return from_->native(pairs_[i].first); }
 

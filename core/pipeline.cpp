@@ -91,13 +91,25 @@ public:
           files_(kind == Kind::Files), folder_(window.currentFolder()) {}
 
     void run(const RunPlan* previewed) {
-        list();
-        window_.pumpMessages();
-        plan_ = previewed && previewed->kind == kind_ && previewed->folder == folder_ && !previewed->abandoned &&
-                        previewed->listing && *previewed->listing == *listed_
-                    ? *previewed
-                    : planRun(rule_, window_, kind_, folder_, listed_);
-        plan_.listing = listed_;
+        const bool reusable = previewed && previewed->kind == kind_ && previewed->folder == folder_ &&
+                              !previewed->abandoned && previewed->listing;
+        if (reusable && previewed->asFound &&
+            listsTheSame(folder_, files_ ? EntryKind::Files : EntryKind::Folders, *previewed->asFound, &window_)) {
+            // The folder is as the preview read it: its plan serves, over its listing, and no
+            // second listing is made.
+            plan_ = *previewed;
+            useListing(previewed->listing);
+            window_.pumpMessages();
+        } else {
+            useListing(freshListing());
+            window_.pumpMessages();
+            if (reusable && !previewed->asFound && *previewed->listing == *listed_) {
+                plan_ = *previewed;
+                useListing(previewed->listing);
+            } else {
+                plan_ = planRun(rule_, window_, kind_, folder_, listed_);
+            }
+        }
         if (rule_.confirmation == Confirmation::Counted && plan_.counted == 0u) {
             window_.showMessage("找不到需要改的文件名"_t, style::ok, "提示"_t);
             return;
@@ -116,7 +128,8 @@ public:
         // The plan is in the history before the first rename, so a crash can be taken back.
         std::unique_ptr<RunRecorder> recorder;
         if (!plan_.steps.empty()) {
-            recorder = session_.journal.begin(folder_, caption_, journalSteps());
+            encodeSteps();
+            recorder = session_.journal.begin(folder_, caption_, steps_);
             if (!recorder &&
                 window_.showMessage("无法记录更名历史，仍然更名吗？"_t, style::okCancel, "提示"_t) == answerCancel)
                 return;
@@ -125,9 +138,14 @@ public:
     }
 
 private:
-    void list() {
-        listed_ = std::make_shared<const NameList>(enumerateEntries(
+    SharedListing freshListing() {
+        return std::make_shared<const NameList>(enumerateEntries(
             folder_, files_ ? EntryKind::Files : EntryKind::Folders, listingOrder(rule_, kind_), &window_));
+    }
+
+    // The run's listing, which the session's entry list shares.
+    void useListing(SharedListing listing) {
+        listed_ = std::move(listing);
         result_.listed = true;
         const bool fullPaths = files_ && rule_.listing == Listing::FullPaths;
         EntryListing& target = files_ ? session_.entryList : session_.folderList;
@@ -160,32 +178,33 @@ private:
                answerCancel;
     }
 
-    // Every step as the history keeps it; the native new names are made once, here.
-    StepEncoder journalSteps() {
-        StepEncoder steps;
+    // Every step as the history keeps it, the native new names made once, here; renaming reads them
+    // back from it in plan order, so a run holds them only once.
+    void encodeSteps() {
         if (plan_.reordersChains) {
             // The history keeps the renames as they will be made, temporary names included, so
             // taking them back newest first undoes a swap exactly.
             order_ = orderRenames(renameRequests(plan_), namesIn(folder_));
             for (const RenameOperation& op : order_.operations)
-                steps.add(op.from, op.to, listed_->inode(plan_.steps.entry(op.step)));
-            return steps;
+                steps_.add(op.from, op.to, listed_->inode(plan_.steps.entry(op.step)));
+            return;
         }
         const NameList& newNames = *plan_.steps.newNames();
-        newNatives_.reserve(plan_.steps.size(), 0);
+        // Room for the worst case, a name half as long again in UTF-8 and nothing shared with the
+        // old name; pages never written cost no memory.
+        steps_.reserve((listed_->textBytes() + newNames.textBytes()) * 3 / 2 + 24 * plan_.steps.size());
         PumpThrottle throttle(&window_, plan_.steps.size());
         for (std::size_t i = 0; i < plan_.steps.size(); ++i) {
             throttle.tick(i + 1);
             const std::size_t entry = plan_.steps.entry(i);
             const auto newNative = textToNative(newNames.text(i));
             if (!newNative) unconvertible_.push_back(i);
-            newNatives_.add(newNative.value_or(NativeName{}));  // the native bytes as they are
-            steps.add(listed_->native(entry).value_or(NativeName{}), newNatives_.bytes(i), listed_->inode(entry));
+            steps_.add(listed_->native(entry).value_or(NativeName{}), newNative.value_or(NativeName{}),
+                       listed_->inode(entry));
         }
-        return steps;
     }
 
-    // Needs journalSteps() first, which makes the native new names.
+    // Needs encodeSteps() first, which makes the native new names.
     RunOutcome apply(RunRecorder* recorder) {
         RunOutcome outcome{kind_, 0, false};
         const auto nativeFolder = textToNative(folder_);
@@ -194,16 +213,19 @@ private:
         if (plan_.reordersChains) return applyInOrder(folder, mode, recorder);
         PumpThrottle throttle(&window_, plan_.steps.size());
         result_.renamed = RenameList(listed_, plan_.steps.newNames());
+        StepDecoder encoded(steps_.blob());
+        JournalStep step;
         std::size_t nextUnconvertible = 0;
         for (std::size_t i = 0; i < plan_.steps.size(); ++i) {
             throttle.tick(i + 1);
+            encoded.next(step);
             const std::size_t entry = plan_.steps.entry(i);
             bool convertible = true;
             if (nextUnconvertible < unconvertible_.size() && unconvertible_[nextUnconvertible] == i) {
                 convertible = false;
                 ++nextUnconvertible;
             }
-            const bool renamed = convertible && rename(folder, entry, newNatives_.bytes(i));
+            const bool renamed = convertible && rename(folder, entry, step.to);
             if (recorder) recorder->step(i, renamed);
             if (renamed) result_.renamed.add(static_cast<std::uint32_t>(entry), static_cast<std::uint32_t>(i));
             if (mode == Count::Attempts || (mode == Count::Successes && renamed)) ++outcome.count;
@@ -269,7 +291,7 @@ private:
     const Text folder_;
     SharedListing listed_;
     RunPlan plan_;
-    NameList newNatives_;  ///< the new names as the file system will have them, plan order
+    StepEncoder steps_;  ///< the plan as the history keeps it, native names included
     std::vector<std::size_t> unconvertible_;  ///< steps whose new name has no native form
     RenameOrder order_;  ///< chains and swaps: the renames as they will be made
 };
@@ -324,6 +346,7 @@ RunPlan planRun(const RenameRule& rule, Window& window, Kind kind, const Text& f
         if (*changed == e.name) return;
         plan.steps.push_back({e.index - 1, std::move(*changed)});
     });
+    plan.steps.shrinkToFit();
     return plan;
 }
 
@@ -341,6 +364,11 @@ void PlanSteps::push_back(const PlannedRename& step) {
         names_ = std::make_shared<NameList>(*names_);
     entries_.push_back(static_cast<std::uint32_t>(step.entry));
     names_->add(step.newName);
+}
+
+void PlanSteps::shrinkToFit() {
+    entries_.shrink_to_fit();
+    if (names_ && names_.use_count() == 1) names_->shrinkToFit();
 }
 
 void PlanSteps::clear() {

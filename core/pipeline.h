@@ -160,6 +160,8 @@ public:
     bool empty() const { return entries_.empty(); }
     void push_back(const PlannedRename& step);
     void clear();
+    /// Gives back what growing left unused, once every step is in.
+    void shrinkToFit();
     PlannedRename operator[](std::size_t i) const { return {entries_[i], names_->text(i)}; }
     PlannedRename front() const { return (*this)[0]; }
     /// Index into the listing of step i's entry.
@@ -195,6 +197,9 @@ struct RunPlan {
     Kind kind = Kind::Files;
     Text folder;
     SharedListing listing;
+    /// The listing as the folder gave it, before it was put in order, when planned over a snapshot
+    /// of the folder (the preview): a click checks the folder against it.
+    SharedListing asFound;
     std::optional<std::size_t> counted;  ///< entries that a counted confirmation counts
     PlanSteps steps;  ///< in listing order; never an entry onto its own name
     bool abandoned = false;  ///< planning was cancelled; steps are incomplete

@@ -8,10 +8,7 @@
 #include <algorithm>
 
 #include <cstring>
-#include <deque>
 #include <string_view>
-#include <unordered_map>
-#include <unordered_set>
 
 #include "core/file_system.h"
 #include "core/paths.h"
@@ -20,15 +17,16 @@
 
 namespace velmora {
 
-std::unordered_set<std::string> namesIn(const Text& folder) {
-    std::unordered_set<std::string> names;
+NameSet namesIn(const Text& folder) {
+    auto names = std::make_shared<NameList>();
     const auto native = textToNative(folder);
     DIR* dir = native ? opendir(native->empty() ? "." : native->c_str()) : nullptr;
-    if (!dir) return names;
+    if (!dir) return {};
     while (const dirent* e = readdir(dir))
-        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) names.insert(e->d_name);
+        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+            names->addWithNative(e->d_name, e->d_ino);
     closedir(dir);
-    return names;
+    return NameSet({std::shared_ptr<const NameList>(std::move(names))});
 }
 
 Text failureMark() { return "  ✗ "_t; }
@@ -49,54 +47,52 @@ Text failureReason(StepFailure failure) {
     return {};
 }
 
-std::vector<StepFailure> planFailures(const RunPlan& plan, const std::unordered_set<std::string>& existing,
+std::vector<StepFailure> planFailures(const RunPlan& plan, const NameSet& existing,
                                       const std::function<bool()>& cancelled) {
     if (plan.reordersChains) return orderRenames(renameRequests(plan), existing).failures;
     // The names the run takes, over the names the folder holds; the folder's set is shared with
-    // the preview and never copied. Views point into newNames, reserved up front so nothing moves.
+    // the preview and never copied. Names are compared as the lists hold them, as text: a name
+    // read exactly converts to exactly one native name and back, and only such names are renamed.
     const NameList& listing = *plan.listing;
-    std::vector<std::string> newNames;
-    newNames.reserve(plan.steps.size());
-    std::unordered_set<std::string_view> takenByRun;
-    takenByRun.reserve(plan.steps.size());
+    const NameList& newNames = *plan.steps.newNames();
+    const auto newNameOf = [&](std::uint32_t step) { return newNames.bytes(step); };
+    PositionTable takenByRun(plan.steps.size());  ///< by step, the names taken so far
     // A name the folder holds is free again once its entry was renamed away. Which entry holds a
     // name is looked up only when a step meets an existing name, which most runs never do.
     std::vector<bool> renamedAway(listing.size(), false);
-    std::unordered_map<std::string_view, std::size_t> entryNamed;
-    std::deque<NativeName> natives;  ///< what entryNamed's views point into
-    const auto freedByRun = [&](const std::string& name) {
-        if (entryNamed.empty())
-            for (std::size_t i = 0; i < listing.size(); ++i) {
-                natives.push_back(listing.native(i).value_or(NativeName{}));
-                entryNamed.emplace(natives.back(), i);
-            }
-        const auto it = entryNamed.find(name);
-        return it != entryNamed.end() && renamedAway[it->second];
+    const auto entryNameOf = [&](std::uint32_t entry) { return listing.bytes(entry); };
+    PositionTable entryNamed;
+    const auto freedByRun = [&](std::string_view name) {
+        if (entryNamed.empty()) {
+            entryNamed = PositionTable(listing.size());
+            for (std::size_t e = 0; e < listing.size(); ++e)
+                if (listing.exact(e)) entryNamed.insert(static_cast<std::uint32_t>(e), entryNameOf);
+        }
+        const std::uint32_t e = entryNamed.find(name, entryNameOf);
+        return e != PositionTable::none && renamedAway[e];
     };
     std::vector<StepFailure> failures;
     failures.reserve(plan.steps.size());
     for (std::size_t i = 0; i < plan.steps.size(); ++i) {
         if (cancelled && (failures.size() & 1023) == 0 && cancelled()) break;
-        const PlannedRename step = plan.steps[i];
-        const ListedEntry entry = listing[step.entry];
-        auto newNative = textToNative(step.newName);
+        const std::size_t entry = plan.steps.entry(i);
+        const auto newNative = textToNative(newNames.text(i));
         StepFailure failure = StepFailure::None;
         // Checked in this order so a separator is reported as leaving the folder, not as invalid.
-        if (!entry.exact || !newNative) {  // NOLINT(bugprone-branch-clone)
+        if (!listing.exact(entry) || !newNative) {  // NOLINT(bugprone-branch-clone)
             failure = StepFailure::Invalid;
         } else if (newNative->find(kSeparator) != std::string::npos || *newNative == "..") {
             failure = StepFailure::LeavesFolder;
-        } else if (!isValidEntryName(*newNative) || *newNative == entry.native) {
+        } else if (!isValidEntryName(*newNative) || newNames.bytes(i) == listing.bytes(entry)) {
             failure = StepFailure::Invalid;
-        } else if (takenByRun.count(*newNative) != 0) {
+        } else if (takenByRun.find(newNames.bytes(i), newNameOf) != PositionTable::none) {
             failure = StepFailure::TakenByRun;
-        } else if (existing.count(*newNative) != 0 && !freedByRun(*newNative)) {
+        } else if (existing.contains(*newNative) && !freedByRun(newNames.bytes(i))) {
             failure = StepFailure::Exists;
         } else {
-            renamedAway[step.entry] = true;
-            takenByRun.erase(entry.native);
-            newNames.push_back(std::move(*newNative));
-            takenByRun.insert(newNames.back());
+            renamedAway[entry] = true;
+            takenByRun.erase(listing.bytes(entry), newNameOf);
+            takenByRun.insert(static_cast<std::uint32_t>(i), newNameOf);
         }
         failures.push_back(failure);
     }

@@ -5,7 +5,6 @@
 #include <functional>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "core/encoding.h"
@@ -23,13 +22,13 @@ enum class StepFailure : std::uint8_t { None, Invalid, LeavesFolder, Exists, Tak
 Text failureReason(StepFailure failure);
 
 /// The names a folder holds, exactly as the file system has them.
-std::unordered_set<std::string> namesIn(const Text& folder);
+NameSet namesIn(const Text& folder);
 
 /// Which steps of plan will fail, in plan order, given the names the folder holds: the name is not
 /// valid, it would leave the folder, the name exists already, or an earlier step takes it.
 /// Stops early, with fewer failures than steps, when cancelled returns true. For a plan that
 /// reorders chains, a name held by an entry the run renames away is free (core/rename_order.h).
-std::vector<StepFailure> planFailures(const RunPlan& plan, const std::unordered_set<std::string>& existing,
+std::vector<StepFailure> planFailures(const RunPlan& plan, const NameSet& existing,
                                       const std::function<bool()>& cancelled = {});
 
 /// One line per step, "old → new", with "  ✗ " and the reason on every step that will fail. The

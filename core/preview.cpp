@@ -1,7 +1,6 @@
 #include "core/preview.h"
 
 #include <string_view>
-#include <unordered_map>
 
 namespace velmora {
 
@@ -9,9 +8,7 @@ FolderSnapshot::FolderSnapshot(const Text& folder) : folder_(folder) {
     auto files = std::make_shared<const NameList>(enumerateEntries(folder, EntryKind::Files, ListingOrder::AsFound));
     auto folders =
         std::make_shared<const NameList>(enumerateEntries(folder, EntryKind::Folders, ListingOrder::AsFound));
-    names_.reserve(files->size() + folders->size());
-    for (const NameList* list : {files.get(), folders.get()})
-        for (std::size_t i = 0; i < list->size(); ++i) names_.insert(list->native(i).value_or(NativeName{}));
+    names_ = NameSet({files, folders});
     files_ = std::move(files);
     folders_ = std::move(folders);
 }
@@ -46,6 +43,7 @@ Preview previewRun(const RenameRule& rule, Window& inputs, const FolderSnapshot&
     const EntryKind entries = kind == Kind::Files ? EntryKind::Files : EntryKind::Folders;
     preview.plan =
         planRun(rule, inputs, kind, folder.folder(), folder.listing(entries, listingOrder(rule, kind)), cancelled);
+    preview.plan.asFound = folder.listing(entries, ListingOrder::AsFound);
     if (preview.plan.abandoned) return preview;
     if (auto refusal = refusalAfterPlanning(rule, inputs, preview.plan)) {
         preview.refusal = std::move(refusal);
@@ -72,14 +70,14 @@ Text previewStatus(const Text& buttonCaption, const Preview& preview) {
 
 std::shared_ptr<const RowEntries> matchRows(SharedListing listing, std::shared_ptr<const NameList> rowNames) {
     auto rows = std::make_shared<RowEntries>();
-    std::unordered_map<std::string_view, std::int32_t> entryOf;
-    entryOf.reserve(listing->size());
-    for (std::size_t i = 0; i < listing->size(); ++i) entryOf.emplace(listing->bytes(i), static_cast<std::int32_t>(i));
+    const auto nameOf = [&](std::uint32_t entry) { return listing->bytes(entry); };
+    PositionTable entryNamed(listing->size());
+    for (std::size_t i = 0; i < listing->size(); ++i) entryNamed.insert(static_cast<std::uint32_t>(i), nameOf);
     rows->entryOfRow.assign(rowNames->size(), -1);
     for (std::size_t r = 0; r < rowNames->size(); ++r) {
         if (rowNames->bytes(r).empty()) continue;
-        const auto it = entryOf.find(rowNames->bytes(r));
-        if (it != entryOf.end()) rows->entryOfRow[r] = it->second;
+        const std::uint32_t entry = entryNamed.find(rowNames->bytes(r), nameOf);
+        if (entry != PositionTable::none) rows->entryOfRow[r] = static_cast<std::int32_t>(entry);
     }
     rows->listing = std::move(listing);
     rows->rowNames = std::move(rowNames);

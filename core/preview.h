@@ -9,7 +9,6 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "core/pipeline.h"
@@ -26,13 +25,13 @@ public:
     const Text& folder() const { return folder_; }
     /// The entries of one kind in the order a listing of that kind gives them.
     SharedListing listing(EntryKind kind, ListingOrder order) const;
-    const std::unordered_set<std::string>& names() const { return names_; }
+    const NameSet& names() const { return names_; }
 
 private:
     Text folder_;
     SharedListing files_;
     SharedListing folders_;
-    std::unordered_set<std::string> names_;
+    NameSet names_;  ///< points into files_ and folders_
     mutable std::mutex sortedLock_;
     mutable std::map<std::pair<EntryKind, ListingOrder>, SharedListing> sorted_;  ///< made when first asked
 };

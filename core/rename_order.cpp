@@ -3,6 +3,7 @@
 #include <limits.h>
 
 #include <unordered_map>
+#include <unordered_set>
 
 #include "core/file_system.h"
 #include "core/paths.h"
@@ -22,8 +23,7 @@ StepFailure validity(const RenameRequest& step) {
 // Decides which renames fail. Every rename is taken to succeed until something forces it to fail:
 // its name is held by an entry that stays (one that no rename moves, or whose rename fails), or an
 // earlier rename takes the name. Failures only ever add up, so the loop ends.
-std::vector<StepFailure> failuresOf(const std::vector<RenameRequest>& steps,
-                                    const std::unordered_set<std::string>& present) {
+std::vector<StepFailure> failuresOf(const std::vector<RenameRequest>& steps, const NameSet& present) {
     std::vector<StepFailure> failures(steps.size());
     std::unordered_map<std::string, std::size_t> byOldName;
     std::unordered_map<std::string, std::vector<std::size_t>> claimants;  // new name -> steps, in plan order
@@ -51,7 +51,7 @@ std::vector<StepFailure> failuresOf(const std::vector<RenameRequest>& steps,
         if (claim == claimants.end()) continue;
         const auto holder = byOldName.find(name);
         const bool held =
-            present.count(name) && (holder == byOldName.end() || failures[holder->second] != StepFailure::None);
+            present.contains(name) && (holder == byOldName.end() || failures[holder->second] != StepFailure::None);
         const std::vector<std::size_t>& wanting = claim->second;
         for (std::size_t k = 0; k < wanting.size(); ++k) {
             if (held)
@@ -65,18 +65,18 @@ std::vector<StepFailure> failuresOf(const std::vector<RenameRequest>& steps,
 
 // A name for a step broken out of a cycle: in the same folder, held by nothing, taken by no rename
 // of the run, keeping the old extension so a left-over entry still opens.
-NativeName temporaryName(const NativeName& from, std::unordered_set<std::string>& reserved) {
+NativeName temporaryName(const NativeName& from, const NameSet& present, std::unordered_set<std::string>& reserved) {
     const std::string extension = from.substr(from.size() - extensionLength(from));
     for (unsigned k = 1;; ++k) {
         std::string name = "改名中转" + std::to_string(k);
         if (name.size() + extension.size() <= NAME_MAX) name += extension;
-        if (reserved.insert(name).second) return name;
+        if (!present.contains(name) && reserved.insert(name).second) return name;
     }
 }
 
 }  // namespace
 
-RenameOrder orderRenames(const std::vector<RenameRequest>& steps, const std::unordered_set<std::string>& present) {
+RenameOrder orderRenames(const std::vector<RenameRequest>& steps, const NameSet& present) {
     RenameOrder order;
     order.failures = failuresOf(steps, present);
     const auto moves = [&](std::size_t i) { return order.failures[i] == StepFailure::None; };
@@ -93,7 +93,7 @@ RenameOrder orderRenames(const std::vector<RenameRequest>& steps, const std::uno
         if (holder != byOldName.end()) waitsFor[i] = holder->second;
     }
 
-    std::unordered_set<std::string> reserved = present;
+    std::unordered_set<std::string> reserved;  ///< the run's names; the folder's are in present
     for (const RenameRequest& s : steps) {
         reserved.insert(s.from);
         if (s.to) reserved.insert(*s.to);
@@ -118,7 +118,7 @@ RenameOrder orderRenames(const std::vector<RenameRequest>& steps, const std::uno
             std::size_t cycleFrom = 0;
             while (path[cycleFrom] != at) ++cycleFrom;
             const std::size_t head = path[cycleFrom];
-            const NativeName temporary = temporaryName(steps[head].from, reserved);
+            const NativeName temporary = temporaryName(steps[head].from, present, reserved);
             order.operations.push_back({head, RenameOperation::Leg::ToTemporary, steps[head].from, temporary});
             for (std::size_t k = path.size() - 1; k > cycleFrom; --k) whole(path[k]);
             order.operations.push_back({head, RenameOperation::Leg::FromTemporary, temporary, *steps[head].to});

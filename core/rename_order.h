@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <optional>
 #include <string>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -49,7 +48,7 @@ struct RenameOrder {
 
 /// Orders the planned renames of one folder whose entries are named present. Pure: reads nothing
 /// and touches nothing. Where two renames want one name, the earlier in plan order gets it.
-RenameOrder orderRenames(const std::vector<RenameRequest>& steps, const std::unordered_set<std::string>& present);
+RenameOrder orderRenames(const std::vector<RenameRequest>& steps, const NameSet& present);
 
 /// The steps of plan as requests for orderRenames.
 std::vector<RenameRequest> renameRequests(const RunPlan& plan);

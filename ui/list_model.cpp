@@ -3,9 +3,7 @@
 #include <QBrush>
 #include <QColor>
 #include <algorithm>
-#include <deque>
 #include <string>
-#include <unordered_map>
 
 namespace velmora {
 namespace {
@@ -119,29 +117,35 @@ void RowModel::setCurrentFolder(const Text& folder) {
 
 void RowModel::followRenames(const Text& folder, const RenameList& renamed) {
     if (renamed.empty() || rows_->empty()) return;
-    std::unordered_map<std::string_view, std::size_t> rowOf;
+    // Each row's name as the renames leave it: its own, or the new name of the last rename that
+    // moved it; the rows of the folder are found by that name in a table of row numbers.
+    constexpr std::uint32_t unrenamed = PositionTable::none;
+    std::vector<std::uint32_t> renameOf(rows_->size(), unrenamed);
+    const auto nameOf = [&](std::uint32_t r) {
+        return renameOf[r] == unrenamed ? names_->bytes(r) : renamed.toBytes(renameOf[r]);
+    };
+    std::vector<std::uint32_t> here;
     for (std::size_t r = 0; r < rows_->size(); ++r)
-        if (folderOf(r) == folder) rowOf.emplace(names_->bytes(r), r);
-    if (rowOf.empty()) return;
-    std::unordered_map<std::size_t, std::string_view> renamedTo;  ///< views into newNames
-    std::deque<std::string> newNames;
+        if (folderOf(r) == folder) here.push_back(static_cast<std::uint32_t>(r));
+    if (here.empty()) return;
+    PositionTable rowNamed(here.size() + renamed.size());
+    for (std::uint32_t r : here) rowNamed.insert(r, nameOf);
+    here = {};
+    bool moved = false;
     for (std::size_t i = 0; i < renamed.size(); ++i) {
-        const auto [from, to] = renamed[i];
-        const auto it = rowOf.find(from.bytes());
-        if (it == rowOf.end()) continue;
-        const std::size_t r = it->second;
-        rowOf.erase(it);
-        newNames.push_back(to.bytes());
-        renamedTo[r] = newNames.back();
-        rowOf.emplace(newNames.back(), r);
+        const std::uint32_t r = rowNamed.find(renamed.fromBytes(i), nameOf);
+        if (r == PositionTable::none) continue;
+        rowNamed.erase(renamed.fromBytes(i), nameOf);
+        renameOf[r] = static_cast<std::uint32_t>(i);
+        rowNamed.insert(r, nameOf);
+        moved = true;
     }
-    if (renamedTo.empty()) return;
+    if (!moved) return;
+    std::size_t bytes = 0;
+    for (std::uint32_t r = 0; r < rows_->size(); ++r) bytes += nameOf(r).size();
     auto names = std::make_shared<NameList>();
-    names->reserve(rows_->size(), 0);
-    for (std::size_t r = 0; r < rows_->size(); ++r) {
-        const auto it = renamedTo.find(r);
-        names->add(it == renamedTo.end() ? names_->bytes(r) : it->second);
-    }
+    names->reserve(rows_->size(), bytes);
+    for (std::uint32_t r = 0; r < rows_->size(); ++r) names->add(nameOf(r));
     names_ = std::move(names);
     refreshCurrentOfFolder();
     secondColumnChanged();

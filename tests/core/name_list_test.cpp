@@ -119,6 +119,26 @@ TEST(NameList, namesAddedAsTextComeBackAsTheirBytes) {
     EXPECT_FALSE(names.native(1).has_value()) << "no native name can be made of half a character";
 }
 
+// A set over two lists, one keeping its natives and one that converts them back, holds exactly
+// the names on disk: not their text bytes, not a part of one, each name once.
+TEST(NameSet, holdsExactlyTheNativeNamesOfItsLists) {
+    auto kept = std::make_shared<NameList>();
+    auto converted = std::make_shared<NameList>();
+    for (std::size_t i = 0; i < kinds.size(); ++i) kept->addWithNative(kinds[i].native, i);
+    for (int i = 0; i < 1000; ++i) converted->addNative("第" + std::to_string(i) + "集.mp4");
+    converted->addNative("a.mp4");  // in both lists
+    const NameSet set({kept, converted});
+    EXPECT_EQ(set.size(), kinds.size() + 1000);
+    for (const Kind& k : kinds) EXPECT_TRUE(set.contains(k.native)) << k.what;
+    for (int i = 0; i < 1000; ++i) EXPECT_TRUE(set.contains("第" + std::to_string(i) + "集.mp4")) << i;
+    for (const std::string& absent : {std::string("第1000集.mp4"), std::string("第1集.mp"), std::string("a.mp4 "),
+                                      std::string(utf8ToText("第1集 高清.mkv").text.bytes()), std::string(256, 'x')})
+        EXPECT_FALSE(set.contains(absent)) << absent;
+    EXPECT_FALSE(NameSet().contains(""));
+    EXPECT_TRUE(NameSet({"", "b"}).contains(""));
+    EXPECT_EQ(NameSet({"b", "b"}).size(), 1u);
+}
+
 TEST(RenameList, sharesTheListsAndGivesPairsInOrder) {
     auto from = std::make_shared<NameList>();
     auto to = std::make_shared<NameList>();

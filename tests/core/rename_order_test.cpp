@@ -33,7 +33,7 @@ std::vector<std::string> operations(const RenameOrder& order) {
 struct OrderCase {
     const char* label;
     std::vector<Step> steps;
-    std::unordered_set<std::string> present;
+    NameSet present;
     std::vector<std::string> operations;
     std::vector<F> failures;
 };

@@ -17,7 +17,10 @@ std::vector<std::string> lines(const FakeWindow& w) {
     return out;
 }
 
-class Plan : public RuleTest {};
+class Plan : public RuleTest {
+protected:
+    void appliesAPreviewedPlanOnlyToItsListing(bool asFound);
+};
 
 TEST_F(Plan, everyConfirmationShowsTheRenamesWithTheReasonsTheyWillFail) {
     files({"a.avi", "a.mkv", "b.avi", "b.mp3"});
@@ -57,19 +60,36 @@ TEST_F(Plan, countedAndUpFrontConfirmationsShowOnlyWhatWillChange) {
 
 // A plan made before a file appeared is planned again, so the new file is renamed too. The file
 // that appeared is the last one listed, so the listing the preview saw is a prefix of the new one.
-TEST_F(Plan, aPreviewedPlanIsAppliedOnlyToTheListingItWasMadeFrom) {
+// A plan made over the folder as it still is, is applied as it was made: here with the prefix
+// typed before the box changed. Both for a plan that knows the listing as the folder gave it (the
+// preview's, checked as the folder is read) and for one that knows only its sorted listing.
+void Plan::appliesAPreviewedPlanOnlyToItsListing(bool asFound) {
     files({"a1.mp4", "b2.mp4"});
     w.type(编辑框6, "p");
     const Text folder = Text::fromUtf8(f.path());
-    const auto listed = enumerateEntries(folder, EntryKind::Files, ListingOrder::AsFound);
-    ASSERT_EQ(listed.size(), 2u);
+    const auto listed =
+        std::make_shared<const NameList>(enumerateEntries(folder, EntryKind::Files, ListingOrder::AsFound));
+    ASSERT_EQ(listed->size(), 2u);
     auto seen = std::make_shared<NameList>();
-    seen->addFrom(listed, 0);
-    const RunPlan previewed = planRun(addPrefix(), w, Kind::Files, folder, seen);
-    ASSERT_EQ(previewed.steps.size(), 1u);
-    runRenameRule(addPrefix(), w, s, &previewed);
+    seen->addFrom(*listed, 0);
+    RunPlan stale = planRun(addPrefix(), w, Kind::Files, folder, seen);
+    if (asFound) stale.asFound = seen;
+    ASSERT_EQ(stale.steps.size(), 1u);
+    runRenameRule(addPrefix(), w, s, &stale);
     EXPECT_EQ(f.entries(), (Names{"pa1.mp4", "pb2.mp4"}));
+
+    RunPlan current =
+        planRun(addPrefix(), w, Kind::Files, folder,
+                std::make_shared<const NameList>(enumerateEntries(folder, EntryKind::Files, ListingOrder::AsFound)));
+    if (asFound) current.asFound = current.listing;
+    w.type(编辑框6, "q");
+    runRenameRule(addPrefix(), w, s, &current);
+    EXPECT_EQ(f.entries(), (Names{"ppa1.mp4", "ppb2.mp4"}));
 }
+
+TEST_F(Plan, aPreviewedPlanIsAppliedOnlyToTheListingItWasMadeFrom) { appliesAPreviewedPlanOnlyToItsListing(false); }
+
+TEST_F(Plan, aPreviewedPlanIsCheckedAgainstTheFolderAsItIsRead) { appliesAPreviewedPlanOnlyToItsListing(true); }
 
 // Planning that is called off says so, for counted confirmations and for the others; planning
 // that runs to the end does not.
