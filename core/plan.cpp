@@ -144,8 +144,24 @@ bool PlanLines::existsOnDisk(const NativeName& name, const NativeName& old) cons
     struct stat st {};
     if (folder_ < 0 || fstatat(folder_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
     struct stat so {};
-    return fstatat(folder_, old.c_str(), &so, AT_SYMLINK_NOFOLLOW) != 0 || so.st_dev != st.st_dev ||
-           so.st_ino != st.st_ino;
+    if (fstatat(folder_, old.c_str(), &so, AT_SYMLINK_NOFOLLOW) != 0 || so.st_dev != st.st_dev ||
+        so.st_ino != st.st_ino)
+        return true;
+    // Both names find one entry: the same entry under another case on a file system that ignores
+    // case, or two links of one file, the second of which holds the name. Only the folder's own
+    // names tell them apart; this is rare enough to read them for.
+    const int copy = dup(folder_);
+    DIR* dir = copy >= 0 ? fdopendir(copy) : nullptr;
+    if (!dir) {
+        if (copy >= 0) close(copy);
+        return true;
+    }
+    rewinddir(dir);
+    bool held = false;
+    while (const dirent* e = readdir(dir))
+        if (name == e->d_name) held = true;
+    closedir(dir);
+    return held;
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
+#include <cstdlib>
 
 #include "tests/support/temp_folder.h"
 
@@ -113,6 +114,15 @@ TEST(Files, writeCreateAndReplace) {
     EXPECT_FALSE(fileExists(P(f, "*.mp4")));
     f.file("[1].txt");  // a name that glob reads as a pattern
     EXPECT_TRUE(fileExists(P(f, "[1].txt")));
+    // Every missing folder of a path, from its first, one-letter component on (a relative path).
+    char* here = getcwd(nullptr, 0);
+    ASSERT_EQ(chdir(f.path().c_str()), 0);
+    EXPECT_TRUE(createDirectories(Text::fromUtf8("e/第2季/x")));
+    EXPECT_TRUE(createDirectories(Text::fromUtf8("e/第2季/x")));  // there already
+    ASSERT_EQ(chdir(here), 0);
+    std::free(here);
+    EXPECT_TRUE(f.exists("e/第2季/x"));
+    EXPECT_FALSE(createDirectories(P(f, "w.txt/x")));
 }
 
 // New files are readable by everyone and writable by their owner, whatever way they were written.

@@ -1,4 +1,6 @@
 // The plan view of a confirmation: its rows are the plan's lines, made only when drawn.
+#include <unistd.h>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QFontMetrics>
@@ -48,20 +50,22 @@ QStringList rows(const QAbstractItemModel& model) {
 
 void TstPlanView::rowsAreThePlanLinesInOrderWithTheirMarks() {
     testing::TempFolder f;
-    for (const char* name : {"b.mp4", "a.mp4", "第1集.mkv", "x"}) f.file(name);
+    for (const char* name : {"b.mp4", "a.mp4", "第1集.mkv", "x", "h1.mp4"}) f.file(name);
+    QCOMPARE(link((f.path() + "h1.mp4").c_str(), (f.path() + "h2.mp4").c_str()), 0);
     const Steps steps = {{"b.mp4", "c.mp4"},  // b is free afterwards
                          {"a.mp4", "b.mp4"},  // so a may take it
                          {"第1集.mkv", "b.mp4"},  // which is now taken by this run
                          {"x", "a.mp4"},  // a was vacated too
                          {"y", "第1集.mkv"},  // an entry still on disk
-                         {"z", "../z"}};
+                         {"z", "../z"},          {"h1.mp4", "h2.mp4"}};  // another link of the same file holds the name
     PlanModel model(planOf(f, steps), QApplication::font());
     const QStringList expected = {QStringLiteral("b.mp4 → c.mp4"),
                                   QStringLiteral("a.mp4 → b.mp4"),
                                   QStringLiteral("第1集.mkv → b.mp4  ✗ 本次前面的改名已占用这个名称"),
                                   QStringLiteral("x → a.mp4"),
                                   QStringLiteral("y → 第1集.mkv  ✗ 已有同名"),
-                                  QStringLiteral("z → ../z  ✗ 会移出文件夹")};
+                                  QStringLiteral("z → ../z  ✗ 会移出文件夹"),
+                                  QStringLiteral("h1.mp4 → h2.mp4  ✗ 已有同名")};
     QCOMPARE(rows(model), expected);
     // The same lines as the whole plan described at once.
     QStringList described;
