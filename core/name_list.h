@@ -129,13 +129,14 @@ public:
     static constexpr std::uint32_t none = UINT32_MAX;
 
     PositionTable() = default;
-    bool empty() const { return slots_.empty(); }
     /// Room for most positions, at most half full so probes stay short.
     explicit PositionTable(std::size_t most) {
         std::size_t capacity = 16;
         while (capacity < 2 * most) capacity *= 2;
         slots_.assign(capacity, kFree);
     }
+    /// True for a table made without room, which holds nothing.
+    bool empty() const { return slots_.empty(); }
 
     /// The position named name, or none.
     template <typename NameOf>
@@ -148,8 +149,9 @@ public:
     bool insert(std::uint32_t position, const NameOf& nameOf) {
         const std::string_view name = nameOf(position);
         if (slotOf(name, nameOf) != slots_.size()) return false;
-        std::size_t s = std::hash<std::string_view>{}(name) & (slots_.size() - 1);
-        while (slots_[s] != kFree && slots_[s] != kErased) s = (s + 1) & (slots_.size() - 1);
+        const std::size_t mask = slots_.size() - 1;
+        std::size_t s = home(name, mask);
+        while (slots_[s] != kFree && slots_[s] != kErased) s = (s + 1) & mask;
         slots_[s] = position + 1;
         return true;
     }
@@ -164,11 +166,15 @@ private:
     static constexpr std::uint32_t kFree = 0;
     static constexpr std::uint32_t kErased = UINT32_MAX;
 
+    static std::size_t home(std::string_view name, std::size_t mask) {
+        return std::hash<std::string_view>{}(name)&mask;
+    }
+
     template <typename NameOf>
     std::size_t slotOf(std::string_view name, const NameOf& nameOf) const {
         if (slots_.empty()) return 0;
         const std::size_t mask = slots_.size() - 1;
-        for (std::size_t s = std::hash<std::string_view>{}(name)&mask; slots_[s] != kFree; s = (s + 1) & mask)
+        for (std::size_t s = home(name, mask); slots_[s] != kFree; s = (s + 1) & mask)
             if (slots_[s] != kErased && nameOf(slots_[s] - 1) == name) return s;
         return slots_.size();
     }

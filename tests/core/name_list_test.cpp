@@ -139,6 +139,33 @@ TEST(NameSet, holdsExactlyTheNativeNamesOfItsLists) {
     EXPECT_EQ(NameSet({"b", "b"}).size(), 1u);
 }
 
+// Positions follow their names as they change: a name taken out is found no more, and where it
+// goes back in, under another position, that position is found, across many slots taken out.
+TEST(PositionTable, findsEachPositionByItsCurrentName) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 300; ++i) names.push_back("第" + std::to_string(i) + "集");
+    const auto nameOf = [&](std::uint32_t p) { return std::string_view(names[p]); };
+    PositionTable table(600);
+    EXPECT_EQ(table.find("第1集", nameOf), PositionTable::none);
+    for (std::uint32_t p = 0; p < 300; ++p) EXPECT_TRUE(table.insert(p, nameOf));
+    names.push_back("第7集");
+    EXPECT_FALSE(table.insert(300, nameOf)) << "a name already there keeps its position";
+    EXPECT_EQ(table.find("第7集", nameOf), 7u);
+    for (std::uint32_t p = 0; p < 300; p += 2) {  // every even one renamed
+        table.erase(names[p], nameOf);
+        names[p] += "-x";
+        table.insert(p, nameOf);
+    }
+    for (std::uint32_t p = 0; p < 300; ++p) {
+        EXPECT_EQ(table.find(names[p], nameOf), p) << names[p];
+        if (p % 2 == 0) {
+            EXPECT_EQ(table.find("第" + std::to_string(p) + "集", nameOf), PositionTable::none) << p;
+        }
+    }
+    EXPECT_TRUE(PositionTable().empty());
+    EXPECT_EQ(PositionTable().find("a", nameOf), PositionTable::none);
+}
+
 TEST(RenameList, sharesTheListsAndGivesPairsInOrder) {
     auto from = std::make_shared<NameList>();
     auto to = std::make_shared<NameList>();
