@@ -6,6 +6,7 @@
 //   velmora-bench --run-memory FOLDER      (internal) peak memory of a suffix run over FOLDER
 //   velmora-bench --user-run-memory FOLDER (internal) the same with rows loaded and the preview on
 //   velmora-bench --plan-open FOLDER       (internal) opening the plan of a run over FOLDER
+//   velmora-bench --load FOLDER            loading an existing FOLDER against readdir and sort
 //
 // VELMORA_BENCH_N=N measures only that N; VELMORA_BENCH_PREVIEW_ONLY, _HISTORY_ONLY and _MEMORY_ONLY
 // measure only the live preview, the history's cost, or peak memory and the plan view;
@@ -527,8 +528,34 @@ void benchJournal(Application& app, int n) {
     app.session().journal.open(Journal::defaultFolder());
 }
 
+// Loading an existing folder (a million files take long to make): the drop against readdir and
+// sort, alternating which goes first, three times; prints both medians and the longest gap.
+int loadChild(const std::string& folder) {
+    int argc = 1;
+    char arg0[] = "velmora-bench";
+    char* argv[] = {arg0, nullptr};
+    QApplication qt(argc, argv);
+    Application app(qt);
+    app.mainWindow().show();
+    const int n = static_cast<int>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+    std::vector<double> load, base;
+    double gap = 0;
+    for (int run = 0; run < 3; ++run) {
+        if (run % 2 == 0) base.push_back(baselineLoad(folder));
+        const Measured m = loadByDrop(app, folder, n);
+        load.push_back(m.seconds);
+        gap = std::max(gap, m.longestGap);
+        app.window().list().clearRows();
+        if (run % 2 != 0) base.push_back(baselineLoad(folder));
+    }
+    std::printf("N = %d: folder load (drop) %.3f s, baseline %.3f s, ratio %.2fx, longest gap %.0f ms\n", n,
+                median(load), median(base), median(load) / median(base), gap * 1e3);
+    return 0;
+}
+
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc == 3 && std::string(argv[1]) == "--load") return loadChild(argv[2]);
     if (argc == 3 && std::string(argv[1]) == "--memory") return memoryChild(std::atoi(argv[2]));
     if (argc == 3 && std::string(argv[1]) == "--run-memory") return runMemoryChild(argv[2], false);
     if (argc == 3 && std::string(argv[1]) == "--user-run-memory") return runMemoryChild(argv[2], true);

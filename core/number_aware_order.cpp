@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <cstdint>
-#include <numeric>
 
 #include "core/listing.h"
 
@@ -53,12 +52,30 @@ std::vector<std::size_t> numberAwareOrderOfBytes(std::size_t count,
         const std::size_t begin = i == 0 ? 0 : ends[i - 1];
         return std::string_view(arena).substr(begin, ends[i] - begin);
     };
-    std::vector<std::size_t> order(count);
-    std::iota(order.begin(), order.end(), std::size_t{0});
     // Byte order of the keys is the case-sensitive text order: ASCII first, a double-byte
     // character as its two-byte code, a key before every longer key that begins with it. Equal
-    // keys (only for names that spell out another's key) keep their found order.
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return key(a) < key(b); });
+    // keys (only for names that spell out another's key) keep their found order. Each key's first
+    // eight bytes, as one number, decide most comparisons without touching the keys themselves.
+    struct Sortable {
+        std::uint64_t head;  ///< the first eight bytes, big-endian, zeros past a short key's end
+        std::uint32_t index;
+    };
+    std::vector<Sortable> sortable(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string_view k = key(i);
+        std::uint64_t head = 0;
+        for (std::size_t b = 0; b < 8; ++b) head = head << 8 | (b < k.size() ? static_cast<unsigned char>(k[b]) : 0u);
+        sortable[i] = {head, static_cast<std::uint32_t>(i)};
+    }
+    std::sort(sortable.begin(), sortable.end(), [&](const Sortable& a, const Sortable& b) {
+        if (a.head != b.head) return a.head < b.head;
+        // A key shorter than eight bytes and one padded with zero bytes share a head: the whole
+        // keys decide, then the found order.
+        const int c = key(a.index).compare(key(b.index));
+        return c != 0 ? c < 0 : a.index < b.index;
+    });
+    std::vector<std::size_t> order(count);
+    for (std::size_t i = 0; i < count; ++i) order[i] = sortable[i].index;
     return order;
 }
 

@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QEvent>
-#include <QFileSystemWatcher>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
@@ -79,7 +78,7 @@ std::shared_ptr<const FolderSnapshot> snapshotFor(PreviewController::SnapshotSlo
 
 PreviewController::PreviewController(MainWindow& window, QtWindow& adapter)
     : QObject(&window), window_(window), adapter_(adapter), status_(&window.statusLine()),
-      watcher_(new QFileSystemWatcher(this)), diskSettle_(new QTimer(this)),
+      watcher_(new FolderWatch(this)), diskSettle_(new QTimer(this)),
       latest_(std::make_shared<std::atomic<unsigned long long>>(0)), slot_(std::make_shared<SnapshotSlot>()) {
     pool_.setMaxThreadCount(1);
     for (const ComponentRow& c : mainWindowLayout().components) components_.push_back(Component{c.name});
@@ -95,7 +94,7 @@ PreviewController::PreviewController(MainWindow& window, QtWindow& adapter)
     diskSettle_->setSingleShot(true);
     diskSettle_->setInterval(150);
     connect(diskSettle_, &QTimer::timeout, this, &PreviewController::folderChangedOnDisk);
-    connect(watcher_, &QFileSystemWatcher::directoryChanged, diskSettle_, qOverload<>(&QTimer::start));
+    connect(watcher_, &FolderWatch::changed, diskSettle_, qOverload<>(&QTimer::start));
 }
 
 PreviewController::~PreviewController() {
@@ -187,11 +186,10 @@ void PreviewController::folderChanged() {
     hovered_ = nullptr;
     rowEntries_.reset();
     forgetFolder();
-    if (!watcher_->directories().isEmpty()) watcher_->removePaths(watcher_->directories());
     const Text folder = adapter_.currentFolder();
     window_.rows().setCurrentFolder(folder);
-    if (auto native = textToNative(folder); native && !native->empty())
-        watcher_->addPath(QString::fromStdString(*native));
+    const auto native = textToNative(folder);
+    watcher_->watch(native ? QString::fromStdString(*native) : QString());
     request();
 }
 

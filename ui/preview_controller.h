@@ -12,8 +12,8 @@
 
 #include "core/preview.h"
 #include "core/window_snapshot.h"
+#include "ui/folder_watch.h"
 
-class QFileSystemWatcher;
 class QLabel;
 class QTimer;
 
@@ -52,6 +52,8 @@ public:
     const PreviewedRule* shownRule() const;
     /// True while a preview is being worked out.
     bool pending() const { return pending_; }
+    /// True once the current folder is watched for changes.
+    bool watching() const { return watcher_->ready(); }
 
 signals:
     /// A preview (or its absence) is shown.
@@ -73,7 +75,7 @@ private:
     MainWindow& window_;
     QtWindow& adapter_;
     QLabel* status_;
-    QFileSystemWatcher* watcher_;
+    FolderWatch* watcher_;
     QTimer* diskSettle_;
     QThreadPool pool_;
     std::vector<Component> components_;

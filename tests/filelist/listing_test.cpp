@@ -26,6 +26,14 @@ TEST(NumberAwareOrder, ordersLeadingNumbersOfUpToThreeDigitsByValue) {
               (std::vector<std::string>{"1.txt", "2.txt", "10.txt", "100.txt", "1000.txt", "abc.txt"}));
     EXPECT_EQ(ordered({"1.txt", "01.txt"}), (std::vector<std::string>{"01.txt", "1.txt"}));
     EXPECT_EQ(ordered({"b", "B", "第", "a"}), (std::vector<std::string>{"B", "a", "b", "第"}));
+    // Keys that differ only past their eighth byte, or end before it as a part of another.
+    EXPECT_EQ(ordered({"episode-long-b", "abc", "episode-long-a", "ab", "a", "episode-long"}),
+              (std::vector<std::string>{"a", "ab", "abc", "episode-long", "episode-long-a", "episode-long-b"}));
+    EXPECT_EQ(ordered({"第1集 高清b", "第1集 高清a", "第1集 高"}),
+              (std::vector<std::string>{"第1集 高", "第1集 高清a", "第1集 高清b"}));
+    // A name that spells out another's key keeps its found place beside it.
+    EXPECT_EQ(ordered({"001加2个蛋蛋", "1"}), (std::vector<std::string>{"001加2个蛋蛋", "1"}));
+    EXPECT_EQ(ordered({"1", "001加2个蛋蛋"}), (std::vector<std::string>{"1", "001加2个蛋蛋"}));
 }
 
 TEST(NumberAwareOrder, listsTrueNamesEvenWhenTheyHoldTheSortMarks) {

@@ -49,7 +49,7 @@ struct Fixture {
     QVariant cell(int row, int role) const { return main.rows().data(main.rows().index(row, 1), role); }
     QString status() const { return main.statusLine().text(); }
     bool settle() {
-        return QTest::qWaitFor([this] { return !app.preview().pending(); }, 20000);
+        return QTest::qWaitFor([this] { return !app.preview().pending() && app.preview().watching(); }, 20000);
     }
     void type(const char* box, const QString& text) {
         auto* edit = main.component<QLineEdit>(box);

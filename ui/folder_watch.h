@@ -1,0 +1,39 @@
+#pragma once
+// Watching the current folder for changes, from a thread of its own: the kernel takes a while to
+// watch a folder of a million entries, and the window should not wait for it.
+
+#include <QObject>
+#include <QString>
+#include <QThread>
+
+#include <atomic>
+
+class QFileSystemWatcher;
+
+namespace velmora {
+
+class FolderWatch : public QObject {
+    Q_OBJECT
+public:
+    explicit FolderWatch(QObject* parent = nullptr);
+    ~FolderWatch() override;
+    FolderWatch(const FolderWatch&) = delete;
+    FolderWatch& operator=(const FolderWatch&) = delete;
+
+    /// Watches folder (a native path, empty for none) in place of the folder before.
+    void watch(const QString& folder);
+    /// True once the folder asked for last is watched, or could not be.
+    bool ready() const { return done_.load() == asked_; }
+
+signals:
+    /// Something in the watched folder changed.
+    void changed();
+
+private:
+    QThread thread_;
+    QFileSystemWatcher* watcher_;  ///< lives in thread_
+    unsigned asked_ = 0;
+    std::atomic<unsigned> done_{0};
+};
+
+}  // namespace velmora
