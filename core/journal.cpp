@@ -139,6 +139,19 @@ bool writeBlob(sqlite3* db, const char* table, const char* column, std::int64_t 
     return sqlite3_blob_close(blob) == SQLITE_OK && ok;
 }
 
+// Adds the time from its making to its end to a total.
+class Timed {
+public:
+    explicit Timed(std::chrono::nanoseconds& total) : total_(total), start_(std::chrono::steady_clock::now()) {}
+    ~Timed() { total_ += std::chrono::steady_clock::now() - start_; }
+    Timed(const Timed&) = delete;
+    Timed& operator=(const Timed&) = delete;
+
+private:
+    std::chrono::nanoseconds& total_;
+    std::chrono::steady_clock::time_point start_;
+};
+
 std::string statesBlob(const std::vector<StepState>& states) {
     std::string out(states.size(), '\0');
     for (std::size_t i = 0; i < states.size(); ++i) out[i] = static_cast<char>(states[i]);
@@ -286,6 +299,7 @@ void RunRecorder::step(std::size_t index, bool made) {
 // Progress marks are hints: after a crash the disk decides which steps were made, so they are
 // committed without waiting for the disk.
 void RunRecorder::flush() {
+    const Timed timed(journal_.writing_);
     flushedAt_ = attempted_;
     flushedWhen_ = std::chrono::steady_clock::now();
     if (!progress_) return;
@@ -300,6 +314,7 @@ void RunRecorder::flush() {
 }
 
 bool RunRecorder::finish() {
+    const Timed timed(journal_.writing_);
     finished_ = true;
     sqlite3* db = journal_.db_;
     if (!db) return false;
@@ -449,6 +464,7 @@ std::unique_ptr<RunRecorder> Journal::begin(const Text& folder, const Text& capt
 }
 
 std::unique_ptr<RunRecorder> Journal::begin(const Text& folder, const Text& caption, const StepEncoder& plan) {
+    const Timed timed(writing_);
     const std::size_t steps = plan.size();
     if (!db_ || !exec("BEGIN IMMEDIATE")) return nullptr;
     Statement insert(db_,
