@@ -50,6 +50,7 @@ Text failureReason(StepFailure failure) {
 std::vector<StepFailure> planFailures(const RunPlan& plan, const NameSet& existing,
                                       const std::function<bool()>& cancelled) {
     if (plan.reordersChains) return orderRenames(renameRequests(plan), existing).failures;
+    if (plan.steps.empty()) return {};  // and it holds no list of new names
     // The names the run takes, over the names the folder holds; the folder's set is shared with
     // the preview and never copied. Names are compared as the lists hold them, as text: a name
     // read exactly converts to exactly one native name and back, and only such names are renamed.
