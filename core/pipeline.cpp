@@ -199,8 +199,12 @@ private:
             const std::size_t entry = plan_.steps.entry(i);
             const auto newNative = textToNative(newNames.text(i));
             if (!newNative) unconvertible_.push_back(i);
-            steps_.add(listed_->native(entry).value_or(NativeName{}), newNative.value_or(NativeName{}),
-                       listed_->inode(entry));
+            const std::string_view newName = newNative ? std::string_view(*newNative) : std::string_view();
+            if (listed_->keepsNatives()) {  // a run's listing does: no copy of the old name
+                steps_.add(listed_->nativeBytes(entry), newName, listed_->inode(entry));
+            } else {
+                steps_.add(listed_->native(entry).value_or(NativeName{}), newName, listed_->inode(entry));
+            }
         }
     }
 
@@ -225,7 +229,7 @@ private:
                 convertible = false;
                 ++nextUnconvertible;
             }
-            const bool renamed = convertible && rename(folder, entry, step.to);
+            const bool renamed = convertible && rename(folder, entry, step);
             if (recorder) recorder->step(i, renamed);
             if (renamed) result_.renamed.add(static_cast<std::uint32_t>(entry), static_cast<std::uint32_t>(i));
             if (mode == Count::Attempts || (mode == Count::Successes && renamed)) ++outcome.count;
@@ -236,10 +240,9 @@ private:
 
     // A name that could not be read exactly is never renamed: its new name would be built from
     // replacement characters, not from the name on disk.
-    bool rename(const FolderHandle& folder, std::size_t entry, std::string_view newName) const {
-        if (!listed_->exact(entry)) return false;
-        const auto old = listed_->native(entry);
-        return old && folder.rename(*old, NativeName(newName));
+    // The step's names are as encodeSteps() wrote them: the old one as listed, the new one made once.
+    bool rename(const FolderHandle& folder, std::size_t entry, const JournalStep& step) const {
+        return listed_->exact(entry) && !step.from.empty() && folder.rename(step.from, step.to);
     }
 
     // Chains and swaps: the renames in the order that lets them succeed, temporary names included.

@@ -159,8 +159,7 @@ bool PlanLines::existsOnDisk(const NativeName& name, const NativeName& old) cons
     }
     rewinddir(dir);
     bool held = false;
-    while (const dirent* e = readdir(dir))
-        if (name == e->d_name) held = true;
+    while (const dirent* e = held ? nullptr : readdir(dir)) held = name == e->d_name;
     closedir(dir);
     return held;
 }
