@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <chrono>
 #include <thread>
 
@@ -66,6 +68,28 @@ TEST(EnumerateEntries, aNameThatIsNotUtf8IsListedButMarkedInexact) {
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_FALSE(entries[0].exact);
     EXPECT_EQ(entries[0].native, "bad\xFF.txt");
+}
+
+// A listing as found matches its folder until an entry of its kind comes, goes or is renamed;
+// entries of the other kind do not count, and an empty folder matches an empty listing.
+TEST(ListsTheSame, onlyWhileTheFolderHoldsExactlyTheListedEntries) {
+    TempFolder f;
+    const Text folder = Text::fromUtf8(f.path());
+    const auto asFound = [&] { return enumerateEntries(folder, EntryKind::Files, ListingOrder::AsFound); };
+    EXPECT_TRUE(listsTheSame(folder, EntryKind::Files, asFound()));
+    f.file("a.mp4");
+    f.file("b.mp4");
+    const NameList listed = asFound();
+    EXPECT_TRUE(listsTheSame(folder, EntryKind::Files, listed));
+    f.folder("第1季");
+    EXPECT_TRUE(listsTheSame(folder, EntryKind::Files, listed));
+    EXPECT_FALSE(listsTheSame(folder, EntryKind::Folders, listed));
+    f.file("c.mp4");
+    EXPECT_FALSE(listsTheSame(folder, EntryKind::Files, listed));
+    ASSERT_EQ(std::remove((f.path() + "c.mp4").c_str()), 0);
+    ASSERT_EQ(std::rename((f.path() + "a.mp4").c_str(), (f.path() + "d.mp4").c_str()), 0);
+    EXPECT_FALSE(listsTheSame(folder, EntryKind::Files, listed));
+    EXPECT_FALSE(listsTheSame(Text::fromUtf8("/velmora-no-such-folder/"), EntryKind::Files, NameList()));
 }
 
 // A folder of more sub-folders than files, as a folder of seasons holds.
