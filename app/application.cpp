@@ -25,11 +25,12 @@ Application::Application(QApplication& app) : chinese_(app), theme_(app) {
     main_ = std::make_unique<MainWindow>();
     window_ = std::make_unique<QtWindow>(*main_);
     context_ = std::make_unique<HandlerContext>(
-        HandlerContext{*window_, session_, [this] { openThanksWindow(); }, {}, {}, {}, {}});
+        HandlerContext{*window_, session_, [this] { openThanksWindow(); }, {}, {}, {}, {}, {}});
     bindEvents(*main_, *context_);
     // Bound after the handlers, so a click has run before the preview hears of it.
     preview_ = new PreviewController(*main_, *window_);
     context_->previewedPlan = [this](const RenameRule& rule) { return preview_->previewedPlan(rule); };
+    context_->renaming = [this] { preview_->renaming(); };
     context_->renamed = [this](const Text& folder, const RenameList& renamed) { preview_->renamed(folder, renamed); };
     window_->setFolderListener([this] { preview_->folderChanged(); });
     QObject::connect(main_.get(), &BuiltWindow::closing, [this] { destroying(); });

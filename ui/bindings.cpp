@@ -27,6 +27,7 @@ std::function<void(HandlerContext&)> run(const RenameRule& (*rule)()) {
     return [rule](HandlerContext& c) {
         const Text folder = c.window.currentFolder();
         const RunPlan* previewed = c.previewedPlan ? c.previewedPlan(rule()) : nullptr;
+        if (c.renaming) c.renaming();
         const RunResult result = runRenameRule(rule(), c.window, c.session, previewed, c.window.caption(c.source));
         refreshUndo(c);
         if (c.renamed) c.renamed(folder, result.renamed);
@@ -80,6 +81,7 @@ std::vector<Binding> makeTable() {
         {按钮16, Event::Clicked, on(saveOriginalNames)},
         {按钮_撤销, Event::Clicked,
          [](HandlerContext& c) {
+             if (c.renaming) c.renaming();
              const MadeRenames undone = undoLastRun(c.window, c.session);
              refreshUndo(c);
              if (c.renamed) c.renamed(undone.folder, undone.renamed);
@@ -114,6 +116,7 @@ void bindHistoryShortcuts(MainWindow& window, HandlerContext& context) {
          {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}) {
         auto* redo = new QShortcut(keys, &window);
         QObject::connect(redo, &QShortcut::activated, &window, [&context] {
+            if (context.renaming) context.renaming();
             const MadeRenames redone = redoLastRun(context.window, context.session);
             refreshUndo(context);
             if (context.renamed) context.renamed(redone.folder, redone.renamed);

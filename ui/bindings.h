@@ -23,6 +23,8 @@ struct HandlerContext {
     std::function<void()> undoLastRun;
     /// The plan the live preview shows for a rule, when it still holds; null otherwise.
     std::function<const RunPlan*(const RenameRule&)> previewedPlan;
+    /// Renames are about to be made (a run, an undo or a redo); renamed follows.
+    std::function<void()> renaming;
     /// Renames were made in a folder, by a run or an undo.
     std::function<void(const Text& folder, const RenameList& renamed)> renamed;
     Component source{};  ///< the component whose event the handler serves

@@ -18,13 +18,31 @@ FolderWatch::~FolderWatch() {
 }
 
 void FolderWatch::watch(const QString& folder) {
+    folder_ = folder;
+    ask(paused_ ? QString() : folder, false);
+}
+
+void FolderWatch::pause() {
+    if (paused_) return;
+    paused_ = true;
+    ask(QString(), false);
+}
+
+void FolderWatch::resume() {
+    if (!paused_) return;
+    paused_ = false;
+    ask(folder_, !folder_.isEmpty());
+}
+
+void FolderWatch::ask(const QString& folder, bool tellChanged) {
     const unsigned asked = ++asked_;
     QMetaObject::invokeMethod(
         watcher_,
-        [this, folder, asked] {
+        [this, folder, asked, tellChanged] {
             if (!watcher_->directories().isEmpty()) watcher_->removePaths(watcher_->directories());
             if (!folder.isEmpty()) watcher_->addPath(folder);
             done_.store(asked);
+            if (tellChanged) emit changed();
         },
         Qt::QueuedConnection);
 }

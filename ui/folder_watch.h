@@ -22,6 +22,9 @@ public:
 
     /// Watches folder (a native path, empty for none) in place of the folder before.
     void watch(const QString& folder);
+    /// Stops watching until resume; the changes made meanwhile are told as one, on resuming.
+    void pause();
+    void resume();
     /// True once the folder asked for last is watched, or could not be.
     bool ready() const { return done_.load() == asked_; }
 
@@ -32,6 +35,10 @@ signals:
 private:
     QThread thread_;
     QFileSystemWatcher* watcher_;  ///< lives in thread_
+    void ask(const QString& folder, bool tellChanged);
+
+    QString folder_;  ///< the folder asked for last
+    bool paused_ = false;
     unsigned asked_ = 0;
     std::atomic<unsigned> done_{0};
 };

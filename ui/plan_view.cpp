@@ -147,7 +147,8 @@ PlanBox::PlanBox(PlanDetails details, QWidget* parent) : QMessageBox(parent), de
 
 // The box makes its details button only as it is shown.
 void PlanBox::showEvent(QShowEvent* event) {
-    QMessageBox::showEvent(event);
+    QMessageBox::showEvent(event);  // fixes the box's size again, also when shown a second time
+    if (detailsOpen() && view_) letEnlarge();
     if (toggle_) return;
     if (auto* edit = findChild<QTextEdit*>()) {
         edit->hide();
@@ -177,14 +178,18 @@ void PlanBox::toggled() {
         area_->layout()->addWidget(view_);
         view_->show();
     }
-    // The message box keeps a fixed size of its own; with the plan open the user may enlarge it.
-    setMinimumSize(360, 280);
-    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    setSizeGripEnabled(true);
+    letEnlarge();
     QSize wanted = size().expandedTo({640, 440});
     if (const QScreen* s = screen()) wanted = wanted.boundedTo(s->availableGeometry().size());
     resize(wanted);
     view_->setFocus();
+}
+
+// The message box keeps a fixed size of its own; with the plan open the user may enlarge it.
+void PlanBox::letEnlarge() {
+    setMinimumSize(360, 280);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    setSizeGripEnabled(true);
 }
 
 bool PlanBox::event(QEvent* event) {

@@ -77,6 +77,7 @@ protected:
 
 private:
     void toggled();
+    void letEnlarge();
     bool detailsOpen() const;
 
     PlanDetails details_;

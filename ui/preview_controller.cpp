@@ -193,7 +193,12 @@ void PreviewController::folderChanged() {
     request();
 }
 
+// A run's own renames would wake the watch twice each, on the other core the renames could use;
+// the folder is read again after the run anyway, and the watch tells of it once more as it resumes.
+void PreviewController::renaming() { watcher_->pause(); }
+
 void PreviewController::renamed(const Text& folder, const RenameList& renames) {
+    watcher_->resume();
     window_.rows().followRenames(folder, renames);
     if (folder == adapter_.currentFolder()) forgetFolder();
     request();

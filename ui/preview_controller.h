@@ -41,6 +41,8 @@ public:
     /// The plan the second column shows for rule, when it was made from the inputs the window
     /// holds now; null otherwise.
     const RunPlan* previewedPlan(const RenameRule& rule) const;
+    /// Renames are about to be made: the folder watch rests until renamed.
+    void renaming();
     /// Renames were made in folder (a run or an undo): rows follow them, the folder is read again.
     void renamed(const Text& folder, const RenameList& renames);
     /// currentFolder changed: another folder's rows, no rule in view.

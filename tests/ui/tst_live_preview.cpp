@@ -202,6 +202,15 @@ void TstLivePreview::changesOnDiskAreReflected() {
     QVERIFY(std::rename((f.path() + "b.mp4").c_str(), (f.path() + "c.mp4").c_str()) == 0);
     QTRY_COMPARE_WITH_TIMEOUT(w.second(1 - a), QStringLiteral("b.mp4"), 5000);
     QTRY_COMPARE_WITH_TIMEOUT(w.status(), QStringLiteral("最尾部加：将更名1个，1个无法更名"), 5000);
+    // The watch rests while a run renames, and watches the folder again after it.
+    w.main.component<QPushButton>("按钮_加后缀")->click();
+    QVERIFY(w.settle());
+    QCOMPARE(f.entries(), (std::set<std::string>{"a.mp4", "a_1.mp4/", "c_1.mp4"}));
+    w.type("编辑框7", QStringLiteral("x"));
+    QVERIFY(w.settle());
+    QCOMPARE(w.second(a), QStringLiteral("a_1x.mp4"));
+    f.folder("a_1x.mp4");
+    QTRY_COMPARE_WITH_TIMEOUT(w.second(a), QStringLiteral("a.mp4  ✗ 已有同名"), 5000);
 }
 
 void TstLivePreview::aNewerKeystrokeOvertakesASlowPreview() {
