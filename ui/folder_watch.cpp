@@ -42,7 +42,7 @@ void FolderWatch::ask(const QString& folder, bool tellChanged) {
             if (!watcher_->directories().isEmpty()) watcher_->removePaths(watcher_->directories());
             if (!folder.isEmpty()) watcher_->addPath(folder);
             done_.store(asked);
-            if (tellChanged) emit changed();
+            if (tellChanged) QMetaObject::invokeMethod(this, &FolderWatch::changed, Qt::QueuedConnection);
         },
         Qt::QueuedConnection);
 }

@@ -14,7 +14,9 @@
 #include "app/application.h"
 #include "filelist/loading.h"
 #include "tests/support/temp_folder.h"
+#include "ui/folder_watch.h"
 #include "ui/list_model.h"
+#include "ui/preview_controller.h"
 
 using namespace velmora;
 
@@ -29,6 +31,7 @@ private slots:
     void hoverAndFocusChooseTheRuleInView();
     void changesOnDiskAreReflected();
     void aNewerKeystrokeOvertakesASlowPreview();
+    void theWatchHearsOnlyItsFolderAndRestsWhilePaused();
 
 private:
     QTemporaryDir state_;
@@ -127,6 +130,11 @@ void TstLivePreview::rowsFollowTheirEntriesAcrossRunsAndUndo() {
     QCOMPARE(w.second(0), QStringLiteral("p1.mp4"));
     QCOMPARE(w.second(1), QStringLiteral("p2.mp4"));
     QCOMPARE(w.app.window().list().rowText(1).toUtf8(), std::string("2.mp4"));
+    // Redone from the keyboard, the rows follow again.
+    QTest::keyClick(&w.main, Qt::Key_Y, Qt::ControlModifier);
+    QVERIFY(w.settle());
+    QCOMPARE(f.entries(), (std::set<std::string>{"p1-s.mp4", "p2-s.mp4"}));
+    QCOMPARE(w.second(1), QStringLiteral("p2-s.mp4"));
 }
 
 void TstLivePreview::refusalsAreStatedWithoutABox() {
@@ -182,6 +190,10 @@ void TstLivePreview::hoverAndFocusChooseTheRuleInView() {
     numerals->setFocus();
     QVERIFY(w.settle());
     QCOMPARE(w.second(0), QStringLiteral("第1课.mp4"));
+    // Focus on another rule's input brings that rule into view: a focused button is not a hover.
+    w.main.component<QLineEdit>("编辑框6")->setFocus();
+    QVERIFY(w.settle());
+    QCOMPARE(w.second(0), QStringLiteral("x第一课.mp4"));
     // 按钮13 takes the rule out of view.
     w.main.component<QPushButton>("按钮13")->click();
     QVERIFY(w.settle());
@@ -211,6 +223,12 @@ void TstLivePreview::changesOnDiskAreReflected() {
     QCOMPARE(w.second(a), QStringLiteral("a_1x.mp4"));
     f.folder("a_1x.mp4");
     QTRY_COMPARE_WITH_TIMEOUT(w.second(a), QStringLiteral("a.mp4  ✗ 已有同名"), 5000);
+    // Once the folder is quiet, it is read no more.
+    QTest::qWait(300);
+    QVERIFY(w.settle());
+    QSignalSpy settled(&w.app.preview(), &PreviewController::settled);
+    QTest::qWait(400);
+    QCOMPARE(settled.count(), 0);
 }
 
 void TstLivePreview::aNewerKeystrokeOvertakesASlowPreview() {
@@ -225,6 +243,41 @@ void TstLivePreview::aNewerKeystrokeOvertakesASlowPreview() {
     QCOMPARE(shown.count(), 1);  // the older preview was never shown
     QVERIFY(w.second(0).startsWith(QStringLiteral("ab第")));
     QCOMPARE(w.status(), QStringLiteral("最前面加：将更名20000个"));
+}
+
+void TstLivePreview::theWatchHearsOnlyItsFolderAndRestsWhilePaused() {
+    testing::TempFolder a;
+    testing::TempFolder b;
+    FolderWatch watch;
+    QSignalSpy changed(&watch, &FolderWatch::changed);
+    const auto ready = [&watch] { return QTest::qWaitFor([&watch] { return watch.ready(); }, 5000); };
+    const auto quietFor = [&changed](int ms) {
+        QTest::qWait(ms);
+        return changed.isEmpty();
+    };
+    watch.watch(QString::fromStdString(a.path()));
+    QVERIFY(ready());
+    a.file("1");
+    QTRY_VERIFY(!changed.isEmpty());
+    // Another folder in its place: the first is heard no more.
+    watch.watch(QString::fromStdString(b.path()));
+    QVERIFY(ready());
+    QTest::qWait(50);
+    changed.clear();
+    a.file("2");
+    QVERIFY(quietFor(300));
+    // Paused: nothing is heard; resumed: told once, then heard again.
+    watch.pause();
+    QVERIFY(ready());
+    b.file("3");
+    QVERIFY(quietFor(300));
+    watch.resume();
+    QVERIFY(ready());
+    QTRY_COMPARE(changed.count(), 1);
+    QTest::qWait(100);
+    QCOMPARE(changed.count(), 1);
+    b.file("4");
+    QTRY_VERIFY(changed.count() > 1);
 }
 
 QTEST_MAIN(TstLivePreview)

@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 #include <QTreeView>
 
@@ -58,6 +59,8 @@ public:
                 // Select all of the plan and copy it, then drag the box larger.
                 auto* view = box->findChild<QListView*>();
                 if (view) {
+                    // The plan's view stands in for the box's own text, which stays hidden.
+                    if (auto* own = box->findChild<QTextEdit*>()) ownTextHidden << !own->isVisible();
                     QApplication::clipboard()->clear();
                     QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
                     QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
@@ -84,6 +87,7 @@ public:
     QStringList details;
     QStringList toggles;  ///< the details button's caption before and after opening
     QList<bool> grew;  ///< the plan grew with the enlarged box
+    QList<bool> ownTextHidden;  ///< the box's own details text stayed hidden beside the plan
 
 private:
     QTimer timer_;
@@ -181,6 +185,7 @@ void TstRenameThroughWindow::confirmationShowsThePlanAndUndoTakesTheRunBack() {
         QCOMPARE(answerer.toggles, (QStringList{QStringLiteral("显示详细信息…"), QStringLiteral("隐藏详细信息…"),
                                                 QStringLiteral("隐藏详细信息…")}));
         QCOMPARE(answerer.grew, (QList<bool>{true, true}));
+        QCOMPARE(answerer.ownTextHidden, QList<bool>{true});
     }
     QCOMPARE(f.entries(), (std::set<std::string>{"a.mp4", "pa.mp4/", "pb.mp4"}));
     QVERIFY(undo->isEnabled());
