@@ -182,6 +182,9 @@ Measured renameThroughWindow(Application& app, const std::string& folder, bool d
     if (std::getenv("VELMORA_BENCH_SELF_CHECK")) return {baselineRename(folder, deleteNeedle), 0};
     QtWindow& w = app.window();
     w.setCaption(component::标签2, Text::fromUtf8(folder));
+    // The folder was chosen before the click: its watch is set up (at a million entries the kernel
+    // takes a while over it, and the folder cannot be opened meanwhile).
+    while (!app.preview().watching()) QApplication::processEvents(QEventLoop::AllEvents, 1);
     w.setContent(component::编辑框1, Text::fromUtf8(kNeedle));
     if (previewed) {
         w.setContent(component::编辑框7, Text{});

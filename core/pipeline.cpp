@@ -1,5 +1,7 @@
 #include "core/pipeline.h"
 
+#include <chrono>
+#include <future>
 #include <memory>
 
 #if defined(__GLIBC__)
@@ -129,7 +131,7 @@ public:
         std::unique_ptr<RunRecorder> recorder;
         if (!plan_.steps.empty()) {
             encodeSteps();
-            recorder = session_.journal.begin(folder_, caption_, steps_);
+            recorder = beginRecording();
             if (!recorder &&
                 window_.showMessage("无法记录更名历史，仍然更名吗？"_t, style::okCancel, "提示"_t) == answerCancel)
                 return;
@@ -206,6 +208,15 @@ private:
                 steps_.add(listed_->native(entry).value_or(NativeName{}), newName, listed_->inode(entry));
             }
         }
+    }
+
+    // The plan goes into the history on a thread of its own while the window keeps painting: a
+    // million steps take the disk a noticeable moment to sync. Nothing else reads or writes the
+    // history meanwhile, as the window takes no input while a run pumps it.
+    std::unique_ptr<RunRecorder> beginRecording() {
+        auto begun = std::async(std::launch::async, [this] { return session_.journal.begin(folder_, caption_, steps_); });
+        while (begun.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) window_.pumpMessages();
+        return begun.get();
     }
 
     // Needs encodeSteps() first, which makes the native new names.
