@@ -214,7 +214,8 @@ private:
     // million steps take the disk a noticeable moment to sync. Nothing else reads or writes the
     // history meanwhile, as the window takes no input while a run pumps it.
     std::unique_ptr<RunRecorder> beginRecording() {
-        auto begun = std::async(std::launch::async, [this] { return session_.journal.begin(folder_, caption_, steps_); });
+        auto begun =
+            std::async(std::launch::async, [this] { return session_.journal.begin(folder_, caption_, steps_); });
         while (begun.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) window_.pumpMessages();
         return begun.get();
     }
