@@ -45,6 +45,10 @@ std::vector<std::size_t> numberAwareOrder(std::size_t count, const std::function
 std::vector<std::size_t> numberAwareOrderOfBytes(std::size_t count,
                                                  const std::function<std::string_view(std::size_t)>& nameAt);
 
+/// Runs work on a thread of its own while window (when given; else work runs here) keeps painting,
+/// and returns once it is done. work must touch nothing that the window's events may touch.
+void paintWhile(Window* window, const std::function<void()>& work);
+
 /// Keeps the window painting during long work without pumping on every entry.
 class PumpThrottle {
 public:

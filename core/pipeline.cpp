@@ -1,7 +1,5 @@
 #include "core/pipeline.h"
 
-#include <chrono>
-#include <future>
 #include <memory>
 
 #if defined(__GLIBC__)
@@ -214,10 +212,9 @@ private:
     // million steps take the disk a noticeable moment to sync. Nothing else reads or writes the
     // history meanwhile, as the window takes no input while a run pumps it.
     std::unique_ptr<RunRecorder> beginRecording() {
-        auto begun =
-            std::async(std::launch::async, [this] { return session_.journal.begin(folder_, caption_, steps_); });
-        while (begun.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) window_.pumpMessages();
-        return begun.get();
+        std::unique_ptr<RunRecorder> recorder;
+        paintWhile(&window_, [&] { recorder = session_.journal.begin(folder_, caption_, steps_); });
+        return recorder;
     }
 
     // Needs encodeSteps() first, which makes the native new names.

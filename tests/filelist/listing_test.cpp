@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include <chrono>
+#include <stdexcept>
 #include <thread>
 
 #include "core/listing.h"
@@ -129,6 +130,27 @@ TEST(PumpThrottle, progressOfLongWorkIsShownAndEndedShortWorkShowsNone) {
     }
     EXPECT_EQ(w.progressShown, 1);
     EXPECT_EQ(w.progressEnded, 1);
+}
+
+// Long work runs beside the window, which paints meanwhile; without a window it runs right here.
+// Either way it is done, and its failure reaches the caller, when paintWhile returns.
+TEST(PaintWhile, theWindowPaintsUntilTheWorkIsDone) {
+    testing::FakeWindow w;
+    std::thread::id ranOn;
+    bool done = false;
+    paintWhile(&w, [&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(80));
+        ranOn = std::this_thread::get_id();
+        done = true;
+    });
+    EXPECT_TRUE(done);
+    EXPECT_NE(ranOn, std::this_thread::get_id());
+    EXPECT_GE(w.pumps, 2);
+    const int pumps = w.pumps;
+    paintWhile(nullptr, [&] { ranOn = std::this_thread::get_id(); });
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
+    EXPECT_EQ(w.pumps, pumps);
+    EXPECT_THROW(paintWhile(&w, [] { throw std::runtime_error("disk full"); }), std::runtime_error);
 }
 
 }  // namespace
