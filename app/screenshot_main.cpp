@@ -68,7 +68,8 @@ int main(int argc, char* argv[]) {
     prefix->setFocus();
     prefix->setText(QStringLiteral("【课程】"));
     emit prefix->textEdited(prefix->text());
-    QTest::qWaitFor([&] { return !velmora.preview().pending(); }, 10000);
+    if (!QTest::qWaitFor([&] { return !velmora.preview().pending(); }, 10000))
+        qWarning("the preview was not shown within 10 s: preview.png shows it pending");
     main.grab().save(out + QStringLiteral("/preview.png"));
     prefix->clear();
 

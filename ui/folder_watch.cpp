@@ -1,6 +1,7 @@
 #include "ui/folder_watch.h"
 
 #include <QFileSystemWatcher>
+#include <QTimer>
 
 namespace velmora {
 
@@ -17,9 +18,12 @@ FolderWatch::~FolderWatch() {
     thread_.wait();
 }
 
+// A new folder is watched from the next turn of the event loop: it is about to be listed, and the
+// kernel opens no folder while it sets up a watch on it (a third of a second at a million entries).
+// Once the listing has it open, the two no longer wait for each other.
 void FolderWatch::watch(const QString& folder) {
     folder_ = folder;
-    ask(paused_ ? QString() : folder, false);
+    ask(paused_ ? QString() : folder, false, true);
 }
 
 void FolderWatch::pause() {
@@ -34,17 +38,27 @@ void FolderWatch::resume() {
     ask(folder_, !folder_.isEmpty());
 }
 
-void FolderWatch::ask(const QString& folder, bool tellChanged) {
+void FolderWatch::ask(const QString& folder, bool tellChanged, bool nextTurn) {
     const unsigned asked = ++asked_;
-    QMetaObject::invokeMethod(
-        watcher_,
-        [this, folder, asked, tellChanged] {
-            if (!watcher_->directories().isEmpty()) watcher_->removePaths(watcher_->directories());
-            if (!folder.isEmpty()) watcher_->addPath(folder);
-            done_.store(asked);
-            if (tellChanged) QMetaObject::invokeMethod(this, &FolderWatch::changed, Qt::QueuedConnection);
-        },
-        Qt::QueuedConnection);
+    const auto post = [this, folder, asked, tellChanged] {
+        QMetaObject::invokeMethod(
+            watcher_,
+            [this, folder, asked, tellChanged] {
+                if (!watcher_->directories().isEmpty()) watcher_->removePaths(watcher_->directories());
+                if (!folder.isEmpty()) watcher_->addPath(folder);
+                done_.store(asked);
+                if (tellChanged) QMetaObject::invokeMethod(this, &FolderWatch::changed, Qt::QueuedConnection);
+            },
+            Qt::QueuedConnection);
+    };
+    if (!nextTurn) {
+        post();
+        return;
+    }
+    // Asked for again meanwhile (paused, say), the newer request stands for both.
+    QTimer::singleShot(0, this, [this, asked, post] {
+        if (asked == asked_) post();
+    });
 }
 
 }  // namespace velmora

@@ -33,10 +33,12 @@ signals:
     void changed();
 
 private:
+    /// Has the watch thread watch folder (none when empty), then tell of a change if asked to; from
+    /// the next turn of the event loop if asked to.
+    void ask(const QString& folder, bool tellChanged, bool nextTurn = false);
+
     QThread thread_;
     QFileSystemWatcher* watcher_;  ///< lives in thread_
-    void ask(const QString& folder, bool tellChanged);
-
     QString folder_;  ///< the folder asked for last
     bool paused_ = false;
     unsigned asked_ = 0;

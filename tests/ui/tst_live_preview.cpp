@@ -278,6 +278,19 @@ void TstLivePreview::theWatchHearsOnlyItsFolderAndRestsWhilePaused() {
     QCOMPARE(changed.count(), 1);
     b.file("4");
     QTRY_VERIFY(changed.count() > 1);
+    // A folder asked for and paused before the watch took it up: the pause stands.
+    watch.watch(QString::fromStdString(a.path()));
+    watch.pause();
+    QVERIFY(ready());
+    QTest::qWait(50);
+    changed.clear();
+    a.file("5");
+    QVERIFY(quietFor(300));
+    watch.resume();
+    QVERIFY(ready());
+    QTRY_COMPARE(changed.count(), 1);
+    a.file("6");
+    QTRY_VERIFY(changed.count() > 1);
 }
 
 QTEST_MAIN(TstLivePreview)
