@@ -251,8 +251,12 @@ void TstLivePreview::theWatchHearsOnlyItsFolderAndRestsWhilePaused() {
     FolderWatch watch;
     QSignalSpy changed(&watch, &FolderWatch::changed);
     const auto ready = [&watch] { return QTest::qWaitFor([&watch] { return watch.ready(); }, 5000); };
-    const auto quietFor = [&changed](int ms) {
-        QTest::qWait(ms);
+    // A new entry in f goes unheard (what earlier changes sent has arrived first).
+    const auto unheard = [&changed](testing::TempFolder& f, const char* name) {
+        QTest::qWait(50);
+        changed.clear();
+        f.file(name);
+        QTest::qWait(300);
         return changed.isEmpty();
     };
     watch.watch(QString::fromStdString(a.path()));
@@ -262,15 +266,11 @@ void TstLivePreview::theWatchHearsOnlyItsFolderAndRestsWhilePaused() {
     // Another folder in its place: the first is heard no more.
     watch.watch(QString::fromStdString(b.path()));
     QVERIFY(ready());
-    QTest::qWait(50);
-    changed.clear();
-    a.file("2");
-    QVERIFY(quietFor(300));
+    QVERIFY(unheard(a, "2"));
     // Paused: nothing is heard; resumed: told once, then heard again.
     watch.pause();
     QVERIFY(ready());
-    b.file("3");
-    QVERIFY(quietFor(300));
+    QVERIFY(unheard(b, "3"));
     watch.resume();
     QVERIFY(ready());
     QTRY_COMPARE(changed.count(), 1);
@@ -282,10 +282,7 @@ void TstLivePreview::theWatchHearsOnlyItsFolderAndRestsWhilePaused() {
     watch.watch(QString::fromStdString(a.path()));
     watch.pause();
     QVERIFY(ready());
-    QTest::qWait(50);
-    changed.clear();
-    a.file("5");
-    QVERIFY(quietFor(300));
+    QVERIFY(unheard(a, "5"));
     watch.resume();
     QVERIFY(ready());
     QTRY_COMPARE(changed.count(), 1);
