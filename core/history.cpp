@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 
 #include "core/file_system.h"
@@ -41,63 +42,178 @@ Text shownFolder(const Text& folder) {
     return folder;
 }
 
+// The names of a folder with their inodes, kept up to date as an undo or redo renames.
+class FolderInodes {
+public:
+    explicit FolderInodes(const Text& folder) : inodes_(inodesIn(folder)) {}
+    bool holds(const NativeName& name, std::uint64_t inode) const {
+        const auto it = inodes_.find(name);
+        return it != inodes_.end() && it->second == inode;
+    }
+    void moved(const NativeName& from, const NativeName& to, std::uint64_t inode) {
+        inodes_.erase(from);
+        inodes_[to] = inode;
+    }
+
+private:
+    std::unordered_map<std::string, std::uint64_t> inodes_;
+};
+
+// Where an entry is along its path: 0 under the path's first old name, k under the new name of
+// its k-th step; nothing when no name of the path holds it.
+std::optional<std::size_t> positionOn(const JournalRun& run, const EntryPath& path, const FolderInodes& disk) {
+    const std::uint64_t inode = run.steps[path.front()].inode;
+    for (std::size_t k = path.size(); k > 0; --k)
+        if (disk.holds(run.steps[path[k - 1]].to, inode)) return k;
+    if (disk.holds(run.steps[path.front()].from, inode)) return 0;
+    return std::nullopt;
+}
+
 Text countReport(const char* done, std::size_t n, const char* failedSuffix, std::size_t failed) {
     Text report = Text::fromUtf8(done) + toText(static_cast<long long>(n)) + "个"_t;
     if (failed > 0) report += "，"_t + toText(static_cast<long long>(failed)) + Text::fromUtf8(failedSuffix);
     return report;
 }
 
-// Renames the made steps back, newest first, and settles the run as taken back. The run must be
-// claimed (Undoing) by this process.
-MadeRenames takeBack(Window& window, Session& session, JournalRun& run) {
+// Per entry of a run: whether it takes part (some step of its path was in state from), and whether
+// every such step reached the other state.
+struct EntryTally {
+    std::size_t done = 0;
+    std::size_t failed = 0;
+    std::vector<Text> stranded;  ///< "“where it is”没能改回“its name”" for entries left on the way
+};
+
+// Walks the steps of run in state from, in the given direction, each rename only when the name it
+// renames still holds the entry the run renamed; an entry whose step fails is not moved further.
+MadeRenames walk(Window& window, JournalRun& run, bool back, EntryTally& tally) {
     MadeRenames made{run.folder, {}};
     const auto native = textToNative(run.folder);
     const FolderHandle folder(native ? *native : NativeName{});
-    std::size_t undone = 0;
-    std::size_t failed = 0;
+    FolderInodes disk(run.folder);
+    const std::vector<EntryPath> paths = entryPaths(run.steps);
+    std::vector<std::uint32_t> pathOf(run.steps.size());
+    for (std::size_t p = 0; p < paths.size(); ++p)
+        for (std::size_t i : paths[p]) pathOf[i] = static_cast<std::uint32_t>(p);
+    const StepState from = back ? StepState::Made : StepState::TakenBack;
+    const StepState to = back ? StepState::TakenBack : StepState::Made;
+    std::vector<std::uint8_t> entry(paths.size(), 0);  // bit 1 takes part, bit 2 failed
+    for (std::size_t i = 0; i < run.steps.size(); ++i)
+        if (run.states[i] == from) entry[pathOf[i]] |= 1;
     PumpThrottle throttle(&window, run.steps.size());
-    for (std::size_t k = run.steps.size(); k-- > 0;) {
-        throttle.tick(run.steps.size() - k);
-        if (run.states[k] != StepState::Made) continue;
-        if (folder.rename(run.steps[k].to, run.steps[k].from)) {
-            run.states[k] = StepState::TakenBack;
-            made.renamed.emplace_back(nativeToText(run.steps[k].to).text, nativeToText(run.steps[k].from).text);
-            ++undone;
-        } else {
-            ++failed;
+    const std::size_t n = run.steps.size();
+    for (std::size_t done = 0; done < n; ++done) {
+        throttle.tick(done + 1);
+        const std::size_t i = back ? n - 1 - done : done;
+        if (run.states[i] != from) continue;
+        std::uint8_t& e = entry[pathOf[i]];
+        if (e & 2) continue;
+        const JournalStep& step = run.steps[i];
+        const NativeName& source = back ? step.to : step.from;
+        const NativeName& target = back ? step.from : step.to;
+        if (!disk.holds(source, step.inode) || !folder.rename(source, target)) {
+            e |= 2;
+            continue;
         }
+        disk.moved(source, target, step.inode);
+        run.states[i] = to;
+        made.renamed.emplace_back(nativeToText(source).text, nativeToText(target).text);
     }
+    for (std::size_t p = 0; p < paths.size(); ++p) {
+        if (!(entry[p] & 1)) continue;
+        if (!(entry[p] & 2)) {
+            ++tally.done;
+            continue;
+        }
+        ++tally.failed;
+        if (!back) continue;
+        // Left on the way back (a temporary name, say): the report says where.
+        const std::optional<std::size_t> at = positionOn(run, paths[p], disk);
+        if (at && *at > 0 && *at < paths[p].size())
+            tally.stranded.push_back("“"_t + nativeToText(run.steps[paths[p][*at - 1]].to).text + "”没能改回“"_t +
+                                     nativeToText(run.steps[paths[p].front()].from).text + "”"_t);
+    }
+    return made;
+}
+
+// Renames the made steps back, newest first, and settles the run as taken back. The run must be
+// claimed (Undoing) by this process.
+MadeRenames takeBack(Window& window, Session& session, JournalRun& run) {
+    EntryTally tally;
+    MadeRenames made = walk(window, run, true, tally);
     session.journal.settle(run.id, RunState::Undone, run.states);
-    window.showMessage(countReport("撤销了", undone, "个无法撤销", failed), style::ok, "提示"_t);
+    Text report = countReport("撤销了", tally.done, "个无法撤销", tally.failed);
+    for (const Text& line : tally.stranded) report += "\n"_t + line;
+    window.showMessage(report, style::ok, "提示"_t);
     return made;
 }
 
 }  // namespace
 
-void reconcileWithDisk(JournalRun& run) {
-    const auto inodes = inodesIn(run.folder);
-    const auto holds = [&](const NativeName& name, std::uint64_t inode) {
-        const auto it = inodes.find(name);
-        return it != inodes.end() && it->second == inode;
+std::vector<EntryPath> entryPaths(const std::vector<JournalStep>& steps) {
+    std::vector<EntryPath> paths;
+    // The path whose entry a name holds now, by name and inode.
+    std::unordered_map<std::string, std::size_t> endingAt;
+    const auto key = [](const NativeName& name, std::uint64_t inode) {
+        std::string k(name);
+        k.push_back('\0');
+        k.append(reinterpret_cast<const char*>(&inode), sizeof inode);
+        return k;
     };
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const auto it = endingAt.find(key(steps[i].from, steps[i].inode));
+        std::size_t p = paths.size();
+        if (it != endingAt.end()) {
+            p = it->second;
+            endingAt.erase(it);
+        } else {
+            paths.emplace_back();
+        }
+        paths[p].push_back(i);
+        endingAt[key(steps[i].to, steps[i].inode)] = p;
+    }
+    return paths;
+}
+
+std::size_t entriesIn(const JournalRun& run, StepState which) {
+    std::size_t n = 0;
+    for (const EntryPath& path : entryPaths(run.steps)) {
+        for (std::size_t i : path) {
+            if (run.states[i] == which) {
+                ++n;
+                break;
+            }
+        }
+    }
+    return n;
+}
+
+void reconcileWithDisk(JournalRun& run) {
     run.states.resize(run.steps.size(), StepState::NotMade);
-    for (std::size_t i = 0; i < run.steps.size(); ++i) {
-        const JournalStep& step = run.steps[i];
-        switch (run.state) {
-        case RunState::Running:
-            // Each entry appears once in a plan and a rename never overwrites, so the new name
-            // holds the entry's inode exactly when its step was made.
-            run.states[i] = holds(step.to, step.inode) ? StepState::Made : StepState::NotMade;
-            break;
-        case RunState::Undoing:
-            if (run.states[i] == StepState::Made && holds(step.from, step.inode)) run.states[i] = StepState::TakenBack;
-            break;
-        case RunState::Redoing:
-            if (run.states[i] == StepState::TakenBack && holds(step.to, step.inode)) run.states[i] = StepState::Made;
-            break;
-        case RunState::Done:
-        case RunState::Undone:
-            break;
+    if (run.state == RunState::Done || run.state == RunState::Undone) return;
+    const FolderInodes disk(run.folder);
+    // Steps are made in order and a rename never overwrites, so an entry is where the last made
+    // step of its path put it: the steps before that point were made, the ones after it were not.
+    // An entry of a cycle has two steps (to a temporary name and on from it), so only its whole
+    // path tells whether the first was made.
+    for (const EntryPath& path : entryPaths(run.steps)) {
+        const std::optional<std::size_t> at = positionOn(run, path, disk);
+        for (std::size_t k = 0; k < path.size(); ++k) {
+            StepState& state = run.states[path[k]];
+            const bool reached = at && k < *at;
+            switch (run.state) {
+            case RunState::Running:
+                state = reached ? StepState::Made : StepState::NotMade;
+                break;
+            case RunState::Undoing:
+                if (at && state == StepState::Made && !reached) state = StepState::TakenBack;
+                break;
+            case RunState::Redoing:
+                if (at && state == StepState::TakenBack && reached) state = StepState::Made;
+                break;
+            case RunState::Done:
+            case RunState::Undone:
+                break;
+            }
         }
     }
 }
@@ -138,7 +254,7 @@ void recoverInterruptedRuns(Window& window, Session& session) {
             journal.settle(run.id, RunState::Done, run.states);
             continue;
         }
-        const std::size_t made = count(run.states, StepState::Made);
+        const std::size_t made = entriesIn(run, StepState::Made);
         if (made == 0) {
             journal.remove(run.id);
             continue;
@@ -157,7 +273,7 @@ void recoverInterruptedRuns(Window& window, Session& session) {
 MadeRenames undoLastRun(Window& window, Session& session) {
     std::optional<JournalRun> run = session.journal.newestDone();
     if (!run) return {};
-    const std::size_t made = count(run->states, StepState::Made);
+    const std::size_t made = entriesIn(*run, StepState::Made);
     const Text question = "撤销上次更名？\n“"_t + shownFolder(run->folder) + "”中的"_t +
                           toText(static_cast<long long>(made)) + "个更名"_t;
     const JournalRun& shown = *run;
@@ -173,25 +289,10 @@ MadeRenames undoLastRun(Window& window, Session& session) {
 MadeRenames redoLastRun(Window& window, Session& session) {
     std::optional<JournalRun> run = session.journal.lastUndone();
     if (!run || !session.journal.claim(run->id, RunState::Undone, RunState::Redoing)) return {};
-    MadeRenames made{run->folder, {}};
-    const auto native = textToNative(run->folder);
-    const FolderHandle folder(native ? *native : NativeName{});
-    std::size_t redone = 0;
-    std::size_t failed = 0;
-    PumpThrottle throttle(&window, run->steps.size());
-    for (std::size_t i = 0; i < run->steps.size(); ++i) {
-        throttle.tick(i + 1);
-        if (run->states[i] != StepState::TakenBack) continue;
-        if (folder.rename(run->steps[i].from, run->steps[i].to)) {
-            run->states[i] = StepState::Made;
-            made.renamed.emplace_back(nativeToText(run->steps[i].from).text, nativeToText(run->steps[i].to).text);
-            ++redone;
-        } else {
-            ++failed;
-        }
-    }
+    EntryTally tally;
+    MadeRenames made = walk(window, *run, false, tally);
     session.journal.settle(run->id, RunState::Done, run->states);
-    window.showMessage(countReport("重做了", redone, "个无法重做", failed), style::ok, "提示"_t);
+    window.showMessage(countReport("重做了", tally.done, "个无法重做", tally.failed), style::ok, "提示"_t);
     return made;
 }
 

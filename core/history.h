@@ -40,8 +40,16 @@ MadeRenames undoLastRun(Window& window, Session& session);
 /// Ctrl+Shift+Z, Ctrl+Y: makes the renames of the run taken back last again, in their order.
 MadeRenames redoLastRun(Window& window, Session& session);
 
-/// Marks each step of run as the folder shows it now: made when its new name holds the entry's
-/// inode, taken back when an undo or redo that stopped had put the old name back.
+/// The steps that moved one entry, in plan order, each starting under the name the one before it
+/// gave: one step for most entries, two for an entry of a cycle (to a temporary name, then on).
+using EntryPath = std::vector<std::size_t>;
+/// Every entry's path through steps; an entry is known by its inode and the name it holds.
+std::vector<EntryPath> entryPaths(const std::vector<JournalStep>& steps);
+/// Entries of run with at least one step in state which: what a person counts as renamed.
+std::size_t entriesIn(const JournalRun& run, StepState which);
+
+/// Marks each step of run as the folder shows it now, entry by entry: an entry is where the last
+/// made step of its path put it (for a run that stopped while renaming, undoing or redoing).
 void reconcileWithDisk(JournalRun& run);
 
 /// The renames of a run as "old → new" lines.

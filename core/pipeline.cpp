@@ -1,6 +1,7 @@
 #include "core/pipeline.h"
 
 #include <memory>
+#include <unordered_map>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -263,17 +264,22 @@ private:
             result_.renamed.emplace_back(from, to);
         }
         if (recorder) {
-            // The operations made are those of the order, in its order (a step taken back from its
-            // temporary name adds an operation the order does not hold).
+            // The operations made are those of the order, in its order. A step taken back from its
+            // temporary name adds an operation the order does not hold, and leaves its entry where
+            // it was: its move to the temporary name counts as not made.
+            std::vector<bool> made(order_.operations.size(), false);
+            std::unordered_map<std::size_t, std::size_t> parkedBy;  // step -> its move to a temporary name
             std::size_t next = 0;
             for (std::size_t k = 0; k < order_.operations.size(); ++k) {
                 const RenameOperation& op = order_.operations[k];
-                const bool made =
+                made[k] =
                     next < applied.made.size() && applied.made[next].from == op.from && applied.made[next].to == op.to;
-                if (made) ++next;
-                while (next < applied.made.size() && applied.made[next].leg == RenameOperation::Leg::TakenBack) ++next;
-                recorder->step(k, made);
+                if (made[k]) ++next;
+                if (made[k] && op.leg == RenameOperation::Leg::ToTemporary) parkedBy[op.step] = k;
+                for (; next < applied.made.size() && applied.made[next].leg == RenameOperation::Leg::TakenBack; ++next)
+                    made[parkedBy[applied.made[next].step]] = false;
             }
+            for (std::size_t k = 0; k < made.size(); ++k) recorder->step(k, made[k]);
             recorder->finish();
         }
         RunOutcome outcome{kind_, 0, false};

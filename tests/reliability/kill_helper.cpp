@@ -6,7 +6,11 @@
 //             before the end of the run is written)
 //   unset     never (the test kills it from outside at a random moment)
 //
-//   velmora-kill-helper <folder> <state folder>
+//   velmora-kill-helper <folder> <state folder> [plan]
+//
+// Given a plan file (lines "old name part<TAB>new name part"), it renames as that plan says, through
+// the renames in order of the rules of page " 更 多 " (chains, swaps and cycles through temporary
+// names), instead of running 按钮2.
 #include <signal.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -15,9 +19,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <map>
+#include <string>
 
 #include "core/journal.h"
 #include "core/pipeline.h"
+#include "rules/common.h"
 #include "rules/rules.h"
 #include "tests/support/fake_window.h"
 
@@ -70,8 +78,8 @@ extern "C" int fsync(int fd) {
 
 int main(int argc, char* argv[]) {
     using namespace velmora;
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s <folder> <state folder>\n", argv[0]);
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: %s <folder> <state folder> [plan]\n", argv[0]);
         return 2;
     }
     DyingWindow window;
@@ -87,6 +95,22 @@ int main(int argc, char* argv[]) {
     if (session.journal.open(argv[2]) != Journal::Opened::Ok) return 3;
     armed = true;
     window.setFolder(argv[1]);
+    if (argc == 4) {
+        std::map<std::string, std::string> plan;
+        std::ifstream in(argv[3]);
+        for (std::string line; std::getline(in, line);) {
+            const std::size_t tab = line.find('\t');
+            if (tab != std::string::npos) plan[line.substr(0, tab)] = line.substr(tab + 1);
+        }
+        RenameRule rule = reorderingRule();
+        rule.files = simplePass([plan](const Window&, const Entry& e) -> std::optional<Text> {
+            const auto it = plan.find(e.subject.bytes());
+            if (it == plan.end()) return std::nullopt;
+            return Text::fromBytes(it->second);
+        });
+        runRenameRule(rule, window, session, nullptr, Text::fromUtf8("按计划"));
+        return 0;
+    }
     window.type(component::编辑框1, "a");
     runRenameRule(deleteOccurrences(), window, session, nullptr, Text::fromUtf8("删除"));
     return 0;

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -92,14 +93,18 @@ struct Outcome {
     double seconds = 0;
 };
 
-// Runs the helper over folder; kills it after delay when given.
+// Runs the helper over folder (with a plan file, when given); kills it after delay when given.
 Outcome runHelper(const std::string& folder, const std::string& state, const std::string& killAt,
-                  std::optional<std::chrono::microseconds> delay) {
+                  std::optional<std::chrono::microseconds> delay, const std::string& plan = {}) {
     const auto start = Clock::now();
     const pid_t child = fork();
     if (child == 0) {
         if (!killAt.empty()) setenv("VELMORA_KILL_AT", killAt.c_str(), 1);
-        execl(VELMORA_KILL_HELPER, VELMORA_KILL_HELPER, folder.c_str(), state.c_str(), static_cast<char*>(nullptr));
+        if (plan.empty())
+            execl(VELMORA_KILL_HELPER, VELMORA_KILL_HELPER, folder.c_str(), state.c_str(), static_cast<char*>(nullptr));
+        else
+            execl(VELMORA_KILL_HELPER, VELMORA_KILL_HELPER, folder.c_str(), state.c_str(), plan.c_str(),
+                  static_cast<char*>(nullptr));
         _exit(127);
     }
     if (delay) {
@@ -255,6 +260,141 @@ TEST(KillDuringARun, aFreshStartTakesTheRunBackExactlyOrKeepsExactlyWhatWasMade)
         "(seed %u)\n",
         entries, runs, killed, killedFromOutside, interrupted, exact, whole, firstRename, seed);
     EXPECT_EQ(exact, runs);
+}
+
+// A plan over files x1.txt … xN.txt (name parts): cycles of 2 to 5 names, chains ending in a free
+// name, and plain renames, shuffled. The disk order of the folder is whatever it is.
+struct RandomPlan {
+    std::vector<std::pair<std::string, std::string>> renames;  ///< name part -> new name part
+    std::size_t files = 0;
+    std::size_t operations = 0;  ///< renames on disk: one per step, one more per cycle
+};
+
+RandomPlan randomPlan(std::mt19937& random) {
+    RandomPlan plan;
+    std::vector<std::string> names;
+    plan.files = std::uniform_int_distribution<std::size_t>(4, 12)(random);
+    for (std::size_t i = 1; i <= plan.files; ++i) names.push_back("x" + std::to_string(i));
+    std::shuffle(names.begin(), names.end(), random);
+    std::size_t at = 0;
+    int fresh = 0;
+    while (at < names.size()) {
+        const std::size_t left = names.size() - at;
+        const int shape = std::uniform_int_distribution<int>(0, 3)(random);
+        if (shape <= 1 && left >= 2) {  // a cycle
+            const std::size_t n = std::min(left, std::uniform_int_distribution<std::size_t>(2, 5)(random));
+            for (std::size_t k = 0; k < n; ++k) plan.renames.emplace_back(names[at + k], names[at + (k + 1) % n]);
+            plan.operations += n + 1;
+            at += n;
+        } else if (shape == 2 && left >= 2) {  // a chain: each takes the next one's name, the last a free one
+            const std::size_t n = std::min(left, std::uniform_int_distribution<std::size_t>(2, 4)(random));
+            for (std::size_t k = 0; k + 1 < n; ++k) plan.renames.emplace_back(names[at + k], names[at + k + 1]);
+            plan.renames.emplace_back(names[at + n - 1], "y" + std::to_string(++fresh));
+            plan.operations += n;
+            at += n;
+        } else {  // a plain rename, or an entry left alone
+            if (shape == 3) {
+                plan.renames.emplace_back(names[at], "y" + std::to_string(++fresh));
+                ++plan.operations;
+            }
+            ++at;
+        }
+    }
+    std::shuffle(plan.renames.begin(), plan.renames.end(), random);
+    return plan;
+}
+
+// Entries not under their first name: every file holds its first name.
+std::size_t entriesMoved(const Contents& now) {
+    std::size_t n = 0;
+    for (const auto& [name, content] : now) n += name != content;
+    return n;
+}
+
+// Plans with chains, swaps and cycles, killed after every rename they make (0 to all of them),
+// then taken back at the next start, or kept there and taken back later with the undo button.
+TEST(KillDuringARun, chainsSwapsAndCyclesKilledAfterEveryRenameAreTakenBackExactly) {
+    const long plans = envNumber("VELMORA_KILL_PLANS", 6);
+    const auto seed = static_cast<unsigned>(envNumber("VELMORA_KILL_SEED", 20261209));
+    std::mt19937 random(seed);
+    std::size_t cuts = 0;
+    std::size_t askedAbout = 0;
+    for (long p = 0; p < plans; ++p) {
+        const RandomPlan plan = randomPlan(random);
+        for (std::size_t killAt = 0; killAt <= plan.operations; ++killAt) {
+            for (const bool atStart : {true, false}) {
+                SCOPED_TRACE(::testing::Message() << "plan " << p << " (seed " << seed << ", " << plan.files
+                                                  << " files, " << plan.operations << " renames) killed after "
+                                                  << killAt << (atStart ? ", taken back at start" : ", undone later"));
+                TempFolder root;
+                const std::string folder = root.path() + "work/";
+                std::filesystem::create_directory(folder);
+                Contents original;
+                for (std::size_t i = 1; i <= plan.files; ++i) {
+                    const std::string name = "x" + std::to_string(i) + ".txt";
+                    std::ofstream(folder + name, std::ios::binary) << name;
+                    original[name] = name;
+                }
+                {
+                    std::ofstream planFile(root.path() + "plan");
+                    for (const auto& [from, to] : plan.renames) planFile << from << '\t' << to << '\n';
+                }
+                const Outcome outcome = runHelper(folder, root.path() + "state", std::to_string(killAt), std::nullopt,
+                                                  root.path() + "plan");
+                ASSERT_TRUE(outcome.killed);
+                const Contents after = contents(folder);
+                ASSERT_EQ(after.size(), original.size()) << "no entry lost";
+                const std::string n = std::to_string(entriesMoved(after));
+                ++cuts;
+
+                FakeWindow w;
+                Session s;
+                w.answer({atStart ? answerOk : answerCancel});
+                openHistory(w, s, root.path() + "state");
+                if (entriesMoved(after) == 0) {
+                    EXPECT_TRUE(w.messages.empty());
+                } else {
+                    ++askedAbout;
+                    ASSERT_FALSE(w.messages.empty());
+                    EXPECT_EQ(w.messages[0],
+                              msg(("上次更名没有完成（已更名" + n + "个），撤销这" + n + "个吗？").c_str(), 1, "提示"))
+                        << "counted in entries";
+                    if (!atStart) {
+                        EXPECT_EQ(contents(folder), after) << "kept as it was";
+                        w.messages.clear();
+                        w.forgetAnswers();
+                        undoLastRun(w, s);
+                    }
+                    EXPECT_EQ(w.messages.back(), msg(("撤销了" + n + "个").c_str(), 0, "提示"));
+                }
+                EXPECT_EQ(contents(folder), original) << "every name holds its own content, no temporary name left";
+            }
+        }
+    }
+    std::printf("kill test: %ld random plans with chains, swaps and cycles, %zu cuts, %zu asked about at start\n",
+                plans, cuts, askedAbout);
+}
+
+// Killed while x1.txt waits under its temporary name for x2.txt to move; meanwhile a new x1.txt
+// appears. Taking back cannot give the entry its name, and the report says where it stays.
+TEST(KillDuringARun, anEntryThatCannotGetItsNameBackIsNamedInTheReport) {
+    TempFolder root;
+    const std::string folder = root.path() + "work/";
+    std::filesystem::create_directory(folder);
+    for (const char* name : {"x1.txt", "x2.txt"}) std::ofstream(folder + name, std::ios::binary) << name;
+    std::ofstream(root.path() + "plan") << "x1\tx2\nx2\tx1\n";
+    ASSERT_TRUE(runHelper(folder, root.path() + "state", "1", std::nullopt, root.path() + "plan").killed);
+    ASSERT_EQ(contents(folder), (Contents{{"x2.txt", "x2.txt"}, {"改名中转1.txt", "x1.txt"}}));
+    std::ofstream(folder + "x1.txt", std::ios::binary) << "newcomer";
+
+    FakeWindow w;
+    Session s;
+    w.answer({answerOk});
+    openHistory(w, s, root.path() + "state");
+    EXPECT_EQ(w.messages,
+              (std::vector<Shown>{msg("上次更名没有完成（已更名1个），撤销这1个吗？", 1, "提示"),
+                                  msg("撤销了0个，1个无法撤销\n“改名中转1.txt”没能改回“x1.txt”", 0, "提示")}));
+    EXPECT_EQ(contents(folder), (Contents{{"x1.txt", "newcomer"}, {"x2.txt", "x2.txt"}, {"改名中转1.txt", "x1.txt"}}));
 }
 
 }  // namespace

@@ -250,6 +250,49 @@ TEST_F(History, namesTakenMeanwhileStayAndAreReportedByUndoAndRedo) {
     EXPECT_EQ(f.read("xb.mp4"), "another");
 }
 
+// The history knows each entry by its inode: a name that now holds another file is not the
+// entry the run renamed, whatever its name says.
+TEST_F(History, undoAndRedoLeaveAloneAFileThatTookTheRenamedEntrysName) {
+    files({"a.mp4", "b.mp4"});
+    prefix("x");
+    ASSERT_EQ(std::rename((f.path() + "xa.mp4").c_str(), (f.path() + "kept.mp4").c_str()), 0);
+    f.file("xa.mp4", "newcomer");
+    w.messages.clear();
+    undo();
+    EXPECT_EQ(f.entries(), (Names{"b.mp4", "kept.mp4", "xa.mp4"}));
+    EXPECT_EQ(f.read("xa.mp4"), "newcomer");
+    EXPECT_EQ(f.read("kept.mp4"), "token:a.mp4");
+    EXPECT_EQ(w.messages.back(), msg("撤销了1个，1个无法撤销", 0, "提示"));
+
+    // The same the other way: b.mp4 went back, the user moved it away and made another b.mp4.
+    ASSERT_EQ(std::rename((f.path() + "b.mp4").c_str(), (f.path() + "b-old.mp4").c_str()), 0);
+    f.file("b.mp4", "another");
+    redo();
+    EXPECT_EQ(w.messages.back(), msg("重做了0个，1个无法重做", 0, "提示"));
+    EXPECT_EQ(f.entries(), (Names{"b-old.mp4", "b.mp4", "kept.mp4", "xa.mp4"}));
+    EXPECT_EQ(f.read("b.mp4"), "another");
+}
+
+TEST_F(History, swapsAreCountedInEntriesByTheRunTheUndoAndTheRedo) {
+    files({"1", "2", "3", "4"});
+    w.type(编辑框_模板, "#");
+    w.type(编辑框_起始, "4");
+    w.type(编辑框_步长, "-1");
+    run(numbering());  // two swaps, 1 <-> 4 and 2 <-> 3: six renames on disk
+    EXPECT_EQ(w.messages.back(), msg("成功改名4个", 0, "提示"));
+    EXPECT_EQ(f.read("1"), "token:4");
+    w.messages.clear();
+    undo();
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg(question(f, 4).c_str(), 1, "提示"), msg("撤销了4个", 0, "提示")}));
+    EXPECT_EQ(f.read("1"), "token:1");
+    EXPECT_EQ(f.read("4"), "token:4");
+    redo();
+    EXPECT_EQ(w.messages.back(), msg("重做了4个", 0, "提示"));
+    EXPECT_EQ(f.read("1"), "token:4");
+    EXPECT_EQ(f.read("3"), "token:2");
+    EXPECT_EQ(f.entries(), (Names{"1", "2", "3", "4"}));
+}
+
 TEST_F(History, chainsInsideOneRunGoBackInReverseOrder) {
     files({"a", "b"});
     std::vector<JournalStep> steps{{"b", "c", 0}, {"a", "b", 0}};
