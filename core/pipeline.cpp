@@ -1,5 +1,6 @@
 #include "core/pipeline.h"
 
+#include <algorithm>
 #include <memory>
 #include <unordered_map>
 
@@ -357,7 +358,14 @@ RunPlan planRun(const RenameRule& rule, Window& window, Kind kind, const Text& f
     }
     plan.abandoned = !forEachEntry(rule, window, files, listed, cancelled, [&](const Entry& e) {
         if (files && filteredOut(rule, window, e)) return;
-        std::optional<Text> changed = pass.transform(e);
+        StepFailure refusal = StepFailure::None;
+        std::optional<Text> changed = pass.transform(Entry{e.index, e.name, e.subject, e.extensionLength, &refusal});
+        // A refused entry stays in the plan under its own name, so the preview, the question and
+        // the report count it as failing.
+        if (refusal != StepFailure::None) {
+            plan.steps.push_back({e.index - 1, e.name, refusal});
+            return;
+        }
         if (!changed || changed->empty()) return;
         if (files && rule.subject == Subject::NamePart) *changed += e.extension();
         // An entry that would keep its name is left alone, not a rename that fails.
@@ -380,18 +388,28 @@ void PlanSteps::push_back(const PlannedRename& step) {
         names_ = std::make_shared<NameList>();
     else if (names_.use_count() > 1)
         names_ = std::make_shared<NameList>(*names_);
+    if (step.refusal != StepFailure::None) refusals_.emplace_back(static_cast<std::uint32_t>(size()), step.refusal);
     entries_.push_back(static_cast<std::uint32_t>(step.entry));
     names_->add(step.newName);
 }
 
+StepFailure PlanSteps::refusal(std::size_t i) const {
+    if (refusals_.empty()) return StepFailure::None;
+    const auto at = std::lower_bound(refusals_.begin(), refusals_.end(), i,
+                                     [](const auto& refused, std::size_t step) { return refused.first < step; });
+    return at != refusals_.end() && at->first == i ? at->second : StepFailure::None;
+}
+
 void PlanSteps::shrinkToFit() {
     entries_.shrink_to_fit();
+    refusals_.shrink_to_fit();
     if (names_ && names_.use_count() == 1) names_->shrinkToFit();
 }
 
 void PlanSteps::clear() {
     entries_.clear();
     names_.reset();
+    refusals_.clear();
 }
 
 RunResult runRenameRule(const RenameRule& rule, Window& window, Session& session, const RunPlan* previewed,

@@ -63,12 +63,24 @@ enum class Confirmation {
 
 enum class Count { Successes, Attempts, None };
 
+/// Why a planned rename will fail: the new name is not valid, it would leave the folder, the name
+/// exists already, an earlier step takes it, or the transform refused the entry (its number is out
+/// of range).
+enum class StepFailure : std::uint8_t { None, Invalid, LeavesFolder, Exists, TakenByRun, OutOfRange };
+
 /// One entry as a transform sees it.
 struct Entry {
     std::size_t index = 0;  ///< 1-based position in the listing
     const Text& name;  ///< file or folder name
     const Text& subject;  ///< what the transform edits (name or name part)
     std::size_t extensionLength = 0;  ///< files: bytes of extensionOf(name); folders: 0
+    StepFailure* refusal = nullptr;  ///< where refuse() records its reason; set while planning
+
+    /// Refuses to rename the entry: the plan keeps it under its own name, failing with why, and
+    /// the run leaves it alone. The transform then returns nothing.
+    void refuse(StepFailure why) const {
+        if (refusal) *refusal = why;
+    }
 
     /// Files: the name without extension; folders: the name.
     Text namePart() const { return leftText(name, name.length() - static_cast<int>(extensionLength)); }
@@ -145,7 +157,8 @@ ListingOrder listingOrder(const RenameRule& rule, Kind kind);
 /// One planned rename: an entry of the listing and its new name.
 struct PlannedRename {
     std::size_t entry;  ///< index into the listing
-    Text newName;
+    Text newName;  ///< the entry's own name when refused
+    StepFailure refusal = StepFailure::None;  ///< why the transform refused the entry
 };
 
 /// A listing held compactly and shared: the click's, the preview's cached one, the session's
@@ -162,10 +175,12 @@ public:
     void clear();
     /// Gives back what growing left unused, once every step is in.
     void shrinkToFit();
-    PlannedRename operator[](std::size_t i) const { return {entries_[i], names_->text(i)}; }
+    PlannedRename operator[](std::size_t i) const { return {entries_[i], names_->text(i), refusal(i)}; }
     PlannedRename front() const { return (*this)[0]; }
     /// Index into the listing of step i's entry.
     std::size_t entry(std::size_t i) const { return entries_[i]; }
+    /// Why the transform refused step i's entry; StepFailure::None for a rename.
+    StepFailure refusal(std::size_t i) const;
     /// The new names, name i for step i (null while there are none).
     std::shared_ptr<const NameList> newNames() const { return names_; }
 
@@ -189,6 +204,7 @@ public:
 private:
     std::vector<std::uint32_t> entries_;
     std::shared_ptr<NameList> names_;  ///< shared by copies; a copy that grows makes its own first
+    std::vector<std::pair<std::uint32_t, StepFailure>> refusals_;  ///< by step, ascending; rare
 };
 
 /// What a click would do with its listing, worked out without asking, renaming or showing anything.
@@ -201,7 +217,7 @@ struct RunPlan {
     /// of the folder (the preview): a click checks the folder against it.
     SharedListing asFound;
     std::optional<std::size_t> counted;  ///< entries that a counted confirmation counts
-    PlanSteps steps;  ///< in listing order; never an entry onto its own name
+    PlanSteps steps;  ///< in listing order; never an entry onto its own name unless refused
     bool abandoned = false;  ///< planning was cancelled; steps are incomplete
     bool reordersChains = false;  ///< the rule's: steps are made in the order of core/rename_order.h
 };

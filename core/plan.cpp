@@ -43,6 +43,8 @@ Text failureReason(StepFailure failure) {
         return "已有同名"_t;
     case StepFailure::TakenByRun:
         return "本次前面的改名已占用这个名称"_t;
+    case StepFailure::OutOfRange:
+        return "序号超出范围"_t;
     }
     return {};
 }
@@ -76,6 +78,10 @@ std::vector<StepFailure> planFailures(const RunPlan& plan, const NameSet& existi
     failures.reserve(plan.steps.size());
     for (std::size_t i = 0; i < plan.steps.size(); ++i) {
         if (cancelled && (failures.size() & 1023) == 0 && cancelled()) break;
+        if (const StepFailure refused = plan.steps.refusal(i); refused != StepFailure::None) {
+            failures.push_back(refused);  // the transform's reason; the entry keeps its name
+            continue;
+        }
         const std::size_t entry = plan.steps.entry(i);
         const auto newNative = textToNative(newNames.text(i));
         StepFailure failure = StepFailure::None;
@@ -171,6 +177,7 @@ constexpr std::uint8_t kTakenByRun = 2;
 
 // The same judgement as planFailures, with the names the run has not touched asked of the disk.
 StepFailure PlanLines::check(const PlanStep& step) {
+    if (step.refusal != StepFailure::None) return step.refusal;
     const auto newNative = textToNative(step.newName);
     if (!step.exact || !newNative) return StepFailure::Invalid;
     if (newNative->find(kSeparator) != std::string::npos || *newNative == "..") return StepFailure::LeavesFolder;

@@ -15,19 +15,16 @@ namespace velmora {
 
 class Window;
 
-/// Why a planned rename will fail.
-enum class StepFailure : std::uint8_t { None, Invalid, LeavesFolder, Exists, TakenByRun };
-
 /// The reason as the plan shows it after the failure mark.
 Text failureReason(StepFailure failure);
 
 /// The names a folder holds, exactly as the file system has them.
 NameSet namesIn(const Text& folder);
 
-/// Which steps of plan will fail, in plan order, given the names the folder holds: the name is not
-/// valid, it would leave the folder, the name exists already, or an earlier step takes it.
-/// Stops early, with fewer failures than steps, when cancelled returns true. For a plan that
-/// reorders chains, a name held by an entry the run renames away is free (core/rename_order.h).
+/// Which steps of plan will fail, in plan order, given the names the folder holds: the transform
+/// refused the entry, the name is not valid, it would leave the folder, the name exists already, or an earlier step
+/// takes it. Stops early, with fewer failures than steps, when cancelled returns true. For a plan that reorders chains,
+/// a name held by an entry the run renames away is free (core/rename_order.h).
 std::vector<StepFailure> planFailures(const RunPlan& plan, const NameSet& existing,
                                       const std::function<bool()>& cancelled = {});
 
@@ -42,6 +39,7 @@ struct PlanStep {
     Text oldName;
     bool exact;  ///< the old name could be read as text
     Text newName;
+    StepFailure refusal = StepFailure::None;  ///< the transform's, judged before anything else
 };
 
 /// The lines of a plan as a confirmation shows them, one per step, made only when asked for.

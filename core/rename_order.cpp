@@ -14,6 +14,7 @@ namespace {
 constexpr std::size_t none = static_cast<std::size_t>(-1);
 
 StepFailure validity(const RenameRequest& step) {
+    if (step.refusal != StepFailure::None) return step.refusal;
     if (!step.exact || !step.to) return StepFailure::Invalid;
     if (step.to->find(kSeparator) != std::string::npos || *step.to == "..") return StepFailure::LeavesFolder;
     if (!isValidEntryName(*step.to) || *step.to == step.from) return StepFailure::Invalid;
@@ -181,7 +182,7 @@ std::vector<RenameRequest> renameRequests(const RunPlan& plan) {
     requests.reserve(plan.steps.size());
     for (const PlannedRename& step : plan.steps) {
         const ListedEntry& entry = (*plan.listing)[step.entry];
-        requests.push_back({entry.native, textToNative(step.newName), entry.exact});
+        requests.push_back({entry.native, textToNative(step.newName), entry.exact, step.refusal});
     }
     return requests;
 }

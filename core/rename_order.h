@@ -22,6 +22,7 @@ struct RenameRequest {
     NativeName from;
     std::optional<NativeName> to;  ///< nothing when the new name has no native form
     bool exact = true;  ///< the old name could be read as text
+    StepFailure refusal = StepFailure::None;  ///< the transform's: the step fails with it
 };
 
 /// One rename on disk. A step broken out of a cycle is two operations: to its temporary name,

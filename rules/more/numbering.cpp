@@ -68,7 +68,7 @@ std::optional<Message> refuseNumbersThatAreNotWhole(const Window& w) {
 }
 
 // Entries reach the transform in natural order, once each, skipped ones left out, so the k-th
-// call gets start + (k-1) * step.
+// call gets start + (k-1) * step. A number past the range of long long refuses its entry.
 Pass numberingPass(const Window& w, Kind, std::size_t) {
     const Text pattern = w.content(编辑框_模板);
     const long long start = wholeNumber(w.content(编辑框_起始)).value_or(1);
@@ -77,8 +77,10 @@ Pass numberingPass(const Window& w, Kind, std::size_t) {
     return Pass{
         [=](const Entry& e) -> std::optional<Text> {
             long long number = 0;
-            if (__builtin_mul_overflow(step, (*calls)++, &number) || __builtin_add_overflow(number, start, &number))
+            if (__builtin_mul_overflow(step, (*calls)++, &number) || __builtin_add_overflow(number, start, &number)) {
+                e.refuse(StepFailure::OutOfRange);
                 return std::nullopt;
+            }
             Text made = expand(pattern, e.subject, number);
             if (made == e.subject) return std::nullopt;
             return made;

@@ -103,6 +103,19 @@ TEST(OrderRenames, chainsCyclesAndFailures) {
     }
 }
 
+// A step its rule refused fails with the rule's reason even where its new name is free, and its
+// entry stays, so the rename into its name fails too.
+TEST(OrderRenames, aRefusedStepFailsWithItsReasonAndItsEntryKeepsItsName) {
+    std::vector<RenameRequest> steps = planned({{"1", "2"}, {"2", "3"}, {"a", "b"}});
+    steps[1].refusal = F::OutOfRange;
+    const RenameOrder order = orderRenames(steps, {"1", "2", "a"});
+    EXPECT_EQ(operations(order), std::vector<std::string>{"a>b"});
+    EXPECT_EQ(order.failures, (std::vector<F>{F::Exists, F::OutOfRange, F::None}));
+    const std::vector<Text> lines = describeOrder(order, {"1"_t, "2"_t, "a"_t}, {"2"_t, "3"_t, "b"_t});
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[2].toUtf8(), "2 → 3  ✗ 序号超出范围");
+}
+
 TEST(OrderRenames, legsNameTheirStep) {
     const RenameOrder order = orderRenames(planned({{"x", "y"}, {"a", "b"}, {"b", "a"}}), {"x", "a", "b"});
     ASSERT_EQ(order.operations.size(), 4u);

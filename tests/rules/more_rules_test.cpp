@@ -147,6 +147,78 @@ TEST_F(Numbering, aTemplateGivingOneNameTwiceIsMarkedInThePlan) {
     EXPECT_EQ(w.messages.back(), msg("成功改名1个", 0, "提示"));
 }
 
+// Numbers are whole numbers of 64 bits; an entry whose number lies past them fails with the reason,
+// at either end of the range and whether the product or the sum overflows, and the entries before
+// it are still renamed.
+TEST_F(Numbering, aNumberPastTheRangeFailsWithItsReasonWhileTheOthersAreRenamed) {
+    struct Case {
+        const char* label;
+        const char* start;
+        const char* step;
+        std::vector<std::string> plan;
+        Contents expected;  // name afterwards -> old name
+        std::size_t renamed;
+    };
+    const Case cases[] = {
+        {"the sum passes the largest number",
+         "9223372036854775806",
+         "1",
+         {"a.txt → 9223372036854775806.txt", "b.txt → 9223372036854775807.txt", "c.txt → c.txt  ✗ 序号超出范围"},
+         {{"9223372036854775806.txt", "a.txt"}, {"9223372036854775807.txt", "b.txt"}, {"c.txt", "c.txt"}},
+         2},
+        {"the sum passes the smallest number, which is still a number",
+         "-9223372036854775807",
+         "-1",
+         {"a.txt → -9223372036854775807.txt", "b.txt → -9223372036854775808.txt", "c.txt → c.txt  ✗ 序号超出范围"},
+         {{"-9223372036854775807.txt", "a.txt"}, {"-9223372036854775808.txt", "b.txt"}, {"c.txt", "c.txt"}},
+         2},
+        {"the product passes the range",
+         "0",
+         "9223372036854775807",
+         {"a.txt → 0.txt", "b.txt → 9223372036854775807.txt", "c.txt → c.txt  ✗ 序号超出范围"},
+         {{"0.txt", "a.txt"}, {"9223372036854775807.txt", "b.txt"}, {"c.txt", "c.txt"}},
+         2},
+        {"every later number is past the range",
+         "9223372036854775807",
+         "9223372036854775807",
+         {"a.txt → 9223372036854775807.txt", "b.txt → b.txt  ✗ 序号超出范围", "c.txt → c.txt  ✗ 序号超出范围"},
+         {{"9223372036854775807.txt", "a.txt"}, {"b.txt", "b.txt"}, {"c.txt", "c.txt"}},
+         1},
+    };
+    for (const Case& c : cases) {
+        TempFolder folder;
+        for (const char* n : {"c.txt", "a.txt", "b.txt"}) folder.file(n, std::string("token:") + n);
+        FakeWindow win;
+        win.setFolder(folder.path());
+        win.type(编辑框_模板, "#");
+        win.type(编辑框_起始, c.start);
+        win.type(编辑框_步长, c.step);
+        const RunResult result = runRenameRule(numbering(), win, s);
+        EXPECT_EQ(planOf(win), c.plan) << c.label;
+        EXPECT_EQ(whereTokensWent(folder), c.expected) << c.label;
+        EXPECT_EQ(result.renamed.size(), c.renamed) << c.label;
+        ASSERT_EQ(win.messages.size(), 2u) << c.label;
+        EXPECT_EQ(win.messages[1], msg(("成功改名" + std::to_string(c.renamed) + "个").c_str(), 0, "提示")) << c.label;
+    }
+}
+
+// The preview judges the entry the same way: a failing step under its own name with the reason,
+// counted in the status line.
+TEST_F(Numbering, thePreviewCountsANumberPastTheRangeAsFailing) {
+    files({"c.txt", "a.txt", "b.txt"});
+    set("第#集", "9223372036854775806", "1");
+    const FolderSnapshot snapshot(Text::fromUtf8(f.path()));
+    const Preview preview = previewRun(numbering(), w, snapshot);
+    ASSERT_EQ(preview.plan.steps.size(), 3u);
+    EXPECT_EQ(preview.failures,
+              (std::vector<StepFailure>{StepFailure::None, StepFailure::None, StepFailure::OutOfRange}));
+    EXPECT_EQ(preview.plan.listing->text(preview.plan.steps.entry(2)).toUtf8(), "c.txt");
+    EXPECT_EQ(preview.plan.steps.newNames()->text(2).toUtf8(), "c.txt") << "it keeps its own name";
+    EXPECT_EQ(preview.plan.steps.newNames()->text(1).toUtf8(), "第9223372036854775807集.txt");
+    EXPECT_EQ(previewStatus("加序号"_t, preview).toUtf8(), "加序号：将更名2个，1个无法更名");
+    EXPECT_EQ((failureMark() + failureReason(preview.failures[2])).toUtf8(), "  ✗ 序号超出范围");
+}
+
 TEST_F(Numbering, foldersAreNumberedWithoutAnExtensionAndSkippedFilesTakeNoNumber) {
     f.folder("photos.2020");
     f.folder("photos.2019");

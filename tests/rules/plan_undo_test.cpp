@@ -3,6 +3,7 @@
 
 #include "core/listing.h"
 #include "core/plan.h"
+#include "core/preview.h"
 #include "tests/rules/rule_harness.h"
 
 namespace velmora::testing {
@@ -108,6 +109,56 @@ TEST_F(Plan, planningCalledOffIsMarkedAbandoned) {
         EXPECT_FALSE(whole.abandoned);
         EXPECT_EQ(whole.steps.size(), 2u);
     }
+}
+
+// Any rule may refuse an entry with a reason. Entries named b… are refused here, by a rule that
+// renames in listing order: the refusal is judged before the name, so it is the reason shown even
+// where the new name would be free.
+TEST_F(Plan, anEntryItsRuleRefusesFailsWithTheReasonAndIsLeftAlone) {
+    RenameRule refusing;
+    refusing.kinds = Kinds::FilesOnly;
+    refusing.files = simplePass([](const Window&, const Entry& e) -> std::optional<Text> {
+        if (e.name.bytes()[0] != 'b') return "x"_t + e.name;
+        e.refuse(StepFailure::OutOfRange);
+        return "free.txt"_t;  // the refusal wins over a name
+    });
+    refusing.report = [](const RunOutcome& o) -> std::optional<Message> {
+        return Message{"改了"_t + toText(o.count) + "个"_t, style::information, std::nullopt};
+    };
+    files({"a.txt", "b.txt", "c.txt"});
+
+    const FolderSnapshot snapshot(Text::fromUtf8(f.path()));
+    const Preview preview = previewRun(refusing, w, snapshot);
+    ASSERT_EQ(preview.plan.steps.size(), 3u);
+    std::vector<std::string> refused;
+    for (std::size_t i = 0; i < preview.plan.steps.size(); ++i) {
+        const PlannedRename step = preview.plan.steps[i];
+        const Text old = preview.plan.listing->text(step.entry);
+        EXPECT_EQ(step.refusal, preview.plan.steps.refusal(i));
+        if (step.refusal == StepFailure::None) {
+            EXPECT_EQ(step.newName, "x"_t + old);
+            EXPECT_EQ(preview.failures[i], StepFailure::None);
+        } else {
+            refused.push_back(old.toUtf8());
+            EXPECT_EQ(step.newName, old) << "a refused entry keeps its own name";
+            EXPECT_EQ(preview.failures[i], StepFailure::OutOfRange);
+        }
+    }
+    EXPECT_EQ(refused, std::vector<std::string>{"b.txt"});
+    EXPECT_EQ(previewStatus("试"_t, preview).toUtf8(), "试：将更名2个，1个无法更名");
+
+    // The plan's lines: a refused step whose new name is free and valid still fails with the reason.
+    PlanLines lines(Text::fromUtf8(f.path()), 2, [](std::size_t i) {
+        return i == 0 ? PlanStep{"b.txt", "b.txt"_t, true, "free.txt"_t, StepFailure::OutOfRange}
+                      : PlanStep{"c.txt", "c.txt"_t, true, "free.txt"_t};
+    });
+    EXPECT_EQ(lines.line(0).toUtf8(), "b.txt → free.txt  ✗ 序号超出范围");
+    EXPECT_EQ(lines.line(1).toUtf8(), "c.txt → free.txt") << "the refused step took no name";
+
+    run(refusing);
+    EXPECT_EQ(f.entries(), (Names{"xa.txt", "b.txt", "xc.txt"}));
+    EXPECT_EQ(f.read("b.txt"), "token:b.txt");
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("改了2个", 64)}));
 }
 
 TEST(PlanOfAFolderThatCannotBeRead, takesNoNameAsExisting) {
