@@ -3,6 +3,8 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <algorithm>
+
 namespace velmora {
 namespace {
 
@@ -23,7 +25,55 @@ struct Parser {
     }
 };
 
+// The options QGuiApplication, QApplication and the X11 platform take out of the arguments, with
+// one dash or two: those with a value take the next argument, or the text after "=".
+const QStringList kQtOptionsWithValue{
+    QStringLiteral("platform"),
+    QStringLiteral("platformpluginpath"),
+    QStringLiteral("platformtheme"),
+    QStringLiteral("plugin"),
+    QStringLiteral("qwindowgeometry"),
+    QStringLiteral("qwindowicon"),
+    QStringLiteral("qwindowtitle"),
+    QStringLiteral("session"),
+    QStringLiteral("style"),
+    QStringLiteral("stylesheet"),
+    QStringLiteral("display"),
+    QStringLiteral("geometry"),
+    QStringLiteral("title"),
+    QStringLiteral("icon"),
+    QStringLiteral("name"),
+    QStringLiteral("visual"),
+    QStringLiteral("qmljsdebugger"),
+};
+const QStringList kQtFlags{
+    QStringLiteral("reverse"), QStringLiteral("testability"), QStringLiteral("widgetcount"), QStringLiteral("dograb"),
+    QStringLiteral("nograb"),  QStringLiteral("qdevel"),      QStringLiteral("qdebug"),
+};
+const QStringList kQtOptionsWithJoinedValue{QStringLiteral("style="), QStringLiteral("stylesheet="),
+                                            QStringLiteral("qmljsdebugger=")};
+
 }  // namespace
+
+QStringList withoutQtOptions(const QStringList& arguments) {
+    QStringList kept;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (i == 0 || !argument.startsWith(QLatin1Char('-'))) {
+            kept << argument;
+            continue;
+        }
+        const QString option = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+        if (kQtOptionsWithValue.contains(option) && i + 1 < arguments.size()) {
+            ++i;  // and its value; without one it is no option of Qt's either
+        } else if (!kQtFlags.contains(option) &&
+                   std::none_of(kQtOptionsWithJoinedValue.begin(), kQtOptionsWithJoinedValue.end(),
+                                [&](const QString& prefix) { return option.startsWith(prefix); })) {
+            kept << argument;
+        }
+    }
+    return kept;
+}
 
 CommandLine readCommandLine(const QStringList& arguments) {
     Parser p;

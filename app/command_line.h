@@ -16,6 +16,10 @@ struct CommandLine {
 
 /// arguments include the program name first.
 CommandLine readCommandLine(const QStringList& arguments);
+/// arguments without the options QGuiApplication and QApplication take for themselves (-platform
+/// X, -style X, -reverse, …; also with two dashes), values included, so they can be read before
+/// the application exists.
+QStringList withoutQtOptions(const QStringList& arguments);
 /// What --help prints; Qt's part of it is translated once an application with translations exists.
 QString commandLineHelp();
 /// What --version prints.

@@ -42,14 +42,16 @@ int answerOnTerminal(const CommandLine& line) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    // --help and --version need no display. Anything else needs the window; Qt's own arguments
-    // (-platform and the like) are taken out by QApplication before the arguments are read again.
-    const CommandLine first = velmora::readCommandLine(argumentsOf(argc, argv));
-    if (first.action == CommandLine::Action::Help || first.action == CommandLine::Action::Version) {
+    // --help, --version and mistakes need no display, so the arguments are read before there is a
+    // window, without Qt's own (-platform X and the like), which QApplication takes out later.
+    const QStringList arguments = velmora::withoutQtOptions(argumentsOf(argc, argv));
+    const CommandLine first = velmora::readCommandLine(arguments);
+    if (first.action != CommandLine::Action::Open) {
         QCoreApplication app(argc, argv);
         identify();
         velmora::QtChinese chinese(app);
-        return answerOnTerminal(first);
+        // Read again, so the parser's message comes in Chinese now that Qt's translation is in.
+        return answerOnTerminal(velmora::readCommandLine(arguments));
     }
     QApplication app(argc, argv);
     identify();
