@@ -3,7 +3,8 @@ SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 PACKAGES := cmake make g++ pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev \
             libopencc-dev libopencc-data libpcre2-dev libsqlite3-dev fonts-noto-cjk libgtest-dev libgmock-dev \
-            xdg-utils qt6-translations-l10n desktop-file-utils appstream dpkg-dev file
+            xdg-utils qt6-translations-l10n desktop-file-utils appstream dpkg-dev file \
+            exfatprogs exfat-fuse ntfs-3g fuse3
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 FUZZ_PACKAGES := clang libclang-rt-14-dev
