@@ -29,7 +29,7 @@ Application::Application(QApplication& app) : chinese_(app), theme_(app) {
     bindEvents(*main_, *context_);
     // Bound after the handlers, so a click has run before the preview hears of it.
     preview_ = new PreviewController(*main_, *window_);
-    context_->previewedPlan = [this](const RenameRule& rule) { return preview_->previewedPlan(rule); };
+    context_->planForClick = [this](const RenameRule& rule) { return preview_->planForClick(rule); };
     context_->renaming = [this] { preview_->renaming(); };
     context_->renamed = [this](const Text& folder, const RenameList& renamed) { preview_->renamed(folder, renamed); };
     window_->setFolderListener([this] { preview_->folderChanged(); });

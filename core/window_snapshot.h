@@ -19,6 +19,8 @@ public:
     /// True when both hold the same inputs.
     friend bool operator==(const WindowSnapshot& a, const WindowSnapshot& b) { return a.states_ == b.states_; }
     friend bool operator!=(const WindowSnapshot& a, const WindowSnapshot& b) { return !(a == b); }
+    /// True when other holds the same states of components as this one; other components may differ.
+    bool sameIn(const WindowSnapshot& other, const std::vector<Component>& components) const;
 
     Text content(Component c) const override { return state(c).content; }
     void setContent(Component, const Text&) override {}

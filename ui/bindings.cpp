@@ -26,7 +26,7 @@ void refreshUndo(HandlerContext& c) { c.window.setEnabled(按钮_撤销, c.sessi
 std::function<void(HandlerContext&)> run(const RenameRule& (*rule)()) {
     return [rule](HandlerContext& c) {
         const Text folder = c.window.currentFolder();
-        const RunPlan* previewed = c.previewedPlan ? c.previewedPlan(rule()) : nullptr;
+        const RunPlan* previewed = c.planForClick ? c.planForClick(rule()) : nullptr;
         if (c.renaming) c.renaming();
         const RunResult result = runRenameRule(rule(), c.window, c.session, previewed, c.window.caption(c.source));
         refreshUndo(c);

@@ -21,8 +21,9 @@ struct HandlerContext {
     Session& session;
     std::function<void()> openThanksWindow;
     std::function<void()> undoLastRun;
-    /// The plan the live preview shows for a rule, when it still holds; null otherwise.
-    std::function<const RunPlan*(const RenameRule&)> previewedPlan;
+    /// The plan a click on a rule's button applies, shown in the list view before any question;
+    /// null where the rule plans for itself.
+    std::function<const RunPlan*(const RenameRule&)> planForClick;
     /// Renames are about to be made (a run, an undo or a redo); renamed follows.
     std::function<void()> renaming;
     /// Renames were made in a folder, by a run or an undo.

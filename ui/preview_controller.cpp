@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "core/encoding.h"
+#include "core/listing.h"
 #include "rules/rules.h"
 #include "ui/list_model.h"
 #include "ui/main_window.h"
@@ -48,6 +49,7 @@ struct PreviewController::Result {
     WindowSnapshot inputs;
     std::shared_ptr<const FolderSnapshot> folder;
     unsigned long long folderEpoch = 0;
+    std::shared_ptr<const NameList> rowNames;
     std::shared_ptr<RowPreview> rows;
     std::shared_ptr<const RowEntries> rowEntries;
 };
@@ -72,6 +74,14 @@ std::shared_ptr<const FolderSnapshot> snapshotFor(PreviewController::SnapshotSlo
     const std::lock_guard<std::mutex> hold(slot.lock);
     if (slot.epoch == epoch) slot.snapshot = snapshot;
     return snapshot;
+}
+
+// What a rule's plan depends on besides the folder's entries: the inputs of its group, the kind
+// boxes, the skipped extension and the folder. Any other component may change under its preview.
+std::vector<Component> planInputs(const PreviewedRule& rule) {
+    std::vector<Component> inputs = rule.inputs;
+    inputs.insert(inputs.end(), {选择框1, 选择框2, 组合框2, 标签2});
+    return inputs;
 }
 
 }  // namespace
@@ -195,10 +205,15 @@ void PreviewController::folderChanged() {
 
 // A run's own renames would wake the watch twice each, on the other core the renames could use;
 // the folder is read again after the run anyway, and the watch tells of it once more as it resumes.
-void PreviewController::renaming() { watcher_->pause(); }
+void PreviewController::renaming() {
+    watcher_->pause();
+    cancelPending();
+    holding_ = true;
+}
 
 void PreviewController::renamed(const Text& folder, const RenameList& renames) {
     watcher_->resume();
+    holding_ = false;
     window_.rows().followRenames(folder, renames);
     if (folder == adapter_.currentFolder()) forgetFolder();
     request();
@@ -217,59 +232,115 @@ void PreviewController::forgetFolder() {
     slot_->epoch = folderEpoch_;
 }
 
-const RunPlan* PreviewController::previewedPlan(const RenameRule& rule) const {
-    if (pending_ || !shown_ || !shown_->rows || &shown_->rule->rule() != &rule) return nullptr;
-    if (shown_->inputs != WindowSnapshot(adapter_, components_)) return nullptr;
-    return &shown_->rows->preview.plan;
+// True when result is rule's preview made from the inputs that matter to rule as they are in
+// inputs, over the folder as last read.
+bool PreviewController::madeFrom(const Result* result, const PreviewedRule* rule, const WindowSnapshot& inputs) const {
+    return result && result->rule == rule && result->folderEpoch == folderEpoch_ &&
+           result->inputs.sameIn(inputs, planInputs(*rule));
 }
 
-// Plans the shown rule on the worker from a copy of the inputs. Each request supersedes the
-// ones before it: they stop early and their results are dropped.
+// True when the column shows rule's preview made from inputs.
+bool PreviewController::showing(const PreviewedRule* rule, const WindowSnapshot& inputs) const {
+    return madeFrom(shown_.get(), rule, inputs) && shown_->rows && window_.rows().preview() == shown_->rows.get();
+}
+
+const RunPlan* PreviewController::planForClick(const RenameRule& rule) {
+    const PreviewedRule* previewed = nullptr;
+    for (const PreviewedRule& r : previewedRules())
+        if (&r.rule() == &rule) previewed = &r;
+    if (!previewed) return nullptr;
+    // The folder changed on disk and was not read again yet: the click's plan needs it as it is now.
+    if (diskSettle_->isActive()) {
+        diskSettle_->stop();
+        forgetFolder();
+    }
+    WindowSnapshot inputs(adapter_, components_);
+    // Held from here: nothing the window does while it paints, or while the run asks, replaces
+    // the plan in the column (which also keeps the plan returned alive).
+    holding_ = true;
+    if (!awaited_ && showing(previewed, inputs)) return &shown_->rows->preview.plan;
+    cancelPending();
+    auto job = newJob(previewed, std::move(inputs));
+    paintWhile(&adapter_, [&job, slot = slot_] { workOut(*job, *slot, [] { return false; }); });
+    display(job);
+    return &job->rows->preview.plan;
+}
+
+std::shared_ptr<PreviewController::Result> PreviewController::newJob(const PreviewedRule* rule, WindowSnapshot inputs) {
+    auto job = std::make_shared<Result>();
+    job->generation = ++generation_;
+    job->rule = rule;
+    job->inputs = std::move(inputs);
+    job->folder = folder_;
+    job->folderEpoch = folderEpoch_;
+    job->rowNames = window_.rows().currentNames();
+    job->rowEntries = rowEntries_;
+    return job;
+}
+
+// Plans job's rule over the folder its inputs name, as its click would, and finds the step of
+// every row; false when cancelled on the way. Touches no widget: runs on the worker, or for a
+// click while the window paints.
+bool PreviewController::workOut(Result& job, SnapshotSlot& slot, const std::function<bool()>& cancelled) {
+    const RenameRule& r = job.rule->rule();
+    auto rows = std::make_shared<RowPreview>();
+    const RunStart start = startRun(r, job.inputs);
+    if (start.refusal || !start.kind) {
+        rows->preview.refusal = start.refusal;
+        rows->preview.noKindChosen = !start.refusal;
+    } else {
+        if (!job.folder || job.folder->folder() != job.inputs.currentFolder())
+            job.folder = snapshotFor(slot, job.folderEpoch, job.inputs.currentFolder());
+        if (cancelled()) return false;
+        rows->preview = previewRun(r, job.inputs, *job.folder, cancelled);
+        if (rows->preview.plan.abandoned || cancelled()) return false;
+        if (!job.rowEntries || job.rowEntries->listing != rows->preview.plan.listing ||
+            job.rowEntries->rowNames != job.rowNames)
+            job.rowEntries = matchRows(rows->preview.plan.listing, job.rowNames);
+        rows->stepOfRow = stepsOfRows(rows->preview.plan, *job.rowEntries);
+    }
+    job.rows = std::move(rows);
+    return true;
+}
+
+void PreviewController::cancelPending() {
+    awaited_.reset();
+    latest_->store(0);
+}
+
+// Plans the shown rule on the worker from a copy of the inputs, unless nothing that matters to it
+// changed since the preview shown or the one being worked out. A new job supersedes the one
+// before it: that one stops early and its result is dropped.
 void PreviewController::request() {
-    const unsigned long long generation = ++generation_;
-    latest_->store(generation);
+    if (holding_) return;  // renamed() asks again
     const PreviewedRule* rule = shownRule();
     if (!rule) {
-        pending_ = false;
+        cancelPending();
         shown_.reset();
         window_.rows().setPreview(nullptr);
         status_->clear();
         emit settled();
         return;
     }
-    pending_ = true;
-    auto job = std::make_shared<Result>();
-    job->generation = generation;
-    job->rule = rule;
-    job->inputs = WindowSnapshot(adapter_, components_);
-    job->folder = folder_;
-    job->folderEpoch = folderEpoch_;
-    job->rowEntries = rowEntries_;
-    auto rowNames = window_.rows().currentNames();
+    WindowSnapshot inputs(adapter_, components_);
+    if (madeFrom(awaited_.get(), rule, inputs) && awaited_->rowNames == window_.rows().currentNames()) return;
+    if (showing(rule, inputs)) {
+        // Changed and changed back before the newer preview came: the shown one holds again.
+        if (awaited_) {
+            cancelPending();
+            emit settled();
+        }
+        return;
+    }
+    auto job = newJob(rule, std::move(inputs));
+    awaited_ = job;
+    latest_->store(job->generation);
     auto latest = latest_;
     auto slot = slot_;
     QPointer<PreviewController> self(this);
-    pool_.start([job, rowNames, latest, slot, self] {
+    pool_.start([job, latest, slot, self] {
         const auto cancelled = [&] { return latest->load() != job->generation; };
-        if (cancelled()) return;
-        const RenameRule& r = job->rule->rule();
-        auto rows = std::make_shared<RowPreview>();
-        const RunStart start = startRun(r, job->inputs);
-        if (start.refusal || !start.kind) {
-            rows->preview.refusal = start.refusal;
-            rows->preview.noKindChosen = !start.refusal;
-        } else {
-            if (!job->folder || job->folder->folder() != job->inputs.currentFolder())
-                job->folder = snapshotFor(*slot, job->folderEpoch, job->inputs.currentFolder());
-            if (cancelled()) return;
-            rows->preview = previewRun(r, job->inputs, *job->folder, cancelled);
-            if (rows->preview.plan.abandoned || cancelled()) return;
-            if (!job->rowEntries || job->rowEntries->listing != rows->preview.plan.listing ||
-                job->rowEntries->rowNames != rowNames)
-                job->rowEntries = matchRows(rows->preview.plan.listing, rowNames);
-            rows->stepOfRow = stepsOfRows(rows->preview.plan, *job->rowEntries);
-        }
-        job->rows = std::move(rows);
+        if (cancelled() || !workOut(*job, *slot, cancelled)) return;
         QMetaObject::invokeMethod(
             self.data(),
             [job, self] {
@@ -280,8 +351,12 @@ void PreviewController::request() {
 }
 
 void PreviewController::show(const std::shared_ptr<Result>& result) {
-    if (result->generation != generation_) return;  // overtaken by a newer change
-    pending_ = false;
+    if (result != awaited_) return;  // overtaken by a newer change, or by a click
+    awaited_.reset();
+    display(result);
+}
+
+void PreviewController::display(const std::shared_ptr<Result>& result) {
     if (result->folderEpoch == folderEpoch_ && result->folder) folder_ = result->folder;
     if (result->rowEntries) rowEntries_ = result->rowEntries;
     shown_ = result;

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QThreadPool>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -38,10 +39,13 @@ public:
     PreviewController(MainWindow& window, QtWindow& adapter);
     ~PreviewController() override;
 
-    /// The plan the second column shows for rule, when it was made from the inputs the window
-    /// holds now; null otherwise.
-    const RunPlan* previewedPlan(const RenameRule& rule) const;
-    /// Renames are about to be made: the folder watch rests until renamed.
+    /// The plan a click on rule's button applies. While the preview of rule is current (made from
+    /// the inputs that matter to rule as they are now, over the folder as last read) it is the plan
+    /// the second column shows; otherwise the plan is worked out now, while the window paints, and
+    /// shown in the column and the status line before this returns. Either way the column holds it
+    /// until renamed(). Null for a rule without a preview.
+    const RunPlan* planForClick(const RenameRule& rule);
+    /// Renames are about to be made: the folder watch rests and the column holds until renamed.
     void renaming();
     /// Renames were made in folder (a run or an undo): rows follow them, the folder is read again.
     void renamed(const Text& folder, const RenameList& renames);
@@ -53,7 +57,10 @@ public:
     /// The rule whose preview is shown, or null.
     const PreviewedRule* shownRule() const;
     /// True while a preview is being worked out.
-    bool pending() const { return pending_; }
+    bool pending() const { return awaited_ != nullptr; }
+    /// How many previews were set to work so far: it rises only when something that matters to the
+    /// rule shown changed (or another rule is shown).
+    unsigned long long generation() const { return generation_; }
     /// True once the current folder is watched for changes.
     bool watching() const { return watcher_->ready(); }
 
@@ -70,7 +77,13 @@ private:
     void bringIntoView(const PreviewedRule* rule);
     void inputChanged();
     void request();
+    std::shared_ptr<Result> newJob(const PreviewedRule* rule, WindowSnapshot inputs);
+    static bool workOut(Result& job, SnapshotSlot& slot, const std::function<bool()>& cancelled);
+    bool madeFrom(const Result* result, const PreviewedRule* rule, const WindowSnapshot& inputs) const;
+    bool showing(const PreviewedRule* rule, const WindowSnapshot& inputs) const;
+    void cancelPending();
     void show(const std::shared_ptr<Result>& result);
+    void display(const std::shared_ptr<Result>& result);
     void folderChangedOnDisk();
     std::vector<Component> inputComponents() const;
 
@@ -86,9 +99,11 @@ private:
     const PreviewedRule* hovered_ = nullptr;
     QObject* hoverSuppressed_ = nullptr;  ///< the clicked button, until the pointer leaves it
 
+    /// The generation of the job whose result is awaited, 0 when none: other jobs stop early.
     std::shared_ptr<std::atomic<unsigned long long>> latest_;
     unsigned long long generation_ = 0;
-    bool pending_ = false;
+    std::shared_ptr<Result> awaited_;  ///< the job being worked out, whose result will be shown
+    bool holding_ = false;  ///< a click's plan stays in the column until renamed()
     std::shared_ptr<const FolderSnapshot> folder_;
     unsigned long long folderEpoch_ = 0;
     /// The snapshot the worker read last, so a job queued before the one that read it does not read

@@ -1,21 +1,29 @@
 // The live preview through the real window: the second column and the status line follow the rule
 // the user touches, a click applies what was shown, and rows follow their entries.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QEnterEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
+#include <algorithm>
+#include <array>
 #include <cstdio>
+#include <optional>
+#include <random>
 
 #include "app/application.h"
 #include "filelist/loading.h"
 #include "tests/support/temp_folder.h"
 #include "ui/folder_watch.h"
 #include "ui/list_model.h"
+#include "ui/plan_view.h"
 #include "ui/preview_controller.h"
 
 using namespace velmora;
@@ -32,6 +40,13 @@ private slots:
     void changesOnDiskAreReflected();
     void aNewerKeystrokeOvertakesASlowPreview();
     void theWatchHearsOnlyItsFolderAndRestsWhilePaused();
+    void onlyChangesThatMatterStartAPreview();
+    void theClickAppliesTheShownNumbersWhateverElseIsTyped();
+    void aHoveredPreviewIsAskedAboutAndApplied();
+    void aClickWithoutACurrentPreviewShowsItsPlanFirst();
+    void aChangeHeardOnDiskIsReadForTheClick();
+    void theColumnHoldsThePlanWhileTheQuestionIsOpen();
+    void anySequenceOfChangesRenamesAsTheColumnShows();
 
 private:
     QTemporaryDir state_;
@@ -43,10 +58,35 @@ struct Fixture {
     explicit Fixture(const testing::TempFolder& f) {
         app.window().setResponder([this](const Text& text, int, const Text&) {
             boxes.push_back(text.toUtf8());
+            asked.push_back(column());
             return answerOk;
         });
         main.show();
         loadDroppedPath(app.window(), app.session(), Text::fromUtf8(f.path() + "x"));
+    }
+    // Focus moves (and focus-in arrives) only in the active window.
+    bool activate() {
+        main.activateWindow();
+        return QTest::qWaitForWindowActive(&main);
+    }
+    // The names the second column gives the rows; a row whose rename would fail keeps its name.
+    std::set<std::string> column() const {
+        std::set<std::string> names;
+        for (int r = 0; r < main.rows().rowCount(); ++r) {
+            QString name = second(r);
+            const int mark = name.indexOf(QStringLiteral("  ✗ "));
+            if (mark >= 0) name.truncate(mark);
+            names.insert(name.toStdString());
+        }
+        return names;
+    }
+    void hover(const char* button) {
+        QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+        QCoreApplication::sendEvent(main.component(button), &enter);
+    }
+    void leave(const char* button) {
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(main.component(button), &leave);
     }
     QString second(int row) const { return cell(row, Qt::DisplayRole).toString(); }
     QVariant cell(int row, int role) const { return main.rows().data(main.rows().index(row, 1), role); }
@@ -62,6 +102,24 @@ struct Fixture {
     Application app{*qApp};
     MainWindow& main = app.mainWindow();
     std::vector<std::string> boxes;
+    std::vector<std::set<std::string>> asked;  ///< the column as each box opened
+};
+
+bool numbered(const std::set<std::string>& names) {
+    return !names.empty() &&
+           std::all_of(names.begin(), names.end(), [](const std::string& n) { return n.find("(Av") != n.npos; });
+}
+
+// Notes that a widget took the focus.
+class FocusSeen : public QObject {
+public:
+    bool seen = false;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::FocusIn) seen = true;
+        return false;
+    }
 };
 
 bool isGrey(const QVariant& brush) { return brush.value<QBrush>().color() == QColor(128, 128, 128); }
@@ -288,6 +346,316 @@ void TstLivePreview::theWatchHearsOnlyItsFolderAndRestsWhilePaused() {
     QTRY_COMPARE(changed.count(), 1);
     a.file("6");
     QTRY_VERIFY(changed.count() > 1);
+}
+
+// A preview is worked out again when something its rule's click would read changed, and only then.
+void TstLivePreview::onlyChangesThatMatterStartAPreview() {
+    testing::TempFolder f;
+    f.file("a.mp4");
+    f.file("b.txt");
+    Fixture w(f);
+    QVERIFY(w.activate());
+    const PreviewController& preview = w.app.preview();
+    const int a = w.app.window().list().rowText(0).toUtf8() == "a.mp4" ? 0 : 1;
+    auto* suffix = w.main.component<QLineEdit>("编辑框7");
+    w.type("编辑框7", QStringLiteral("-s"));
+    QVERIFY(w.settle());
+    QCOMPARE(w.second(a), QStringLiteral("a-s.mp4"));
+    unsigned long long generation = preview.generation();
+    const auto unchanged = [&] { return !preview.pending() && preview.generation() == generation; };
+
+    // Boxes of no rule, focus back on the rule's input, its button hovered and left.
+    w.type("编辑框14", QStringLiteral("out"));
+    w.type("编辑框15", QStringLiteral("srt"));
+    QVERIFY(unchanged());
+    suffix->setFocus();
+    QVERIFY(suffix->hasFocus());
+    QVERIFY(unchanged());
+    w.hover("按钮_加后缀");
+    w.leave("按钮_加后缀");
+    QVERIFY(unchanged());
+
+    // A keystroke taken back before its preview came: the one shown holds again and stays.
+    QTest::keyClick(suffix, Qt::Key_X);
+    QVERIFY(preview.pending());
+    generation = preview.generation();
+    w.hover("按钮_加后缀");  // the same rule with the same inputs as the one being worked out
+    w.leave("按钮_加后缀");
+    QCOMPARE(preview.generation(), generation);
+    QTest::keyClick(suffix, Qt::Key_Backspace);
+    QVERIFY(!preview.pending());
+    QTest::qWait(150);
+    QCOMPARE(w.second(a), QStringLiteral("a-s.mp4"));
+    generation = preview.generation();
+
+    // The skipped extension, a kind box and another rule's hover each change the plan.
+    auto* skipped = w.main.component<QComboBox>("组合框2");
+    skipped->setCurrentIndex(1);
+    emit skipped->activated(1);
+    QVERIFY(preview.generation() > generation);
+    QVERIFY(w.settle());
+    QCOMPARE(w.second(a), QStringLiteral("a.mp4"));  // .mp4 is skipped
+    QCOMPARE(w.second(1 - a), QStringLiteral("b-s.txt"));
+    generation = preview.generation();
+    w.main.component<QCheckBox>("选择框2")->click();
+    QVERIFY(preview.generation() > generation);
+    QVERIFY(w.settle());
+    generation = preview.generation();
+    w.hover("按钮_加前缀");
+    QVERIFY(preview.generation() > generation);
+    QVERIFY(w.settle());
+}
+
+// Video numbers are random: a click that planned again would give other numbers than were shown.
+void TstLivePreview::theClickAppliesTheShownNumbersWhateverElseIsTyped() {
+    testing::TempFolder f;
+    f.file("a.mp4");
+    f.file("b.mp4");
+    Fixture w(f);
+    QVERIFY(w.activate());
+    auto* button = w.main.component<QPushButton>("按钮_加后缀1");
+    button->setFocus();
+    QVERIFY(w.settle());
+    const auto shown = w.column();
+    QVERIFY(numbered(shown));
+    const unsigned long long generation = w.app.preview().generation();
+    w.type("编辑框14", QStringLiteral("/tmp/out"));
+    w.type("编辑框15", QStringLiteral("txt"));
+    QVERIFY(!w.app.preview().pending());
+    QCOMPARE(w.app.preview().generation(), generation);
+    QCOMPARE(w.column(), shown);
+    button->click();
+    QCOMPARE(w.boxes.front(), std::string("文件名将被更改，确定吗？"));
+    QCOMPARE(w.asked.front(), shown);
+    QCOMPARE(f.entries(), shown);
+}
+
+// Hover a rule's button, then press it (which focuses it): the names of the hover are those the
+// question lists and those the disk gets, and nothing is planned in between.
+void TstLivePreview::aHoveredPreviewIsAskedAboutAndApplied() {
+    testing::TempFolder f;
+    f.file("a.mp4");
+    f.file("b.mp4");
+    Fixture w(f);
+    w.app.window().setResponder({});  // real boxes, to read the question's details
+    QVERIFY(w.activate());
+    w.type("编辑框6", QStringLiteral("x"));
+    QVERIFY(w.settle());
+    w.hover("按钮_加后缀1");
+    QVERIFY(w.settle());
+    const auto hovered = w.column();
+    QVERIFY(numbered(hovered));
+    const unsigned long long generation = w.app.preview().generation();
+
+    std::set<std::string> asked;
+    std::set<std::string> detailed;
+    unsigned long long generationAsked = 0;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        if (auto* question = qobject_cast<PlanBox*>(box); question && question->detailsButton()) {
+            asked = w.column();
+            generationAsked = w.app.preview().generation();
+            question->detailsButton()->click();
+            const QAbstractItemModel* plan = question->view()->model();
+            for (int i = 0; i < plan->rowCount(); ++i) {
+                const QString line = plan->index(i, 0).data().toString();
+                detailed.insert(line.mid(line.indexOf(QStringLiteral(" → ")) + 3).toStdString());
+            }
+        }
+        box->button(QMessageBox::Ok)->click();
+    });
+    answer.start(0);
+    auto* button = w.main.component<QPushButton>("按钮_加后缀1");
+    FocusSeen focus;
+    button->installEventFilter(&focus);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QVERIFY(focus.seen);
+    QCOMPARE(generationAsked, generation);
+    QCOMPARE(asked, hovered);
+    QCOMPARE(detailed, hovered);
+    QCOMPARE(f.entries(), hovered);
+}
+
+void TstLivePreview::aClickWithoutACurrentPreviewShowsItsPlanFirst() {
+    testing::TempFolder f;
+    f.file("a.mp4");
+    f.file("b.mp4");
+    Fixture w(f);
+    QVERIFY(w.activate());
+    // Clicked before its preview came.
+    auto* numbers = w.main.component<QPushButton>("按钮_加后缀1");
+    numbers->setFocus();
+    QVERIFY(w.app.preview().pending());
+    numbers->click();
+    QCOMPARE(w.boxes.front(), std::string("文件名将被更改，确定吗？"));
+    QVERIFY(numbered(w.asked.front()));
+    QCOMPARE(f.entries(), w.asked.front());
+    // Clicked after a box it reads was changed without a signal: the preview shown is stale.
+    QVERIFY(w.settle());
+    w.type("编辑框7", QStringLiteral("-1"));
+    QVERIFY(w.settle());
+    w.main.component<QLineEdit>("编辑框7")->setText(QStringLiteral("-2"));
+    w.asked.clear();
+    w.main.component<QPushButton>("按钮_加后缀")->click();
+    QVERIFY(!w.asked.empty());
+    QVERIFY(std::all_of(w.asked.front().begin(), w.asked.front().end(),
+                        [](const std::string& n) { return n.find("-2.mp4") != n.npos; }));
+    QCOMPARE(f.entries(), w.asked.front());
+}
+
+// The watch heard a new file and the folder was not read again yet: the click reads it now, and
+// the column shows the plan made over it.
+void TstLivePreview::aChangeHeardOnDiskIsReadForTheClick() {
+    testing::TempFolder f;
+    f.file("a.mp4");
+    f.file("b.mp4");
+    Fixture w(f);
+    QVERIFY(w.activate());
+    auto* button = w.main.component<QPushButton>("按钮_加后缀1");
+    button->setFocus();
+    QVERIFY(w.settle());
+    QSignalSpy heard(w.app.preview().findChild<FolderWatch*>(), &FolderWatch::changed);
+    f.file("c.mp4");
+    QVERIFY(heard.wait(5000));
+    button->click();
+    QVERIFY(numbered(w.asked.front()));
+    const auto entries = f.entries();
+    for (const std::string& name : w.asked.front()) QVERIFY2(entries.count(name), name.c_str());
+}
+
+// Whatever happens while the question is open (here the pointer leaves the hovered button, which
+// brings back the rule in view before), the column goes on showing the plan asked about.
+void TstLivePreview::theColumnHoldsThePlanWhileTheQuestionIsOpen() {
+    testing::TempFolder f;
+    f.file("a.mp4");
+    f.file("b.mp4");
+    Fixture w(f);
+    QVERIFY(w.activate());
+    w.type("编辑框6", QStringLiteral("x"));
+    QVERIFY(w.settle());
+    w.hover("按钮_加后缀1");
+    QVERIFY(w.settle());
+    const auto hovered = w.column();
+    QVERIFY(numbered(hovered));
+    std::set<std::string> during;
+    w.app.window().setResponder([&](const Text&, int, const Text&) {
+        if (during.empty()) {
+            w.leave("按钮_加后缀1");
+            QTest::qWait(200);
+            during = w.column();
+        }
+        return answerOk;
+    });
+    w.main.component<QPushButton>("按钮_加后缀1")->click();
+    QCOMPARE(during, hovered);
+    QCOMPARE(f.entries(), hovered);
+}
+
+// Random sequences of changes (inputs of the rule in view, of other rules and of no rule, kind
+// boxes, the skipped extension, hovering, changes made with no signal, some waited for), then a
+// click on the shown rule's button: the disk gets the names the column showed at the question,
+// and those it showed at the click whenever that preview was current.
+void TstLivePreview::anySequenceOfChangesRenamesAsTheColumnShows() {
+    testing::TempFolder start;
+    Fixture w(start);
+    QVERIFY(w.activate());
+    auto* files = w.main.component<QCheckBox>("选择框1");
+    auto* folders = w.main.component<QCheckBox>("选择框2");
+    auto* skipped = w.main.component<QComboBox>("组合框2");
+    const PreviewController& preview = w.app.preview();
+    QSignalSpy heard(preview.findChild<FolderWatch*>(), &FolderWatch::changed);
+    // The button may have kept the focus since its last click: focus-in comes only on a change.
+    const auto focusNumbers = [&w] {
+        auto* button = w.main.component<QPushButton>("按钮_加后缀1");
+        button->clearFocus();
+        button->setFocus();
+    };
+    for (unsigned seed = 1; seed <= 16; ++seed) {
+        std::mt19937 random(seed);
+        const auto pick = [&random](unsigned n) { return static_cast<int>(random() % n); };
+        const auto letter = [&pick] { return QString(QChar('a' + pick(26))); };
+        testing::TempFolder f;
+        for (const char* name : {"a.mp4", "b.txt", "第一课.mp4", "c"}) f.file(name);
+        files->setChecked(true);
+        folders->setChecked(false);
+        skipped->setCurrentIndex(-1);
+        loadDroppedPath(w.app.window(), w.app.session(), Text::fromUtf8(f.path() + "x"));
+        // Until the watch has been quiet for longer than a change takes to be read: what it tells
+        // of the last folder (its run, its removal) is over.
+        while (heard.wait(300)) {
+        }
+        QVERIFY(w.settle());
+        const char* hovered = nullptr;
+        unsigned long long quietAt = 0;  // generation when a box last changed without a signal
+        QString log = QStringLiteral("seed %1:").arg(seed);
+        for (int step = 0; step < 10; ++step) {
+            const int op = pick(9);
+            log += QStringLiteral(" %1").arg(op);
+            switch (op) {
+            case 0:
+                focusNumbers();
+                break;
+            case 1:
+                w.type("编辑框7", letter());
+                break;
+            case 2:
+                w.type("编辑框6", letter());
+                break;
+            case 3:
+                w.type(pick(2) ? "编辑框14" : "编辑框15", letter());
+                break;
+            case 4:
+                files->click();
+                break;
+            case 5:
+                folders->click();
+                break;
+            case 6: {
+                const int item = pick(3) - 1;
+                skipped->setCurrentIndex(item);
+                emit skipped->activated(item);
+                break;
+            }
+            case 7: {
+                const char* box = std::array{"编辑框6", "编辑框7", "编辑框13"}[pick(3)];
+                auto* edit = w.main.component<QLineEdit>(box);
+                edit->setText(edit->text() + letter());
+                quietAt = preview.generation();
+                break;
+            }
+            case 8:
+                if (hovered) {
+                    w.leave(hovered);
+                    hovered = nullptr;
+                } else {
+                    hovered = pick(2) ? "按钮_加后缀1" : "按钮_加前缀";
+                    w.hover(hovered);
+                }
+                break;
+            }
+            if (pick(2)) QVERIFY(w.settle());
+        }
+        if (!preview.shownRule()) focusNumbers();
+        if (pick(2)) QVERIFY(w.settle());
+        const bool current = !preview.pending() && (quietAt == 0 || preview.generation() > quietAt);
+        const auto atClick = w.column();
+        // A plan made by the click is shown as it is made; the question, where the rule asks one,
+        // comes after it.
+        std::optional<std::set<std::string>> planned;
+        const auto connection = QObject::connect(&preview, &PreviewController::settled, [&] {
+            if (preview.shownRule() && !planned) planned = w.column();
+        });
+        w.asked.clear();
+        w.main.component<QPushButton>(preview.shownRule()->button.name)->click();
+        QObject::disconnect(connection);
+        const auto applied = planned ? *planned : atClick;
+        QVERIFY2(f.entries() == applied, qPrintable(log));
+        if (!w.asked.empty()) QVERIFY2(w.asked.front() == applied, qPrintable(log));
+        if (current) QVERIFY2(!planned, qPrintable(log));
+        if (hovered) w.leave(hovered);
+    }
 }
 
 QTEST_MAIN(TstLivePreview)
