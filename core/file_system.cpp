@@ -1,5 +1,6 @@
 #include "core/file_system.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <glob.h>
 #include <limits.h>
@@ -9,6 +10,7 @@
 
 #include <cerrno>
 
+#include "core/disk.h"
 #include "core/paths.h"
 
 #ifndef RENAME_NOREPLACE
@@ -23,41 +25,6 @@ bool sameEntry(int dir, const NativeName& a, const NativeName& b) {
     struct stat sb {};
     return fstatat(dir, a.c_str(), &sa, AT_SYMLINK_NOFOLLOW) == 0 &&
            fstatat(dir, b.c_str(), &sb, AT_SYMLINK_NOFOLLOW) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
-bool renameWithoutReplacing(int dir, const NativeName& from, const NativeName& to) {
-    struct stat st {};
-    if (fstatat(dir, from.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
-    if (!S_ISDIR(st.st_mode)) {
-        // link fails when the target exists; only then is the old name removed.
-        if (linkat(dir, from.c_str(), dir, to.c_str(), 0) != 0) return false;
-        if (unlinkat(dir, from.c_str(), 0) != 0) {
-            unlinkat(dir, to.c_str(), 0);
-            return false;
-        }
-        return true;
-    }
-    struct stat target {};
-    if (fstatat(dir, to.c_str(), &target, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT) return false;
-    return renameat(dir, from.c_str(), dir, to.c_str()) == 0;
-}
-
-// A case-only change on a case-insensitive file system: both names find one and the same entry,
-// and renaming an entry onto itself changes nothing, so it goes through a temporary name. Two
-// links of one file on a case-sensitive file system look the same; there the second step finds
-// the new name taken and the entry goes back.
-bool renameThroughTemporary(int dir, const NativeName& from, const NativeName& to) {
-    for (int k = 1; k <= 100; ++k) {
-        const std::string temporary = "改名中转-大小写" + std::to_string(k);
-        if (renameat2(dir, from.c_str(), dir, temporary.c_str(), RENAME_NOREPLACE) != 0) {
-            if (errno == EEXIST) continue;
-            return false;
-        }
-        if (renameat2(dir, temporary.c_str(), dir, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-        renameat2(dir, temporary.c_str(), dir, from.c_str(), RENAME_NOREPLACE);
-        return false;
-    }
-    return false;
 }
 
 int openFile(const Text& path, int flags) {
@@ -90,25 +57,135 @@ bool writeAndClose(int fd, const std::vector<std::string>& blocks) {
 }  // namespace
 
 bool isValidEntryName(const NativeName& name) {
-    if (name.empty() || name == "." || name == ".." || name.size() > NAME_MAX) return false;
+    if (name.empty() || name == "." || name == ".." || name.size() > kLongestName) return false;
     return name.find(kSeparator) == std::string::npos && name.find('\0') == std::string::npos;
 }
 
 FolderHandle::FolderHandle(const NativeName& path)
-    : fd_(open(path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+    : path_(path), fd_(open(path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
 
 FolderHandle::~FolderHandle() {
     if (fd_ >= 0) close(fd_);
 }
 
+const Disk& FolderHandle::disk() const {
+    if (!disk_) disk_ = diskOf(path_);
+    return *disk_;
+}
+
+// The no-replace flag first; where the disk does not take it (FUSE disks, some network shares), a
+// hard link and unlink, which cannot replace either; where the disk has no hard links, a rename
+// right after checking that the new name is free. What each means is remembered for the folder.
 bool FolderHandle::rename(const NativeName& oldName, const NativeName& newName, RenameMethod method) const {
-    if (fd_ < 0 || !isValidEntryName(oldName) || !isValidEntryName(newName) || oldName == newName) return false;
-    if (method == RenameMethod::Atomic) {
-        if (renameat2(fd_, oldName.c_str(), fd_, newName.c_str(), RENAME_NOREPLACE) == 0) return true;
-        if (errno == EEXIST && sameEntry(fd_, oldName, newName)) return renameThroughTemporary(fd_, oldName, newName);
-        if (errno != EINVAL && errno != ENOSYS) return false;
+    if (fd_ < 0 || !isValidEntryName(oldName) || !isValidEntryName(newName) || oldName == newName) {
+        errno = fd_ < 0 ? ENOENT : EINVAL;
+        return false;
     }
-    return renameWithoutReplacing(fd_, oldName, newName);
+    return move(oldName, newName, method, true);
+}
+
+// detour: a change of case only may go through a temporary name (not while on the way through one).
+bool FolderHandle::move(const NativeName& from, const NativeName& to, RenameMethod method, bool detour) const {
+    if (method == RenameMethod::Atomic && takesNoReplace_) {
+        if (renameat2(fd_, from.c_str(), fd_, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+        if (errno == EEXIST && detour && sameEntry(fd_, from, to)) return renameThroughTemporary(from, to);
+        if (errno != EINVAL && errno != ENOSYS) return false;
+        takesNoReplace_ = false;
+    }
+    struct stat st {};
+    if (fstatat(fd_, from.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
+    // Where names are compared without case the new name is the entry itself.
+    if (detour && sameButForCase(from, to) && disk().ignoresCase) return renameThroughTemporary(from, to);
+    if (!S_ISDIR(st.st_mode) && hasHardLinks_) {
+        // link fails when the target exists; only then is the old name removed.
+        if (linkat(fd_, from.c_str(), fd_, to.c_str(), 0) == 0) {
+            if (unlinkat(fd_, from.c_str(), 0) == 0) return true;
+            unlinkat(fd_, to.c_str(), 0);
+            return false;
+        }
+        if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS && errno != EMLINK) return false;
+        hasHardLinks_ = false;
+    }
+    return renameIfFree(from, to);
+}
+
+// Another program creating the new name between the check and the rename could lose its file:
+// the last resort of a disk that offers nothing better.
+bool FolderHandle::renameIfFree(const NativeName& from, const NativeName& to) const {
+    struct stat target {};
+    const bool found = fstatat(fd_, to.c_str(), &target, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!found && errno != ENOENT) return false;
+    if (found && (!disk().ignoresCase || listed(to))) {
+        errno = EEXIST;
+        return false;
+    }
+    return renameat(fd_, from.c_str(), fd_, to.c_str()) == 0;
+}
+
+// Whether the folder lists name, letter case aside. A FUSE disk that ignores case answers a lookup
+// from the kernel's cache of names looked up before, which keeps another spelling of an entry as
+// a name of it for a while after the entry was renamed: only the listing is sure.
+bool FolderHandle::listed(const NativeName& name) const {
+    const int copy = dup(fd_);
+    DIR* dir = copy >= 0 ? fdopendir(copy) : nullptr;
+    if (!dir) {
+        if (copy >= 0) close(copy);
+        return true;
+    }
+    rewinddir(dir);
+    const std::string wanted = foldCase(name);
+    bool found = false;
+    while (const dirent* e = found ? nullptr : readdir(dir)) found = foldCase(e->d_name) == wanted;
+    closedir(dir);
+    return found;
+}
+
+// A case-only change where names are compared without case: both names find one and the same
+// entry, and renaming an entry onto itself changes nothing, so it goes through a temporary name.
+// Two links of one file on a case-sensitive file system look the same; there the second step
+// finds the new name taken and the entry goes back.
+bool FolderHandle::renameThroughTemporary(const NativeName& from, const NativeName& to) const {
+    for (int k = 1; k <= 100; ++k) {
+        const std::string temporary = "改名中转-大小写" + std::to_string(k);
+        struct stat st {};
+        if (fstatat(fd_, temporary.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) continue;
+        if (!move(from, temporary, RenameMethod::Atomic, false)) return false;
+        if (move(temporary, to, RenameMethod::Atomic, false)) return true;
+        const int error = errno;
+        move(temporary, from, RenameMethod::Atomic, false);
+        errno = error;
+        return false;
+    }
+    return false;
+}
+
+Text renameFailureReason(int error) {
+    switch (error) {
+    case EEXIST:
+    case ENOTEMPTY:
+        return "已有同名"_t;
+    case ENOENT:
+        return "找不到原来的文件，或这个磁盘不接受新名称"_t;
+    case EACCES:
+    case EPERM:
+        return "没有权限"_t;
+    case EROFS:
+        return "磁盘是只读的"_t;
+    case ENAMETOOLONG:
+        return "名称太长，这个磁盘放不下"_t;
+    case EBUSY:
+        return "正在使用"_t;
+    case EINVAL:
+        return "这个磁盘不接受新名称"_t;
+    case ENOSPC:
+        return "磁盘已满"_t;
+    case EXDEV:
+        return "会移出文件夹"_t;
+    case EIO:
+        return "磁盘读写出错"_t;
+    default:
+        return "磁盘拒绝了这次改名"_t;
+    }
 }
 
 bool renameEntry(const Text& oldPath, const Text& newPath) {

@@ -1,9 +1,11 @@
 #pragma once
 // File-system operations. None of them reports anything to the user: failure is a false result.
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "core/disk.h"
 #include "core/encoding.h"
 #include "core/text.h"
 
@@ -15,9 +17,16 @@ enum class RenameMethod {
     Fallback,  ///< link + unlink for files, a checked rename for folders
 };
 
+/// The most bytes a name can have on any disk: 255 UTF-16 units of up to four bytes each. How long
+/// a name one disk takes is its own (core/disk.h).
+inline constexpr std::size_t kLongestName = 1020;
+
 /// True when name can be an entry name: not empty, not "." or "..", no separator, no NUL, and
-/// within the file system's length limit.
+/// not over kLongestName bytes.
 bool isValidEntryName(const NativeName& name);
+
+/// Why a rename failed with errno error, as a person reads it.
+Text renameFailureReason(int error);
 
 /// An open folder whose entries are renamed by name. Renames never overwrite and never leave it.
 class FolderHandle {
@@ -31,9 +40,20 @@ public:
     /// Renames the entry oldName to newName inside this folder. False, touching nothing, when
     /// newName is not a valid name, is the same as oldName, already exists, or oldName is missing.
     bool rename(const NativeName& oldName, const NativeName& newName, RenameMethod method = RenameMethod::Atomic) const;
+    /// What the folder's disk does with names, learnt when first needed.
+    const Disk& disk() const;
 
 private:
+    bool move(const NativeName& from, const NativeName& to, RenameMethod method, bool detour) const;
+    bool renameIfFree(const NativeName& from, const NativeName& to) const;
+    bool listed(const NativeName& name) const;
+    bool renameThroughTemporary(const NativeName& from, const NativeName& to) const;
+
+    NativeName path_;
     int fd_ = -1;
+    mutable std::optional<Disk> disk_;
+    mutable bool takesNoReplace_ = true;  ///< false once the disk refused the no-replace flag
+    mutable bool hasHardLinks_ = true;  ///< false once the disk refused a hard link
 };
 
 /// Renames old path to new path, both full paths in the same folder.

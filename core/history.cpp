@@ -1,6 +1,7 @@
 #include "core/history.h"
 
 #include <dirent.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <memory>
@@ -42,14 +43,33 @@ Text shownFolder(const Text& folder) {
     return folder;
 }
 
-// The names of a folder with their inodes, kept up to date as an undo or redo renames.
+// The folder's device, or nothing when the folder is not there (a disk not mounted).
+std::optional<std::uint64_t> deviceOf(const Text& folder) {
+    const auto native = textToNative(folder);
+    struct stat st {};
+    if (!native || stat(native->empty() ? "." : native->c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::nullopt;
+    return static_cast<std::uint64_t>(st.st_dev);
+}
+
+// Where the disk gives no lasting inode numbers (exFAT, FAT), or the folder is on another device
+// than when the run was made, its inode numbers say nothing: only names are compared.
+bool byNamesOnly(const JournalRun& run) {
+    if (!run.disk.lastingInodes) return true;
+    if (run.disk.device == 0) return false;  // a run written before the history kept its disk
+    const auto device = deviceOf(run.folder);
+    return device && *device != run.disk.device;
+}
+
+// The names of a folder with their inodes, kept up to date as an undo or redo renames. By names
+// only, a name holds an entry whenever it is there.
 class FolderInodes {
 public:
-    explicit FolderInodes(const Text& folder) : inodes_(inodesIn(folder)) {}
+    FolderInodes(const Text& folder, bool namesOnly) : inodes_(inodesIn(folder)), namesOnly_(namesOnly) {}
     bool holds(const NativeName& name, std::uint64_t inode) const {
         const auto it = inodes_.find(name);
-        return it != inodes_.end() && it->second == inode;
+        return it != inodes_.end() && (namesOnly_ || it->second == inode);
     }
+    bool namesOnly() const { return namesOnly_; }
     void moved(const NativeName& from, const NativeName& to, std::uint64_t inode) {
         inodes_.erase(from);
         inodes_[to] = inode;
@@ -57,6 +77,7 @@ public:
 
 private:
     std::unordered_map<std::string, std::uint64_t> inodes_;
+    bool namesOnly_;
 };
 
 // Where an entry is along its path: 0 under the path's first old name, k under the new name of
@@ -89,7 +110,7 @@ MadeRenames walk(Window& window, JournalRun& run, bool back, EntryTally& tally) 
     MadeRenames made{run.folder, {}};
     const auto native = textToNative(run.folder);
     const FolderHandle folder(native ? *native : NativeName{});
-    FolderInodes disk(run.folder);
+    FolderInodes disk(run.folder, byNamesOnly(run));
     const std::vector<EntryPath> paths = entryPaths(run.steps);
     std::vector<std::uint32_t> pathOf(run.steps.size());
     for (std::size_t p = 0; p < paths.size(); ++p)
@@ -187,16 +208,46 @@ std::size_t entriesIn(const JournalRun& run, StepState which) {
     return n;
 }
 
-void reconcileWithDisk(JournalRun& run) {
+std::size_t reconcileWithDisk(JournalRun& run) {
     run.states.resize(run.steps.size(), StepState::NotMade);
-    if (run.state == RunState::Done || run.state == RunState::Undone) return;
-    const FolderInodes disk(run.folder);
+    if (run.state == RunState::Done || run.state == RunState::Undone) return 0;
+    const FolderInodes disk(run.folder, byNamesOnly(run));
+    const std::vector<EntryPath> paths = entryPaths(run.steps);
+    // By names only, an entry is found only where no other entry of the run shares a name with it
+    // and exactly one name of its path is there: a swap leaves the same names whether it was made
+    // or not.
+    std::unordered_map<std::string, std::size_t> sharedBy;  // name -> the one path using it, or none
+    constexpr std::size_t shared = static_cast<std::size_t>(-1);
+    if (disk.namesOnly()) {
+        for (std::size_t p = 0; p < paths.size(); ++p) {
+            for (std::size_t i : paths[p]) {
+                for (const NativeName* name : {&run.steps[i].from, &run.steps[i].to}) {
+                    const auto [it, added] = sharedBy.emplace(*name, p);
+                    if (!added && it->second != p) it->second = shared;
+                }
+            }
+        }
+    }
+    std::size_t unknown = 0;
     // Steps are made in order and a rename never overwrites, so an entry is where the last made
     // step of its path put it: the steps before that point were made, the ones after it were not.
     // An entry of a cycle has two steps (to a temporary name and on from it), so only its whole
     // path tells whether the first was made.
-    for (const EntryPath& path : entryPaths(run.steps)) {
-        const std::optional<std::size_t> at = positionOn(run, path, disk);
+    for (const EntryPath& path : paths) {
+        std::optional<std::size_t> at = positionOn(run, path, disk);
+        if (disk.namesOnly()) {
+            std::size_t present = 0;
+            bool alone = true;
+            for (std::size_t k = 0; k <= path.size(); ++k) {
+                const NativeName& name = k == 0 ? run.steps[path[0]].from : run.steps[path[k - 1]].to;
+                present += disk.holds(name, 0);
+                alone = alone && sharedBy[name] != shared;
+            }
+            if (!alone || present != 1) {
+                ++unknown;  // left as the history has it
+                continue;
+            }
+        }
         for (std::size_t k = 0; k < path.size(); ++k) {
             StepState& state = run.states[path[k]];
             const bool reached = at && k < *at;
@@ -216,6 +267,7 @@ void reconcileWithDisk(JournalRun& run) {
             }
         }
     }
+    return unknown;
 }
 
 std::vector<Text> describeRun(const JournalRun& run, StepState which) {
@@ -241,9 +293,11 @@ void openHistory(Window& window, Session& session, const std::string& folder) {
 void recoverInterruptedRuns(Window& window, Session& session) {
     Journal& journal = session.journal;
     for (JournalRun& run : journal.orphaned()) {
+        // A disk not mounted now: the run waits, untouched, for a start that finds its folder.
+        if (!deviceOf(run.folder)) continue;
         // Another Velmora starting at the same moment may take it first.
         if (!journal.claim(run.id, run.state, run.state, run.owner)) continue;
-        reconcileWithDisk(run);
+        const std::size_t unknown = reconcileWithDisk(run);
         if (run.state == RunState::Undoing) {
             // What is left can still be taken back with the undo button.
             journal.settle(run.id, count(run.states, StepState::Made) > 0 ? RunState::Done : RunState::Undone,
@@ -255,12 +309,14 @@ void recoverInterruptedRuns(Window& window, Session& session) {
             continue;
         }
         const std::size_t made = entriesIn(run, StepState::Made);
-        if (made == 0) {
+        if (made == 0 && unknown == 0) {
             journal.remove(run.id);
             continue;
         }
         const Text n = toText(static_cast<long long>(made));
-        const Text question = "上次更名没有完成（已更名"_t + n + "个），撤销这"_t + n + "个吗？"_t;
+        Text counted = "已更名"_t + n + "个"_t;
+        if (unknown > 0) counted += "，"_t + toText(static_cast<long long>(unknown)) + "个无法确定"_t;
+        const Text question = "上次更名没有完成（"_t + counted + "），撤销这"_t + n + "个吗？"_t;
         if (window.showMessage(question, style::okCancel, "提示"_t) == answerCancel) {
             journal.settle(run.id, RunState::Done, run.states);
             journal.endRedo();  // as a run that ends does
@@ -270,9 +326,20 @@ void recoverInterruptedRuns(Window& window, Session& session) {
     }
 }
 
+namespace {
+
+// A run whose folder is not there (its disk not mounted) is kept for when it is.
+bool folderThere(Window& window, const JournalRun& run) {
+    if (deviceOf(run.folder)) return true;
+    window.showMessage("找不到文件夹："_t + shownFolder(run.folder), style::information, "提示"_t);
+    return false;
+}
+
+}  // namespace
+
 MadeRenames undoLastRun(Window& window, Session& session) {
     std::optional<JournalRun> run = session.journal.newestDone();
-    if (!run) return {};
+    if (!run || !folderThere(window, *run)) return {};
     const std::size_t made = entriesIn(*run, StepState::Made);
     const Text question = "撤销上次更名？\n“"_t + shownFolder(run->folder) + "”中的"_t +
                           toText(static_cast<long long>(made)) + "个更名"_t;
@@ -288,7 +355,8 @@ MadeRenames undoLastRun(Window& window, Session& session) {
 
 MadeRenames redoLastRun(Window& window, Session& session) {
     std::optional<JournalRun> run = session.journal.lastUndone();
-    if (!run || !session.journal.claim(run->id, RunState::Undone, RunState::Redoing)) return {};
+    if (!run || !folderThere(window, *run) || !session.journal.claim(run->id, RunState::Undone, RunState::Redoing))
+        return {};
     EntryTally tally;
     MadeRenames made = walk(window, *run, false, tally);
     session.journal.settle(run->id, RunState::Done, run->states);

@@ -50,7 +50,10 @@ std::size_t entriesIn(const JournalRun& run, StepState which);
 
 /// Marks each step of run as the folder shows it now, entry by entry: an entry is where the last
 /// made step of its path put it (for a run that stopped while renaming, undoing or redoing).
-void reconcileWithDisk(JournalRun& run);
+/// Where inode numbers say nothing (the disk does not keep them, or the folder is on another
+/// device now), names decide, only where they can: the entries left as the history has them are
+/// counted in the result.
+std::size_t reconcileWithDisk(JournalRun& run);
 
 /// The renames of a run as "old → new" lines.
 std::vector<Text> describeRun(const JournalRun& run, StepState which);

@@ -18,11 +18,12 @@
 namespace velmora {
 namespace {
 
-// Version 2. A run's row stays small, because progress rewrites it while renaming (SQLite
+// Version 3. A run's row stays small, because progress rewrites it while renaming (SQLite
 // rewrites a whole row, large values included); its plan is one blob in a table of its own (one
 // row per step made beginning a 100,000-entry run several times slower), and the state byte of
 // every step is in a third table, so that writing the states never rewrites the plan.
 // Version 1 kept the states beside the plan; they move when a version 1 history is opened.
+// Version 3 adds the disk of each run: its device, and whether its inode numbers last.
 constexpr const char* kSchema = R"(
 CREATE TABLE IF NOT EXISTS runs(
   id INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -34,7 +35,9 @@ CREATE TABLE IF NOT EXISTS runs(
   step_count INTEGER NOT NULL,
   attempted INTEGER NOT NULL DEFAULT 0,
   made INTEGER NOT NULL DEFAULT 0,
-  undo_order INTEGER
+  undo_order INTEGER,
+  device INTEGER,
+  lasting INTEGER
 );
 CREATE INDEX IF NOT EXISTS runs_by_state ON runs(state);
 CREATE TABLE IF NOT EXISTS plans(
@@ -45,14 +48,17 @@ CREATE TABLE IF NOT EXISTS step_states(
   run INTEGER PRIMARY KEY,
   states BLOB NOT NULL
 );
-PRAGMA user_version = 2;
+PRAGMA user_version = 3;
 )";
 
 constexpr const char* kFromVersion1 =
     "INSERT OR REPLACE INTO step_states(run, states) "
     "SELECT run, states FROM plans WHERE states IS NOT NULL";
 
-constexpr int kSchemaVersion = 2;
+constexpr const char* kFromVersion2 =
+    "ALTER TABLE runs ADD COLUMN device INTEGER; ALTER TABLE runs ADD COLUMN lasting INTEGER";
+
+constexpr int kSchemaVersion = 3;
 
 // A prepared statement that finalizes itself.
 class Statement {
@@ -87,6 +93,7 @@ public:
     bool done() { return stmt_ && sqlite3_step(stmt_) == SQLITE_DONE; }
     bool row() { return stmt_ && sqlite3_step(stmt_) == SQLITE_ROW; }
     std::int64_t integer(int col) const { return sqlite3_column_int64(stmt_, col); }
+    bool isNull(int col) const { return sqlite3_column_type(stmt_, col) == SQLITE_NULL; }
     std::string blob(int col) const {
         const void* p = sqlite3_column_blob(stmt_, col);
         return p ? std::string(static_cast<const char*>(p), static_cast<std::size_t>(sqlite3_column_bytes(stmt_, col)))
@@ -393,7 +400,9 @@ bool Journal::prepareSchema() {
     if (v > kSchemaVersion) return false;
     if (v < kSchemaVersion) {
         if (!exec("BEGIN IMMEDIATE")) return false;
-        if (!exec(kSchema) || (v == 1 && !exec(kFromVersion1)) || !exec("COMMIT")) {
+        // A table of an older version keeps its columns through CREATE TABLE IF NOT EXISTS.
+        if (!exec(kSchema) || (v == 1 && !exec(kFromVersion1)) || ((v == 1 || v == 2) && !exec(kFromVersion2)) ||
+            !exec("COMMIT")) {
             exec("ROLLBACK");
             return false;
         }
@@ -457,23 +466,27 @@ bool Journal::openInMemory() {
 }
 
 std::unique_ptr<RunRecorder> Journal::begin(const Text& folder, const Text& caption,
-                                            const std::vector<JournalStep>& steps) {
+                                            const std::vector<JournalStep>& steps, const RunDisk& disk) {
     StepEncoder plan;
     for (const JournalStep& s : steps) plan.add(s.from, s.to, s.inode);
-    return begin(folder, caption, plan);
+    return begin(folder, caption, plan, disk);
 }
 
-std::unique_ptr<RunRecorder> Journal::begin(const Text& folder, const Text& caption, const StepEncoder& plan) {
+std::unique_ptr<RunRecorder> Journal::begin(const Text& folder, const Text& caption, const StepEncoder& plan,
+                                            const RunDisk& disk) {
     const Timed timed(writing_);
     const std::size_t steps = plan.size();
     if (!db_ || !exec("BEGIN IMMEDIATE")) return nullptr;
     Statement insert(db_,
-                     "INSERT INTO runs(folder, started, caption, state, owner, step_count) VALUES(?, ?, ?, 0, ?, ?)");
+                     "INSERT INTO runs(folder, started, caption, state, owner, step_count, device, lasting) "
+                     "VALUES(?, ?, ?, 0, ?, ?, ?, ?)");
     insert.bind(1, folder.bytes())
         .bind(2, static_cast<std::int64_t>(std::time(nullptr)))
         .bind(3, caption.bytes())
         .bindText(4, self())
-        .bind(5, static_cast<std::int64_t>(steps));
+        .bind(5, static_cast<std::int64_t>(steps))
+        .bind(6, static_cast<std::int64_t>(disk.device))
+        .bind(7, disk.lastingInodes ? 1 : 0);
     bool ok = insert.done();
     const std::int64_t id = sqlite3_last_insert_rowid(db_);
     // Written into its row piece by piece: bound whole, the plan would be copied once more into the
@@ -494,7 +507,7 @@ std::unique_ptr<RunRecorder> Journal::begin(const Text& folder, const Text& capt
 std::vector<JournalRun> Journal::select(const std::string& where, bool withSteps) {
     std::vector<JournalRun> runs;
     if (!db_) return runs;
-    std::string sql = "SELECT id, folder, started, caption, state, step_count, made, owner";
+    std::string sql = "SELECT id, folder, started, caption, state, step_count, made, owner, device, lasting";
     sql += withSteps ? ", steps, step_states.states FROM runs JOIN plans ON plans.run = runs.id "
                        "LEFT JOIN step_states ON step_states.run = runs.id "
                      : " FROM runs ";
@@ -510,11 +523,13 @@ std::vector<JournalRun> Journal::select(const std::string& where, bool withSteps
         run.stepCount = static_cast<std::size_t>(query.integer(5));
         run.made = static_cast<std::size_t>(query.integer(6));
         run.owner = query.blob(7);
+        run.disk.device = static_cast<std::uint64_t>(query.integer(8));  // 0 where older versions wrote none
+        run.disk.lastingInodes = query.isNull(9) || query.integer(9) != 0;
         if (withSteps) {
-            auto steps = decodeSteps(query.blob(8));
+            auto steps = decodeSteps(query.blob(10));
             if (!steps || steps->size() != run.stepCount) continue;  // a damaged row is never acted on
             run.steps = std::move(*steps);
-            const std::string states = query.blob(9);
+            const std::string states = query.blob(11);
             run.states.assign(run.steps.size(), StepState::NotMade);
             for (std::size_t i = 0; i < states.size() && i < run.states.size(); ++i)
                 run.states[i] = static_cast<StepState>(states[i]);

@@ -32,6 +32,12 @@ struct JournalStep {
 
 enum class StepState : std::uint8_t { NotMade = 0, Made = 1, TakenBack = 2 };
 
+/// The disk a run renamed on, as the history keeps it.
+struct RunDisk {
+    std::uint64_t device = 0;  ///< st_dev of the folder; 0 when not known
+    bool lastingInodes = true;  ///< the disk's inode numbers survive a remount
+};
+
 /// Running, Undoing and Redoing belong to one process while it works on the run.
 enum class RunState { Running = 0, Done = 1, Undoing = 2, Undone = 3, Redoing = 4 };
 
@@ -44,6 +50,7 @@ struct JournalRun {
     std::size_t stepCount = 0;
     std::size_t made = 0;  ///< steps made when the run last ended (or as far as progress was marked)
     std::string owner;  ///< the process working on it, empty when none
+    RunDisk disk;
     std::vector<JournalStep> steps;  ///< only when loaded with them
     std::vector<StepState> states;  ///< one per step, only when loaded with steps
 };
@@ -144,8 +151,10 @@ public:
     void setBusyTimeout(int ms);
 
     /// Commits the plan durably; null when the history cannot be written.
-    std::unique_ptr<RunRecorder> begin(const Text& folder, const Text& caption, const std::vector<JournalStep>& steps);
-    std::unique_ptr<RunRecorder> begin(const Text& folder, const Text& caption, const StepEncoder& plan);
+    std::unique_ptr<RunRecorder> begin(const Text& folder, const Text& caption, const std::vector<JournalStep>& steps,
+                                       const RunDisk& disk = {});
+    std::unique_ptr<RunRecorder> begin(const Text& folder, const Text& caption, const StepEncoder& plan,
+                                       const RunDisk& disk = {});
 
     /// Every run, newest first, without steps.
     std::vector<JournalRun> runs();

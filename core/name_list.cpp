@@ -202,6 +202,13 @@ std::string_view NameSet::at(std::uint32_t position) const {
     return lists_[static_cast<std::size_t>(list)]->nativeBytes(position - firsts_[static_cast<std::size_t>(list)]);
 }
 
+NameSet NameSet::mapped(const std::function<std::string(std::string_view)>& map) const {
+    auto list = std::make_shared<NameList>();
+    const std::size_t total = lists_.empty() ? 0 : firsts_.back() + lists_.back()->size();
+    for (std::size_t i = 0; i < total; ++i) list->addWithNative(map(at(static_cast<std::uint32_t>(i))), 0);
+    return NameSet({std::shared_ptr<const NameList>(std::move(list))});
+}
+
 bool NameSet::contains(std::string_view name) const {
     return table_.find(name, [this](std::uint32_t position) { return at(position); }) != PositionTable::none;
 }

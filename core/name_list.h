@@ -194,6 +194,8 @@ public:
     NameSet(std::initializer_list<std::string_view> names);
 
     bool contains(std::string_view name) const;
+    /// Every name passed through map (a disk that ignores case compares names folded).
+    NameSet mapped(const std::function<std::string(std::string_view)>& map) const;
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
 

@@ -1,8 +1,10 @@
 #include "core/pipeline.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <memory>
 #include <unordered_map>
+#include <unordered_set>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -112,6 +114,10 @@ public:
                 plan_ = planRun(rule_, window_, kind_, folder_, listed_);
             }
         }
+        if (!plan_.disk) {
+            const auto native = textToNative(folder_);
+            plan_.disk = std::make_shared<const Disk>(diskOf(native ? *native : NativeName{}));
+        }
         if (rule_.confirmation == Confirmation::Counted && plan_.counted == 0u) {
             window_.showMessage("找不到需要改的文件名"_t, style::ok, "提示"_t);
             return;
@@ -137,6 +143,7 @@ public:
                 return;
         }
         report(rule_, window_, apply(recorder.get()));
+        reportFailures();
     }
 
 private:
@@ -181,12 +188,16 @@ private:
     }
 
     // Every step as the history keeps it, the native new names made once, here; renaming reads them
-    // back from it in plan order, so a run holds them only once.
+    // back from it in plan order, so a run holds them only once. A step the plan knows will fail
+    // (its rule or the disk refuses the name, or the name has no native form) is not written and
+    // not tried; a change of case only, on a disk that ignores case, is two steps through a
+    // temporary name, so that the history can follow the entry if the run stops between them.
     void encodeSteps() {
+        const Disk* disk = plan_.disk.get();
         if (plan_.reordersChains) {
             // The history keeps the renames as they will be made, temporary names included, so
             // taking them back newest first undoes a swap exactly.
-            order_ = orderRenames(renameRequests(plan_), namesIn(folder_));
+            order_ = orderRenames(renameRequests(plan_), namesIn(folder_), disk);
             for (const RenameOperation& op : order_.operations)
                 steps_.add(op.from, op.to, listed_->inode(plan_.steps.entry(op.step)));
             return;
@@ -195,17 +206,38 @@ private:
         // Room for the worst case, a name half as long again in UTF-8 and nothing shared with the
         // old name; pages never written cost no memory.
         steps_.reserve((listed_->textBytes() + newNames.textBytes()) * 3 / 2 + 24 * plan_.steps.size());
+        legs_.assign(plan_.steps.size(), 0);
+        const bool folding = disk && disk->ignoresCase;
+        std::optional<NameSet> present;  ///< the folder's names, folded, once a temporary name is needed
+        std::unordered_set<std::string> temporaries;
+        unsigned nextTemporary = 1;
         PumpThrottle throttle(&window_, plan_.steps.size());
         for (std::size_t i = 0; i < plan_.steps.size(); ++i) {
             throttle.tick(i + 1);
             const std::size_t entry = plan_.steps.entry(i);
             const auto newNative = textToNative(newNames.text(i));
-            if (!newNative) unconvertible_.push_back(i);
-            const std::string_view newName = newNative ? std::string_view(*newNative) : std::string_view();
-            if (listed_->keepsNatives()) {  // a run's listing does: no copy of the old name
-                steps_.add(listed_->nativeBytes(entry), newName, listed_->inode(entry));
+            // A name that could not be read exactly is never renamed: its new name would be built
+            // from replacement characters, not from the name on disk.
+            if (!listed_->exact(entry) || !newNative || plan_.steps.refusal(i) != StepFailure::None ||
+                diskRefusal(*newNative, disk) != StepFailure::None)
+                continue;
+            const std::string_view newName(*newNative);
+            const NativeName ownedOld =
+                listed_->keepsNatives() ? NativeName{} : listed_->native(entry).value_or(NativeName{});
+            // A run's listing keeps the native names: no copy of the old name.
+            const std::string_view oldName =
+                listed_->keepsNatives() ? listed_->nativeBytes(entry) : std::string_view(ownedOld);
+            if (folding && sameButForCase(oldName, newName)) {
+                if (!present) present = namesIn(folder_).mapped([](std::string_view n) { return foldCase(n); });
+                NativeName temporary;
+                do temporary = "改名中转-大小写" + std::to_string(nextTemporary++);
+                while (present->contains(foldCase(temporary)) || !temporaries.insert(temporary).second);
+                steps_.add(oldName, temporary, listed_->inode(entry));
+                steps_.add(temporary, newName, listed_->inode(entry));
+                legs_[i] = 2;
             } else {
-                steps_.add(listed_->native(entry).value_or(NativeName{}), newName, listed_->inode(entry));
+                steps_.add(oldName, newName, listed_->inode(entry));
+                legs_[i] = 1;
             }
         }
     }
@@ -215,7 +247,8 @@ private:
     // history meanwhile, as the window takes no input while a run pumps it.
     std::unique_ptr<RunRecorder> beginRecording() {
         std::unique_ptr<RunRecorder> recorder;
-        paintWhile(&window_, [&] { recorder = session_.journal.begin(folder_, caption_, steps_); });
+        const RunDisk disk{plan_.disk->device, plan_.disk->lastingInodes};
+        paintWhile(&window_, [&] { recorder = session_.journal.begin(folder_, caption_, steps_, disk); });
         return recorder;
     }
 
@@ -230,18 +263,34 @@ private:
         result_.renamed = RenameList(listed_, plan_.steps.newNames());
         StepDecoder encoded(steps_.blob());
         JournalStep step;
-        std::size_t nextUnconvertible = 0;
+        JournalStep second;
+        std::size_t recorded = 0;  ///< steps of the history so far
         for (std::size_t i = 0; i < plan_.steps.size(); ++i) {
             throttle.tick(i + 1);
-            encoded.next(step);
             const std::size_t entry = plan_.steps.entry(i);
-            bool convertible = true;
-            if (nextUnconvertible < unconvertible_.size() && unconvertible_[nextUnconvertible] == i) {
-                convertible = false;
-                ++nextUnconvertible;
+            bool renamed = false;
+            if (legs_[i] == 1) {
+                encoded.next(step);
+                renamed = rename(folder, entry, step);
+                if (!renamed) failed(folder.isOpen() ? renameFailureReason(errno) : "找不到文件夹"_t);
+                if (recorder) recorder->step(recorded, renamed);
+                ++recorded;
+            } else if (legs_[i] == 2) {
+                encoded.next(step);
+                encoded.next(second);
+                const bool parked = rename(folder, entry, step);
+                renamed = parked && folder.rename(second.from, second.to);
+                if (!renamed) failed(folder.isOpen() ? renameFailureReason(errno) : "找不到文件夹"_t);
+                // The new name could not be reached: back to the old one, as if never moved.
+                const bool stays = parked && !renamed && !folder.rename(second.from, step.from);
+                if (recorder) {
+                    recorder->step(recorded, renamed || stays);
+                    recorder->step(recorded + 1, renamed);
+                }
+                recorded += 2;
+            } else {
+                failed(notTried(i));
             }
-            const bool renamed = convertible && rename(folder, entry, step);
-            if (recorder) recorder->step(i, renamed);
             if (renamed) result_.renamed.add(static_cast<std::uint32_t>(entry), static_cast<std::uint32_t>(i));
             if (mode == Count::Attempts || (mode == Count::Successes && renamed)) ++outcome.count;
         }
@@ -253,7 +302,11 @@ private:
     // replacement characters, not from the name on disk.
     // The step's names are as encodeSteps() wrote them: the old one as listed, the new one made once.
     bool rename(const FolderHandle& folder, std::size_t entry, const JournalStep& step) const {
-        return listed_->exact(entry) && !step.from.empty() && folder.rename(step.from, step.to);
+        if (!listed_->exact(entry) || step.from.empty()) {
+            errno = EINVAL;
+            return false;
+        }
+        return folder.rename(step.from, step.to);
     }
 
     // Chains and swaps: the renames in the order that lets them succeed, temporary names included.
@@ -284,20 +337,61 @@ private:
             recorder->finish();
         }
         RunOutcome outcome{kind_, 0, false};
-        for (bool renamed : applied.renamed)
+        for (std::size_t i = 0; i < applied.renamed.size(); ++i) {
+            const bool renamed = applied.renamed[i];
+            if (!renamed)
+                failed(order_.failures[i] != StepFailure::None
+                           ? failureReason(order_.failures[i], plan_.steps.newNames()->text(i))
+                           : "磁盘拒绝了这次改名"_t);
             if (mode == Count::Attempts || (mode == Count::Successes && renamed)) ++outcome.count;
+        }
         return outcome;
+    }
+
+    // Why step i, which the plan knows will fail, is not tried.
+    Text notTried(std::size_t i) const {
+        const Text newName = plan_.steps.newNames()->text(i);
+        if (plan_.steps.refusal(i) != StepFailure::None) return failureReason(plan_.steps.refusal(i), newName);
+        const auto native = textToNative(newName);
+        if (!native || !listed_->exact(plan_.steps.entry(i))) return failureReason(StepFailure::Invalid);
+        return failureReason(diskRefusal(*native, plan_.disk.get()), newName);
+    }
+
+    void failed(const Text& reason) {
+        ++failures_;
+        for (auto& [known, n] : reasons_) {
+            if (known == reason) {
+                ++n;
+                return;
+            }
+        }
+        reasons_.emplace_back(reason, 1);
+    }
+
+    // Whatever the rule reports, renames that failed are never passed over in silence.
+    void reportFailures() {
+        if (failures_ == 0) return;
+        Text text = toText(static_cast<long long>(failures_)) + "个无法更名："_t;
+        for (std::size_t k = 0; k < reasons_.size(); ++k) {
+            if (k > 0) text += "，"_t;
+            text += reasons_[k].first;
+            if (reasons_.size() > 1) text += "（"_t + toText(static_cast<long long>(reasons_[k].second)) + "个）"_t;
+        }
+        window_.showMessage(text, style::information, "提示"_t);
     }
 
     // "old → new", in order, with the reason on every line whose rename will fail.
     std::unique_ptr<PlanLines> planLines() const {
         // Chains and swaps are shown in the order they will be made, temporary names included.
         if (plan_.reordersChains) return std::make_unique<PlanLines>(describePlan(plan_));
-        return std::make_unique<PlanLines>(folder_, plan_.steps.size(), [this](std::size_t i) {
-            const std::size_t entry = plan_.steps.entry(i);
-            return PlanStep{listed_->native(entry).value_or(NativeName{}), listed_->text(entry), listed_->exact(entry),
-                            plan_.steps.newNames()->text(i)};
-        });
+        return std::make_unique<PlanLines>(
+            folder_, plan_.steps.size(),
+            [this](std::size_t i) {
+                const std::size_t entry = plan_.steps.entry(i);
+                return PlanStep{listed_->native(entry).value_or(NativeName{}), listed_->text(entry),
+                                listed_->exact(entry), plan_.steps.newNames()->text(i), plan_.steps.refusal(i)};
+            },
+            plan_.disk);
     }
 
     const RenameRule& rule_;
@@ -311,7 +405,10 @@ private:
     SharedListing listed_;
     RunPlan plan_;
     StepEncoder steps_;  ///< the plan as the history keeps it, native names included
-    std::vector<std::size_t> unconvertible_;  ///< steps whose new name has no native form
+    /// Per plan step, its steps in the history: 0 when it is not tried, 2 through a temporary name.
+    std::vector<std::uint8_t> legs_;
+    std::size_t failures_ = 0;  ///< renames of the run that failed
+    std::vector<std::pair<Text, std::size_t>> reasons_;  ///< why, in the order first met, with counts
     RenameOrder order_;  ///< chains and swaps: the renames as they will be made
 };
 

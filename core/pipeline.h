@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/disk.h"
 #include "core/listing.h"
 #include "core/name_list.h"
 #include "core/session.h"
@@ -66,7 +67,18 @@ enum class Count { Successes, Attempts, None };
 /// Why a planned rename will fail: the new name is not valid, it would leave the folder, the name
 /// exists already, an earlier step takes it, or the transform refused the entry (its number is out
 /// of range).
-enum class StepFailure : std::uint8_t { None, Invalid, LeavesFolder, Exists, TakenByRun, OutOfRange };
+enum class StepFailure : std::uint8_t {
+    None,
+    Invalid,
+    LeavesFolder,
+    Exists,
+    TakenByRun,
+    OutOfRange,
+    DiskCharacter,  ///< a character the folder's disk cannot store
+    DiskDeviceName,  ///< a device name on a disk that Windows reads (CON, NUL, COM1, …)
+    DiskTrailingDotOrSpace,
+    TooLong,  ///< longer than the folder's disk allows, in its own units
+};
 
 /// One entry as a transform sees it.
 struct Entry {
@@ -220,6 +232,9 @@ struct RunPlan {
     PlanSteps steps;  ///< in listing order; never an entry onto its own name unless refused
     bool abandoned = false;  ///< planning was cancelled; steps are incomplete
     bool reordersChains = false;  ///< the rule's: steps are made in the order of core/rename_order.h
+    /// What the folder's disk does with names; null for a disk that tells case apart and takes
+    /// every name of up to 255 bytes.
+    std::shared_ptr<const Disk> disk;
 };
 
 /// Plans a run of rule over listing. The window supplies the inputs and is kept painting during

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "core/disk.h"
 #include "core/file_system.h"
 #include "core/paths.h"
 #include "core/rename_order.h"
@@ -31,7 +32,7 @@ NameSet namesIn(const Text& folder) {
 
 Text failureMark() { return "  ✗ "_t; }
 
-Text failureReason(StepFailure failure) {
+Text failureReason(StepFailure failure, const Text& newName) {
     switch (failure) {
     case StepFailure::None:
         return {};
@@ -45,34 +46,89 @@ Text failureReason(StepFailure failure) {
         return "本次前面的改名已占用这个名称"_t;
     case StepFailure::OutOfRange:
         return "序号超出范围"_t;
+    case StepFailure::DiskCharacter: {
+        Disk windows;
+        windows.windowsNames = true;
+        const auto native = textToNative(newName);
+        const std::string c = native ? refusedCharacter(*native, windows) : std::string();
+        if (c.empty() || static_cast<unsigned char>(c[0]) < 0x20) return "这个磁盘的文件名里不能有控制字符"_t;
+        return "这个磁盘的文件名里不能有 "_t + nativeToText(c).text;
+    }
+    case StepFailure::DiskDeviceName:
+        return "这个磁盘的文件名不能是设备名（CON、NUL、COM1等）"_t;
+    case StepFailure::DiskTrailingDotOrSpace:
+        return "这个磁盘的文件名不能以点或空格结尾"_t;
+    case StepFailure::TooLong:
+        return "名称太长，这个磁盘放不下"_t;
     }
     return {};
 }
 
+StepFailure diskRefusal(const NativeName& name, const Disk* disk) {
+    static const Disk plain;
+    switch (refusalOf(name, disk ? *disk : plain)) {
+    case NameRefusal::None:
+        return StepFailure::None;
+    case NameRefusal::Character:
+        return StepFailure::DiskCharacter;
+    case NameRefusal::DeviceName:
+        return StepFailure::DiskDeviceName;
+    case NameRefusal::TrailingDotOrSpace:
+        return StepFailure::DiskTrailingDotOrSpace;
+    case NameRefusal::TooLong:
+        return StepFailure::TooLong;
+    }
+    return StepFailure::None;
+}
+
+std::string comparedName(std::string_view name, const Disk* disk) {
+    return disk && disk->ignoresCase ? foldCase(name) : std::string(name);
+}
+
 std::vector<StepFailure> planFailures(const RunPlan& plan, const NameSet& existing,
                                       const std::function<bool()>& cancelled) {
-    if (plan.reordersChains) return orderRenames(renameRequests(plan), existing).failures;
+    const Disk* disk = plan.disk.get();
+    if (plan.reordersChains) return orderRenames(renameRequests(plan), existing, disk).failures;
     if (plan.steps.empty()) return {};  // and it holds no list of new names
     // The names the run takes, over the names the folder holds; the folder's set is shared with
     // the preview and never copied. Names are compared as the lists hold them, as text: a name
     // read exactly converts to exactly one native name and back, and only such names are renamed.
+    // Where the disk ignores case they are compared folded, which takes copies.
     const NameList& listing = *plan.listing;
     const NameList& newNames = *plan.steps.newNames();
-    const auto newNameOf = [&](std::uint32_t step) { return newNames.bytes(step); };
+    const bool folding = disk && disk->ignoresCase;
+    std::vector<std::string> foldedNew;
+    std::vector<std::string> foldedOld;
+    NameSet foldedExisting;
+    if (folding) {
+        foldedNew.reserve(newNames.size());
+        for (std::size_t i = 0; i < newNames.size(); ++i)
+            foldedNew.push_back(foldCase(textToNative(newNames.text(i)).value_or(std::string())));
+        foldedOld.reserve(listing.size());
+        for (std::size_t e = 0; e < listing.size(); ++e)
+            foldedOld.push_back(foldCase(listing.native(e).value_or(std::string())));
+        foldedExisting = existing.mapped([](std::string_view name) { return foldCase(name); });
+    }
+    const auto newNameOf = [&](std::uint32_t step) -> std::string_view {
+        return folding ? std::string_view(foldedNew[step]) : newNames.bytes(step);
+    };
     PositionTable takenByRun(plan.steps.size());  ///< by step, the names taken so far
-    // A name the folder holds is free again once its entry was renamed away. Which entry holds a
-    // name is looked up only when a step meets an existing name, which most runs never do.
+    // A name the folder holds is free again once its entry was renamed away, and to the entry
+    // that holds it (a change of case only). Which entry holds a name is looked up only when a
+    // step meets an existing name, which most runs never do.
     std::vector<bool> renamedAway(listing.size(), false);
-    const auto entryNameOf = [&](std::uint32_t entry) { return listing.bytes(entry); };
+    const auto entryNameOf = [&](std::uint32_t entry) -> std::string_view {
+        return folding ? std::string_view(foldedOld[entry]) : listing.bytes(entry);
+    };
     PositionTable entryNamed;
-    const auto freedByRun = [&](std::string_view name) {
+    const auto freedFor = [&](std::string_view name, std::size_t entry) {
         if (entryNamed.empty()) {
             entryNamed = PositionTable(listing.size());
             for (std::size_t e = 0; e < listing.size(); ++e)
                 if (listing.exact(e)) entryNamed.insert(static_cast<std::uint32_t>(e), entryNameOf);
         }
         const std::uint32_t e = entryNamed.find(name, entryNameOf);
-        return e != PositionTable::none && renamedAway[e];
+        return e != PositionTable::none && (renamedAway[e] || e == entry);
     };
     std::vector<StepFailure> failures;
     failures.reserve(plan.steps.size());
@@ -92,13 +148,16 @@ std::vector<StepFailure> planFailures(const RunPlan& plan, const NameSet& existi
             failure = StepFailure::LeavesFolder;
         } else if (!isValidEntryName(*newNative) || newNames.bytes(i) == listing.bytes(entry)) {
             failure = StepFailure::Invalid;
-        } else if (takenByRun.find(newNames.bytes(i), newNameOf) != PositionTable::none) {
+        } else if (const StepFailure refused = diskRefusal(*newNative, disk); refused != StepFailure::None) {
+            failure = refused;
+        } else if (takenByRun.find(newNameOf(static_cast<std::uint32_t>(i)), newNameOf) != PositionTable::none) {
             failure = StepFailure::TakenByRun;
-        } else if (existing.contains(*newNative) && !freedByRun(newNames.bytes(i))) {
+        } else if ((folding ? foldedExisting.contains(foldedNew[i]) : existing.contains(*newNative)) &&
+                   !freedFor(newNameOf(static_cast<std::uint32_t>(i)), entry)) {
             failure = StepFailure::Exists;
         } else {
             renamedAway[entry] = true;
-            takenByRun.erase(listing.bytes(entry), newNameOf);
+            takenByRun.erase(entryNameOf(static_cast<std::uint32_t>(entry)), newNameOf);
             takenByRun.insert(static_cast<std::uint32_t>(i), newNameOf);
         }
         failures.push_back(failure);
@@ -109,7 +168,8 @@ std::vector<StepFailure> planFailures(const RunPlan& plan, const NameSet& existi
 std::vector<Text> describePlan(const RunPlan& plan) {
     if (plan.reordersChains) {
         const auto [oldNames, newNames] = stepNames(plan);
-        return describeOrder(orderRenames(renameRequests(plan), namesIn(plan.folder)), oldNames, newNames);
+        return describeOrder(orderRenames(renameRequests(plan), namesIn(plan.folder), plan.disk.get()), oldNames,
+                             newNames);
     }
     const std::vector<StepFailure> failures = planFailures(plan, namesIn(plan.folder));
     std::vector<Text> lines;
@@ -117,13 +177,15 @@ std::vector<Text> describePlan(const RunPlan& plan) {
     const Text arrow = " → "_t;
     for (std::size_t i = 0; i < plan.steps.size(); ++i) {
         Text line = plan.listing->text(plan.steps.entry(i)) + arrow + plan.steps.newNames()->text(i);
-        if (failures[i] != StepFailure::None) line += failureMark() + failureReason(failures[i]);
+        if (failures[i] != StepFailure::None)
+            line += failureMark() + failureReason(failures[i], plan.steps.newNames()->text(i));
         lines.push_back(std::move(line));
     }
     return lines;
 }
 
-PlanLines::PlanLines(const Text& folder, std::size_t steps, StepAt stepAt) : steps_(steps), stepAt_(std::move(stepAt)) {
+PlanLines::PlanLines(const Text& folder, std::size_t steps, StepAt stepAt, std::shared_ptr<const Disk> disk)
+    : steps_(steps), stepAt_(std::move(stepAt)), disk_(std::move(disk)) {
     // Room for every step at once: growing in the slices a view checks would copy the marks, and
     // rehash the names, again and again, each time the longer.
     failures_.reserve(steps_);
@@ -148,6 +210,10 @@ PlanLines::~PlanLines() {
 
 // A name the rename itself would take as free: missing, or the same entry under another case.
 bool PlanLines::existsOnDisk(const NativeName& name, const NativeName& old) const {
+    // Such a disk holds no two names that differ only in case: the name is the entry's own. Not
+    // even looked up: a FUSE disk's kernel cache would keep the spelling as a name of the entry,
+    // and the rename to it would find it taken.
+    if (disk_ && disk_->ignoresCase && sameButForCase(name, old)) return false;
     struct stat st {};
     if (folder_ < 0 || fstatat(folder_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
     struct stat so {};
@@ -182,13 +248,16 @@ StepFailure PlanLines::check(const PlanStep& step) {
     if (!step.exact || !newNative) return StepFailure::Invalid;
     if (newNative->find(kSeparator) != std::string::npos || *newNative == "..") return StepFailure::LeavesFolder;
     if (!isValidEntryName(*newNative) || *newNative == step.oldNative) return StepFailure::Invalid;
-    const auto known = changed_.find(*newNative);
-    const bool taken =
-        known != changed_.end() ? (known->second & kPresent) != 0 : existsOnDisk(*newNative, step.oldNative);
+    if (const StepFailure refused = diskRefusal(*newNative, disk_.get()); refused != StepFailure::None) return refused;
+    const std::string newKey = comparedName(*newNative, disk_.get());
+    const std::string oldKey = comparedName(step.oldNative, disk_.get());
+    const auto known = changed_.find(newKey);
+    const bool taken = known != changed_.end() ? (known->second & kPresent) != 0 && newKey != oldKey
+                                               : existsOnDisk(*newNative, step.oldNative);
     if (taken)
         return known != changed_.end() && (known->second & kTakenByRun) ? StepFailure::TakenByRun : StepFailure::Exists;
-    changed_[step.oldNative] = 0;  // freed; never taken by the run before its own step
-    changed_[*newNative] = kPresent | kTakenByRun;
+    changed_[oldKey] = 0;  // freed; never taken by the run before its own step
+    changed_[newKey] = kPresent | kTakenByRun;
     return StepFailure::None;
 }
 
@@ -200,7 +269,7 @@ void PlanLines::checkUpTo(std::size_t end) {
         const StepFailure failure = check(step);
         failures_.push_back(failure);
         std::size_t bytes = step.oldName.bytes().size() + step.newName.bytes().size() + 5;
-        if (failure != StepFailure::None) bytes += 6 + failureReason(failure).bytes().size();
+        if (failure != StepFailure::None) bytes += 6 + failureReason(failure, step.newName).bytes().size();
         if (bytes > longest_) {
             longest_ = bytes;
             longestAt_ = failures_.size() - 1;
@@ -218,7 +287,8 @@ Text PlanLines::knownLine(std::size_t i) const {
     const PlanStep step = stepAt_(i);
     static const Text arrow = " → "_t;
     Text line = step.oldName + arrow + step.newName;
-    if (i < failures_.size() && failures_[i] != StepFailure::None) line += failureMark() + failureReason(failures_[i]);
+    if (i < failures_.size() && failures_[i] != StepFailure::None)
+        line += failureMark() + failureReason(failures_[i], step.newName);
     return line;
 }
 

@@ -16,7 +16,15 @@ namespace velmora {
 class Window;
 
 /// The reason as the plan shows it after the failure mark.
-Text failureReason(StepFailure failure);
+/// The reason as the plan shows it after the failure mark; newName names the character a disk
+/// refuses.
+Text failureReason(StepFailure failure, const Text& newName = {});
+
+/// What disk refuses of name (a native name); a null disk takes every name of up to 255 bytes.
+StepFailure diskRefusal(const NativeName& name, const Disk* disk);
+
+/// Name as disk compares names: folded where it ignores case, else as it is.
+std::string comparedName(std::string_view name, const Disk* disk);
 
 /// The names a folder holds, exactly as the file system has them.
 NameSet namesIn(const Text& folder);
@@ -49,7 +57,7 @@ struct PlanStep {
 class PlanLines {
 public:
     using StepAt = std::function<PlanStep(std::size_t)>;
-    PlanLines(const Text& folder, std::size_t steps, StepAt stepAt);
+    PlanLines(const Text& folder, std::size_t steps, StepAt stepAt, std::shared_ptr<const Disk> disk = nullptr);
     /// Lines made already, each with its mark where it has one.
     explicit PlanLines(std::vector<Text> lines);
     ~PlanLines();
@@ -76,8 +84,10 @@ private:
     const std::size_t steps_;
     const StepAt stepAt_;
     int folder_ = -1;
+    std::shared_ptr<const Disk> disk_;
     std::vector<StepFailure> failures_;
-    /// Names the run has touched so far: bit 1 present, bit 2 taken by an earlier step.
+    /// Names the run has touched so far, as the disk compares them: bit 1 present, bit 2 taken by
+    /// an earlier step.
     std::unordered_map<std::string, std::uint8_t> changed_;
     std::size_t longest_ = 0;
     std::size_t longestAt_ = 0;

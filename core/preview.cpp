@@ -9,6 +9,8 @@ FolderSnapshot::FolderSnapshot(const Text& folder) : folder_(folder) {
     auto folders =
         std::make_shared<const NameList>(enumerateEntries(folder, EntryKind::Folders, ListingOrder::AsFound));
     names_ = NameSet({files, folders});
+    const auto native = textToNative(folder);
+    disk_ = std::make_shared<const Disk>(diskOf(native ? *native : NativeName{}));
     files_ = std::move(files);
     folders_ = std::move(folders);
 }
@@ -44,6 +46,7 @@ Preview previewRun(const RenameRule& rule, Window& inputs, const FolderSnapshot&
     preview.plan =
         planRun(rule, inputs, kind, folder.folder(), folder.listing(entries, listingOrder(rule, kind)), cancelled);
     preview.plan.asFound = folder.listing(entries, ListingOrder::AsFound);
+    preview.plan.disk = folder.disk();
     if (preview.plan.abandoned) return preview;
     if (auto refusal = refusalAfterPlanning(rule, inputs, preview.plan)) {
         preview.refusal = std::move(refusal);

@@ -26,9 +26,12 @@ public:
     /// The entries of one kind in the order a listing of that kind gives them.
     SharedListing listing(EntryKind kind, ListingOrder order) const;
     const NameSet& names() const { return names_; }
+    /// What the folder's disk does with names.
+    const std::shared_ptr<const Disk>& disk() const { return disk_; }
 
 private:
     Text folder_;
+    std::shared_ptr<const Disk> disk_;
     SharedListing files_;
     SharedListing folders_;
     NameSet names_;  ///< points into files_ and folders_

@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "core/disk.h"
 #include "core/file_system.h"
 #include "core/paths.h"
 
@@ -13,25 +14,27 @@ namespace {
 
 constexpr std::size_t none = static_cast<std::size_t>(-1);
 
-StepFailure validity(const RenameRequest& step) {
+StepFailure validity(const RenameRequest& step, const Disk* disk) {
     if (step.refusal != StepFailure::None) return step.refusal;
     if (!step.exact || !step.to) return StepFailure::Invalid;
     if (step.to->find(kSeparator) != std::string::npos || *step.to == "..") return StepFailure::LeavesFolder;
     if (!isValidEntryName(*step.to) || *step.to == step.from) return StepFailure::Invalid;
-    return StepFailure::None;
+    return diskRefusal(*step.to, disk);
 }
 
 // Decides which renames fail. Every rename is taken to succeed until something forces it to fail:
 // its name is held by an entry that stays (one that no rename moves, or whose rename fails), or an
-// earlier rename takes the name. Failures only ever add up, so the loop ends.
-std::vector<StepFailure> failuresOf(const std::vector<RenameRequest>& steps, const NameSet& present) {
+// earlier rename takes the name. Failures only ever add up, so the loop ends. Names are compared as
+// the disk compares them: steps are the requests with their names so (keys), present likewise.
+std::vector<StepFailure> failuresOf(const std::vector<RenameRequest>& requests, const std::vector<RenameRequest>& steps,
+                                    const NameSet& present, const Disk* disk) {
     std::vector<StepFailure> failures(steps.size());
     std::unordered_map<std::string, std::size_t> byOldName;
     std::unordered_map<std::string, std::vector<std::size_t>> claimants;  // new name -> steps, in plan order
     std::vector<std::string> work;
     for (std::size_t i = 0; i < steps.size(); ++i) {
         byOldName.emplace(steps[i].from, i);
-        failures[i] = validity(steps[i]);
+        failures[i] = validity(requests[i], disk);
         if (failures[i] != StepFailure::None) continue;
         auto& claim = claimants[*steps[i].to];
         if (claim.empty()) work.push_back(*steps[i].to);
@@ -66,36 +69,53 @@ std::vector<StepFailure> failuresOf(const std::vector<RenameRequest>& steps, con
 
 // A name for a step broken out of a cycle: in the same folder, held by nothing, taken by no rename
 // of the run, keeping the old extension so a left-over entry still opens.
-NativeName temporaryName(const NativeName& from, const NameSet& present, std::unordered_set<std::string>& reserved) {
+NativeName temporaryName(const NativeName& from, const NameSet& present, std::unordered_set<std::string>& reserved,
+                         const Disk* disk) {
     const std::string extension = from.substr(from.size() - extensionLength(from));
     for (unsigned k = 1;; ++k) {
         std::string name = "改名中转" + std::to_string(k);
         if (name.size() + extension.size() <= NAME_MAX) name += extension;
-        if (!present.contains(name) && reserved.insert(name).second) return name;
+        const std::string key = comparedName(name, disk);
+        if (!present.contains(key) && reserved.insert(key).second) return name;
     }
 }
 
 }  // namespace
 
-RenameOrder orderRenames(const std::vector<RenameRequest>& steps, const NameSet& present) {
+RenameOrder orderRenames(const std::vector<RenameRequest>& steps, const NameSet& present, const Disk* disk) {
+    // Where the disk ignores case, names are matched folded: a change of case only is then a
+    // rename onto the entry's own name, a cycle of one, which goes through a temporary name.
+    const bool folding = disk && disk->ignoresCase;
+    std::vector<RenameRequest> folded;
+    NameSet foldedPresent;
+    if (folding) {
+        folded = steps;
+        for (RenameRequest& s : folded) {
+            s.from = foldCase(s.from);
+            if (s.to) s.to = foldCase(*s.to);
+        }
+        foldedPresent = present.mapped([](std::string_view name) { return foldCase(name); });
+    }
+    const std::vector<RenameRequest>& keys = folding ? folded : steps;
+    const NameSet& held = folding ? foldedPresent : present;
     RenameOrder order;
-    order.failures = failuresOf(steps, present);
+    order.failures = failuresOf(steps, keys, held, disk);
     const auto moves = [&](std::size_t i) { return order.failures[i] == StepFailure::None; };
 
     // waitsFor[i]: the moving step whose old name step i takes. Names are claimed once, so each
     // step waits for at most one and is waited for by at most one: chains and separate cycles.
     std::unordered_map<std::string, std::size_t> byOldName;
     for (std::size_t i = 0; i < steps.size(); ++i)
-        if (moves(i)) byOldName.emplace(steps[i].from, i);
+        if (moves(i)) byOldName.emplace(keys[i].from, i);
     std::vector<std::size_t> waitsFor(steps.size(), none);
     for (std::size_t i = 0; i < steps.size(); ++i) {
         if (!moves(i)) continue;
-        const auto holder = byOldName.find(*steps[i].to);
+        const auto holder = byOldName.find(*keys[i].to);
         if (holder != byOldName.end()) waitsFor[i] = holder->second;
     }
 
     std::unordered_set<std::string> reserved;  ///< the run's names; the folder's are in present
-    for (const RenameRequest& s : steps) {
+    for (const RenameRequest& s : keys) {
         reserved.insert(s.from);
         if (s.to) reserved.insert(*s.to);
     }
@@ -119,7 +139,7 @@ RenameOrder orderRenames(const std::vector<RenameRequest>& steps, const NameSet&
             std::size_t cycleFrom = 0;
             while (path[cycleFrom] != at) ++cycleFrom;
             const std::size_t head = path[cycleFrom];
-            const NativeName temporary = temporaryName(steps[head].from, present, reserved);
+            const NativeName temporary = temporaryName(steps[head].from, held, reserved, disk);
             order.operations.push_back({head, RenameOperation::Leg::ToTemporary, steps[head].from, temporary});
             for (std::size_t k = path.size() - 1; k > cycleFrom; --k) whole(path[k]);
             order.operations.push_back({head, RenameOperation::Leg::FromTemporary, temporary, *steps[head].to});
@@ -209,7 +229,8 @@ std::vector<Text> describeOrder(const RenameOrder& order, const std::vector<Text
     }
     for (std::size_t i = 0; i < order.failures.size(); ++i)
         if (order.failures[i] != StepFailure::None)
-            lines.push_back(oldNames[i] + arrow + newNames[i] + failureMark() + failureReason(order.failures[i]));
+            lines.push_back(oldNames[i] + arrow + newNames[i] + failureMark() +
+                            failureReason(order.failures[i], newNames[i]));
     return lines;
 }
 

@@ -49,7 +49,9 @@ struct RenameOrder {
 
 /// Orders the planned renames of one folder whose entries are named present. Pure: reads nothing
 /// and touches nothing. Where two renames want one name, the earlier in plan order gets it.
-RenameOrder orderRenames(const std::vector<RenameRequest>& steps, const NameSet& present);
+/// Where disk ignores case, names equal but for case are one name, and a change of case goes
+/// through a temporary name.
+RenameOrder orderRenames(const std::vector<RenameRequest>& steps, const NameSet& present, const Disk* disk = nullptr);
 
 /// The steps of plan as requests for orderRenames.
 std::vector<RenameRequest> renameRequests(const RunPlan& plan);

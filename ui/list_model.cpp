@@ -59,7 +59,9 @@ QVariant RowModel::data(const QModelIndex& index, int role) const {
         const auto s = static_cast<std::size_t>(step);
         const StepFailure failure = preview_->preview.failures[s];
         if (role == Qt::ForegroundRole) return failure == StepFailure::None ? QVariant() : QBrush(QColor(200, 30, 30));
-        if (failure != StepFailure::None) return qs(names_->text(r) + failureMark() + failureReason(failure));
+        if (failure != StepFailure::None)
+            return qs(names_->text(r) + failureMark() +
+                      failureReason(failure, preview_->preview.plan.steps.newNames()->text(s)));
         return qs(preview_->preview.plan.steps.newNames()->text(s));
     }
     // Left alone by the rule in view, or no rule in view: the name it has now, grey when unchanged.

@@ -58,12 +58,14 @@ TEST_F(FaultInjection, aReadOnlyFolderRenamesNothingAndCountsNothing) {
     if (!readOnly.ok()) GTEST_SKIP() << "this file system cannot make a folder read-only here";
     iw.type(编辑框1, "-");
     runRenameRule(deleteOccurrences(), iw, s);
-    EXPECT_EQ(iw.messages, (std::vector<Shown>{msg("一共有2个文件将被更名", 1, "请确认")}))
-        << "no report of 0 for files";
+    EXPECT_EQ(iw.messages,
+              (std::vector<Shown>{msg("一共有2个文件将被更名", 1, "请确认"), msg("2个无法更名：没有权限", 64, "提示")}))
+        << "no report of 0 for files, but the failures are told";
     iw.messages.clear();
     iw.type(编辑框8, "-");
     runRenameRule(deleteBefore(), iw, s);
-    EXPECT_EQ(iw.messages.back(), msg("成功改了0个", 0, "提示"));
+    EXPECT_EQ(iw.messages.end()[-2], msg("成功改了0个", 0, "提示"));
+    EXPECT_EQ(iw.messages.back(), msg("2个无法更名：没有权限", 64, "提示"));
     EXPECT_EQ(f.entries(), (Names{"a-1.txt", "b-2.txt"}));
 }
 
@@ -73,7 +75,8 @@ TEST_F(FaultInjection, anEntryDeletedAfterListingIsSkippedAndNotCounted) {
     iw.atFirstMessage = [&] { std::filesystem::remove(f.path() + "b-2.txt"); };
     runRenameRule(deleteOccurrences(), iw, s);
     EXPECT_EQ(f.entries(), (Names{"a1.txt", "c3.txt"}));
-    EXPECT_EQ(iw.messages.back(), msg("删掉了2个", 0, "修改成果提示"));
+    EXPECT_EQ(iw.messages.end()[-2], msg("删掉了2个", 0, "修改成果提示"));
+    EXPECT_EQ(iw.messages.back(), msg("1个无法更名：找不到原来的文件，或这个磁盘不接受新名称", 64, "提示"));
 }
 
 TEST_F(FaultInjection, theFolderRenamedOrRemovedMidRun) {
@@ -88,14 +91,16 @@ TEST_F(FaultInjection, theFolderRenamedOrRemovedMidRun) {
     EXPECT_EQ(root.entries(), (Names{"moved/"}));
     EXPECT_TRUE(std::filesystem::exists(root.path() + "moved/a-1.txt"));
     EXPECT_TRUE(std::filesystem::exists(root.path() + "moved/b-2.txt"));
-    EXPECT_EQ(iw.messages.size(), 1u) << "nothing renamed, no report of a change";
+    EXPECT_EQ(iw.messages.size(), 2u) << "nothing renamed, no report of a change";
+    EXPECT_EQ(iw.messages.back(), msg("2个无法更名：找不到文件夹", 64, "提示"));
 
     std::filesystem::create_directory(folder);
     std::ofstream(folder + "x-1.txt") << "x";
     iw.messages.clear();
     iw.atFirstMessage = [&] { std::filesystem::remove_all(folder); };
     runRenameRule(deleteOccurrences(), iw, s);
-    EXPECT_EQ(iw.messages.size(), 1u);
+    EXPECT_EQ(iw.messages.size(), 2u);
+    EXPECT_EQ(iw.messages.back(), msg("1个无法更名：找不到文件夹", 64, "提示"));
     EXPECT_EQ(root.entries(), (Names{"moved/"}));
 }
 
@@ -126,7 +131,8 @@ TEST_F(FaultInjection, aSubFolderThatIsAMountPointKeepsItsNameAndIsNotCounted) {
     runRenameRule(deleteBefore(), iw, s);  // counts successes for folders too
     umount2((f.path() + "mount-1").c_str(), MNT_DETACH);
     EXPECT_EQ(f.entries(), (Names{"mount-1/", "-2/"}));
-    EXPECT_EQ(iw.messages.back(), msg("成功改了1个", 0, "提示"));
+    EXPECT_EQ(iw.messages.end()[-2], msg("成功改了1个", 0, "提示"));
+    EXPECT_EQ(iw.messages.back(), msg("1个无法更名：正在使用", 64, "提示"));
     EXPECT_EQ(source.read("mounted.txt"), "M");
 }
 
@@ -141,7 +147,9 @@ TEST_F(FaultInjection, aNameAtTheLengthLimitThatWouldGrowKeepsItsName) {
     iw.messages.clear();
     runRenameRule(replaceTextRule(), iw, s);
     EXPECT_TRUE(f.exists(longest));
-    EXPECT_EQ(iw.messages, (std::vector<Shown>{msg("确定更名吗？", 1, "提示")})) << "the failure is not counted";
+    EXPECT_EQ(iw.messages, (std::vector<Shown>{msg("确定更名吗？", 1, "提示"),
+                                               msg("1个无法更名：名称太长，这个磁盘放不下", 64, "提示")}))
+        << "the failure is not counted, but told";
 }
 
 TEST_F(FaultInjection, aNameThatIsNotUtf8IsListedButNeverRenamed) {
@@ -150,7 +158,8 @@ TEST_F(FaultInjection, aNameThatIsNotUtf8IsListedButNeverRenamed) {
     iw.type(编辑框1, "-");
     runRenameRule(deleteOccurrences(), iw, s);
     EXPECT_EQ(f.entries(), (Names{"bad\xFF-1.txt", "good1.txt"}));
-    EXPECT_EQ(iw.messages.back(), msg("删掉了1个", 0, "修改成果提示"));
+    EXPECT_EQ(iw.messages.end()[-2], msg("删掉了1个", 0, "修改成果提示"));
+    EXPECT_EQ(iw.messages.back(), msg("1个无法更名：名称无效", 64, "提示"));
     iw.rows.clear();
     iw.pickedFolder = Text::fromUtf8(f.path());
 }

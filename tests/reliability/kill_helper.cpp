@@ -59,8 +59,22 @@ public:
 extern "C" int renameat2(int oldDir, const char* oldName, int newDir, const char* newName, unsigned int flags) {
     countAttempt();
     const int result = static_cast<int>(syscall(SYS_renameat2, oldDir, oldName, newDir, newName, flags));
-    ++attempts;
     const int saved = errno;
+    // A disk that does not take the flag refuses it before renaming anything: no attempt yet.
+    if (result == 0 || saved != EINVAL) {
+        ++attempts;
+        countAttempt();
+    }
+    errno = saved;
+    return result;
+}
+
+// Where the disk takes no no-replace flag, renames end here.
+extern "C" int renameat(int oldDir, const char* oldName, int newDir, const char* newName) {
+    countAttempt();
+    const int result = static_cast<int>(syscall(SYS_renameat2, oldDir, oldName, newDir, newName, 0));
+    const int saved = errno;
+    ++attempts;
     countAttempt();
     errno = saved;
     return result;

@@ -22,6 +22,7 @@
 #include <thread>
 
 #include "core/history.h"
+#include "tests/support/disk_image.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/temp_folder.h"
 
@@ -395,6 +396,69 @@ TEST(KillDuringARun, anEntryThatCannotGetItsNameBackIsNamedInTheReport) {
               (std::vector<Shown>{msg("上次更名没有完成（已更名1个），撤销这1个吗？", 1, "提示"),
                                   msg("撤销了0个，1个无法撤销\n“改名中转1.txt”没能改回“x1.txt”", 0, "提示")}));
     EXPECT_EQ(contents(folder), (Contents{{"x1.txt", "newcomer"}, {"x2.txt", "x2.txt"}, {"改名中转1.txt", "x1.txt"}}));
+}
+
+// On an exFAT card a change of case is two renames through a temporary name, and the card gives
+// other inode numbers at every mount: killed between the two halves, and taken back by names
+// after the card was out and in again.
+TEST(KillOnACard, aCaseOnlyRunKilledAnywhereIsTakenBackByNames) {
+    VELMORA_SKIP_WITHOUT_DISK_IMAGE(ImageFormat::Exfat);
+    DiskImage card(ImageFormat::Exfat);
+    for (int killAt = 0; killAt <= 4; ++killAt) {
+        SCOPED_TRACE(::testing::Message() << "killed after " << killAt << " renames");
+        TempFolder state;
+        const std::string folder = card.path() + "run" + std::to_string(killAt) + "/";
+        std::filesystem::create_directory(folder);
+        for (const char* name : {"img_1.png", "img_2.png"}) std::ofstream(folder + name, std::ios::binary) << name;
+        const Contents original = contents(folder);
+        std::ofstream(state.path() + "plan") << "img_1\tIMG_1\nimg_2\tIMG_2\n";
+        ASSERT_TRUE(
+            runHelper(folder, state.path() + "state", std::to_string(killAt), std::nullopt, state.path() + "plan")
+                .killed);
+        const std::size_t moved = entriesMoved(contents(folder));
+        card.remount();
+        FakeWindow w;
+        Session s;
+        w.answer({answerOk});
+        openHistory(w, s, state.path() + "state");
+        EXPECT_EQ(w.messages.empty(), killAt == 0);
+        if (!w.messages.empty()) {
+            const std::string n = std::to_string(moved);
+            EXPECT_EQ(w.messages.back(), msg(("撤销了" + n + "个").c_str(), 0, "提示"));
+        }
+        EXPECT_EQ(contents(folder), original) << "every name back, no temporary name left";
+    }
+}
+
+// A run on a card that is not in at the next start is left for a start that finds it.
+TEST(KillOnACard, aRunWhoseCardIsOutAtStartIsKeptUntilItIsBack) {
+    VELMORA_SKIP_WITHOUT_DISK_IMAGE(ImageFormat::Exfat);
+    DiskImage card(ImageFormat::Exfat);
+    TempFolder state;
+    const std::string folder = card.path() + "work/";
+    std::filesystem::create_directory(folder);
+    for (const char* name : {"x1.txt", "x2.txt", "x3.txt"}) std::ofstream(folder + name, std::ios::binary) << name;
+    const Contents original = contents(folder);
+    std::ofstream(state.path() + "plan") << "x1\ty1\nx2\ty2\nx3\ty3\n";
+    ASSERT_TRUE(runHelper(folder, state.path() + "state", "2", std::nullopt, state.path() + "plan").killed);
+    card.unmount();
+    {
+        FakeWindow w;
+        Session s;
+        openHistory(w, s, state.path() + "state");
+        EXPECT_TRUE(w.messages.empty()) << "nothing asked about a card that is out";
+        const auto runs = s.journal.runs();
+        ASSERT_EQ(runs.size(), 1u) << "kept";
+        EXPECT_EQ(runs[0].state, RunState::Running);
+    }
+    card.mount();
+    FakeWindow w;
+    Session s;
+    w.answer({answerOk});
+    openHistory(w, s, state.path() + "state");
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("上次更名没有完成（已更名2个），撤销这2个吗？", 1, "提示"),
+                                              msg("撤销了2个", 0, "提示")}));
+    EXPECT_EQ(contents(folder), original);
 }
 
 }  // namespace

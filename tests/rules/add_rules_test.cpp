@@ -146,7 +146,8 @@ TEST_F(ExtensionRules, twoFilesBecomingOneNameKeepTheSecond) {
     run(changeExtensions());
     EXPECT_EQ(f.entries().size(), 2u);
     EXPECT_TRUE(f.exists("a.mp4"));
-    EXPECT_EQ(w.messages.back(), msg("一共有1扩展名被修改", 64, "提示"));
+    EXPECT_EQ(w.messages.end()[-2], msg("一共有1扩展名被修改", 64, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("1个无法更名：已有同名", 64, "提示"));
 }
 
 class CreateEntries : public RuleTest {

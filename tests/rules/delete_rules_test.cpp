@@ -126,7 +126,8 @@ TEST_F(DeleteOccurrences, twoNamesBecomingOneCountOnlyTheFirst) {
     run(deleteOccurrences());
     EXPECT_EQ(f.entries().size(), 2u);
     EXPECT_TRUE(f.exists("a.txt"));
-    EXPECT_EQ(w.messages.back(), msg("删掉了1个", 0, "修改成果提示"));
+    EXPECT_EQ(w.messages.end()[-2], msg("删掉了1个", 0, "修改成果提示"));
+    EXPECT_EQ(w.messages.back(), msg("1个无法更名：已有同名", 64, "提示"));
 }
 
 class DeleteBeforeAfter : public RuleTest {};
@@ -170,7 +171,8 @@ TEST_F(DeleteBeforeAfter, reportsCountSuccessesAndFolderPassesDiffer) {
     w.messages.clear();
     f.file("x-.txt");  // x-1.txt would become x-.txt: the failure is not counted
     run(deleteAfter());
-    EXPECT_EQ(w.messages.back(), msg("修改了0个", 0, "修改成果提示"));
+    EXPECT_EQ(w.messages.end()[-2], msg("修改了0个", 0, "修改成果提示"));
+    EXPECT_EQ(w.messages.back(), msg("1个无法更名：已有同名", 64, "提示"));
 
     TempFolder folders;
     folders.folder("a-b");

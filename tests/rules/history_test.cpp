@@ -565,7 +565,7 @@ TEST_F(History, aHistoryThatCannotBeUsedForNowIsLeftAlone) {
         Journal journal;
         ASSERT_EQ(journal.open(dir), Journal::Opened::Ok);
     }
-    sql(database, "PRAGMA user_version = 3");
+    sql(database, "PRAGMA user_version = 4");
     Journal journal;
     EXPECT_EQ(journal.open(dir), Journal::Opened::Failed) << "newer";
     EXPECT_EQ(asideFiles(), 0);
@@ -574,7 +574,7 @@ TEST_F(History, aHistoryThatCannotBeUsedForNowIsLeftAlone) {
     sqlite3_stmt* version = nullptr;
     sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &version, nullptr);
     ASSERT_EQ(sqlite3_step(version), SQLITE_ROW);
-    EXPECT_EQ(sqlite3_column_int(version, 0), 3);
+    EXPECT_EQ(sqlite3_column_int(version, 0), 4);
     sqlite3_finalize(version);
     sqlite3_close(db);
 }

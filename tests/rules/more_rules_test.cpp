@@ -121,7 +121,7 @@ TEST_F(Numbering, refusalsComeBeforeAnythingIsListed) {
         {"", "1", "1", "模板里要有#，#的位置放序号"},
         {"#", "1.5", "1", "起始和步长要填整数"},
         {"#", "1", "abc", "起始和步长要填整数"},
-        {"#", "１", "1", "起始和步长要填整数"},
+        {"#", "１．５", "1", "起始和步长要填整数"},
         {"#", "-", "1", "起始和步长要填整数"},
         {"#", "1", "99999999999999999999", "起始和步长要填整数"},
     };
@@ -144,7 +144,8 @@ TEST_F(Numbering, aTemplateGivingOneNameTwiceIsMarkedInThePlan) {
     EXPECT_EQ(planOf(w),
               (std::vector<std::string>{"a.txt → 第1集.txt", "b.txt → 第1集.txt  ✗ 本次前面的改名已占用这个名称",
                                         "c.txt → 第1集.txt  ✗ 本次前面的改名已占用这个名称"}));
-    EXPECT_EQ(w.messages.back(), msg("成功改名1个", 0, "提示"));
+    EXPECT_EQ(w.messages.end()[-2], msg("成功改名1个", 0, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("2个无法更名：本次前面的改名已占用这个名称", 64, "提示"));
 }
 
 // Numbers are whole numbers of 64 bits; an entry whose number lies past them fails with the reason,
@@ -197,8 +198,11 @@ TEST_F(Numbering, aNumberPastTheRangeFailsWithItsReasonWhileTheOthersAreRenamed)
         EXPECT_EQ(planOf(win), c.plan) << c.label;
         EXPECT_EQ(whereTokensWent(folder), c.expected) << c.label;
         EXPECT_EQ(result.renamed.size(), c.renamed) << c.label;
-        ASSERT_EQ(win.messages.size(), 2u) << c.label;
+        ASSERT_EQ(win.messages.size(), 3u) << c.label;
         EXPECT_EQ(win.messages[1], msg(("成功改名" + std::to_string(c.renamed) + "个").c_str(), 0, "提示")) << c.label;
+        EXPECT_EQ(win.messages[2],
+                  msg((std::to_string(3 - c.renamed) + "个无法更名：序号超出范围").c_str(), 64, "提示"))
+            << c.label;
     }
 }
 
@@ -417,7 +421,8 @@ TEST_F(Regex, patternsThatCollideLeaveTheLaterNameInNaturalOrder) {
     EXPECT_EQ(whereTokensWent(f), (Contents{{"a.txt", "a1.txt"}, {"a2.txt", "a2.txt"}, {"a10.txt", "a10.txt"}}));
     EXPECT_EQ(planOf(w), (std::vector<std::string>{"a1.txt → a.txt", "a2.txt → a.txt  ✗ 本次前面的改名已占用这个名称",
                                                    "a10.txt → a.txt  ✗ 本次前面的改名已占用这个名称"}));
-    EXPECT_EQ(w.messages.back(), msg("成功改名1个", 0, "提示"));
+    EXPECT_EQ(w.messages.end()[-2], msg("成功改名1个", 0, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("2个无法更名：本次前面的改名已占用这个名称", 64, "提示"));
 }
 
 // The preview lists in the rule's natural order too, files and folders alike, so the entry it
@@ -522,7 +527,8 @@ TEST_F(LetterCase, twoEntriesWhoseNewNamesCollide) {
     run(letterCase());
     EXPECT_EQ(whereTokensWent(f), (Contents{{"a.txt", "a.txt"}, {"a.TXT", "A.TXT"}}));
     EXPECT_EQ(planOf(w), std::vector<std::string>{"a.TXT → a.txt  ✗ 已有同名"});
-    EXPECT_EQ(w.messages.back(), msg("成功改名0个", 0, "提示"));
+    EXPECT_EQ(w.messages.end()[-2], msg("成功改名0个", 0, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("1个无法更名：已有同名", 64, "提示"));
 
     TempFolder both;
     both.file("Ab.txt", "token:Ab.txt");
@@ -618,7 +624,8 @@ TEST_F(Chains, aThreeNameCycleByRegexAndABlockedChainStaysWhole) {
     run(numbering());
     EXPECT_EQ(blocked.entries(), (Names{"1", "2", "3/"}));
     EXPECT_EQ(planOf(w), (std::vector<std::string>{"1 → 2  ✗ 已有同名", "2 → 3  ✗ 已有同名"}));
-    EXPECT_EQ(w.messages.back(), msg("成功改名0个", 0, "提示"));
+    EXPECT_EQ(w.messages.end()[-2], msg("成功改名0个", 0, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("2个无法更名：已有同名", 64, "提示"));
 }
 
 // ---- Any target extension ---------------------------------------------------------------------
