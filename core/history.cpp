@@ -3,7 +3,9 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -270,13 +272,30 @@ std::size_t reconcileWithDisk(JournalRun& run) {
     return unknown;
 }
 
-std::vector<Text> describeRun(const JournalRun& run, StepState which) {
+std::vector<Text> describeUndo(const JournalRun& run) {
     std::vector<Text> lines;
     const Text arrow = " → "_t;
-    for (std::size_t i = 0; i < run.steps.size(); ++i)
-        if (run.states[i] == which)
-            lines.push_back(nativeToText(run.steps[i].from).text + arrow + nativeToText(run.steps[i].to).text);
+    for (std::size_t i = run.steps.size(); i-- > 0;)
+        if (run.states[i] == StepState::Made)
+            lines.push_back(nativeToText(run.steps[i].to).text + arrow + nativeToText(run.steps[i].from).text);
     return lines;
+}
+
+Text runLabel(const JournalRun& run) {
+    const std::time_t started = static_cast<std::time_t>(run.started);
+    const std::time_t now = std::time(nullptr);
+    std::tm when{};
+    std::tm today{};
+    localtime_r(&started, &when);
+    localtime_r(&now, &today);
+    char time[32];
+    if (when.tm_year == today.tm_year && when.tm_yday == today.tm_yday)
+        std::snprintf(time, sizeof time, "%02d:%02d", when.tm_hour, when.tm_min);
+    else
+        std::snprintf(time, sizeof time, "%d月%d日 %02d:%02d", when.tm_mon + 1, when.tm_mday, when.tm_hour,
+                      when.tm_min);
+    const Text at = Text::fromUtf8(time);
+    return run.caption.empty() ? at : run.caption + "，"_t + at;
 }
 
 void openHistory(Window& window, Session& session, const std::string& folder) {
@@ -316,10 +335,12 @@ void recoverInterruptedRuns(Window& window, Session& session) {
         const Text n = toText(static_cast<long long>(made));
         Text counted = "已更名"_t + n + "个"_t;
         if (unknown > 0) counted += "，"_t + toText(static_cast<long long>(unknown)) + "个无法确定"_t;
-        const Text question = "上次更名没有完成（"_t + counted + "），撤销这"_t + n + "个吗？"_t;
+        const Text question =
+            "上次更名没有完成（"_t + counted + "），撤销这"_t + n + "个吗？\n“"_t + shownFolder(run.folder) + "”"_t;
         if (window.showMessage(question, style::okCancel, "提示"_t) == answerCancel) {
             journal.settle(run.id, RunState::Done, run.states);
             journal.endRedo();  // as a run that ends does
+            window.showMessage("已保留，可以用“撤销上次更名”撤销"_t, style::information, "提示"_t);
             continue;
         }
         if (journal.claim(run.id, RunState::Running, RunState::Undoing)) takeBack(window, session, run);
@@ -342,11 +363,10 @@ MadeRenames undoLastRun(Window& window, Session& session) {
     if (!run || !folderThere(window, *run)) return {};
     const std::size_t made = entriesIn(*run, StepState::Made);
     const Text question = "撤销上次更名？\n“"_t + shownFolder(run->folder) + "”中的"_t +
-                          toText(static_cast<long long>(made)) + "个更名"_t;
+                          toText(static_cast<long long>(made)) + "个更名（"_t + runLabel(*run) + "）"_t;
     const JournalRun& shown = *run;
-    if (window.confirmWithPlan(question, style::okCancel, "提示"_t, [&shown] {
-            return std::make_unique<PlanLines>(describeRun(shown, StepState::Made));
-        }) == answerCancel)
+    if (window.confirmWithPlan(question, style::okCancel, "提示"_t,
+                               [&shown] { return std::make_unique<PlanLines>(describeUndo(shown)); }) == answerCancel)
         return {};
     // Another window may have taken it back while the question was open.
     if (!session.journal.claim(run->id, RunState::Done, RunState::Undoing)) return {};

@@ -55,7 +55,11 @@ std::size_t entriesIn(const JournalRun& run, StepState which);
 /// counted in the result.
 std::size_t reconcileWithDisk(JournalRun& run);
 
-/// The renames of a run as "old → new" lines.
-std::vector<Text> describeRun(const JournalRun& run, StepState which);
+/// The renames an undo of run will make, as it will make them: newest first, "new → old".
+std::vector<Text> describeUndo(const JournalRun& run);
+
+/// The rule and the time of run, as the undo question names it: "最前面加，12:03" (the date too
+/// when it was not today).
+Text runLabel(const JournalRun& run);
 
 }  // namespace velmora

@@ -179,12 +179,25 @@ private:
             if (listed_->empty()) return true;
             break;
         case Confirmation::FirstEntry:
-            // Asked only when the first listed entry is about to be renamed.
-            if (plan_.steps.empty() || plan_.steps.front().entry != 0) return true;
+            // Asked whenever something is to be renamed, whatever order the disk lists entries in.
+            if (plan_.steps.empty()) return true;
             break;
         }
-        return window_.confirmWithPlan(question, style::okCancel, caption, [this] { return planLines(); }) !=
+        // Under the question, what the run will do as the status line says it; where nothing can
+        // succeed, Enter cancels.
+        const std::size_t failing = plan_.failing ? *plan_.failing : countFailures();
+        const std::size_t renames = plan_.steps.size() - std::min(failing, plan_.steps.size());
+        Text summary = "将更名"_t + toText(static_cast<long long>(renames)) + "个"_t;
+        if (failing > 0) summary += "，"_t + toText(static_cast<long long>(failing)) + "个无法更名"_t;
+        return window_.confirmWithPlan(
+                   question, style::okCancel, caption, [this] { return planLines(); }, summary, renames == 0) !=
                answerCancel;
+    }
+
+    std::size_t countFailures() const {
+        std::size_t n = 0;
+        for (StepFailure f : planFailures(plan_, namesIn(folder_))) n += f != StepFailure::None;
+        return n;
     }
 
     // Every step as the history keeps it, the native new names made once, here; renaming reads them
@@ -380,10 +393,18 @@ private:
         window_.showMessage(text, style::information, "提示"_t);
     }
 
-    // "old → new", in order, with the reason on every line whose rename will fail.
+    // "old → new", with the reason on every line whose rename will fail: those first, then the
+    // renames in the order they will be made (chains and swaps with their temporary names).
     std::unique_ptr<PlanLines> planLines() const {
-        // Chains and swaps are shown in the order they will be made, temporary names included.
-        if (plan_.reordersChains) return std::make_unique<PlanLines>(describePlan(plan_));
+        const std::size_t failing = plan_.failing ? *plan_.failing : 1;
+        if (plan_.reordersChains || failing > 0) {
+            std::vector<Text> lines = describePlan(plan_);
+            const Text mark = failureMark();
+            std::stable_partition(lines.begin(), lines.end(),
+                                  [&mark](const Text& line) { return findText(line, mark) != notFound; });
+            return std::make_unique<PlanLines>(std::move(lines));
+        }
+        // Nothing fails: the lines are made as they are looked at, so a large plan shows at once.
         return std::make_unique<PlanLines>(
             folder_, plan_.steps.size(),
             [this](std::size_t i) {

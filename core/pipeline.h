@@ -235,6 +235,8 @@ struct RunPlan {
     /// What the folder's disk does with names; null for a disk that tells case apart and takes
     /// every name of up to 255 bytes.
     std::shared_ptr<const Disk> disk;
+    /// Steps that will fail, where the plan was judged already (the preview's).
+    std::optional<std::size_t> failing;
 };
 
 /// Plans a run of rule over listing. The window supplies the inputs and is kept painting during

@@ -59,6 +59,7 @@ Preview previewRun(const RenameRule& rule, Window& inputs, const FolderSnapshot&
         return preview;
     }
     for (StepFailure f : preview.failures) ++(f == StepFailure::None ? preview.renames : preview.failing);
+    preview.plan.failing = preview.failing;
     return preview;
 }
 

@@ -70,8 +70,12 @@ public:
     /// A modal message box; style as above, caption "信息：" when none is given. Returns
     /// answerOk, answerCancel (also Esc or closing an OK/Cancel box), or 0 for anything else.
     virtual int showMessage(const Text& text, int style, std::optional<Text> caption = std::nullopt) = 0;
-    /// A confirmation of a rename run: the same box, with the run's plan as details to open.
-    virtual int confirmWithPlan(const Text& text, int style, std::optional<Text> caption, const PlanDetails&) {
+    /// A confirmation of a rename run: the same box, with summary under text and the run's plan as
+    /// details to open; cancelByDefault makes Cancel the default button.
+    virtual int confirmWithPlan(const Text& text, int style, std::optional<Text> caption, const PlanDetails&,
+                                const Text& summary = {}, bool cancelByDefault = false) {
+        (void)summary;
+        (void)cancelByDefault;
         return showMessage(text, style, std::move(caption));
     }
     virtual ListView& list() = 0;

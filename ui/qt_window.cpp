@@ -102,11 +102,13 @@ int QtWindow::showMessage(const Text& text, int style, std::optional<Text> capti
     return messageBox(text, style, caption ? *caption : "信息："_t, nullptr);
 }
 
-int QtWindow::confirmWithPlan(const Text& text, int style, std::optional<Text> caption, const PlanDetails& details) {
-    return messageBox(text, style, caption ? *caption : "信息："_t, &details);
+int QtWindow::confirmWithPlan(const Text& text, int style, std::optional<Text> caption, const PlanDetails& details,
+                              const Text& summary, bool cancelByDefault) {
+    return messageBox(text, style, caption ? *caption : "信息："_t, &details, summary, cancelByDefault);
 }
 
-int QtWindow::messageBox(const Text& text, int style, const Text& title, const PlanDetails* details) {
+int QtWindow::messageBox(const Text& text, int style, const Text& title, const PlanDetails* details,
+                         const Text& summary, bool cancelByDefault) {
     if (responder_) return responder_(text, style, title);
     std::unique_ptr<QMessageBox> owned;
     if (details && *details)
@@ -117,12 +119,13 @@ int QtWindow::messageBox(const Text& text, int style, const Text& title, const P
     box.setWindowModality(Qt::ApplicationModal);
     box.setWindowTitle(toQString(title));
     box.setText(toQString(text));
+    if (!summary.empty()) box.setInformativeText(toQString(summary));
     box.setIcon((style & 0x40) ? QMessageBox::Information : QMessageBox::NoIcon);
     const bool okCancel = (style & 0xF) == 1;
     box.setStandardButtons(okCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     if (okCancel) box.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
-    box.setDefaultButton(QMessageBox::Ok);
+    box.setDefaultButton(okCancel && cancelByDefault ? QMessageBox::Cancel : QMessageBox::Ok);
     box.setEscapeButton(okCancel ? QMessageBox::Cancel : QMessageBox::Ok);
     box.exec();
     if (okCancel && box.clickedButton() != box.button(QMessageBox::Ok)) return answerCancel;

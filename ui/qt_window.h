@@ -31,7 +31,8 @@ public:
     void setCaption(Component, const Text&) override;
     void setTopmost(bool) override;
     int showMessage(const Text& text, int style, std::optional<Text> caption) override;
-    int confirmWithPlan(const Text& text, int style, std::optional<Text> caption, const PlanDetails& details) override;
+    int confirmWithPlan(const Text& text, int style, std::optional<Text> caption, const PlanDetails& details,
+                        const Text& summary = {}, bool cancelByDefault = false) override;
     void setEnabled(Component, bool) override;
     ListView& list() override { return *this; }
     Text browseForFolder(const Text& title) override;
@@ -57,7 +58,8 @@ private:
     int selectedRow() const override;
 
     QWidget* widget(Component c) const;
-    int messageBox(const Text& text, int style, const Text& title, const PlanDetails* details);
+    int messageBox(const Text& text, int style, const Text& title, const PlanDetails* details, const Text& summary = {},
+                   bool cancelByDefault = false);
 
     MainWindow& window_;
     Responder responder_;

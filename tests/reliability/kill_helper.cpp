@@ -46,9 +46,10 @@ class DyingWindow : public velmora::testing::FakeWindow {
 public:
     bool dieAtConfirmation = false;
     int confirmWithPlan(const velmora::Text& text, int style, std::optional<velmora::Text> caption,
-                        const velmora::PlanDetails& details) override {
+                        const velmora::PlanDetails& details, const velmora::Text& summary,
+                        bool cancelByDefault) override {
         if (dieAtConfirmation) die();
-        return FakeWindow::confirmWithPlan(text, style, std::move(caption), details);
+        return FakeWindow::confirmWithPlan(text, style, std::move(caption), details, summary, cancelByDefault);
     }
 };
 

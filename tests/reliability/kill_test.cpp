@@ -89,6 +89,12 @@ std::size_t renamesIn(const Inodes& now, const Inodes& original) {
     return n;
 }
 
+// The question at the next start about a run in folder (with its separator) that made n renames.
+std::string startQuestion(const std::string& n, const std::string& folder) {
+    return "上次更名没有完成（已更名" + n + "个），撤销这" + n + "个吗？\n“" + folder.substr(0, folder.size() - 1) +
+           "”";
+}
+
 struct Outcome {
     bool killed = false;
     double seconds = 0;
@@ -228,16 +234,16 @@ TEST(KillDuringARun, aFreshStartTakesTheRunBackExactlyOrKeepsExactlyWhatWasMade)
             EXPECT_EQ(history[0].state, RunState::Done);
             EXPECT_EQ(history[0].made, made);
         } else if (takeBack) {
-            EXPECT_EQ(w.messages,
-                      (std::vector<Shown>{
-                          msg(("上次更名没有完成（已更名" + n + "个），撤销这" + n + "个吗？").c_str(), 1, "提示"),
-                          msg(("撤销了" + n + "个").c_str(), 0, "提示")}));
+            EXPECT_EQ(w.messages, (std::vector<Shown>{msg(startQuestion(n, folder).c_str(), 1, "提示"),
+                                                      msg(("撤销了" + n + "个").c_str(), 0, "提示")}));
             const bool restored = inodes(folder) == original && contents(folder) == files;
             EXPECT_TRUE(restored);
             exact += restored;
             continue;
         } else {
-            ASSERT_EQ(w.messages.size(), 1u);
+            ASSERT_EQ(w.messages.size(), 2u);
+            EXPECT_EQ(w.messages[1], msg("已保留，可以用“撤销上次更名”撤销", 64, "提示"))
+                << "how to take it back later";
             EXPECT_EQ(inodes(folder), after) << "kept";
             ASSERT_EQ(history.size(), 1u);
             EXPECT_EQ(history[0].state, RunState::Done);
@@ -357,9 +363,7 @@ TEST(KillDuringARun, chainsSwapsAndCyclesKilledAfterEveryRenameAreTakenBackExact
                 } else {
                     ++askedAbout;
                     ASSERT_FALSE(w.messages.empty());
-                    EXPECT_EQ(w.messages[0],
-                              msg(("上次更名没有完成（已更名" + n + "个），撤销这" + n + "个吗？").c_str(), 1, "提示"))
-                        << "counted in entries";
+                    EXPECT_EQ(w.messages[0], msg(startQuestion(n, folder).c_str(), 1, "提示")) << "counted in entries";
                     if (!atStart) {
                         EXPECT_EQ(contents(folder), after) << "kept as it was";
                         w.messages.clear();
@@ -393,7 +397,7 @@ TEST(KillDuringARun, anEntryThatCannotGetItsNameBackIsNamedInTheReport) {
     w.answer({answerOk});
     openHistory(w, s, root.path() + "state");
     EXPECT_EQ(w.messages,
-              (std::vector<Shown>{msg("上次更名没有完成（已更名1个），撤销这1个吗？", 1, "提示"),
+              (std::vector<Shown>{msg(startQuestion("1", folder).c_str(), 1, "提示"),
                                   msg("撤销了0个，1个无法撤销\n“改名中转1.txt”没能改回“x1.txt”", 0, "提示")}));
     EXPECT_EQ(contents(folder), (Contents{{"x1.txt", "newcomer"}, {"x2.txt", "x2.txt"}, {"改名中转1.txt", "x1.txt"}}));
 }
@@ -456,8 +460,8 @@ TEST(KillOnACard, aRunWhoseCardIsOutAtStartIsKeptUntilItIsBack) {
     Session s;
     w.answer({answerOk});
     openHistory(w, s, state.path() + "state");
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("上次更名没有完成（已更名2个），撤销这2个吗？", 1, "提示"),
-                                              msg("撤销了2个", 0, "提示")}));
+    EXPECT_EQ(w.messages,
+              (std::vector<Shown>{msg(startQuestion("2", folder).c_str(), 1, "提示"), msg("撤销了2个", 0, "提示")}));
     EXPECT_EQ(contents(folder), original);
 }
 

@@ -62,8 +62,10 @@ protected:
         w.type(编辑框6, text);
         run(addPrefix());
     }
-    std::string question(const TempFolder& folder, int n) {
-        return "撤销上次更名？\n“" + noSeparator(folder.path()) + "”中的" + std::to_string(n) + "个更名";
+    /// The undo question about the run newest places down the history (0: the newest).
+    std::string question(const TempFolder& folder, int n, std::size_t newest = 0) {
+        return "撤销上次更名？\n“" + noSeparator(folder.path()) + "”中的" + std::to_string(n) + "个更名（" +
+               runLabel(s.journal.runs().at(newest)).toUtf8() + "）";
     }
     TempFolder state;
 };
@@ -78,7 +80,7 @@ TEST_F(History, aRunAndItsUndoLeaveTheFolderAsItWas) {
     const MadeRenames undone = undoLastRun(w, s);
     EXPECT_EQ(contents(f), before);
     EXPECT_EQ(w.messages, (std::vector<Shown>{msg(question(f, 1).c_str(), 1, "提示"), msg("撤销了1个", 0, "提示")}));
-    EXPECT_EQ(w.planShown, std::vector<Text>{"2.mp4 → 02.mp4"_t}) << "the details list the renames taken back";
+    EXPECT_EQ(w.planShown, std::vector<Text>{"02.mp4 → 2.mp4"_t}) << "the details list the renames as undo makes them";
     EXPECT_FALSE(s.journal.canUndo());
     // The list view follows what each of them renamed: (old name, new name).
     using Pairs = std::vector<std::pair<Text, Text>>;
@@ -164,7 +166,7 @@ TEST_F(History, severalRunsInTwoFoldersUndoneThenRedoneGoThroughTheSameStates) {
     }
     EXPECT_FALSE(s.journal.canUndo());
     EXPECT_EQ(w.messages[0], msg(question(f, 3).c_str(), 1, "提示"));
-    EXPECT_EQ(w.messages[4], msg(question(other, 2).c_str(), 1, "提示")) << "the newest run, whatever its folder";
+    EXPECT_EQ(w.messages[4], msg(question(other, 2, 2).c_str(), 1, "提示")) << "the newest run, whatever its folder";
     undo();
     EXPECT_EQ(w.messages.size(), 8u) << "nothing left: no question";
 
@@ -681,7 +683,11 @@ TEST_F(History, startUpClosesWhatAGoneProcessLeftUnfinished) {
     f.file("xc", "not ours");  // a name the run never made, held by another entry
     w.answer({answerCancel});
     openHistory(w, s, dir);
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("上次更名没有完成（已更名2个），撤销这2个吗？", 1, "提示")}));
+    EXPECT_EQ(
+        w.messages,
+        (std::vector<Shown>{
+            msg(("上次更名没有完成（已更名2个），撤销这2个吗？\n“" + noSeparator(f.path()) + "”").c_str(), 1, "提示"),
+            msg("已保留，可以用“撤销上次更名”撤销", 64, "提示")}));
     EXPECT_EQ(f.entries(), (Names{"c", "xa", "xb", "xc"})) << "Cancel keeps them";
     ASSERT_TRUE(s.journal.canUndo());
     w.messages.clear();

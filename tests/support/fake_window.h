@@ -46,7 +46,10 @@ public:
     void setTopmost(bool on) override { topmost = on; }
     int showMessage(const Text& text, int style, std::optional<Text> caption) override;
     /// Records the plan's lines as a user opening the details would see them.
-    int confirmWithPlan(const Text& text, int style, std::optional<Text> caption, const PlanDetails& details) override {
+    int confirmWithPlan(const Text& text, int style, std::optional<Text> caption, const PlanDetails& details,
+                        const Text& summary = {}, bool cancelByDefault = false) override {
+        summaryShown = summary;
+        cancelShownByDefault = cancelByDefault;
         planShown.clear();
         if (auto plan = details ? details() : nullptr)
             for (std::size_t i = 0; i < plan->size(); ++i) planShown.push_back(plan->line(i));
@@ -87,6 +90,8 @@ public:
 
     std::vector<Shown> messages;
     std::vector<Text> planShown;  ///< the details of the last confirmation
+    Text summaryShown;  ///< the line under the last confirmation's question
+    bool cancelShownByDefault = false;  ///< the last confirmation had Cancel as its default button
     std::vector<Text> rows;
     int selected = -1;
     Text pickedFolder;

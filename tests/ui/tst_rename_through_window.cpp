@@ -16,6 +16,7 @@
 #include <QTreeView>
 
 #include "app/application.h"
+#include "core/history.h"
 #include "tests/support/temp_folder.h"
 
 using namespace velmora;
@@ -194,11 +195,13 @@ void TstRenameThroughWindow::confirmationShowsThePlanAndUndoTakesTheRunBack() {
         main.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&main));
         Answerer answerer;
+        const QString label = toQString(runLabel(*app.session().journal.newestDone()));
+        QVERIFY2(label.startsWith(QStringLiteral("最前面加，")), qPrintable(label));
         QTest::keyClick(&main, Qt::Key_Z, Qt::ControlModifier);
         const QString folder = QString::fromStdString(f.path()).chopped(1);
-        QCOMPARE(answerer.seen, (QStringList{QStringLiteral("撤销上次更名？\n“%1”中的1个更名").arg(folder),
+        QCOMPARE(answerer.seen, (QStringList{QStringLiteral("撤销上次更名？\n“%1”中的1个更名（%2）").arg(folder, label),
                                              QStringLiteral("撤销了1个")}));
-        QCOMPARE(answerer.details.first(), QStringLiteral("b.mp4 → pb.mp4\n"));
+        QCOMPARE(answerer.details.first(), QStringLiteral("pb.mp4 → b.mp4\n"));
     }
     QCOMPARE(f.entries(), (std::set<std::string>{"a.mp4", "b.mp4", "pa.mp4/"}));
     QCOMPARE(f.read("b.mp4"), std::string("B"));
