@@ -112,6 +112,8 @@ public:
                 useListing(previewed->listing);
             } else {
                 plan_ = planRun(rule_, window_, kind_, folder_, listed_);
+                // What the click does is what the window showed, or the window shows it first.
+                if (previewed) window_.showPlan(plan_);
             }
         }
         if (!plan_.disk) {

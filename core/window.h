@@ -46,6 +46,7 @@ public:
 enum class TextColour { Default, Grey };
 
 class PlanLines;
+struct RunPlan;
 /// The lines of a run's plan, made only when a confirmation shows them.
 using PlanDetails = std::function<std::unique_ptr<PlanLines>()>;
 
@@ -78,6 +79,9 @@ public:
         (void)cancelByDefault;
         return showMessage(text, style, std::move(caption));
     }
+    /// A click found its folder changed since the preview and planned again: the window shows
+    /// plan where it showed the preview, before the question about it.
+    virtual void showPlan(const RunPlan& plan) { (void)plan; }
     virtual ListView& list() = 0;
     /// The folder picker; empty when cancelled.
     virtual Text browseForFolder(const Text& title) = 0;

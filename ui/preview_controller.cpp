@@ -10,6 +10,7 @@
 
 #include "core/encoding.h"
 #include "core/listing.h"
+#include "core/plan.h"
 #include "rules/rules.h"
 #include "ui/list_model.h"
 #include "ui/main_window.h"
@@ -93,6 +94,10 @@ PreviewController::PreviewController(MainWindow& window, QtWindow& adapter)
     pool_.setMaxThreadCount(1);
     for (const ComponentRow& c : mainWindowLayout().components) components_.push_back(Component{c.name});
     for (const PreviewedRule& rule : previewedRules()) bindRule(rule);
+    // The window may outlive this controller (the application lets the window go first, or last).
+    adapter_.setPlanShower([self = QPointer<PreviewController>(this)](const RunPlan& plan) {
+        if (self) self->showClickPlan(plan);
+    });
     // The kind boxes and the skipped extension change what the rule in view would do.
     for (const char* box : {"选择框1", "选择框2"})
         connect(window.component<QAbstractButton>(box), &QAbstractButton::clicked, this,
@@ -248,6 +253,7 @@ const RunPlan* PreviewController::planForClick(const RenameRule& rule) {
     const PreviewedRule* previewed = nullptr;
     for (const PreviewedRule& r : previewedRules())
         if (&r.rule() == &rule) previewed = &r;
+    clickRule_ = previewed;
     if (!previewed) return nullptr;
     // The folder changed on disk and was not read again yet: the click's plan needs it as it is now.
     if (diskSettle_->isActive()) {
@@ -354,6 +360,23 @@ void PreviewController::show(const std::shared_ptr<Result>& result) {
     if (result != awaited_) return;  // overtaken by a newer change, or by a click
     awaited_.reset();
     display(result);
+}
+
+// The click's folder changed after the preview read it, before the watch told of it: the click
+// planned again, and its plan goes into the column before the question.
+void PreviewController::showClickPlan(const RunPlan& plan) {
+    if (!clickRule_) return;
+    forgetFolder();
+    auto job = newJob(clickRule_, WindowSnapshot(adapter_, components_));
+    auto rows = std::make_shared<RowPreview>();
+    rows->preview.plan = plan;
+    rows->preview.failures = planFailures(plan, namesIn(plan.folder));
+    for (StepFailure f : rows->preview.failures)
+        ++(f == StepFailure::None ? rows->preview.renames : rows->preview.failing);
+    job->rowEntries = matchRows(plan.listing, job->rowNames);
+    rows->stepOfRow = stepsOfRows(rows->preview.plan, *job->rowEntries);
+    job->rows = std::move(rows);
+    display(job);
 }
 
 void PreviewController::display(const std::shared_ptr<Result>& result) {

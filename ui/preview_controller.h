@@ -84,6 +84,7 @@ private:
     void cancelPending();
     void show(const std::shared_ptr<Result>& result);
     void display(const std::shared_ptr<Result>& result);
+    void showClickPlan(const RunPlan& plan);
     void folderChangedOnDisk();
     std::vector<Component> inputComponents() const;
 
@@ -104,6 +105,7 @@ private:
     unsigned long long generation_ = 0;
     std::shared_ptr<Result> awaited_;  ///< the job being worked out, whose result will be shown
     bool holding_ = false;  ///< a click's plan stays in the column until renamed()
+    const PreviewedRule* clickRule_ = nullptr;  ///< the rule of the click under way
     std::shared_ptr<const FolderSnapshot> folder_;
     unsigned long long folderEpoch_ = 0;
     /// The snapshot the worker read last, so a job queued before the one that read it does not read

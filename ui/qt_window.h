@@ -34,6 +34,11 @@ public:
     int confirmWithPlan(const Text& text, int style, std::optional<Text> caption, const PlanDetails& details,
                         const Text& summary = {}, bool cancelByDefault = false) override;
     void setEnabled(Component, bool) override;
+    void showPlan(const RunPlan& plan) override {
+        if (planShower_) planShower_(plan);
+    }
+    /// Where showPlan shows a plan (the live preview's column).
+    void setPlanShower(std::function<void(const RunPlan&)> shower) { planShower_ = std::move(shower); }
     ListView& list() override { return *this; }
     Text browseForFolder(const Text& title) override;
     bool setClipboardText(const Text& text) override;
@@ -63,6 +68,7 @@ private:
 
     MainWindow& window_;
     Responder responder_;
+    std::function<void(const RunPlan&)> planShower_;
     std::function<Text()> picker_;
     std::function<void()> folderListener_;
 };

@@ -45,6 +45,7 @@ private slots:
     void aHoveredPreviewIsAskedAboutAndApplied();
     void aClickWithoutACurrentPreviewShowsItsPlanFirst();
     void aChangeHeardOnDiskIsReadForTheClick();
+    void aChangeNotYetHeardIsShownBeforeTheQuestion();
     void theColumnHoldsThePlanWhileTheQuestionIsOpen();
     void anySequenceOfChangesRenamesAsTheColumnShows();
 
@@ -521,6 +522,28 @@ void TstLivePreview::aChangeHeardOnDiskIsReadForTheClick() {
     QVERIFY(heard.wait(5000));
     button->click();
     QVERIFY(numbered(w.asked.front()));
+    const auto entries = f.entries();
+    for (const std::string& name : w.asked.front()) QVERIFY2(entries.count(name), name.c_str());
+}
+
+// The folder changes between the last turn of the event loop and the click: the preview in view
+// looks current, the click finds the folder changed and plans again (other random numbers), and
+// the column shows that plan before the question.
+void TstLivePreview::aChangeNotYetHeardIsShownBeforeTheQuestion() {
+    testing::TempFolder f;
+    f.file("a.mp4");
+    f.file("b.mp4");
+    Fixture w(f);
+    QVERIFY(w.activate());
+    auto* button = w.main.component<QPushButton>("按钮_加后缀1");
+    button->setFocus();
+    QVERIFY(w.settle());
+    const auto before = w.column();
+    QVERIFY(numbered(before));
+    f.file("c.mp4");
+    button->click();  // no event delivered in between: the watch has not told of c.mp4
+    QCOMPARE(w.asked.size(), std::size_t{1});
+    QVERIFY(w.asked.front() != before);
     const auto entries = f.entries();
     for (const std::string& name : w.asked.front()) QVERIFY2(entries.count(name), name.c_str());
 }
