@@ -1,10 +1,16 @@
 # Set-up and build entry points. Every target installs what is missing first.
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
+# What building and running the program needs; make run and make build install only these.
 PACKAGES := cmake make g++ pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev \
-            libopencc-dev libopencc-data libpcre2-dev libsqlite3-dev fonts-noto-cjk libgtest-dev libgmock-dev \
-            xdg-utils qt6-translations-l10n desktop-file-utils appstream dpkg-dev file \
-            exfatprogs exfat-fuse ntfs-3g fuse3
+            libopencc-dev libopencc-data libpcre2-dev libsqlite3-dev fonts-noto-cjk \
+            xdg-utils qt6-translations-l10n
+# cpack's .deb reads the libraries the binary needs with dpkg-shlibdeps, which asks file.
+PACKAGE_PACKAGES := dpkg-dev file
+# The tests: GoogleTest, the validators of the desktop entry, the AppStream data and the .deb, and
+# the file systems of removable disks.
+TEST_PACKAGES := libgtest-dev libgmock-dev desktop-file-utils appstream lintian $(PACKAGE_PACKAGES) \
+                 exfatprogs exfat-fuse ntfs-3g fuse3
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 FUZZ_PACKAGES := clang libclang-rt-14-dev
@@ -25,26 +31,31 @@ deps:
 	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
 
+# The program only: no tests, no bench, no screenshot program (each is built by its own target).
 build: deps
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF
 	cmake --build build -j $(JOBS)
 
 run: build
 	./build/velmora
 
-test: deps
+test:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) $(TEST_PACKAGES)"
 	cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON
 	cmake --build build-test -j $(JOBS)
 	cd build-test && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 # A .deb of the release build under build/: velmora_<version>_<arch>.deb, installing to /usr.
 package: build
+	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) $(PACKAGE_PACKAGES)"
 	cd build && cpack -G DEB
 
 screenshot: build
+	cmake --build build -j $(JOBS) --target velmora-screenshot
 	QT_QPA_PLATFORM=offscreen ./build/velmora-screenshot build/screenshots
 
 bench: build
+	cmake --build build -j $(JOBS) --target velmora-bench
 	./build/velmora-bench build/bench
 
 # libFuzzer over the text primitives; bounded by FUZZ_SECONDS, not part of make test.
@@ -58,7 +69,7 @@ fuzz:
 # Mutation run over the product sources (not part of CI); MUTATE_N, MUTATE_SEED and MUTATE_FILES
 # choose the sample, see tools/mutate.py. It takes the shared build lock itself.
 mutate:
-	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) $(MUTATE_PACKAGES)"
+	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) $(TEST_PACKAGES) $(MUTATE_PACKAGES)"
 	python3 tools/mutate.py
 
 format:

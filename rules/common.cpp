@@ -14,6 +14,36 @@ InputCheck refuseForbiddenCharacters(Component component, Message message) {
     };
 }
 
+Text asciiNumberText(const Text& typed) {
+    // GB18030: ０-９ are A3 B0-A3 B9, － is A3 AD, ＋ is A3 AB, the full-width space A1 A1. Stepping
+    // two bytes at a lead byte keeps the halves of a four-byte character (trails 30-39) together.
+    const std::string& s = typed.bytes();
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size();) {
+        if (!isLeadByte(s[i]) || i + 1 >= s.size()) {
+            out += s[i++];
+            continue;
+        }
+        const auto lead = static_cast<unsigned char>(s[i]);
+        const auto trail = static_cast<unsigned char>(s[i + 1]);
+        if (lead == 0xA3 && trail >= 0xB0 && trail <= 0xB9)
+            out += static_cast<char>('0' + (trail - 0xB0));
+        else if (lead == 0xA3 && trail == 0xAD)
+            out += '-';
+        else if (lead == 0xA3 && trail == 0xAB)
+            out += '+';
+        else if (lead == 0xA1 && trail == 0xA1)
+            out += ' ';
+        else
+            out.append(s, i, 2);
+        i += 2;
+    }
+    return Text::fromBytes(std::move(out));
+}
+
+Text typedNumber(const Window& window, Component component) { return asciiNumberText(window.content(component)); }
+
 std::optional<int> locate(const Window& window, const Text& name, const Text& marker, Component firstBox,
                           Component lastBox) {
     if (window.checked(firstBox)) return findText(name, marker);

@@ -9,6 +9,13 @@ namespace velmora {
 /// file names may not hold.
 InputCheck refuseForbiddenCharacters(Component component, Message message);
 
+/// The typed text with the full-width digits ０-９, signs －＋ and spaces a Chinese input method types
+/// in full-width mode turned into their ASCII forms; every other character is kept as it is.
+Text asciiNumberText(const Text& typed);
+
+/// What component holds, read for a number: its content through asciiNumberText.
+Text typedNumber(const Window& window, Component component);
+
 /// The position of the marker: its first occurrence when firstBox is checked, its last when
 /// lastBox is, and nothing when neither is.
 std::optional<int> locate(const Window& window, const Text& name, const Text& marker, Component firstBox,

@@ -1,6 +1,7 @@
 // 按钮2: delete a text once or a given number of times, counted from its first or last occurrence.
 #include <memory>
 
+#include "rules/common.h"
 #include "rules/rules.h"
 
 namespace velmora {
@@ -47,7 +48,7 @@ Pass filePass(const Window& window, Kind, std::size_t) {
         const int position = locator->position;
         if (position == notFound) return std::nullopt;
         const Text needle = window.content(编辑框1);
-        const Text countText = window.content(编辑框10);
+        const Text countText = typedNumber(window, 编辑框10);
         const int k = toInteger(countText);
         if (countText.empty() || k == 1) return replaceText(e.subject, needle, {}, position, 1);
         if (k < 0) return std::nullopt;
@@ -67,7 +68,7 @@ Pass folderPass(const Window& window, Kind, std::size_t) {
     pass.transform = [&window, locator](const Entry& e) -> std::optional<Text> {
         (*locator)(window, e.subject);
         const Text needle = window.content(编辑框1);
-        const Text countText = window.content(编辑框10);
+        const Text countText = typedNumber(window, 编辑框10);
         if (countText.empty()) return replaceText(e.subject, needle, {}, locator->position, 1);
         const int k = toInteger(countText);
         if (k < 1) return std::nullopt;
@@ -78,7 +79,7 @@ Pass folderPass(const Window& window, Kind, std::size_t) {
 
 // A count text that reads as 0 is refused once for the whole run, not once per entry.
 std::optional<Message> countIsNumber(const Window& window) {
-    const Text countText = window.content(编辑框10);
+    const Text countText = typedNumber(window, 编辑框10);
     if (!countText.empty() && toInteger(countText) == 0)
         return Message{"输入的不是纯数字"_t, style::information, "提示"_t};
     return std::nullopt;

@@ -10,7 +10,8 @@ namespace {
 
 using namespace component;
 
-// A whole number: an optional sign and ASCII digits, spaces around allowed; empty means 1.
+// A whole number: an optional sign and ASCII digits, spaces around allowed; empty means 1. The box
+// is read through typedNumber, so full-width digits arrive here as ASCII.
 std::optional<long long> wholeNumber(const Text& typed) {
     const Text trimmed = trimText(typed);
     const std::string& s = trimmed.bytes();
@@ -62,7 +63,7 @@ std::optional<Message> refuseTemplateWithoutNumber(const Window& w) {
 }
 
 std::optional<Message> refuseNumbersThatAreNotWhole(const Window& w) {
-    if (!wholeNumber(w.content(编辑框_起始)) || !wholeNumber(w.content(编辑框_步长)))
+    if (!wholeNumber(typedNumber(w, 编辑框_起始)) || !wholeNumber(typedNumber(w, 编辑框_步长)))
         return Message{"起始和步长要填整数"_t, style::information, "提示"_t};
     return std::nullopt;
 }
@@ -71,8 +72,8 @@ std::optional<Message> refuseNumbersThatAreNotWhole(const Window& w) {
 // call gets start + (k-1) * step. A number past the range of long long refuses its entry.
 Pass numberingPass(const Window& w, Kind, std::size_t) {
     const Text pattern = w.content(编辑框_模板);
-    const long long start = wholeNumber(w.content(编辑框_起始)).value_or(1);
-    const long long step = wholeNumber(w.content(编辑框_步长)).value_or(1);
+    const long long start = wholeNumber(typedNumber(w, 编辑框_起始)).value_or(1);
+    const long long step = wholeNumber(typedNumber(w, 编辑框_步长)).value_or(1);
     auto calls = std::make_shared<long long>(0);
     return Pass{
         [=](const Entry& e) -> std::optional<Text> {

@@ -1,15 +1,14 @@
 #!/usr/bin/env bash
-# Builds the .deb from a build tree as `make package` does and checks it as apt and a user would
-# meet it: control fields, the file list, and the files unpacked into a scratch root.
+# Checks the .deb made by make_deb.sh as apt and a user would meet it: control fields, the file
+# list, and the files unpacked into a scratch root.
 set -euo pipefail
-build=$1
+dir=$1
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-cpack --config "$build/CPackConfig.cmake" -B "$scratch/out" >"$scratch/cpack.log" 2>&1 || { cat "$scratch/cpack.log"; fail "cpack"; }
-debs=("$scratch"/out/velmora_*.deb)
-[ ${#debs[@]} = 1 ] && [ -f "${debs[0]}" ] || fail "expected one velmora_*.deb, got: ${debs[*]}"
+debs=("$dir"/velmora_*.deb)
+[ ${#debs[@]} = 1 ] && [ -f "${debs[0]}" ] || fail "expected one velmora_*.deb in $dir, got: ${debs[*]}"
 deb=${debs[0]}
 version=$(sed -n 's/^project(Velmora VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../../CMakeLists.txt")
 [ "$(basename "$deb")" = "velmora_${version}_$(dpkg --print-architecture).deb" ] || fail "file name $(basename "$deb")"
@@ -30,6 +29,8 @@ dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort >"$scratch/files"
 cat >"$scratch/expected" <<LIST
 ./usr/bin/velmora
 ./usr/share/applications/velmora.desktop
+./usr/share/doc/velmora/changelog.gz
+./usr/share/doc/velmora/copyright
 ./usr/share/icons/hicolor/scalable/apps/velmora.svg
 ./usr/share/metainfo/app.velmora.Velmora.metainfo.xml
 LIST
@@ -44,6 +45,25 @@ icon=$(sed -n 's/^Icon=//p' "$entry")
 [ -s "$root/usr/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "icon $icon"
 launchable=$(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p' "$root"/usr/share/metainfo/*.metainfo.xml)
 [ -f "$root/usr/share/applications/$launchable" ] || fail "metainfo launches $launchable, which is not installed"
+# The changelog: gzip -9 without the file's name and time (the same bytes from build to build), a
+# Debian changelog whose newest entry is this version, the release the AppStream data names.
+doc=$root/usr/share/doc/velmora
+[ "$(head -c 9 "$doc/changelog.gz" | od -An -tx1 | tr -d ' \n')" = 1f8b08000000000002 ] ||
+    fail "changelog.gz is not gzip -9n: $(head -c 9 "$doc/changelog.gz" | od -An -tx1)"
+gzip -dc "$doc/changelog.gz" >"$scratch/changelog"
+newest=$(dpkg-parsechangelog -l "$scratch/changelog" -S Version) || fail "changelog does not parse"
+[ "$newest" = "$version" ] || fail "the changelog's newest entry is $newest, the package $version"
+grep -q "<release version=\"$version\"" "$root"/usr/share/metainfo/*.metainfo.xml ||
+    fail "the AppStream data names no release $version"
+# The copyright file is machine-readable, and every license it names has its text.
+head -1 "$doc/copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+    fail "copyright is not in the machine-readable format"
+for license in $(sed -n 's/^License: *//p' "$doc/copyright" | sort -u); do
+    [ -f "/usr/share/common-licenses/$license" ] && continue
+    awk -v l="License: $license" '$0 == l && (getline line) > 0 && line ~ /^ / {found = 1} END {exit !found}' \
+        "$doc/copyright" || fail "copyright names the license $license without its text"
+done
+
 # The unpacked binary answers without a display.
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ASAN_OPTIONS=detect_leaks=0 "$root/usr/bin/velmora" --version)
 [ "$out" = "velmora $version" ] || fail "--version said: $out"

@@ -38,14 +38,7 @@ long envNumber(const char* name, long fallback) {
     return value && *value ? std::strtol(value, nullptr, 10) : fallback;
 }
 
-Contents contents(const std::string& folder) {
-    Contents all;
-    for (const auto& e : std::filesystem::directory_iterator(folder)) {
-        std::ifstream in(e.path(), std::ios::binary);
-        all[e.path().filename().string()] = std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    return all;
-}
+Contents contents(const std::string& folder) { return contentsOf(folder); }
 
 Inodes inodes(const std::string& folder) {
     Inodes all;

@@ -21,14 +21,7 @@ using namespace component;
 using Contents = std::map<std::string, std::string>;
 
 // Every file holds the name it was made with.
-Contents contents(const std::string& folder) {
-    Contents all;
-    for (const auto& e : std::filesystem::directory_iterator(folder)) {
-        std::ifstream in(e.path(), std::ios::binary);
-        all[e.path().filename().string()] = std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    return all;
-}
+Contents contents(const std::string& folder) { return contentsOf(folder); }
 
 Contents made(const std::string& folder, std::initializer_list<const char*> names) {
     std::filesystem::create_directories(folder);

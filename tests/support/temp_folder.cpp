@@ -10,6 +10,15 @@ namespace fs = std::filesystem;
 
 namespace velmora::testing {
 
+std::map<std::string, std::string> contentsOf(const std::string& folder) {
+    std::map<std::string, std::string> all;
+    for (const auto& e : fs::directory_iterator(folder)) {
+        std::ifstream in(e.path(), std::ios::binary);
+        all[e.path().filename().string()] = std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    return all;
+}
+
 TempFolder::TempFolder() {
     std::string pattern = (fs::temp_directory_path() / "velmora-test-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");

@@ -1,10 +1,14 @@
 #pragma once
 // A real folder for one test, removed afterwards. Names are UTF-8.
 
+#include <map>
 #include <set>
 #include <string>
 
 namespace velmora::testing {
+
+/// Every file directly in folder (a path with its separator) with its content, by name.
+std::map<std::string, std::string> contentsOf(const std::string& folder);
 
 class TempFolder {
 public:
