@@ -178,8 +178,11 @@ TEST(KillDuringARun, aFreshStartTakesTheRunBackExactlyOrKeepsExactlyWhatWasMade)
             if (run % 2 == 0)
                 killAt = std::to_string(std::uniform_int_distribution<long>(1, entries - 1)(random));
             else
-                delay = std::chrono::microseconds(std::uniform_int_distribution<long>(
-                    static_cast<long>(firstRename * 0.9e6), static_cast<long>(whole * 1.05e6))(random));
+                // On a loaded machine the run to the first rename may have taken longer than the
+                // whole run did: the range must not be empty.
+                delay = std::chrono::microseconds(
+                    std::uniform_int_distribution<long>(static_cast<long>(std::min(firstRename, whole) * 0.9e6),
+                                                        static_cast<long>(whole * 1.05e6))(random));
         }
         const bool takeBack = run < 4 || (run / 2) % 2 == 0;
         SCOPED_TRACE(::testing::Message() << "run " << run << " seed " << seed << " kill at "
