@@ -1,8 +1,9 @@
 // Renders both windows offscreen to PNG files: every tab page of the main window with a folder
 // loaded as the program lists it, the list sorted by its header, where the keyboard focus shows,
-// the thanks window and a confirmation.
+// the window enlarged, the folder picker, the thanks window and a confirmation.
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -10,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 #include <fstream>
 
@@ -50,6 +52,40 @@ int main(int argc, char* argv[]) {
         QApplication::processEvents();
         main.grab().save(out + QStringLiteral("/focus-%1.png").arg(QString::fromUtf8(name)));
     }
+    // The window enlarged: the list and the page take the room.
+    const QSize tableSize = main.size();
+    main.resize(tableSize + QSize(420, 200));
+    QApplication::processEvents();
+    main.grab().save(out + QStringLiteral("/main-large.png"));
+    main.resize(tableSize);
+    QApplication::processEvents();
+
+    // The folder picker, opened where the folder chosen last is.
+    QTemporaryDir courses(QDir::tempPath() + QStringLiteral("/课程-XXXXXX"));
+    for (const char* name : {"第一单元", "第二单元", "资料"}) QDir(courses.path()).mkdir(QString::fromUtf8(name));
+    QTimer picker;
+    int opened = 0;
+    QObject::connect(&picker, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible()) return;
+        if (opened++ == 0) {
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(courses.path());
+            QMetaObject::invokeMethod(dialog, "accept");
+            return;
+        }
+        picker.stop();
+        dialog->setViewMode(QFileDialog::Detail);
+        auto* view = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+        if (!QTest::qWaitFor([&] { return view->model()->rowCount(view->rootIndex()) == 3; }, 5000))
+            qWarning("the picker did not list its folder within 5 s");
+        QApplication::processEvents();
+        dialog->grab().save(out + QStringLiteral("/folder-picker.png"));
+        dialog->reject();
+    });
+    picker.start(20);
+    velmora.window().browseForFolder(velmora::Text::fromUtf8("选择目录"));
+    velmora.window().browseForFolder(velmora::Text::fromUtf8("选择目录"));
+
     velmora.openThanksWindow();
     QApplication::processEvents();
     velmora.thanksWindow()->grab().save(out + QStringLiteral("/thanks.png"));

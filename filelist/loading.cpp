@@ -74,10 +74,11 @@ void loadOpenedFolder(Window& window, Session& session, const Text& folder) {
     listIntoView(window, session, true);
 }
 
-void copyRowName(Window& window) {
+Text copyRowName(Window& window) {
     const int row = window.list().selectedRow();
-    if (row == -1) return;
-    window.setClipboardText(window.list().rowText(row));
+    if (row == -1) return {};
+    Text name = window.list().rowText(row);
+    return window.setClipboardText(name) ? name : Text{};
 }
 
 void clearRows(Window& window) { window.list().clearRows(); }

@@ -15,8 +15,9 @@ void loadDroppedPath(Window& window, Session& session, const Text& path);
 /// A folder opened from outside (the command line, a file manager): listed as a drop lists the
 /// folder that holds a dropped entry. folder ends in the separator.
 void loadOpenedFolder(Window& window, Session& session, const Text& folder);
-/// 超级列表框1 clicked: the selected row's name goes to the clipboard.
-void copyRowName(Window& window);
+/// 超级列表框1 clicked: the selected row's name goes to the clipboard. Returns the name copied,
+/// empty when no row is selected or the clipboard took nothing.
+Text copyRowName(Window& window);
 /// 按钮9: remove all rows.
 void clearRows(Window& window);
 /// 选择框1 clicked: files and folders exclude each other.

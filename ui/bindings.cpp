@@ -4,6 +4,7 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QEvent>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
 
@@ -13,14 +14,21 @@
 #include "filelist/loading.h"
 #include "rules/rules.h"
 #include "ui/main_window.h"
+#include "ui/preview_controller.h"
 
 namespace velmora {
 namespace {
 
 using namespace component;
 
-// Undo is offered while the history holds a run to take back.
-void refreshUndo(HandlerContext& c) { c.window.setEnabled(按钮_撤销, c.session.journal.canUndo()); }
+// After a run, an undo or a redo: undo is offered while the history holds a run to take back, the
+// rows follow the renames, and the keyboard leaves the button for the list, so an Enter or Space
+// pressed once too often does not do it all a second time.
+void done(HandlerContext& c, const Text& folder, const RenameList& renamed) {
+    c.window.setEnabled(按钮_撤销, c.session.journal.canUndo());
+    if (c.renamed) c.renamed(folder, renamed);
+    if (c.focusList) c.focusList();
+}
 
 // The history names a run by the caption of the button that started it.
 std::function<void(HandlerContext&)> run(const RenameRule& (*rule)()) {
@@ -29,9 +37,13 @@ std::function<void(HandlerContext&)> run(const RenameRule& (*rule)()) {
         const RunPlan* previewed = c.planForClick ? c.planForClick(rule()) : nullptr;
         if (c.renaming) c.renaming();
         const RunResult result = runRenameRule(rule(), c.window, c.session, previewed, c.window.caption(c.source));
-        refreshUndo(c);
-        if (c.renamed) c.renamed(folder, result.renamed);
+        done(c, folder, result.renamed);
     };
+}
+
+void copyClickedRow(HandlerContext& c) {
+    const Text name = copyRowName(c.window);
+    if (!name.empty() && c.tell) c.tell("已复制："_t + name);
 }
 
 std::function<void(HandlerContext&)> on(void (*handler)(Window&)) {
@@ -43,7 +55,7 @@ std::vector<Binding> makeTable() {
         {按钮1, Event::Clicked, [](HandlerContext& c) { loadChosenFolder(c.window, c.session); }},
         {选择框1, Event::Clicked, on(filesBoxClicked)},
         {选择框2, Event::Clicked, on(foldersBoxClicked)},
-        {超级列表框1, Event::Clicked, on(copyRowName)},
+        {超级列表框1, Event::Clicked, copyClickedRow},
         {按钮9, Event::Clicked, on(clearRows)},
         {按钮13, Event::Clicked, on(clearInputs)},
         {选择框5, Event::Clicked, on(topmostClicked)},
@@ -83,8 +95,7 @@ std::vector<Binding> makeTable() {
          [](HandlerContext& c) {
              if (c.renaming) c.renaming();
              const MadeRenames undone = undoLastRun(c.window, c.session);
-             refreshUndo(c);
-             if (c.renamed) c.renamed(undone.folder, undone.renamed);
+             done(c, undone.folder, undone.renamed);
          }},
     };
 }
@@ -118,9 +129,18 @@ void bindHistoryShortcuts(MainWindow& window, HandlerContext& context) {
         QObject::connect(redo, &QShortcut::activated, &window, [&context] {
             if (context.renaming) context.renaming();
             const MadeRenames redone = redoLastRun(context.window, context.session);
-            refreshUndo(context);
-            if (context.renamed) context.renamed(redone.folder, redone.renamed);
+            done(context, redone.folder, redone.renamed);
         });
+    }
+}
+
+// Enter in a rule's edit box runs the rule, question included, as a click on its button does.
+void bindEnterInRuleBoxes(MainWindow& window) {
+    for (const PreviewedRule& rule : previewedRules()) {
+        auto* button = window.component<QAbstractButton>(rule.button.name);
+        for (Component input : rule.inputs)
+            if (auto* edit = window.component<QLineEdit>(input.name))
+                QObject::connect(edit, &QLineEdit::returnPressed, button, &QAbstractButton::click);
     }
 }
 
@@ -156,6 +176,7 @@ void bindEvents(MainWindow& window, HandlerContext& context) {
         }
     }
     bindHistoryShortcuts(window, context);
+    bindEnterInRuleBoxes(window);
 }
 
 void clearInputs(Window& window) {

@@ -28,6 +28,10 @@ struct HandlerContext {
     std::function<void()> renaming;
     /// Renames were made in a folder, by a run or an undo.
     std::function<void(const Text& folder, const RenameList& renamed)> renamed;
+    /// Moves the keyboard focus to the list view.
+    std::function<void()> focusList;
+    /// Shows a line in the status line under the list view.
+    std::function<void(const Text&)> tell;
     Component source{};  ///< the component whose event the handler serves
 };
 
@@ -39,7 +43,8 @@ struct Binding {
 
 const std::vector<Binding>& bindingTable();
 
-/// Connects every binding of the table to the widgets of window.
+/// Connects every binding of the table to the widgets of window, the history's shortcuts, and
+/// Enter in a rule's edit box to the rule's button.
 void bindEvents(MainWindow& window, HandlerContext& context);
 
 /// 按钮13: empties the input boxes in order, then currentFolder.

@@ -43,11 +43,18 @@ struct ComponentRow {
     bool editable = false;  ///< a combo box that also takes a typed text
 };
 
+/// The tooltip a component shows while the pointer rests on it.
+struct ToolTip {
+    std::string_view component;
+    std::string_view text;
+};
+
 struct WindowLayout {
     std::string_view name;
     std::string_view caption;
     int left, top, width, height;
     std::vector<ComponentRow> components;
+    std::vector<ToolTip> toolTips{};
 };
 
 const WindowLayout& mainWindowLayout();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -14,10 +15,13 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTreeView>
 
+#include "core/plan.h"
 #include "ui/focus_order.h"
 #include "ui/list_model.h"
 #include "ui/pictures.h"
@@ -140,6 +144,35 @@ QWidget* makeWidget(const ComponentRow& c, QWidget* parent) {
     return nullptr;
 }
 
+// A row of the new names whose rename would fail reads "name  ✗ reason". Where the column is too
+// narrow for all of it, the name is shortened and the mark and the reason stay whole; the view's
+// own shortening would cut into the reason.
+class WholeReasonDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem item = option;
+        initStyleOption(&item, index);
+        const QWidget* widget = item.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        static const QString mark = QString::fromStdString(failureMark().toUtf8());
+        const qsizetype at = item.text.lastIndexOf(mark);
+        if (at > 0) {
+            // The room the style gives the text: its rectangle less a margin each side, and a pixel
+            // for widths measured apart that the style measures together.
+            const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+            const int room = style->subElementRect(QStyle::SE_ItemViewItemText, &item, widget).width() - 2 * margin;
+            const QString reason = item.text.mid(at);
+            const int nameRoom = room - item.fontMetrics.horizontalAdvance(reason) - 1;
+            item.text =
+                item.fontMetrics.elidedText(item.text.left(at), item.textElideMode, std::max(0, nameRoom)) + reason;
+            item.textElideMode = Qt::ElideRight;  // narrower than the reason itself: its end goes last
+        }
+        style->drawControl(QStyle::CE_ItemViewItem, &item, painter, widget);
+    }
+};
+
 }  // namespace
 
 QFont componentFont(const FontStyle& style, const QFont& base) {
@@ -183,6 +216,7 @@ BuiltWindow::BuiltWindow(const WindowLayout& layout, QWidget* owner) : QWidget(o
             tabs->tabBar()->setFont(componentFont(c.font, tabs->font()));
         }
     }
+    for (const ToolTip& tip : layout.toolTips) component(tip.component)->setToolTip(qs(tip.text));
     QWidget* previous = nullptr;
     for (std::string_view name : focusOrder(layout)) {
         QWidget* w = component(name);
@@ -212,6 +246,7 @@ MainWindow::MainWindow() : BuiltWindow(mainWindowLayout(), nullptr) {
     view->header()->setSectionResizeMode(QHeaderView::Interactive);
     view->header()->resizeSection(0, 190);
     view->setTextElideMode(Qt::ElideMiddle);
+    view->setItemDelegateForColumn(1, new WholeReasonDelegate(view));
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("状态栏"));
     status_->setFont(componentFont(FontStyle{12, false, false}, status_->font()));
@@ -220,11 +255,16 @@ MainWindow::MainWindow() : BuiltWindow(mainWindowLayout(), nullptr) {
     progress_->setObjectName(QStringLiteral("进度"));
     progress_->setTextVisible(false);
     progress_->hide();
+    // The table places every component for its own size, each readable there; the window grows
+    // from it but does not shrink below it.
+    setMinimumSize(mainWindowLayout().width, mainWindowLayout().height);
     layOutGrowing();
 }
 
-// At the table's size everything stands where the table puts it; a larger window gives the room to
-// the list view (and the folder caption above it), and the bottom row stays under the list.
+// At the table's size everything stands where the table puts it. A larger window gives the room to
+// the list view: it grows both ways, the folder caption and the creation box above it grow as wide,
+// and what stands right of them moves along; the tab control grows as high, and the bottom row
+// stays under both.
 void MainWindow::layOutGrowing() {
     const WindowLayout& table = mainWindowLayout();
     const int dw = std::max(0, width() - table.width);
@@ -234,8 +274,12 @@ void MainWindow::layOutGrowing() {
         QRect r(c.left, c.top, c.width, c.height);
         if (c.name == "超级列表框1")
             r.adjust(0, 0, dw, dh);
-        else if (c.name == "标签2")
+        else if (c.name == "标签2" || c.name == "编辑框14")
             r.adjust(0, 0, dw, 0);
+        else if (c.name == "图形按钮1" || c.name == "透明标签1" || c.name == "编辑框15" || c.name == "按钮14")
+            r.translate(dw, 0);
+        else if (c.name == "高级选择夹1")
+            r.adjust(0, 0, 0, dh);
         else if (c.name == "按钮13" || c.name == "按钮9" || c.name == "按钮16")
             r.translate(c.name == "按钮13" ? 0 : dw, dh);
         else

@@ -1,14 +1,19 @@
 #include "ui/qt_window.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QTreeView>
 
 #include "core/encoding.h"
@@ -134,11 +139,59 @@ int QtWindow::messageBox(const Text& text, int style, const Text& title, const P
 
 void QtWindow::setEnabled(Component c, bool on) { widget(c)->setEnabled(on); }
 
+namespace {
+
+// The folder last chosen in a window's picker, kept on the window.
+constexpr const char* kChosenFolder = "velmoraChosenFolder";
+
+// The picker's type and date columns as a Chinese desktop reads them, whatever the locale: Qt's
+// Chinese catalogue leaves the type ("Folder") English, and the date follows the system's locale.
+class ChineseColumns : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+        if (!files || role != Qt::DisplayRole || (index.column() != 2 && index.column() != 3))
+            return QIdentityProxyModel::data(index, role);
+        const QModelIndex entry = mapToSource(index);
+        if (index.column() == 2) return files->isDir(entry) ? QStringLiteral("文件夹") : QStringLiteral("文件");
+        return QLocale(QLocale::Chinese, QLocale::China).toString(files->lastModified(entry), QLocale::ShortFormat);
+    }
+};
+
+// The folder chosen last, or the nearest folder above it that is still there; at first the home
+// folder.
+QString pickerStart(const QString& chosen) {
+    if (chosen.isEmpty()) return QDir::homePath();
+    QDir folder(chosen);
+    while (!folder.exists() && folder.cdUp()) {
+    }
+    return folder.exists() ? folder.absolutePath() : QDir::homePath();
+}
+
+}  // namespace
+
+// Qt's own picker rather than the desktop's, so every text in it is ours or Qt's, in Chinese: the
+// labels and buttons set here, the rest from Qt's catalogue; the menus' Latin mnemonics ("(&R)")
+// go.
 Text QtWindow::browseForFolder(const Text& title) {
     if (picker_) return picker_();
-    const QString path =
-        QFileDialog::getExistingDirectory(&window_, toQString(title), QString(), QFileDialog::ShowDirsOnly);
-    return fromQString(path);
+    QFileDialog dialog(&window_, toQString(title), pickerStart(window_.property(kChosenFolder).toString()));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::ShowDirsOnly);
+    dialog.setProxyModel(new ChineseColumns(&dialog));
+    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("位置："));
+    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("文件夹："));
+    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("类型："));
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("选择"));
+    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("取消"));
+    static const QRegularExpression mnemonic(QStringLiteral("\\(&\\w\\)"));
+    for (QAction* action : dialog.findChildren<QAction*>()) action->setText(action->text().remove(mnemonic));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    const QString chosen = dialog.selectedFiles().constFirst();
+    window_.setProperty(kChosenFolder, chosen);
+    return fromQString(chosen);
 }
 
 bool QtWindow::setClipboardText(const Text& text) {

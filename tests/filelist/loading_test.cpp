@@ -87,10 +87,10 @@ TEST_F(Loading, aDropListsTheFolderHoldingTheDroppedEntry) {
 
 TEST_F(Loading, rowsCopyClearAndTheExclusiveKindBoxes) {
     w.rows = {Text::fromUtf8("第1集.mkv")};
-    copyRowName(w);
+    EXPECT_EQ(copyRowName(w), Text{});  // no row selected: nothing copied, nothing to say
     EXPECT_EQ(w.clipboard, Text{});
     w.selected = 0;
-    copyRowName(w);
+    EXPECT_EQ(copyRowName(w).toUtf8(), "第1集.mkv");
     EXPECT_EQ(w.clipboard.toUtf8(), "第1集.mkv");
     clearRows(w);
     EXPECT_TRUE(w.rows.empty());

@@ -33,14 +33,14 @@ private slots:
 
     void everyComponentExistsWithItsKindPlaceAndText();
     void startUpStates();
-    void topmostTakesTwoClicksAfterStartUp();
+    void topmostFollowsTheBoxFromStartUp();
     void clearingInputsLeavesEverythingElse();
     void thanksWindowOpensRaisesAndCloses();
     void droppedPathsArriveInOrderAndWhole();
     void messageBoxAnswersEscAsCancel();
     void messageBoxIconsButtonsAndEnterMeaningOk();
     void progressBarShowsTheShareDoneAndHidesAtTheEnd();
-    void aLargerWindowGivesTheRoomToTheListAndKeepsTheBottomRowUnderIt();
+    void aLargerWindowGivesTheRoomToTheListAndThePageAndNeverShrinksBelowItsTable();
     void themeClampsAndDetaches();
 
 private:
@@ -156,17 +156,20 @@ void TstMainWindow::startUpStates() {
     auto* hint = app_->mainWindow().component<QLineEdit>("编辑框14");
     QCOMPARE(hint->text(), QStringLiteral("将在这里创建"));
     QVERIFY(hint->styleSheet().contains(QStringLiteral("128, 128, 128")));
-    QVERIFY(!(app_->mainWindow().windowFlags() & Qt::WindowStaysOnTopHint));
+    // 选择框5 starts checked, and the window is kept on top from the start as it says.
+    QVERIFY(app_->mainWindow().windowFlags() & Qt::WindowStaysOnTopHint);
     QVERIFY(app_->dropTarget().attached());
     w.list().appendRows({"a.mp4"_t});
     QCOMPARE(w.list().selectedRow(), -1);
     QCOMPARE(app_->mainWindow().component<QTabWidget>("高级选择夹1")->tabBar()->font().pixelSize(), 12);
 }
 
-void TstMainWindow::topmostTakesTwoClicksAfterStartUp() {
+void TstMainWindow::topmostFollowsTheBoxFromStartUp() {
     MainWindow& main = app_->mainWindow();
     main.show();
     auto* box = main.component<QCheckBox>("选择框5");
+    QVERIFY(box->isChecked());
+    QVERIFY(main.windowFlags() & Qt::WindowStaysOnTopHint);
     box->click();
     QVERIFY(!box->isChecked());
     QVERIFY(!(main.windowFlags() & Qt::WindowStaysOnTopHint));
@@ -294,11 +297,16 @@ void TstMainWindow::progressBarShowsTheShareDoneAndHidesAtTheEnd() {
     QVERIFY(!bar.isVisible());
 }
 
-void TstMainWindow::aLargerWindowGivesTheRoomToTheListAndKeepsTheBottomRowUnderIt() {
+void TstMainWindow::aLargerWindowGivesTheRoomToTheListAndThePageAndNeverShrinksBelowItsTable() {
     MainWindow& main = app_->mainWindow();
     main.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main));
     const QSize table = main.size();
+    QCOMPARE(table, QSize(mainWindowLayout().width, mainWindowLayout().height));
+    // Smaller would cut controls off: the window keeps the size its table needs.
+    QCOMPARE(main.minimumSize(), table);
+    main.resize(table - QSize(200, 150));
+    QCOMPARE(main.size(), table);
     struct Place {
         const char* name;
         QRect atTableSize;
@@ -306,7 +314,14 @@ void TstMainWindow::aLargerWindowGivesTheRoomToTheListAndKeepsTheBottomRowUnderI
     };
     const Place places[] = {
         {"超级列表框1", QRect(352, 120, 400, 464), QRect(352, 120, 500, 514)},
+        {"高级选择夹1", QRect(8, 72, 328, 512), QRect(8, 72, 328, 562)},
         {"标签2", QRect(101, 39, 483, 25), QRect(101, 39, 583, 25)},
+        {"图形按钮1", QRect(632, 8, 112, 47), QRect(732, 8, 112, 47)},  // right of the folder caption
+        {"编辑框14", QRect(352, 73, 232, 32), QRect(352, 73, 332, 32)},  // as wide as the list
+        {"透明标签1", QRect(585, 74, 25, 25), QRect(685, 74, 25, 25)},
+        {"编辑框15", QRect(609, 73, 72, 32), QRect(709, 73, 72, 32)},
+        {"按钮14", QRect(688, 73, 64, 32), QRect(788, 73, 64, 32)},
+        {"按钮_撤销", QRect(436, 6, 120, 27), QRect(436, 6, 120, 27)},
         {"按钮13", QRect(8, 590, 328, 28), QRect(8, 640, 328, 28)},
         {"按钮9", QRect(360, 590, 176, 28), QRect(460, 640, 176, 28)},
         {"按钮16", QRect(568, 590, 184, 28), QRect(668, 640, 184, 28)},
