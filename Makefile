@@ -54,7 +54,11 @@ screenshot: build
 	cmake --build build -j $(JOBS) --target velmora-screenshot
 	QT_QPA_PLATFORM=offscreen ./build/velmora-screenshot build/screenshots
 
+# The bench also renames on an exFAT card image mounted through FUSE (as root; it says so and
+# skips that part where it cannot mount).
+BENCH_PACKAGES := exfatprogs exfat-fuse fuse3
 bench: build
+	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) $(BENCH_PACKAGES)"
 	cmake --build build -j $(JOBS) --target velmora-bench
 	./build/velmora-bench build/bench
 

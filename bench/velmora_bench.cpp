@@ -8,16 +8,22 @@
 //   velmora-bench --plan-open FOLDER       (internal) opening the plan of a run over FOLDER
 //   velmora-bench --load FOLDER            loading an existing FOLDER against readdir and sort
 //   velmora-bench --rename FOLDER          a suffix run over an existing FOLDER against renameat2
+//   velmora-bench --rename-case FOLDER     lower-casing the extensions of FOLDER's IMG_00001.JPG …
+//                                          against renameat2, every pass starting from .JPG
 //
 // VELMORA_BENCH_N=N measures only that N; VELMORA_BENCH_PREVIEW_ONLY, _HISTORY_ONLY and _MEMORY_ONLY
 // measure only the live preview, the history's cost, or peak memory and the plan view;
-// VELMORA_BENCH_TIME_ONLY only the times of renaming and loading; VELMORA_BENCH_STAGES prints the
-// memory of the user run at each stage (rows loaded, preview shown) to stderr.
+// VELMORA_BENCH_TIME_ONLY only the times of renaming and loading (the exFAT card included);
+// VELMORA_BENCH_EXFAT_ONLY only renaming on an exFAT card through FUSE (root, /dev/fuse and loop
+// devices; skipped with a loud line without them), VELMORA_BENCH_EXFAT_ROUNDS=R its rounds (3);
+// VELMORA_BENCH_STAGES prints the memory of the user run at each stage (rows loaded, preview shown)
+// to stderr.
 //
 // BENCH_N=1000000 adds that N to the sizes measured (the million is left out by default).
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -38,17 +44,22 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "app/application.h"
 #include "core/encoding.h"
 #include "core/text.h"
+#include "tests/support/disk_image.h"
 
 #ifndef RENAME_NOREPLACE
 #define RENAME_NOREPLACE (1 << 0)
@@ -61,6 +72,7 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 constexpr int kRuns = 5;
+constexpr long kFuseMagic = 0x65735546;  ///< statfs's f_type of a FUSE disk
 constexpr int kJournalRuns = 9;  ///< the history's few percent need more runs to rise above the noise
 const char* kNeedle = "视频";
 
@@ -92,8 +104,8 @@ std::vector<std::string> makeNames(int n) {
     return names;
 }
 
-std::string makeFolder(const std::vector<std::string>& names) {
-    std::string pattern = (fs::temp_directory_path() / "velmora-bench-XXXXXX").string();
+std::string makeFolder(const std::vector<std::string>& names, const fs::path& parent = fs::temp_directory_path()) {
+    std::string pattern = (parent / "velmora-bench-XXXXXX").string();
     if (!mkdtemp(pattern.data())) std::abort();
     const int dir = open(pattern.c_str(), O_RDONLY | O_DIRECTORY);
     for (const std::string& n : names) close(openat(dir, n.c_str(), O_CREAT | O_WRONLY, 0644));
@@ -113,22 +125,62 @@ std::vector<std::string> readNames(int dir) {
     return names;
 }
 
-// The C loop: names read first, then one renameat2 each.
-double baselineRename(const std::string& folder, bool deleteNeedle) {
+// What a timed run does to every name, through the window and in the C loop alike. The upper-case
+// extension only puts the names of a letter-case pass back, untimed.
+enum class Change { Suffix, DeleteNeedle, LowerExtension, UpperExtension };
+
+std::string changed(std::string name, Change change) {
+    switch (change) {
+    case Change::Suffix:
+        name.insert(name.size() - 4, "-x");
+        break;
+    case Change::DeleteNeedle:
+        name.erase(name.find(kNeedle), std::strlen(kNeedle));
+        break;
+    case Change::LowerExtension:
+    case Change::UpperExtension:
+        for (std::size_t i = name.rfind('.') + 1; i < name.size(); ++i) {
+            const auto c = static_cast<unsigned char>(name[i]);
+            name[i] = static_cast<char>(change == Change::LowerExtension ? std::tolower(c) : std::toupper(c));
+        }
+        break;
+    }
+    return name;
+}
+
+// The C loop: names read first, then one renameat2 each, with the no-replace flag except on a
+// FUSE disk: exFAT through exfat-fuse refuses the flag, and where names differ in case only the
+// kernel finds the new name taken by the entry itself. A loop that fails to rename would be fast
+// for nothing, so failures are told.
+double baselineRename(const std::string& folder, Change change) {
     const auto start = Clock::now();
     const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
     const auto names = readNames(dir);
+    struct statfs disk {};
+    const unsigned flags = fstatfs(dir, &disk) == 0 && disk.f_type == kFuseMagic ? 0 : RENAME_NOREPLACE;
+    std::size_t failed = 0;
     for (const std::string& name : names) {
-        std::string to = name;
-        if (deleteNeedle) {
-            to.erase(to.find(kNeedle), std::strlen(kNeedle));
-        } else {
-            to.insert(to.size() - 4, "-x");
-        }
-        renameat2(dir, name.c_str(), dir, to.c_str(), RENAME_NOREPLACE);
+        const std::string to = changed(name, change);
+        if (renameat2(dir, name.c_str(), dir, to.c_str(), flags) != 0) ++failed;
     }
     close(dir);
-    return seconds(Clock::now() - start);
+    const double took = seconds(Clock::now() - start);
+    if (failed > 0) std::fprintf(stderr, "*** the renameat2 loop failed %zu of %zu renames\n", failed, names.size());
+    return took;
+}
+
+// Before and after a timed pass every entry of folder is to have a name ending in ending: a pass
+// that left names alone, or found them renamed already, would be fast for nothing.
+void expectNamesEnding(const std::string& folder, const std::string& ending, const char* pass) {
+    const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    const auto names = readNames(dir);
+    close(dir);
+    const auto good = std::count_if(names.begin(), names.end(), [&](const std::string& name) {
+        return name.size() >= ending.size() && name.compare(name.size() - ending.size(), ending.size(), ending) == 0;
+    });
+    if (static_cast<std::size_t>(good) != names.size())
+        std::fprintf(stderr, "*** %s: only %ld of %zu names end in %s\n", pass, static_cast<long>(good), names.size(),
+                     ending.c_str());
 }
 
 double baselineLoad(const std::string& folder) {
@@ -176,15 +228,27 @@ struct Measured {
 void waitForPreview(Application& app);
 
 // A click on the rule's button, timed to its report. With previewed, the suffix is typed first, as
-// a user does, and the click comes once its preview is shown: the click then plans nothing.
-Measured renameThroughWindow(Application& app, const std::string& folder, bool deleteNeedle, bool previewed = false) {
+// a user does, and the click comes once its preview is shown: the click then plans nothing. The
+// lower-case extension is 全部小写 with 只改扩展名 on the page 更多.
+Measured renameThroughWindow(Application& app, const std::string& folder, Change change, bool previewed = false) {
     // An A/A check of the harness: the baseline against itself should give 1.00x.
-    if (std::getenv("VELMORA_BENCH_SELF_CHECK")) return {baselineRename(folder, deleteNeedle), 0};
+    if (std::getenv("VELMORA_BENCH_SELF_CHECK")) return {baselineRename(folder, change), 0};
     QtWindow& w = app.window();
     w.setCaption(component::标签2, Text::fromUtf8(folder));
     // The folder was chosen before the click: its watch is set up (at a million entries the kernel
     // takes a while over it, and the folder cannot be opened meanwhile).
     while (!app.preview().watching()) QApplication::processEvents(QEventLoop::AllEvents, 1);
+    if (change == Change::LowerExtension) {
+        w.setChecked(component::单选框_小写, true);
+        w.setChecked(component::选择框_只改扩展名, true);
+        GapMeter gaps;
+        gaps.start();
+        const auto start = Clock::now();
+        app.mainWindow().component<QPushButton>("按钮_改大小写")->click();
+        const double took = seconds(Clock::now() - start);
+        return {took, gaps.stop()};
+    }
+    const bool deleteNeedle = change == Change::DeleteNeedle;
     w.setContent(component::编辑框1, Text::fromUtf8(kNeedle));
     if (previewed) {
         w.setContent(component::编辑框7, Text{});
@@ -354,7 +418,7 @@ int runMemoryChild(const std::string& folder, bool asUser) {
         app.mainWindow().component<QPushButton>("按钮_加后缀")->click();
         QApplication::processEvents();
     } else {
-        renameThroughWindow(app, folder, false);
+        renameThroughWindow(app, folder, Change::Suffix);
     }
     const long peak = statusKb("VmHWM:");
     const long after = statusKb("VmRSS:");
@@ -541,7 +605,7 @@ void benchJournal(Application& app, int n) {
             else
                 app.session().journal.close();
             const auto before = app.session().journal.timeWriting();
-            const double took = renameThroughWindow(app, folder, false).seconds;
+            const double took = renameThroughWindow(app, folder, Change::Suffix).seconds;
             (journal ? with : without).push_back(took);
             if (journal)
                 writing.push_back(std::chrono::duration<double>(app.session().journal.timeWriting() - before).count() /
@@ -581,34 +645,121 @@ int loadChild(const std::string& folder) {
     return 0;
 }
 
-// The suffix run over an existing folder against the renameat2 loop over the same folder, in the
-// order loop, run, run, loop, so neither always meets the warmer cache; each adds its suffix.
-int renameChild(const std::string& folder) {
+// A run over an existing folder against the renameat2 loop over the same folder, in the order
+// loop, run, run, loop, so neither always meets the warmer cache. The suffix passes each add their
+// suffix; the letter-case passes each lower-case the extensions, which are put back to upper case
+// (untimed) after every pass, so every pass renames every entry.
+int renameChild(const std::string& folder, Change change) {
     ChildApp child;
     Application& app = child.app;
     app.window().setResponder([](const Text&, int, const Text&) { return answerOk; });
     app.mainWindow().show();
+    const bool lettersOnly = change == Change::LowerExtension;
     std::vector<double> run, base;
     double gap = 0;
+    std::string ending = lettersOnly ? ".JPG" : ".mp4";
     for (int k = 0; k < 4; ++k) {
-        if (k == 0 || k == 3) {
-            base.push_back(baselineRename(folder, false));
+        const bool loop = k == 0 || k == 3;
+        expectNamesEnding(folder, ending, loop ? "before the renameat2 loop" : "before the run");
+        if (loop) {
+            base.push_back(baselineRename(folder, change));
         } else {
-            const Measured m = renameThroughWindow(app, folder, false);
+            const Measured m = renameThroughWindow(app, folder, change);
             run.push_back(m.seconds);
             gap = std::max(gap, m.longestGap);
             letFolderGo(app);
         }
+        expectNamesEnding(folder, lettersOnly ? ".jpg" : "-x" + ending,
+                          loop ? "after the renameat2 loop" : "after the run");
+        if (lettersOnly) {
+            baselineRename(folder, Change::UpperExtension);
+        } else {
+            ending = "-x" + ending;
+        }
     }
     const double r = (run[0] + run[1]) / 2;
     const double b = (base[0] + base[1]) / 2;
-    std::printf("suffix run %.3f s, renameat2 loop %.3f s, ratio %.2fx, longest gap %.0f ms\n", r, b, r / b, gap * 1e3);
+    std::printf("%s run %.3f s, renameat2 loop %.3f s, ratio %.2fx, longest gap %.0f ms\n",
+                lettersOnly ? "letter-case" : "suffix", r, b, r / b, gap * 1e3);
     return 0;
+}
+
+// Renaming on a camera card: a fresh exFAT image mounted through FUSE (exfat-fuse), where the disk
+// refuses the no-replace flag and hard links and tells no letter case apart. 10,000 files, each
+// round in a fresh folder of the card, synced, timed by a --rename or --rename-case child; the
+// medians of the rounds. Suffix: the names of the other benches. Letter case: IMG_00001.JPG …, so
+// that every rename changes the case only, which the program makes through a temporary name.
+void benchExfatCard(const char* self) {
+    using testing::DiskImage;
+    using testing::ImageFormat;
+    const std::string why = DiskImage::unavailableReason(ImageFormat::Exfat);
+    if (!why.empty()) {
+        std::printf("*** exFAT card through FUSE: SKIPPED, %s\n", why.c_str());
+        std::fflush(stdout);
+        return;
+    }
+    constexpr int n = 10000;
+    int rounds = 3;
+    if (const char* r = std::getenv("VELMORA_BENCH_EXFAT_ROUNDS")) rounds = std::max(1, std::atoi(r));
+    std::optional<DiskImage> card;
+    try {
+        card.emplace(ImageFormat::Exfat, 64);
+    } catch (const std::exception& e) {
+        std::printf("*** exFAT card through FUSE: SKIPPED, the image could not be made: %s\n", e.what());
+        std::fflush(stdout);
+        return;
+    }
+    std::vector<std::string> photos;
+    for (int i = 1; i <= n; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "IMG_%05d.JPG", i);
+        photos.emplace_back(name);
+    }
+    std::printf("N = %d on an exFAT card image through FUSE, %s (median of %d rounds, each loop, run, run, loop)\n", n,
+                DiskImage::formatName(ImageFormat::Exfat), rounds);
+    struct Kind {
+        const char* label;
+        const char* option;
+        std::vector<std::string> names;
+    };
+    const Kind kinds[] = {{"rename, suffix rule:      ", "--rename", makeNames(n)},
+                          {"rename, case only .JPG:   ", "--rename-case", photos}};
+    for (const Kind& kind : kinds) {
+        std::vector<double> run, base, ratios;
+        double gap = 0;
+        for (int round = 0; round < rounds; ++round) {
+            const std::string folder = makeFolder(kind.names, card->path());
+            sync();
+            // The card's folder holds a space, as card labels often do.
+            const std::string out = child(self, std::string(kind.option) + " '" + folder + "'");
+            double r = 0, b = 0, g = 0;
+            const std::size_t at = out.find(" run ");
+            if (at == std::string::npos ||
+                std::sscanf(out.c_str() + at, " run %lf s, renameat2 loop %lf s, ratio %*fx, longest gap %lf ms", &r,
+                            &b, &g) != 3 ||
+                b <= 0) {
+                std::fprintf(stderr, "*** exFAT %s: the child said: %s\n", kind.option, out.c_str());
+                continue;
+            }
+            gap = std::max(gap, g);
+            run.push_back(r);
+            base.push_back(b);
+            ratios.push_back(r / b);
+        }
+        if (run.empty()) continue;
+        std::string each;
+        for (double x : ratios) each += (each.empty() ? "" : ", ") + QString::number(x, 'f', 2).toStdString() + "x";
+        std::printf("  %s%7.3f s  baseline %7.3f s  ratio %.2fx  (%.0f us/file; rounds %s; longest gap %.0f ms)\n",
+                    kind.label, median(run), median(base), median(run) / median(base), median(run) / n * 1e6,
+                    each.c_str(), gap);
+        std::fflush(stdout);
+    }
 }
 
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (argc == 3 && std::string(argv[1]) == "--rename") return renameChild(argv[2]);
+    if (argc == 3 && std::string(argv[1]) == "--rename") return renameChild(argv[2], Change::Suffix);
+    if (argc == 3 && std::string(argv[1]) == "--rename-case") return renameChild(argv[2], Change::LowerExtension);
     if (argc == 3 && std::string(argv[1]) == "--load") return loadChild(argv[2]);
     if (argc == 3 && std::string(argv[1]) == "--memory") return memoryChild(std::atoi(argv[2]));
     if (argc == 3 && std::string(argv[1]) == "--run-memory") return runMemoryChild(argv[2], false);
@@ -652,6 +803,10 @@ int main(int argc, char* argv[]) {
         benchJournal(app, journalN);
         return 0;
     }
+    if (std::getenv("VELMORA_BENCH_EXFAT_ONLY")) {
+        benchExfatCard(argv[0]);
+        return 0;
+    }
     std::vector<Row> rows;
     for (int n : sizes) {
         const auto names = makeNames(n);
@@ -661,24 +816,24 @@ int main(int argc, char* argv[]) {
         for (int run = 0; run < runs; ++run) {
             // The suffix rule, the delete rule, and the suffix rule clicked after its preview.
             for (const std::string key : {"suffix", "del", "shown"}) {
-                const bool del = key == "del";
+                const Change change = key == "del" ? Change::DeleteNeedle : Change::Suffix;
                 std::string a = makeFolder(names), b = makeFolder(names);
                 // On disk before either is timed: the run's history syncs, and would otherwise be
                 // charged for writing out the two hundred thousand files just made for the bench.
                 sync();
                 // Alternate which goes first so neither always meets the warmer cache.
                 const auto window = [&] {
-                    const Measured m = renameThroughWindow(app, b, del, key == "shown");
+                    const Measured m = renameThroughWindow(app, b, change, key == "shown");
                     t[key].push_back(m.seconds);
                     gapRename = std::max(gapRename, m.longestGap);
                     letFolderGo(app);
                 };
                 if (run % 2 == 0) {
-                    t[key + "Base"].push_back(baselineRename(a, del));
+                    t[key + "Base"].push_back(baselineRename(a, change));
                     window();
                 } else {
                     window();
-                    t[key + "Base"].push_back(baselineRename(a, del));
+                    t[key + "Base"].push_back(baselineRename(a, change));
                 }
                 removeFolder(a);
                 removeFolder(b);
@@ -726,6 +881,7 @@ int main(int argc, char* argv[]) {
                     textPerName(names) * 1e6, textPerName(names) / (r.suffix / n) * 100);
         std::fflush(stdout);
     }
+    benchExfatCard(argv[0]);
     if (!timeOnly) {
         benchJournal(app, journalN);
         for (int n : sizes)

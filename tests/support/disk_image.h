@@ -3,9 +3,8 @@
 // FUSE (exfat-fuse; ntfs-3g with windows_names, or lowntfs-3g ignoring case) in a fresh temporary
 // folder: a camera card or a Windows partition as Linux shows them. Needs root, /dev/fuse, loop devices and the tools
 // of the Debian packages exfatprogs, exfat-fuse, ntfs-3g and fuse3; a test asks first with
-// VELMORA_SKIP_WITHOUT_DISK_IMAGE.
-
-#include <gtest/gtest.h>
+// VELMORA_SKIP_WITHOUT_DISK_IMAGE, the bench with DiskImage::unavailableReason. Its library,
+// velmora_disk_image, links no test framework, so the release build's bench can use it too.
 
 #include <cstdio>
 #include <string>
@@ -64,7 +63,7 @@ private:
 }  // namespace velmora::testing
 
 /// In a test body: where this machine cannot mount an image of format, says why loudly on stderr
-/// and skips the test.
+/// and skips the test. GoogleTest's GTEST_SKIP comes from the test source, which includes gtest.
 #define VELMORA_SKIP_WITHOUT_DISK_IMAGE(format)                                                  \
     do {                                                                                         \
         const std::string velmoraWhy = ::velmora::testing::DiskImage::unavailableReason(format); \
