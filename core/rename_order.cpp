@@ -69,14 +69,19 @@ std::vector<StepFailure> failuresOf(const std::vector<RenameRequest>& requests, 
 
 // A name for a step broken out of a cycle: in the same folder, held by nothing, taken by no rename
 // of the run, keeping the old extension so a left-over entry still opens.
+// next: where the search goes on from the last temporary name of the run (every number before it
+// was taken), so a run of many changes of case does not count from 1 each time.
 NativeName temporaryName(const NativeName& from, const NameSet& present, std::unordered_set<std::string>& reserved,
-                         const Disk* disk) {
+                         const Disk* disk, unsigned& next) {
     const std::string extension = from.substr(from.size() - extensionLength(from));
-    for (unsigned k = 1;; ++k) {
+    for (unsigned& k = next;; ++k) {
         std::string name = "改名中转" + std::to_string(k);
         if (name.size() + extension.size() <= NAME_MAX) name += extension;
         const std::string key = comparedName(name, disk);
-        if (!present.contains(key) && reserved.insert(key).second) return name;
+        if (!present.contains(key) && reserved.insert(key).second) {
+            ++k;
+            return name;
+        }
     }
 }
 
@@ -123,6 +128,7 @@ RenameOrder orderRenames(const std::vector<RenameRequest>& steps, const NameSet&
         order.operations.push_back({i, RenameOperation::Leg::Whole, steps[i].from, *steps[i].to});
     };
 
+    unsigned nextTemporary = 1;
     enum State : unsigned char { Unseen, OnPath, Done };
     std::vector<State> state(steps.size(), Unseen);
     for (std::size_t start = 0; start < steps.size(); ++start) {
@@ -139,7 +145,7 @@ RenameOrder orderRenames(const std::vector<RenameRequest>& steps, const NameSet&
             std::size_t cycleFrom = 0;
             while (path[cycleFrom] != at) ++cycleFrom;
             const std::size_t head = path[cycleFrom];
-            const NativeName temporary = temporaryName(steps[head].from, held, reserved, disk);
+            const NativeName temporary = temporaryName(steps[head].from, held, reserved, disk, nextTemporary);
             order.operations.push_back({head, RenameOperation::Leg::ToTemporary, steps[head].from, temporary});
             for (std::size_t k = path.size() - 1; k > cycleFrom; --k) whole(path[k]);
             order.operations.push_back({head, RenameOperation::Leg::FromTemporary, temporary, *steps[head].to});
