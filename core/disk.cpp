@@ -351,6 +351,8 @@ Disk diskOf(const NativeName& folder) {
     disk.type = mount.type;
     disk.source = mount.source;
     disk.mountPoint = mount.mountPoint;
+    disk.changedOnlyHere = mount.type.rfind("fuseblk", 0) == 0;
+    disk.userSpaceDriver = mount.type.rfind("fuse", 0) == 0;
 
     std::size_t nameMax = 255;
     struct statfs fs {};

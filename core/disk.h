@@ -38,6 +38,11 @@ struct Disk {
     NameUnits units = NameUnits::Bytes;
     std::size_t maxName = 255;  ///< in units
     bool lastingInodes = true;  ///< an entry keeps its inode number across a remount
+    /// A FUSE driver over a local device: every change to its names passes through this kernel,
+    /// whose change notices tell of each (not so for network and phone mounts).
+    bool changedOnlyHere = false;
+    /// Served by a FUSE driver (any "fuse…" type), whose folder look-ups walk the folder's entries.
+    bool userSpaceDriver = false;
 };
 
 /// The disk under folder (a native path, with or without its trailing separator). Reads the mount

@@ -92,26 +92,40 @@ bool FolderHandle::move(const NativeName& from, const NativeName& to, RenameMeth
         if (errno != EINVAL && errno != ENOSYS) return false;
         takesNoReplace_ = false;
     }
-    struct stat st {};
-    if (fstatat(fd_, from.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
     // Where names are compared without case the new name is the entry itself.
     if (detour && sameButForCase(from, to) && disk().ignoresCase) return renameThroughTemporary(from, to);
-    if (!S_ISDIR(st.st_mode) && hasHardLinks_) {
-        // link fails when the target exists; only then is the old name removed.
-        if (linkat(fd_, from.c_str(), fd_, to.c_str(), 0) == 0) {
-            if (unlinkat(fd_, from.c_str(), 0) == 0) return true;
-            unlinkat(fd_, to.c_str(), 0);
-            return false;
+    if (hasHardLinks_) {
+        struct stat st {};
+        if (fstatat(fd_, from.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
+        // link fails when the target exists; only then is the old name removed. Folders have no
+        // hard links.
+        if (!S_ISDIR(st.st_mode)) {
+            if (linkat(fd_, from.c_str(), fd_, to.c_str(), 0) == 0) {
+                if (unlinkat(fd_, from.c_str(), 0) == 0) return true;
+                unlinkat(fd_, to.c_str(), 0);
+                return false;
+            }
+            if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS && errno != EMLINK) return false;
+            hasHardLinks_ = false;
         }
-        if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS && errno != EMLINK) return false;
-        hasHardLinks_ = false;
     }
+    // No look-up of the old name first: on a FUSE disk that is a round trip through the driver,
+    // and the rename finds the name missing as surely.
     return renameIfFree(from, to);
 }
 
 // Another program creating the new name between the check and the rename could lose its file:
 // the last resort of a disk that offers nothing better.
 bool FolderHandle::renameIfFree(const NativeName& from, const NativeName& to) const {
+    switch (freeByNotices(to)) {
+    case NameWatch::Answer::Taken:
+        errno = EEXIST;
+        return false;
+    case NameWatch::Answer::Free:
+        return renameat(fd_, from.c_str(), fd_, to.c_str()) == 0;
+    case NameWatch::Answer::Unknown:
+        break;
+    }
     struct stat target {};
     const bool found = fstatat(fd_, to.c_str(), &target, AT_SYMLINK_NOFOLLOW) == 0;
     if (!found && errno != ENOENT) return false;
@@ -120,6 +134,16 @@ bool FolderHandle::renameIfFree(const NativeName& from, const NativeName& to) co
         return false;
     }
     return renameat(fd_, from.c_str(), fd_, to.c_str()) == 0;
+}
+
+// Whether the folder's change notices know name as taken. A handle that renames more than a few
+// entries on a disk whose changes all pass through this kernel reads the folder's names once and
+// then follows the notices, instead of looking each new name up through the driver.
+NameWatch::Answer FolderHandle::freeByNotices(const NativeName& name) const {
+    constexpr unsigned renamesBeforeWatching = 16;
+    if (!watch_ && ++checkedRenames_ == renamesBeforeWatching && disk().changedOnlyHere)
+        watch_ = NameWatch::start(fd_, disk().ignoresCase);
+    return watch_ ? watch_->holds(name) : NameWatch::Answer::Unknown;
 }
 
 // Whether the folder lists name, letter case aside. A FUSE disk that ignores case answers a lookup

@@ -1,12 +1,14 @@
 #pragma once
 // File-system operations. None of them reports anything to the user: failure is a false result.
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/disk.h"
 #include "core/encoding.h"
+#include "core/name_watch.h"
 #include "core/text.h"
 
 namespace velmora {
@@ -46,6 +48,7 @@ public:
 private:
     bool move(const NativeName& from, const NativeName& to, RenameMethod method, bool detour) const;
     bool renameIfFree(const NativeName& from, const NativeName& to) const;
+    NameWatch::Answer freeByNotices(const NativeName& name) const;
     bool listed(const NativeName& name) const;
     bool renameThroughTemporary(const NativeName& from, const NativeName& to) const;
 
@@ -54,6 +57,8 @@ private:
     mutable std::optional<Disk> disk_;
     mutable bool takesNoReplace_ = true;  ///< false once the disk refused the no-replace flag
     mutable bool hasHardLinks_ = true;  ///< false once the disk refused a hard link
+    mutable unsigned checkedRenames_ = 0;  ///< renames made after checking the new name is free
+    mutable std::unique_ptr<NameWatch> watch_;  ///< where the disk's changes all pass here
 };
 
 /// Renames old path to new path, both full paths in the same folder.

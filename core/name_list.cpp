@@ -209,8 +209,10 @@ NameSet NameSet::mapped(const std::function<std::string(std::string_view)>& map)
     return NameSet({std::shared_ptr<const NameList>(std::move(list))});
 }
 
-bool NameSet::contains(std::string_view name) const {
-    return table_.find(name, [this](std::uint32_t position) { return at(position); }) != PositionTable::none;
+bool NameSet::contains(std::string_view name) const { return positionOf(name) != none; }
+
+std::uint32_t NameSet::positionOf(std::string_view name) const {
+    return table_.find(name, [this](std::uint32_t position) { return at(position); });
 }
 
 void RenameList::emplace_back(const Text& from, const Text& to) {

@@ -194,6 +194,9 @@ public:
     NameSet(std::initializer_list<std::string_view> names);
 
     bool contains(std::string_view name) const;
+    /// Where name is among the names, in the order the lists gave them; none when it is not.
+    std::uint32_t positionOf(std::string_view name) const;
+    static constexpr std::uint32_t none = PositionTable::none;
     /// Every name passed through map (a disk that ignores case compares names folded).
     NameSet mapped(const std::function<std::string(std::string_view)>& map) const;
     std::size_t size() const { return size_; }

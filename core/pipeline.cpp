@@ -212,7 +212,8 @@ private:
         if (plan_.reordersChains) {
             // The history keeps the renames as they will be made, temporary names included, so
             // taking them back newest first undoes a swap exactly.
-            order_ = orderRenames(renameRequests(plan_), namesIn(folder_), disk);
+            order_ = orderRenames(renameRequests(plan_), namesIn(folder_), disk,
+                                  disk && disk->userSpaceDriver ? MadeIn::ListingOrder : MadeIn::PlanOrder);
             for (const RenameOperation& op : order_.operations)
                 steps_.add(op.from, op.to, listed_->inode(plan_.steps.entry(op.step)));
             return;
@@ -327,7 +328,9 @@ private:
     // Chains and swaps: the renames in the order that lets them succeed, temporary names included.
     RunOutcome applyInOrder(const FolderHandle& folder, Count mode, RunRecorder* recorder) {
         const auto [oldNames, newNames] = stepNames(plan_);
-        const AppliedOrder applied = applyOrder(folder, order_);
+        PumpThrottle throttle(&window_, order_.operations.size());
+        const AppliedOrder applied =
+            applyOrder(folder, order_, [&throttle](std::size_t done) { throttle.tick(done + 1); });
         for (const RenameOperation& op : applied.made) {
             auto [from, to] = operationText(op, oldNames, newNames);
             result_.renamed.emplace_back(from, to);

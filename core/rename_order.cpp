@@ -85,9 +85,31 @@ NativeName temporaryName(const NativeName& from, const NameSet& present, std::un
     }
 }
 
+// The chains and cycles of operations (each begins at an index of groups) rearranged by where the
+// listing holds the old name of each one's first operation; names it does not hold go last, in
+// plan order. Each keeps its operations in their order: they depend on each other, the chains and
+// cycles do not.
+std::vector<RenameOperation> inListingOrder(std::vector<RenameOperation> operations,
+                                            const std::vector<std::size_t>& groups, const NameSet& present,
+                                            const Disk* disk) {
+    std::vector<std::pair<std::uint32_t, std::size_t>> keyed;  // listing position, group
+    keyed.reserve(groups.size());
+    for (std::size_t g = 0; g < groups.size(); ++g)
+        keyed.emplace_back(present.positionOf(comparedName(operations[groups[g]].from, disk)), g);
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<RenameOperation> ordered;
+    ordered.reserve(operations.size());
+    for (const auto& [position, g] : keyed) {
+        const std::size_t end = g + 1 < groups.size() ? groups[g + 1] : operations.size();
+        for (std::size_t k = groups[g]; k < end; ++k) ordered.push_back(std::move(operations[k]));
+    }
+    return ordered;
+}
+
 }  // namespace
 
-RenameOrder orderRenames(const std::vector<RenameRequest>& steps, const NameSet& present, const Disk* disk) {
+RenameOrder orderRenames(const std::vector<RenameRequest>& steps, const NameSet& present, const Disk* disk,
+                         MadeIn madeIn) {
     // Where the disk ignores case, names are matched folded: a change of case only is then a
     // rename onto the entry's own name, a cycle of one, which goes through a temporary name.
     const bool folding = disk && disk->ignoresCase;
@@ -131,8 +153,10 @@ RenameOrder orderRenames(const std::vector<RenameRequest>& steps, const NameSet&
     unsigned nextTemporary = 1;
     enum State : unsigned char { Unseen, OnPath, Done };
     std::vector<State> state(steps.size(), Unseen);
+    std::vector<std::size_t> groups;  // where the operations of each chain or cycle begin
     for (std::size_t start = 0; start < steps.size(); ++start) {
         if (!moves(start) || state[start] != Unseen) continue;
+        groups.push_back(order.operations.size());
         std::vector<std::size_t> path;  // start, then each step it waits for
         std::size_t at = start;
         while (at != none && state[at] == Unseen) {
@@ -154,15 +178,19 @@ RenameOrder orderRenames(const std::vector<RenameRequest>& steps, const NameSet&
         for (std::size_t k = tail; k-- > 0;) whole(path[k]);
         for (std::size_t i : path) state[i] = Done;
     }
+    if (madeIn == MadeIn::ListingOrder) order.operations = inListingOrder(std::move(order.operations), groups, held, disk);
     return order;
 }
 
-AppliedOrder applyOrder(const FolderHandle& folder, const RenameOrder& order) {
+AppliedOrder applyOrder(const FolderHandle& folder, const RenameOrder& order,
+                        const std::function<void(std::size_t done)>& progress) {
     AppliedOrder applied;
     applied.renamed.assign(order.failures.size(), false);
     std::unordered_map<std::size_t, NativeName> parked;  // step -> its old name, while under a temporary name
+    std::size_t done = 0;
     for (const RenameOperation& op : order.operations) {
         using Leg = RenameOperation::Leg;
+        if (progress) progress(done++);
         if (op.leg == Leg::FromTemporary && !parked.count(op.step)) continue;  // it never left
         const bool done = folder.rename(op.from, op.to);
         if (done) applied.made.push_back(op);

@@ -4,6 +4,7 @@
 // cycle (a→b, b→a) goes through a temporary name in the same folder. Nothing is ever overwritten.
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -47,11 +48,21 @@ struct RenameOrder {
     std::vector<StepFailure> failures;
 };
 
+/// In which order renames that do not depend on each other are made.
+enum class MadeIn {
+    PlanOrder,
+    /// The order of the folder's listing (present's): where a FUSE driver finds an entry by walking
+    /// the folder, it finds the ones it listed first soonest. Temporary names stay those of plan
+    /// order, so the plan shown beforehand names them right.
+    ListingOrder,
+};
+
 /// Orders the planned renames of one folder whose entries are named present. Pure: reads nothing
 /// and touches nothing. Where two renames want one name, the earlier in plan order gets it.
 /// Where disk ignores case, names equal but for case are one name, and a change of case goes
 /// through a temporary name.
-RenameOrder orderRenames(const std::vector<RenameRequest>& steps, const NameSet& present, const Disk* disk = nullptr);
+RenameOrder orderRenames(const std::vector<RenameRequest>& steps, const NameSet& present, const Disk* disk = nullptr,
+                         MadeIn madeIn = MadeIn::PlanOrder);
 
 /// The steps of plan as requests for orderRenames.
 std::vector<RenameRequest> renameRequests(const RunPlan& plan);
@@ -64,8 +75,10 @@ struct AppliedOrder {
 
 /// Carries out order in folder. When a step that went to its temporary name cannot reach its new
 /// name, it is taken back to its old one, so at worst (a crash) an entry stays under the
-/// temporary name that the plan showed.
-AppliedOrder applyOrder(const FolderHandle& folder, const RenameOrder& order);
+/// temporary name that the plan showed. progress, where given, is told before each operation how
+/// many of the order were passed so far.
+AppliedOrder applyOrder(const FolderHandle& folder, const RenameOrder& order,
+                        const std::function<void(std::size_t done)>& progress = {});
 
 /// The plan as the confirmation shows it: the operations in the order they will be made, "old →
 /// new", then every rename that will not be made, with failureMark() and the reason.

@@ -16,6 +16,7 @@
 #include <set>
 #include <vector>
 
+#include "core/file_system.h"
 #include "tests/support/disk_image.h"
 #include "tests/support/temp_folder.h"
 
@@ -445,6 +446,38 @@ TEST_P(DiskOfImage, aDiskSaidToKeepInodeNumbersKeepsThemAcrossARemount) {
         EXPECT_EQ(before, after);
     } else if (before == after) {
         std::printf("note: %s kept its inode numbers this time\n", DiskImage::formatName(c.format));
+    }
+}
+
+// A run of many renames where the disk has no rename that refuses to replace: a name another
+// program takes in the middle of it, in any spelling the disk counts as the same, is never renamed
+// onto; once freed it is renamed onto as any other.
+TEST_P(DiskOfImage, aNameAnotherProgramTakesDuringARunIsNeverRenamedOnto) {
+    const ImageCase& c = GetParam();
+    VELMORA_SKIP_WITHOUT_DISK_IMAGE(c.format);
+    SCOPED_TRACE(DiskImage::formatName(c.format));
+    DiskImage image(c.format);
+    const std::string root = image.path();
+    constexpr int n = 40;
+    for (int i = 0; i < n; ++i) makeFile(root + "f" + std::to_string(i));
+    const FolderHandle folder(root);
+    for (int i = 0; i < n / 2; ++i)
+        ASSERT_TRUE(folder.rename("f" + std::to_string(i), "g" + std::to_string(i))) << i << std::strerror(errno);
+    const std::vector<std::string> spellings = c.ignoresCase ? std::vector<std::string>{"taken", "TAKEN"}
+                                                             : std::vector<std::string>{"taken"};
+    for (const std::string& spelling : spellings) {
+        SCOPED_TRACE(spelling);
+        const int fd = open((root + "taken").c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644);
+        ASSERT_GE(fd, 0) << std::strerror(errno);
+        ASSERT_EQ(write(fd, "theirs", 6), 6);
+        close(fd);
+        errno = 0;
+        EXPECT_FALSE(folder.rename("f30", spelling));
+        EXPECT_EQ(errno, EEXIST);
+        EXPECT_EQ(testing::contentsOf(root)["taken"], "theirs");
+        ASSERT_EQ(unlink((root + "taken").c_str()), 0);
+        EXPECT_TRUE(folder.rename("f30", spelling)) << std::strerror(errno);
+        EXPECT_TRUE(folder.rename(spelling, "f30")) << std::strerror(errno);
     }
 }
 

@@ -1,12 +1,16 @@
 #include "core/file_system.h"
 
+#include <fcntl.h>
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstdlib>
+#include <fstream>
 
+#include "core/name_watch.h"
 #include "tests/support/temp_folder.h"
 
 namespace velmora {
@@ -148,6 +152,47 @@ TEST(Files, replaceInAReadOnlyFolderFailsAndKeepsTheOldFile) {
     EXPECT_FALSE(replaceFile(P(f, "names.txt"), {"new"}));
     chmod(f.path().c_str(), 0755);
     EXPECT_EQ(f.read("names.txt"), "old");
+}
+
+// The names a folder's change notices keep: every change by anyone, in order; case folded where
+// the disk ignores it; and once the kernel lost some, never an answer again.
+TEST(NameWatch, followsEveryChangeToTheFolderAndKnowsWhenItCannot) {
+    using Answer = NameWatch::Answer;
+    TempFolder f;
+    f.file("a");
+    const int dir = open(f.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(dir, 0);
+    auto watch = NameWatch::start(dir, false);
+    auto folded = NameWatch::start(dir, true);
+    ASSERT_TRUE(watch && folded);
+    EXPECT_EQ(watch->holds("a"), Answer::Taken);
+    EXPECT_EQ(watch->holds("A"), Answer::Free);
+    EXPECT_EQ(folded->holds("A"), Answer::Taken);
+    EXPECT_EQ(watch->holds("b"), Answer::Free);
+
+    f.file("b");  // another program, through another path
+    EXPECT_EQ(watch->holds("b"), Answer::Taken);
+    ASSERT_EQ(rename((f.path() + "b").c_str(), (f.path() + "c").c_str()), 0);
+    ASSERT_EQ(rename((f.path() + "a").c_str(), (f.path() + "b").c_str()), 0);
+    EXPECT_EQ(watch->holds("a"), Answer::Free);
+    EXPECT_EQ(watch->holds("b"), Answer::Taken);
+    EXPECT_EQ(watch->holds("c"), Answer::Taken);
+    EXPECT_EQ(folded->holds("C"), Answer::Taken);
+    ASSERT_EQ(unlink((f.path() + "c").c_str()), 0);
+    EXPECT_EQ(watch->holds("c"), Answer::Free);
+    f.folder("d");
+    EXPECT_EQ(folded->holds("D"), Answer::Taken);
+
+    // More changes than the kernel queues: it drops the rest, and the watch never answers again,
+    // not even for a name whose change came after the loss.
+    std::ifstream limit("/proc/sys/fs/inotify/max_queued_events");
+    std::size_t queued = 16384;
+    limit >> queued;
+    for (std::size_t i = 0; i <= queued; ++i) f.file("n" + std::to_string(i));
+    f.file("late");
+    EXPECT_EQ(watch->holds("late"), Answer::Unknown);
+    EXPECT_EQ(watch->holds("a"), Answer::Unknown);
+    close(dir);
 }
 
 }  // namespace

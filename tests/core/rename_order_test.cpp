@@ -103,6 +103,27 @@ TEST(OrderRenames, chainsCyclesAndFailures) {
     }
 }
 
+// Made in the listing's order, chains and cycles move as wholes, each in its own order, and the
+// temporary names are those of plan order, which the plan shown before the run named.
+TEST(OrderRenames, inListingOrderChainsAndCyclesStayWholeAndKeepTheirTemporaryNames) {
+    const auto steps = planned({{"1", "2"}, {"2", "3"}, {"a", "b"}, {"b", "a"}, {"c", "d"}, {"d", "c"}, {"x", "y"},
+                                {"unlisted", "u"}});
+    const NameSet listed{"x", "d", "c", "2", "b", "a", "1"};
+    EXPECT_EQ(operations(orderRenames(steps, listed)),
+              (std::vector<std::string>{"2>3", "1>2", "a>改名中转1", "b>a", "改名中转1>b", "c>改名中转2", "d>c",
+                                        "改名中转2>d", "x>y", "unlisted>u"}));
+    EXPECT_EQ(operations(orderRenames(steps, listed, nullptr, MadeIn::ListingOrder)),
+              (std::vector<std::string>{"x>y", "c>改名中转2", "d>c", "改名中转2>d", "2>3", "1>2", "a>改名中转1",
+                                        "b>a", "改名中转1>b", "unlisted>u"}));
+    // Where case is ignored, the listing's spelling finds the step's.
+    Disk folding;
+    folding.ignoresCase = true;
+    EXPECT_EQ(operations(orderRenames(planned({{"p.JPG", "p.jpg"}, {"Q.JPG", "q.jpg"}}), NameSet{"q.jpg", "P.jpg"},
+                                      &folding, MadeIn::ListingOrder)),
+              (std::vector<std::string>{"Q.JPG>改名中转2.JPG", "改名中转2.JPG>q.jpg", "p.JPG>改名中转1.JPG",
+                                        "改名中转1.JPG>p.jpg"}));
+}
+
 // A step its rule refused fails with the rule's reason even where its new name is free, and its
 // entry stays, so the rename into its name fails too.
 TEST(OrderRenames, aRefusedStepFailsWithItsReasonAndItsEntryKeepsItsName) {
@@ -153,7 +174,10 @@ TEST(ApplyOrder, makesTheOperationsAndReportsEachStep) {
     f.file("c", "C");
     const RenameOrder order =
         orderRenames(planned({{"a", "b"}, {"b", "a"}, {"c", "a"}}), namesIn(Text::fromUtf8(f.path())));
-    const AppliedOrder applied = applyOrder(FolderHandle(f.path()), order);
+    std::vector<std::size_t> told;
+    const AppliedOrder applied =
+        applyOrder(FolderHandle(f.path()), order, [&told](std::size_t done) { told.push_back(done); });
+    EXPECT_EQ(told, (std::vector<std::size_t>{0, 1, 2})) << "before each operation, the ones passed so far";
     EXPECT_EQ(f.read("a"), "B");
     EXPECT_EQ(f.read("b"), "A");
     EXPECT_EQ(f.read("c"), "C");
