@@ -10,7 +10,7 @@
 #include <QUrl>
 
 #include "core/history.h"
-#include "core/paths.h"
+#include "core/fs/paths.h"
 #include "filelist/loading.h"
 
 #include <algorithm>

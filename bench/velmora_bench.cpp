@@ -57,8 +57,8 @@
 #include <vector>
 
 #include "app/application.h"
-#include "core/encoding.h"
-#include "core/text.h"
+#include "core/text/encoding.h"
+#include "core/text/text.h"
 #include "tests/support/disk_image.h"
 
 #ifndef RENAME_NOREPLACE

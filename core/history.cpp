@@ -10,10 +10,10 @@
 #include <optional>
 #include <unordered_map>
 
-#include "core/file_system.h"
-#include "core/listing.h"
-#include "core/paths.h"
-#include "core/plan.h"
+#include "core/fs/file_system.h"
+#include "core/fs/listing.h"
+#include "core/fs/paths.h"
+#include "core/plan/plan.h"
 #include "core/window.h"
 
 namespace velmora {

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/journal.h"
+#include "core/history/journal.h"
 #include "core/session.h"
 
 namespace velmora {

@@ -10,11 +10,11 @@
 #include <malloc.h>
 #endif
 
-#include "core/file_system.h"
-#include "core/journal.h"
-#include "core/paths.h"
-#include "core/plan.h"
-#include "core/rename_order.h"
+#include "core/fs/file_system.h"
+#include "core/history/journal.h"
+#include "core/fs/paths.h"
+#include "core/plan/plan.h"
+#include "core/plan/rename_order.h"
 
 namespace velmora {
 namespace {
@@ -504,35 +504,6 @@ std::optional<Message> refusalAfterPlanning(const RenameRule& rule, const Window
         return Message{"找不到需要改的文件名"_t, style::ok, "提示"_t};
     if (plan.kind == Kind::Files) return firstRefusal(rule.checksBeforeFileLoop, window);
     return std::nullopt;
-}
-
-void PlanSteps::push_back(const PlannedRename& step) {
-    if (!names_)
-        names_ = std::make_shared<NameList>();
-    else if (names_.use_count() > 1)
-        names_ = std::make_shared<NameList>(*names_);
-    if (step.refusal != StepFailure::None) refusals_.emplace_back(static_cast<std::uint32_t>(size()), step.refusal);
-    entries_.push_back(static_cast<std::uint32_t>(step.entry));
-    names_->add(step.newName);
-}
-
-StepFailure PlanSteps::refusal(std::size_t i) const {
-    if (refusals_.empty()) return StepFailure::None;
-    const auto at = std::lower_bound(refusals_.begin(), refusals_.end(), i,
-                                     [](const auto& refused, std::size_t step) { return refused.first < step; });
-    return at != refusals_.end() && at->first == i ? at->second : StepFailure::None;
-}
-
-void PlanSteps::shrinkToFit() {
-    entries_.shrink_to_fit();
-    refusals_.shrink_to_fit();
-    if (names_ && names_.use_count() == 1) names_->shrinkToFit();
-}
-
-void PlanSteps::clear() {
-    entries_.clear();
-    names_.reset();
-    refusals_.clear();
 }
 
 RunResult runRenameRule(const RenameRule& rule, Window& window, Session& session, const RunPlan* previewed,

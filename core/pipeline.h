@@ -10,11 +10,12 @@
 #include <utility>
 #include <vector>
 
-#include "core/disk.h"
-#include "core/listing.h"
-#include "core/name_list.h"
+#include "core/fs/disk.h"
+#include "core/plan/run_plan.h"
+#include "core/fs/listing.h"
+#include "core/names/name_list.h"
 #include "core/session.h"
-#include "core/text.h"
+#include "core/text/text.h"
 #include "core/window.h"
 
 namespace velmora {
@@ -30,7 +31,6 @@ using InputCheck = std::function<std::optional<Message>(const Window&)>;
 /// Refuses with message when component's content is empty.
 InputCheck requireContent(Component component, Message message);
 
-enum class Kind { Files, Folders };
 
 /// Which kinds a rule treats.
 enum class Kinds {
@@ -63,22 +63,6 @@ enum class Confirmation {
 };
 
 enum class Count { Successes, Attempts, None };
-
-/// Why a planned rename will fail: the new name is not valid, it would leave the folder, the name
-/// exists already, an earlier step takes it, or the transform refused the entry (its number is out
-/// of range).
-enum class StepFailure : std::uint8_t {
-    None,
-    Invalid,
-    LeavesFolder,
-    Exists,
-    TakenByRun,
-    OutOfRange,
-    DiskCharacter,  ///< a character the folder's disk cannot store
-    DiskDeviceName,  ///< a device name on a disk that Windows reads (CON, NUL, COM1, …)
-    DiskTrailingDotOrSpace,
-    TooLong,  ///< longer than the folder's disk allows, in its own units
-};
 
 /// One entry as a transform sees it.
 struct Entry {
@@ -132,7 +116,7 @@ struct RenameRule {
     Kinds kinds = Kinds::FromBoxes;
     Listing listing = Listing::Names;
     bool numberAwareOrder = false;  ///< files in number-aware order instead of as found
-    bool naturalOrder = false;  ///< files and folders in natural order (core/natural_order.h)
+    bool naturalOrder = false;  ///< files and folders in natural order (core/text/natural_order.h)
     Subject subject = Subject::WholeName;
     ExtensionFilter filter = ExtensionFilter::None;
     Confirmation confirmation = Confirmation::None;
@@ -143,7 +127,7 @@ struct RenameRule {
     PassFactory files;
     PassFactory folders;
     /// Renames in the order that lets chains and swaps succeed, through a temporary name where
-    /// needed (core/rename_order.h), instead of strictly in listing order.
+    /// needed (core/plan/rename_order.h), instead of strictly in listing order.
     bool reordersChains = false;
     Count fileCount = Count::Successes;
     Count folderCount = Count::Successes;
@@ -165,79 +149,6 @@ RunStart startRun(const RenameRule& rule, const Window& window);
 
 /// The order in which a rule lists the entries of one kind.
 ListingOrder listingOrder(const RenameRule& rule, Kind kind);
-
-/// One planned rename: an entry of the listing and its new name.
-struct PlannedRename {
-    std::size_t entry;  ///< index into the listing
-    Text newName;  ///< the entry's own name when refused
-    StepFailure refusal = StepFailure::None;  ///< why the transform refused the entry
-};
-
-/// A listing held compactly and shared: the click's, the preview's cached one, the session's
-/// entry list and the last run's renames refer to the same names.
-using SharedListing = std::shared_ptr<const NameList>;
-
-/// The steps of a plan held compactly: the entries in order and their new names in one list,
-/// which copies of the plan and the renames of the run that applies it share.
-class PlanSteps {
-public:
-    std::size_t size() const { return entries_.size(); }
-    bool empty() const { return entries_.empty(); }
-    void push_back(const PlannedRename& step);
-    void clear();
-    /// Gives back what growing left unused, once every step is in.
-    void shrinkToFit();
-    PlannedRename operator[](std::size_t i) const { return {entries_[i], names_->text(i), refusal(i)}; }
-    PlannedRename front() const { return (*this)[0]; }
-    /// Index into the listing of step i's entry.
-    std::size_t entry(std::size_t i) const { return entries_[i]; }
-    /// Why the transform refused step i's entry; StepFailure::None for a rename.
-    StepFailure refusal(std::size_t i) const;
-    /// The new names, name i for step i (null while there are none).
-    std::shared_ptr<const NameList> newNames() const { return names_; }
-
-    class const_iterator {
-    public:
-        const_iterator(const PlanSteps* steps, std::size_t i) : steps_(steps), i_(i) {}
-        PlannedRename operator*() const { return (*steps_)[i_]; }
-        const_iterator& operator++() {
-            ++i_;
-            return *this;
-        }
-        bool operator!=(const const_iterator& o) const { return i_ != o.i_; }
-
-    private:
-        const PlanSteps* steps_;
-        std::size_t i_;
-    };
-    const_iterator begin() const { return {this, 0}; }
-    const_iterator end() const { return {this, size()}; }
-
-private:
-    std::vector<std::uint32_t> entries_;
-    std::shared_ptr<NameList> names_;  ///< shared by copies; a copy that grows makes its own first
-    std::vector<std::pair<std::uint32_t, StepFailure>> refusals_;  ///< by step, ascending; rare
-};
-
-/// What a click would do with its listing, worked out without asking, renaming or showing anything.
-/// The click and the live preview plan with the same function.
-struct RunPlan {
-    Kind kind = Kind::Files;
-    Text folder;
-    SharedListing listing;
-    /// The listing as the folder gave it, before it was put in order, when planned over a snapshot
-    /// of the folder (the preview): a click checks the folder against it.
-    SharedListing asFound;
-    std::optional<std::size_t> counted;  ///< entries that a counted confirmation counts
-    PlanSteps steps;  ///< in listing order; never an entry onto its own name unless refused
-    bool abandoned = false;  ///< planning was cancelled; steps are incomplete
-    bool reordersChains = false;  ///< the rule's: steps are made in the order of core/rename_order.h
-    /// What the folder's disk does with names; null for a disk that tells case apart and takes
-    /// every name of up to 255 bytes.
-    std::shared_ptr<const Disk> disk;
-    /// Steps that will fail, where the plan was judged already (the preview's).
-    std::optional<std::size_t> failing;
-};
 
 /// Plans a run of rule over listing. The window supplies the inputs and is kept painting during
 /// long work; planning stops early when cancelled (polled now and then) returns true.

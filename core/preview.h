@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "core/pipeline.h"
-#include "core/plan.h"
+#include "core/plan/plan.h"
 
 namespace velmora {
 

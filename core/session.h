@@ -4,9 +4,9 @@
 
 #include <memory>
 
-#include "core/journal.h"
-#include "core/name_list.h"
-#include "core/text.h"
+#include "core/history/journal.h"
+#include "core/names/name_list.h"
+#include "core/text/text.h"
 
 namespace velmora {
 

@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "core/components.h"
-#include "core/name_list.h"
-#include "core/text.h"
+#include "core/fs/waiting.h"
+#include "core/names/name_list.h"
+#include "core/text/text.h"
 
 namespace velmora {
 
@@ -50,7 +51,7 @@ struct RunPlan;
 /// The lines of a run's plan, made only when a confirmation shows them.
 using PlanDetails = std::function<std::unique_ptr<PlanLines>()>;
 
-class Window {
+class Window : public Waiting {
 public:
     virtual ~Window() = default;
 
@@ -86,12 +87,6 @@ public:
     /// The folder picker; empty when cancelled.
     virtual Text browseForFolder(const Text& title) = 0;
     virtual bool setClipboardText(const Text& text) = 0;
-    /// Lets the window paint during long work; never starts another handler.
-    virtual void pumpMessages() = 0;
-    /// Shows progress of long work: done of total, or only that work goes on when total is 0.
-    virtual void showProgress(std::size_t done, std::size_t total) = 0;
-    /// The long work has ended.
-    virtual void endProgress() = 0;
 
     /// currentFolder: the caption of 标签2.
     Text currentFolder() const { return caption(component::标签2); }

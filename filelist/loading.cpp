@@ -1,7 +1,7 @@
 #include "filelist/loading.h"
 
-#include "core/listing.h"
-#include "core/paths.h"
+#include "core/fs/listing.h"
+#include "core/fs/paths.h"
 #include "core/window.h"
 
 namespace velmora {

@@ -2,7 +2,7 @@
 // Choosing the current folder and filling the list view.
 
 #include "core/session.h"
-#include "core/text.h"
+#include "core/text/text.h"
 
 namespace velmora {
 

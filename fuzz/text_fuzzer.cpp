@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/listing.h"
-#include "core/text.h"
+#include "core/fs/listing.h"
+#include "core/text/text.h"
 
 using namespace velmora;
 

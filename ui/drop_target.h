@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <functional>
 
-#include "core/text.h"
+#include "core/text/text.h"
 
 class QWidget;
 

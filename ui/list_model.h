@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "core/preview.h"
-#include "core/text.h"
+#include "core/text/text.h"
 
 namespace velmora {
 

@@ -21,7 +21,7 @@
 #include <QTabWidget>
 #include <QTreeView>
 
-#include "core/plan.h"
+#include "core/plan/plan.h"
 #include "ui/focus_order.h"
 #include "ui/list_model.h"
 #include "ui/pictures.h"

@@ -12,7 +12,7 @@
 
 #include <algorithm>
 
-#include "ui/qt_window.h"
+#include "ui/qt_text.h"
 
 namespace velmora {
 namespace {

@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/plan.h"
+#include "core/plan/plan.h"
 #include "core/window.h"
 
 namespace velmora {

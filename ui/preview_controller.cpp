@@ -8,9 +8,9 @@
 #include <QTimer>
 #include <mutex>
 
-#include "core/encoding.h"
-#include "core/listing.h"
-#include "core/plan.h"
+#include "core/text/encoding.h"
+#include "core/fs/listing.h"
+#include "core/plan/plan.h"
 #include "rules/rules.h"
 #include "ui/list_model.h"
 #include "ui/main_window.h"

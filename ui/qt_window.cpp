@@ -16,16 +16,13 @@
 #include <QRegularExpression>
 #include <QTreeView>
 
-#include "core/encoding.h"
+#include "core/text/encoding.h"
 #include "ui/list_model.h"
 #include "ui/main_window.h"
 #include "ui/plan_view.h"
 #include "ui/sorted_rows.h"
 
 namespace velmora {
-
-QString toQString(const Text& text) { return QString::fromStdString(text.toUtf8()); }
-Text fromQString(const QString& text) { return Text::fromUtf8(text.toStdString()); }
 
 QtWindow::QtWindow(MainWindow& window) : window_(window) {}
 

@@ -5,15 +5,13 @@
 #include <functional>
 
 #include "core/window.h"
+#include "ui/qt_text.h"
 
 class QWidget;
 
 namespace velmora {
 
 class MainWindow;
-
-QString toQString(const Text& text);
-Text fromQString(const QString& text);
 
 class QtWindow : public Window, private ListView {
 public:

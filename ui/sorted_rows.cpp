@@ -3,7 +3,7 @@
 #include <QHeaderView>
 #include <QTreeView>
 
-#include "core/natural_order.h"
+#include "core/text/natural_order.h"
 #include "ui/list_model.h"
 
 namespace velmora {

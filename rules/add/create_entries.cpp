@@ -1,6 +1,6 @@
 // 按钮14: one new folder, or one new empty file, per row of the list view in a typed folder.
-#include "core/file_system.h"
-#include "core/paths.h"
+#include "core/fs/file_system.h"
+#include "core/fs/paths.h"
 #include "rules/rules.h"
 
 namespace velmora {

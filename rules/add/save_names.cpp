@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/file_system.h"
-#include "core/paths.h"
+#include "core/fs/file_system.h"
+#include "core/fs/paths.h"
 #include "rules/rules.h"
 
 namespace velmora {

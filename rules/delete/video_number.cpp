@@ -1,5 +1,5 @@
 // 按钮_加后缀1: append a made-up video number such as "(Av012345678,P3)" to every file name.
-#include "core/random.h"
+#include "core/text/random.h"
 #include "rules/rules.h"
 
 namespace velmora {

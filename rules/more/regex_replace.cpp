@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "core/encoding.h"
+#include "core/text/encoding.h"
 #include "rules/common.h"
 #include "rules/rules.h"
 

@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "core/encoding.h"
+#include "core/text/encoding.h"
 #include "rules/rules.h"
 
 namespace velmora {

@@ -1,4 +1,4 @@
-#include "core/disk.h"
+#include "core/fs/disk.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@
 #include <set>
 #include <vector>
 
-#include "core/file_system.h"
+#include "core/fs/file_system.h"
 #include "tests/support/disk_image.h"
 #include "tests/support/temp_folder.h"
 

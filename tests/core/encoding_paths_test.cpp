@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "core/encoding.h"
-#include "core/paths.h"
+#include "core/text/encoding.h"
+#include "core/fs/paths.h"
 
 namespace velmora {
 namespace {

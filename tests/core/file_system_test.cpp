@@ -1,4 +1,4 @@
-#include "core/file_system.h"
+#include "core/fs/file_system.h"
 
 #include <fcntl.h>
 
@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "core/name_watch.h"
+#include "core/fs/name_watch.h"
 #include "tests/support/temp_folder.h"
 
 namespace velmora {

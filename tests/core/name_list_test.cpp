@@ -1,5 +1,5 @@
 // Names held compactly come back byte for byte, whatever they are.
-#include "core/name_list.h"
+#include "core/names/name_list.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/natural_order.h"
+#include "core/text/natural_order.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/text.h"
+#include "core/text/text.h"
 
 namespace velmora {
 namespace {

@@ -1,9 +1,9 @@
 // Ordering the renames of one run so that chains and swaps succeed, and carrying the order out.
-#include "core/rename_order.h"
+#include "core/plan/rename_order.h"
 
 #include <gtest/gtest.h>
 
-#include "core/file_system.h"
+#include "core/fs/file_system.h"
 #include "tests/support/temp_folder.h"
 
 namespace velmora {

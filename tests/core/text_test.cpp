@@ -1,4 +1,4 @@
-#include "core/text.h"
+#include "core/text/text.h"
 
 #include <gtest/gtest.h>
 

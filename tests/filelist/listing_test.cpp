@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "core/listing.h"
+#include "core/fs/listing.h"
 #include "core/preview.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/temp_folder.h"

@@ -11,7 +11,7 @@
 #include <fstream>
 #include <functional>
 
-#include "core/file_system.h"
+#include "core/fs/file_system.h"
 #include "tests/reliability/read_only.h"
 #include "tests/rules/rule_harness.h"
 

@@ -23,7 +23,7 @@
 #include <map>
 #include <string>
 
-#include "core/journal.h"
+#include "core/history/journal.h"
 #include "core/pipeline.h"
 #include "rules/common.h"
 #include "rules/rules.h"

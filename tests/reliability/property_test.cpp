@@ -17,10 +17,10 @@
 #include <random>
 #include <regex>
 
-#include "core/encoding.h"
+#include "core/text/encoding.h"
 #include "core/history.h"
 #include "core/pipeline.h"
-#include "core/plan.h"
+#include "core/plan/plan.h"
 #include "core/preview.h"
 #include "rules/rules.h"
 #include "tests/support/fake_window.h"

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "core/file_system.h"
+#include "core/fs/file_system.h"
 #include "tests/rules/rule_harness.h"
 
 namespace velmora::testing {

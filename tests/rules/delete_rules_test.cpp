@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "core/listing.h"
+#include "core/fs/listing.h"
 #include "tests/rules/rule_harness.h"
 
 namespace velmora::testing {

@@ -3,7 +3,7 @@
 #include <map>
 
 #include "core/history.h"
-#include "core/plan.h"
+#include "core/plan/plan.h"
 #include "core/preview.h"
 #include "tests/rules/rule_harness.h"
 

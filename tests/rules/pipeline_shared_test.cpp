@@ -4,7 +4,7 @@
 #include <functional>
 #include <map>
 
-#include "core/listing.h"
+#include "core/fs/listing.h"
 #include "filelist/loading.h"
 #include "tests/rules/rule_harness.h"
 

@@ -1,8 +1,8 @@
 // The plan a confirmation shows.
 #include <algorithm>
 
-#include "core/listing.h"
-#include "core/plan.h"
+#include "core/fs/listing.h"
+#include "core/plan/plan.h"
 #include "core/preview.h"
 #include "tests/rules/rule_harness.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/plan.h"
+#include "core/plan/plan.h"
 #include "core/window.h"
 
 namespace velmora::testing {

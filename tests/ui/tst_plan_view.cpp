@@ -8,7 +8,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "core/plan.h"
+#include "core/plan/plan.h"
 #include "tests/support/temp_folder.h"
 #include "ui/plan_view.h"
 #include "ui/qt_window.h"

@@ -1,0 +1,292 @@
+#include "core/fs/file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <glob.h>
+#include <limits.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "core/fs/disk.h"
+#include "core/fs/paths.h"
+
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1 << 0)
+#endif
+
+namespace velmora {
+namespace {
+
+bool sameEntry(int dir, const NativeName& a, const NativeName& b) {
+    struct stat sa {};
+    struct stat sb {};
+    return fstatat(dir, a.c_str(), &sa, AT_SYMLINK_NOFOLLOW) == 0 &&
+           fstatat(dir, b.c_str(), &sb, AT_SYMLINK_NOFOLLOW) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+int openFile(const Text& path, int flags) {
+    const auto native = textToNative(path);
+    if (path.empty() || !native) return -1;
+    return open(native->c_str(), flags | O_WRONLY | O_CLOEXEC, 0644);
+}
+
+bool writeBlocks(int fd, const std::vector<std::string>& blocks) {
+    for (const std::string& block : blocks) {
+        std::size_t done = 0;
+        while (done < block.size()) {
+            const ssize_t n = write(fd, block.data() + done, block.size() - done);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return false;
+            }
+            done += static_cast<std::size_t>(n);
+        }
+    }
+    return true;
+}
+
+bool writeAndClose(int fd, const std::vector<std::string>& blocks) {
+    if (fd < 0) return false;
+    const bool ok = writeBlocks(fd, blocks);
+    return close(fd) == 0 && ok;
+}
+
+}  // namespace
+
+bool isValidEntryName(const NativeName& name) {
+    if (name.empty() || name == "." || name == ".." || name.size() > kLongestName) return false;
+    return name.find(kSeparator) == std::string::npos && name.find('\0') == std::string::npos;
+}
+
+FolderHandle::FolderHandle(const NativeName& path)
+    : path_(path), fd_(open(path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+
+FolderHandle::~FolderHandle() {
+    if (fd_ >= 0) close(fd_);
+}
+
+const Disk& FolderHandle::disk() const {
+    if (!disk_) disk_ = diskOf(path_);
+    return *disk_;
+}
+
+// The no-replace flag first; where the disk does not take it (FUSE disks, some network shares), a
+// hard link and unlink, which cannot replace either; where the disk has no hard links, a rename
+// right after checking that the new name is free. What each means is remembered for the folder.
+bool FolderHandle::rename(const NativeName& oldName, const NativeName& newName, RenameMethod method) const {
+    if (fd_ < 0 || !isValidEntryName(oldName) || !isValidEntryName(newName) || oldName == newName) {
+        errno = fd_ < 0 ? ENOENT : EINVAL;
+        return false;
+    }
+    return move(oldName, newName, method, true);
+}
+
+// detour: a change of case only may go through a temporary name (not while on the way through one).
+bool FolderHandle::move(const NativeName& from, const NativeName& to, RenameMethod method, bool detour) const {
+    if (method == RenameMethod::Atomic && takesNoReplace_) {
+        if (renameat2(fd_, from.c_str(), fd_, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+        if (errno == EEXIST && detour && sameEntry(fd_, from, to)) return renameThroughTemporary(from, to);
+        if (errno != EINVAL && errno != ENOSYS) return false;
+        takesNoReplace_ = false;
+    }
+    // Where names are compared without case the new name is the entry itself.
+    if (detour && sameButForCase(from, to) && disk().ignoresCase) return renameThroughTemporary(from, to);
+    if (hasHardLinks_) {
+        struct stat st {};
+        if (fstatat(fd_, from.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
+        // link fails when the target exists; only then is the old name removed. Folders have no
+        // hard links.
+        if (!S_ISDIR(st.st_mode)) {
+            if (linkat(fd_, from.c_str(), fd_, to.c_str(), 0) == 0) {
+                if (unlinkat(fd_, from.c_str(), 0) == 0) return true;
+                unlinkat(fd_, to.c_str(), 0);
+                return false;
+            }
+            if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS && errno != EMLINK) return false;
+            hasHardLinks_ = false;
+        }
+    }
+    // No look-up of the old name first: on a FUSE disk that is a round trip through the driver,
+    // and the rename finds the name missing as surely.
+    return renameIfFree(from, to);
+}
+
+// Another program creating the new name between the check and the rename could lose its file:
+// the last resort of a disk that offers nothing better.
+bool FolderHandle::renameIfFree(const NativeName& from, const NativeName& to) const {
+    switch (freeByNotices(to)) {
+    case NameWatch::Answer::Taken:
+        errno = EEXIST;
+        return false;
+    case NameWatch::Answer::Free:
+        return renameat(fd_, from.c_str(), fd_, to.c_str()) == 0;
+    case NameWatch::Answer::Unknown:
+        break;
+    }
+    struct stat target {};
+    const bool found = fstatat(fd_, to.c_str(), &target, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!found && errno != ENOENT) return false;
+    if (found && (!disk().ignoresCase || listed(to))) {
+        errno = EEXIST;
+        return false;
+    }
+    return renameat(fd_, from.c_str(), fd_, to.c_str()) == 0;
+}
+
+// Whether the folder's change notices know name as taken. A handle that renames more than a few
+// entries on a disk whose changes all pass through this kernel reads the folder's names once and
+// then follows the notices, instead of looking each new name up through the driver.
+NameWatch::Answer FolderHandle::freeByNotices(const NativeName& name) const {
+    constexpr unsigned renamesBeforeWatching = 16;
+    if (!watch_ && ++checkedRenames_ == renamesBeforeWatching && disk().changedOnlyHere)
+        watch_ = NameWatch::start(fd_, disk().ignoresCase);
+    return watch_ ? watch_->holds(name) : NameWatch::Answer::Unknown;
+}
+
+// Whether the folder lists name, letter case aside. A FUSE disk that ignores case answers a lookup
+// from the kernel's cache of names looked up before, which keeps another spelling of an entry as
+// a name of it for a while after the entry was renamed: only the listing is sure.
+bool FolderHandle::listed(const NativeName& name) const {
+    const int copy = dup(fd_);
+    DIR* dir = copy >= 0 ? fdopendir(copy) : nullptr;
+    if (!dir) {
+        if (copy >= 0) close(copy);
+        return true;
+    }
+    rewinddir(dir);
+    const std::string wanted = foldCase(name);
+    bool found = false;
+    while (const dirent* e = found ? nullptr : readdir(dir)) found = foldCase(e->d_name) == wanted;
+    closedir(dir);
+    return found;
+}
+
+// A case-only change where names are compared without case: both names find one and the same
+// entry, and renaming an entry onto itself changes nothing, so it goes through a temporary name.
+// Two links of one file on a case-sensitive file system look the same; there the second step
+// finds the new name taken and the entry goes back.
+bool FolderHandle::renameThroughTemporary(const NativeName& from, const NativeName& to) const {
+    for (int k = 1; k <= 100; ++k) {
+        const std::string temporary = "改名中转-大小写" + std::to_string(k);
+        struct stat st {};
+        if (fstatat(fd_, temporary.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) continue;
+        if (!move(from, temporary, RenameMethod::Atomic, false)) return false;
+        if (move(temporary, to, RenameMethod::Atomic, false)) return true;
+        const int error = errno;
+        move(temporary, from, RenameMethod::Atomic, false);
+        errno = error;
+        return false;
+    }
+    return false;
+}
+
+Text renameFailureReason(int error) {
+    switch (error) {
+    case EEXIST:
+    case ENOTEMPTY:
+        return "已有同名"_t;
+    case ENOENT:
+        return "找不到原来的文件，或这个磁盘不接受新名称"_t;
+    case EACCES:
+    case EPERM:
+        return "没有权限"_t;
+    case EROFS:
+        return "磁盘是只读的"_t;
+    case ENAMETOOLONG:
+        return "名称太长，这个磁盘放不下"_t;
+    case EBUSY:
+        return "正在使用"_t;
+    case EINVAL:
+        return "这个磁盘不接受新名称"_t;
+    case ENOSPC:
+        return "磁盘已满"_t;
+    case EXDEV:
+        return "会移出文件夹"_t;
+    case EIO:
+        return "磁盘读写出错"_t;
+    default:
+        return "磁盘拒绝了这次改名"_t;
+    }
+}
+
+bool renameEntry(const Text& oldPath, const Text& newPath) {
+    const Text folder = folderOfPath(oldPath);
+    if (folder.empty() || folderOfPath(newPath) != folder) return false;
+    const Text oldName = fileNameOf(oldPath);
+    const Text newName = fileNameOf(newPath);
+    if (oldPath.bytes() != folder.bytes() + oldName.bytes() || newPath.bytes() != folder.bytes() + newName.bytes())
+        return false;
+    const auto nativeFolder = textToNative(folder);
+    const auto nativeOld = textToNative(oldName);
+    const auto nativeNew = textToNative(newName);
+    if (!nativeFolder || !nativeOld || !nativeNew) return false;
+    return FolderHandle(*nativeFolder).rename(*nativeOld, *nativeNew);
+}
+
+bool createDirectory(const Text& path) {
+    const auto native = textToNative(path);
+    return native && !native->empty() && mkdir(native->c_str(), 0777) == 0;
+}
+
+bool createDirectories(const Text& path) {
+    const auto native = textToNative(path);
+    if (!native || native->empty()) return false;
+    // The separator byte never occurs inside a multi-byte character of either encoding.
+    for (std::size_t at = native->find('/', 1); at != std::string::npos; at = native->find('/', at + 1))
+        if (mkdir(native->substr(0, at).c_str(), 0777) != 0 && errno != EEXIST) return false;
+    if (mkdir(native->c_str(), 0777) != 0 && errno != EEXIST) return false;
+    struct stat info {};
+    return stat(native->c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool fileExists(const Text& path) {
+    const auto native = textToNative(path);
+    if (!native || native->empty()) return false;
+    glob_t g{};
+    const int r = glob(native->c_str(), GLOB_NOSORT | GLOB_NOESCAPE, nullptr, &g);
+    const bool found = r == 0 && g.gl_pathc > 0;
+    globfree(&g);
+    if (found) return true;
+    struct stat st {};  // glob does not match names with a leading dot against a wildcard
+    return lstat(native->c_str(), &st) == 0;
+}
+
+bool writeFile(const Text& path, const std::vector<std::string>& blocks) {
+    return writeAndClose(openFile(path, O_CREAT | O_TRUNC), blocks);
+}
+
+bool writeNewFile(const Text& path, const std::vector<std::string>& blocks) {
+    return writeAndClose(openFile(path, O_CREAT | O_EXCL), blocks);
+}
+
+bool replaceFile(const Text& path, const std::vector<std::string>& blocks) {
+    const auto native = textToNative(path);
+    if (path.empty() || !native) {
+        errno = EINVAL;
+        return false;
+    }
+    const std::string temp = *native + ".tmp-" + std::to_string(getpid());
+    const int fd = open(temp.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    bool ok = writeBlocks(fd, blocks) && fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    if (ok && ::rename(temp.c_str(), native->c_str()) == 0) return true;
+    const int reason = errno;
+    unlink(temp.c_str());
+    errno = reason;
+    return false;
+}
+
+Text readRegistryText(int, const Text&) { return {}; }
+
+Text programFolder() {
+    char buffer[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0) return {};
+    return folderOfPath(nativeToText(std::string(buffer, static_cast<std::size_t>(n))).text);
+}
+
+}  // namespace velmora

@@ -1,0 +1,85 @@
+#pragma once
+// File-system operations. None of them reports anything to the user: failure is a false result.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/fs/disk.h"
+#include "core/text/encoding.h"
+#include "core/fs/name_watch.h"
+#include "core/text/text.h"
+
+namespace velmora {
+
+/// How a rename that must not overwrite is carried out.
+enum class RenameMethod {
+    Atomic,  ///< renameat2 with RENAME_NOREPLACE, falling back when the file system lacks it
+    Fallback,  ///< link + unlink for files, a checked rename for folders
+};
+
+/// The most bytes a name can have on any disk: 255 UTF-16 units of up to four bytes each. How long
+/// a name one disk takes is its own (core/fs/disk.h).
+inline constexpr std::size_t kLongestName = 1020;
+
+/// True when name can be an entry name: not empty, not "." or "..", no separator, no NUL, and
+/// not over kLongestName bytes.
+bool isValidEntryName(const NativeName& name);
+
+/// Why a rename failed with errno error, as a person reads it.
+Text renameFailureReason(int error);
+
+/// An open folder whose entries are renamed by name. Renames never overwrite and never leave it.
+class FolderHandle {
+public:
+    explicit FolderHandle(const NativeName& path);
+    ~FolderHandle();
+    FolderHandle(const FolderHandle&) = delete;
+    FolderHandle& operator=(const FolderHandle&) = delete;
+
+    bool isOpen() const { return fd_ >= 0; }
+    /// Renames the entry oldName to newName inside this folder. False, touching nothing, when
+    /// newName is not a valid name, is the same as oldName, already exists, or oldName is missing.
+    bool rename(const NativeName& oldName, const NativeName& newName, RenameMethod method = RenameMethod::Atomic) const;
+    /// What the folder's disk does with names, learnt when first needed.
+    const Disk& disk() const;
+
+private:
+    bool move(const NativeName& from, const NativeName& to, RenameMethod method, bool detour) const;
+    bool renameIfFree(const NativeName& from, const NativeName& to) const;
+    NameWatch::Answer freeByNotices(const NativeName& name) const;
+    bool listed(const NativeName& name) const;
+    bool renameThroughTemporary(const NativeName& from, const NativeName& to) const;
+
+    NativeName path_;
+    int fd_ = -1;
+    mutable std::optional<Disk> disk_;
+    mutable bool takesNoReplace_ = true;  ///< false once the disk refused the no-replace flag
+    mutable bool hasHardLinks_ = true;  ///< false once the disk refused a hard link
+    mutable unsigned checkedRenames_ = 0;  ///< renames made after checking the new name is free
+    mutable std::unique_ptr<NameWatch> watch_;  ///< where the disk's changes all pass here
+};
+
+/// Renames old path to new path, both full paths in the same folder.
+bool renameEntry(const Text& oldPath, const Text& newPath);
+bool createDirectory(const Text& path);
+/// Creates path and the folders above it that are missing; true when path is a folder afterwards.
+bool createDirectories(const Text& path);
+/// True when at least one entry matches path (wildcards * and ? allowed in its last part).
+bool fileExists(const Text& path);
+/// Creates or truncates the file and writes the blocks in order.
+bool writeFile(const Text& path, const std::vector<std::string>& blocks);
+/// Creates a new file with the blocks; false, touching nothing, when the path exists already.
+bool writeNewFile(const Text& path, const std::vector<std::string>& blocks);
+/// Replaces the file as a whole: a temporary file in the same folder renamed over it, so a failed
+/// write leaves the old file as it was. On failure errno says why.
+bool replaceFile(const Text& path, const std::vector<std::string>& blocks);
+/// The folder holding the running executable, with its separator.
+Text programFolder();
+/// A string value of the Windows registry (root 1 classes root, 2 current configuration, 3 current
+/// user, 4 local machine, 5 users; path is the key, a separator, then the value name). Other
+/// systems have no registry: the empty text.
+Text readRegistryText(int root, const Text& path);
+
+}  // namespace velmora

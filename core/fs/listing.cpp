@@ -1,0 +1,114 @@
+#include "core/fs/listing.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <future>
+#include <numeric>
+
+#include "core/text/natural_order.h"
+
+namespace velmora {
+namespace {
+
+bool isFolder(DIR* dir, const dirent* e) {
+    if (e->d_type == DT_DIR) return true;
+    if (e->d_type != DT_UNKNOWN && e->d_type != DT_LNK) return false;
+    struct stat st {};
+    return fstatat(dirfd(dir), e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
+// Sorting a large folder takes a while (a third of a second at a million names): on a thread of
+// its own, over names that nothing else sees yet.
+void sortListing(NameList& names, EntryKind kind, ListingOrder order, Waiting* window) {
+    const bool byNumber = order == ListingOrder::NumberAware && kind == EntryKind::Files;
+    if (!byNumber && order != ListingOrder::Natural) return;
+    paintWhile(window, [&] {
+        std::vector<std::uint32_t> sorted;
+        if (byNumber) {
+            const auto permutation =
+                numberAwareOrderOfBytes(names.size(), [&](std::size_t i) { return names.bytes(i); });
+            sorted.assign(permutation.begin(), permutation.end());
+        } else {
+            sorted.resize(names.size());
+            std::iota(sorted.begin(), sorted.end(), std::uint32_t{0});
+            std::stable_sort(sorted.begin(), sorted.end(), [&](std::uint32_t a, std::uint32_t b) {
+                return naturalLess(names.bytes(a), names.bytes(b));
+            });
+        }
+        if (sorted.empty()) return;
+        NameList inOrder = names.permuted(sorted);
+        names.swap(inOrder);
+    });
+}
+
+namespace {
+
+// Calls visit(dir, entry) for every entry of kind in folder, as readdir gives them, until visit
+// returns false; false when the folder cannot be read.
+template <typename Visit>
+bool forEachEntryOf(const Text& folder, EntryKind kind, Waiting* window, Visit visit) {
+    const auto native = textToNative(folder);
+    if (!native) return false;
+    DIR* dir = opendir(native->empty() ? "." : native->c_str());
+    if (!dir) return false;
+    PumpThrottle throttle(window);
+    std::size_t seen = 0;
+    while (const dirent* e = readdir(dir)) {
+        throttle.tick(++seen);
+        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
+        if (isFolder(dir, e) != (kind == EntryKind::Folders)) continue;
+        if (!visit(dir, e)) break;
+    }
+    closedir(dir);
+    return true;
+}
+
+}  // namespace
+
+NameList enumerateEntries(const Text& folder, EntryKind kind, ListingOrder order, Waiting* window, KeepNative keep) {
+    NameList names;
+    bool sized = false;
+    forEachEntryOf(folder, kind, window, [&](DIR* dir, const dirent* e) {
+        if (!sized) {
+            // A folder's size on disk is about what its names take (a little more on ext4): room
+            // for them up front spares the copies of growing, and what stays unwritten costs no
+            // memory.
+            sized = true;
+            struct stat st {};
+            if (fstat(dirfd(dir), &st) == 0 && st.st_size > 0) {
+                const auto bytes = static_cast<std::size_t>(std::min<off_t>(st.st_size, off_t{1} << 30));
+                const std::size_t most = bytes / 24;  // names of a dozen bytes or more, most of them
+                names.reserve(most, bytes);
+                if (keep == KeepNative::Yes) names.reserveNatives(most, bytes);
+            }
+        }
+        if (keep == KeepNative::Yes)
+            names.addWithNative(e->d_name, e->d_ino);
+        else
+            names.add(nativeToText(e->d_name).text);
+        return true;
+    });
+    sortListing(names, kind, order, window);
+    names.shrinkToFit();
+    return names;
+}
+
+bool listsTheSame(const Text& folder, EntryKind kind, const NameList& listed, Waiting* window) {
+    if (!listed.keepsNatives()) return false;
+    std::size_t i = 0;
+    bool same = true;
+    const bool read = forEachEntryOf(folder, kind, window, [&](DIR*, const dirent* e) {
+        same = i < listed.size() && listed.nativeBytes(i) == e->d_name && listed.inode(i) == e->d_ino;
+        ++i;
+        return same;
+    });
+    return read && same && i == listed.size();
+}
+
+}  // namespace velmora

@@ -1,0 +1,42 @@
+#pragma once
+// Listing one folder's files or sub-folders from the disk.
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "core/text/encoding.h"
+#include "core/text/number_aware_order.h"
+#include "core/fs/waiting.h"
+#include "core/names/name_list.h"
+#include "core/text/text.h"
+
+namespace velmora {
+
+
+enum class EntryKind { Files, Folders };
+enum class ListingOrder {
+    AsFound,
+    NumberAware,  ///< files only: numberAwareOrder
+    Natural,  ///< files or folders: naturalCompare of the names
+};
+/// Whether the native names are kept beside the Text names (renaming needs them, showing not).
+enum class KeepNative { Yes, No };
+
+/// Lists the entries of folder (nothing below it): files are all entries that are not folders,
+/// hidden ones included; sub-folders are all folders but "." and "..". While listing, the window
+/// (when given) keeps painting. An unreadable folder gives an empty list. The names come in one
+/// compact list; with KeepNative::No only their text is kept (showing needs no more), with
+/// KeepNative::Yes also what renaming needs: the native names as they are, and the inodes.
+NameList enumerateEntries(const Text& folder, EntryKind kind, ListingOrder order, Waiting* window = nullptr,
+                          KeepNative keep = KeepNative::Yes);
+
+/// True when folder lists exactly the entries of kind in listed (a listing kept as found, with its
+/// natives), in that order, under the same names and inodes: nothing was added, removed or renamed
+/// since. Compares as it reads, holding no second listing.
+bool listsTheSame(const Text& folder, EntryKind kind, const NameList& listed, Waiting* window = nullptr);
+
+/// Puts names listed as found in the order asked for entries of kind.
+void sortListing(NameList& names, EntryKind kind, ListingOrder order, Waiting* window = nullptr);
+
+}  // namespace velmora

@@ -1,0 +1,645 @@
+#include "core/history/journal.h"
+
+#include <pwd.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace velmora {
+namespace {
+
+// Version 3. A run's row stays small, because progress rewrites it while renaming (SQLite
+// rewrites a whole row, large values included); its plan is one blob in a table of its own (one
+// row per step made beginning a 100,000-entry run several times slower), and the state byte of
+// every step is in a third table, so that writing the states never rewrites the plan.
+// Version 1 kept the states beside the plan; they move when a version 1 history is opened.
+// Version 3 adds the disk of each run: its device, and whether its inode numbers last.
+constexpr const char* kSchema = R"(
+CREATE TABLE IF NOT EXISTS runs(
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  folder BLOB NOT NULL,
+  started INTEGER NOT NULL,
+  caption BLOB NOT NULL,
+  state INTEGER NOT NULL,
+  owner TEXT,
+  step_count INTEGER NOT NULL,
+  attempted INTEGER NOT NULL DEFAULT 0,
+  made INTEGER NOT NULL DEFAULT 0,
+  undo_order INTEGER,
+  device INTEGER,
+  lasting INTEGER
+);
+CREATE INDEX IF NOT EXISTS runs_by_state ON runs(state);
+CREATE TABLE IF NOT EXISTS plans(
+  run INTEGER PRIMARY KEY,
+  steps BLOB NOT NULL
+);
+CREATE TABLE IF NOT EXISTS step_states(
+  run INTEGER PRIMARY KEY,
+  states BLOB NOT NULL
+);
+PRAGMA user_version = 3;
+)";
+
+constexpr const char* kFromVersion1 =
+    "INSERT OR REPLACE INTO step_states(run, states) "
+    "SELECT run, states FROM plans WHERE states IS NOT NULL";
+
+constexpr const char* kFromVersion2 =
+    "ALTER TABLE runs ADD COLUMN device INTEGER; ALTER TABLE runs ADD COLUMN lasting INTEGER";
+
+constexpr int kSchemaVersion = 3;
+
+// A prepared statement that finalizes itself.
+class Statement {
+public:
+    Statement(sqlite3* db, const char* sql) {
+        if (sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK) stmt_ = nullptr;
+    }
+    ~Statement() { sqlite3_finalize(stmt_); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    explicit operator bool() const { return stmt_ != nullptr; }
+    sqlite3_stmt* get() const { return stmt_; }
+
+    Statement& bind(int i, std::int64_t v) {
+        if (stmt_) sqlite3_bind_int64(stmt_, i, v);
+        return *this;
+    }
+    Statement& bind(int i, const std::string& blob) {
+        if (stmt_) sqlite3_bind_blob64(stmt_, i, blob.data(), blob.size(), SQLITE_TRANSIENT);
+        return *this;
+    }
+    /// Room for a blob of n bytes, to be written in place (writeBlob).
+    Statement& bindZeros(int i, std::size_t n) {
+        if (stmt_) sqlite3_bind_zeroblob64(stmt_, i, n);
+        return *this;
+    }
+    Statement& bindText(int i, const std::string& text) {
+        if (stmt_) sqlite3_bind_text64(stmt_, i, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+        return *this;
+    }
+    /// Runs a statement that returns no rows.
+    bool done() { return stmt_ && sqlite3_step(stmt_) == SQLITE_DONE; }
+    bool row() { return stmt_ && sqlite3_step(stmt_) == SQLITE_ROW; }
+    std::int64_t integer(int col) const { return sqlite3_column_int64(stmt_, col); }
+    bool isNull(int col) const { return sqlite3_column_type(stmt_, col) == SQLITE_NULL; }
+    std::string blob(int col) const {
+        const void* p = sqlite3_column_blob(stmt_, col);
+        return p ? std::string(static_cast<const char*>(p), static_cast<std::size_t>(sqlite3_column_bytes(stmt_, col)))
+                 : std::string();
+    }
+
+private:
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+// Numbers as 7 bits a byte, low bits first, the high bit saying that more follow.
+void putNumber(std::string& out, std::uint64_t v) {
+    while (v >= 0x80) {
+        out.push_back(static_cast<char>((v & 0x7f) | 0x80));
+        v >>= 7;
+    }
+    out.push_back(static_cast<char>(v));
+}
+bool getNumber(std::string_view in, std::size_t& at, std::uint64_t& v) {
+    v = 0;
+    for (int shift = 0; shift < 64; shift += 7) {
+        if (at >= in.size()) return false;
+        const auto byte = static_cast<unsigned char>(in[at++]);
+        v |= static_cast<std::uint64_t>(byte & 0x7f) << shift;
+        if (!(byte & 0x80)) return true;
+    }
+    return false;
+}
+bool getBytes(std::string_view in, std::size_t& at, std::uint64_t n, std::string_view& out) {
+    if (at > in.size() || in.size() - at < n) return false;
+    out = in.substr(at, n);
+    at += n;
+    return true;
+}
+
+// Fills the blob of a row made with room for it, a megabyte at a time.
+bool writeBlob(sqlite3* db, const char* table, const char* column, std::int64_t row, std::string_view bytes) {
+    if (bytes.size() > static_cast<std::size_t>(INT_MAX)) return false;  // offsets are ints
+    sqlite3_blob* blob = nullptr;
+    if (sqlite3_blob_open(db, "main", table, column, row, 1, &blob) != SQLITE_OK) {
+        sqlite3_blob_close(blob);
+        return false;
+    }
+    constexpr std::size_t piece = std::size_t{1} << 20;
+    bool ok = true;
+    for (std::size_t at = 0; ok && at < bytes.size(); at += piece) {
+        const std::size_t n = std::min(piece, bytes.size() - at);
+        ok = sqlite3_blob_write(blob, bytes.data() + at, static_cast<int>(n), static_cast<int>(at)) == SQLITE_OK;
+    }
+    return sqlite3_blob_close(blob) == SQLITE_OK && ok;
+}
+
+// Adds the time from its making to its end to a total.
+class Timed {
+public:
+    explicit Timed(std::chrono::nanoseconds& total) : total_(total), start_(std::chrono::steady_clock::now()) {}
+    ~Timed() { total_ += std::chrono::steady_clock::now() - start_; }
+    Timed(const Timed&) = delete;
+    Timed& operator=(const Timed&) = delete;
+
+private:
+    std::chrono::nanoseconds& total_;
+    std::chrono::steady_clock::time_point start_;
+};
+
+std::string statesBlob(const std::vector<StepState>& states) {
+    std::string out(states.size(), '\0');
+    for (std::size_t i = 0; i < states.size(); ++i) out[i] = static_cast<char>(states[i]);
+    return out;
+}
+
+bool makeFolders(const std::string& path) {
+    if (path.empty()) return false;
+    std::string sofar;
+    std::size_t at = 0;
+    while (at != std::string::npos) {
+        at = path.find('/', at + 1);
+        sofar = path.substr(0, at);
+        if (!sofar.empty() && mkdir(sofar.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    }
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string readFirstLine(const std::string& path) {
+    std::ifstream in(path);
+    std::string line;
+    std::getline(in, line);
+    return line;
+}
+
+// The process's start time since boot (field 22 of /proc/<pid>/stat) and whether it is a zombie.
+std::optional<std::pair<std::string, bool>> processStart(const std::string& pid) {
+    const std::string stat = readFirstLine("/proc/" + pid + "/stat");
+    const std::size_t close = stat.rfind(')');
+    if (close == std::string::npos) return std::nullopt;
+    std::istringstream fields(stat.substr(close + 2));
+    std::string field;
+    std::string state;
+    for (int i = 3; i <= 22 && fields >> field; ++i) {
+        if (i == 3) state = field;
+        if (i == 22) return std::make_pair(field, state == "Z" || state == "X");
+    }
+    return std::nullopt;
+}
+
+std::string bootId() { return readFirstLine("/proc/sys/kernel/random/boot_id"); }
+
+bool unreadable(int code) {
+    code &= 0xff;
+    return code == SQLITE_NOTADB || code == SQLITE_CORRUPT || code == SQLITE_FORMAT;
+}
+
+std::string brokenName(const std::string& path) {
+    char stamp[32];
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    std::string name = path + ".broken-" + stamp;
+    for (int n = 2; access(name.c_str(), F_OK) == 0; ++n) name = path + ".broken-" + stamp + "-" + std::to_string(n);
+    return name;
+}
+
+}  // namespace
+
+// A step is the old name whole, then the new name as what it keeps of the old one's start and end
+// plus the bytes between: a rule changes a few bytes of a name, so the plan of a run is about
+// half the size of both names written out, and so is the time to write it.
+void StepEncoder::add(std::string_view from, std::string_view to, std::uint64_t inode) {
+    const std::size_t most = std::min(from.size(), to.size());
+    std::size_t head = 0;
+    while (head < most && from[head] == to[head]) ++head;
+    std::size_t tail = 0;
+    while (tail < most - head && from[from.size() - 1 - tail] == to[to.size() - 1 - tail]) ++tail;
+    putNumber(blob_, from.size());
+    blob_ += from;
+    putNumber(blob_, head);
+    putNumber(blob_, tail);
+    putNumber(blob_, to.size() - head - tail);
+    blob_ += to.substr(head, to.size() - head - tail);
+    putNumber(blob_, inode);
+    ++count_;
+}
+
+std::string encodeSteps(const std::vector<JournalStep>& steps) {
+    std::size_t size = 0;
+    for (const JournalStep& s : steps) size += 8 + s.from.size() + 8;
+    StepEncoder plan;
+    plan.reserve(size);
+    for (const JournalStep& s : steps) plan.add(s.from, s.to, s.inode);
+    return plan.blob();
+}
+
+bool StepDecoder::next(JournalStep& step) {
+    if (at_ >= blob_.size()) return false;
+    std::uint64_t n = 0;
+    std::uint64_t head = 0;
+    std::uint64_t tail = 0;
+    std::uint64_t middle = 0;
+    std::string_view from;
+    std::string_view between;
+    if (!getNumber(blob_, at_, n) || !getBytes(blob_, at_, n, from) || !getNumber(blob_, at_, head) ||
+        !getNumber(blob_, at_, tail) || head + tail > from.size() || !getNumber(blob_, at_, middle) ||
+        !getBytes(blob_, at_, middle, between) || !getNumber(blob_, at_, step.inode)) {
+        damaged_ = true;
+        at_ = blob_.size();
+        return false;
+    }
+    step.from.assign(from);
+    step.to.assign(from.substr(0, head));
+    step.to += between;
+    step.to += from.substr(from.size() - tail);
+    return true;
+}
+
+std::optional<std::vector<JournalStep>> decodeSteps(const std::string& blob) {
+    std::vector<JournalStep> steps;
+    StepDecoder decoder(blob);
+    JournalStep step;
+    while (decoder.next(step)) steps.push_back(step);
+    if (decoder.damaged()) return std::nullopt;
+    return steps;
+}
+
+// --- RunRecorder -------------------------------------------------------------------------------
+
+RunRecorder::RunRecorder(Journal& journal, std::int64_t id, std::size_t steps)
+    : journal_(journal), id_(id), states_(steps, StepState::NotMade), flushedWhen_(std::chrono::steady_clock::now()) {
+    sqlite3_prepare_v2(journal_.db_, "UPDATE runs SET attempted = ?, made = ? WHERE id = ?", -1, &progress_, nullptr);
+}
+
+RunRecorder::~RunRecorder() {
+    if (!finished_) finish();
+    sqlite3_finalize(progress_);
+}
+
+void RunRecorder::step(std::size_t index, bool made) {
+    ++attempted_;
+    if (made && index < states_.size() && states_[index] != StepState::Made) {
+        states_[index] = StepState::Made;
+        ++made_;
+    }
+    // The clock is read every 64 steps only: renames take microseconds.
+    if (attempted_ - flushedAt_ >= kBatchSteps ||
+        ((attempted_ & 63) == 0 && std::chrono::steady_clock::now() - flushedWhen_ >= kBatchTime))
+        flush();
+}
+
+// Progress marks are hints: after a crash the disk decides which steps were made, so they are
+// committed without waiting for the disk.
+void RunRecorder::flush() {
+    const Timed timed(journal_.writing_);
+    flushedAt_ = attempted_;
+    flushedWhen_ = std::chrono::steady_clock::now();
+    if (!progress_) return;
+    journal_.exec("PRAGMA synchronous = NORMAL");
+    sqlite3_reset(progress_);
+    sqlite3_bind_int64(progress_, 1, static_cast<std::int64_t>(attempted_));
+    sqlite3_bind_int64(progress_, 2, static_cast<std::int64_t>(made_));
+    sqlite3_bind_int64(progress_, 3, id_);
+    sqlite3_step(progress_);
+    sqlite3_reset(progress_);
+    journal_.exec("PRAGMA synchronous = FULL");
+}
+
+bool RunRecorder::finish() {
+    const Timed timed(journal_.writing_);
+    finished_ = true;
+    sqlite3* db = journal_.db_;
+    if (!db) return false;
+    if (made_ == 0) return journal_.remove(id_);
+    if (!journal_.exec("BEGIN IMMEDIATE")) return false;
+    // A run that renamed something ends the way back to runs taken back before it.
+    bool ok = journal_.endRedo() &&
+              Statement(db, "UPDATE runs SET state = 1, owner = NULL, attempted = ?, made = ? WHERE id = ?")
+                  .bind(1, static_cast<std::int64_t>(attempted_))
+                  .bind(2, static_cast<std::int64_t>(made_))
+                  .bind(3, id_)
+                  .done() &&
+              journal_.writeStates(id_, states_);
+    ok = ok && journal_.exec("COMMIT");
+    if (!ok) journal_.exec("ROLLBACK");
+    // The plan went to the write-ahead log only; the database file gets it now that the renames
+    // are done, rather than before the first, and not while the user waits for the run's report.
+    journal_.checkpointLater();
+    return ok;
+}
+
+// --- Journal -----------------------------------------------------------------------------------
+
+Journal::Journal() = default;
+
+Journal::~Journal() { close(); }
+
+std::string Journal::defaultFolder() {
+    if (const char* dir = std::getenv("VELMORA_STATE_DIR"); dir && *dir) return dir;
+    if (const char* xdg = std::getenv("XDG_STATE_HOME"); xdg && *xdg == '/') return std::string(xdg) + "/velmora";
+    std::string home;
+    if (const char* h = std::getenv("HOME"); h && *h)
+        home = h;
+    else if (const passwd* pw = getpwuid(getuid()))
+        home = pw->pw_dir;
+    return home + "/.local/state/velmora";
+}
+
+void Journal::close() {
+    if (checkpointer_.joinable()) checkpointer_.join();
+    if (db_) sqlite3_close_v2(db_);
+    db_ = nullptr;
+    path_.clear();
+}
+
+// Copies the write-ahead log into the database file on a connection of its own, in a thread of
+// its own: the log holds every committed transaction, so this changes nothing a crash could lose,
+// and it keeps the log from growing run after run. A checkpoint does not stop this or any other
+// process from writing meanwhile.
+void Journal::checkpointLater() {
+    if (path_.empty()) return;
+    if (checkpointer_.joinable()) checkpointer_.join();
+    checkpointer_ = std::thread([path = path_] {
+        sqlite3* db = nullptr;
+        if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK)
+            sqlite3_exec(db, "PRAGMA synchronous = FULL; PRAGMA wal_checkpoint(PASSIVE)", nullptr, nullptr, nullptr);
+        sqlite3_close_v2(db);
+    });
+}
+
+void Journal::setBusyTimeout(int ms) {
+    busyTimeoutMs_ = ms;
+    if (db_) sqlite3_busy_timeout(db_, ms);
+}
+
+bool Journal::exec(const char* sql) { return db_ && sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+
+bool Journal::prepareSchema() {
+    std::int64_t v = 0;
+    {
+        // Finished before writing: a statement left open would hold an old read snapshot.
+        Statement version(db_, "PRAGMA user_version");
+        if (!version.row()) return false;
+        v = version.integer(0);
+    }
+    if (v > kSchemaVersion) return false;
+    if (v < kSchemaVersion) {
+        if (!exec("BEGIN IMMEDIATE")) return false;
+        // A table of an older version keeps its columns through CREATE TABLE IF NOT EXISTS.
+        if (!exec(kSchema) || (v == 1 && !exec(kFromVersion1)) || ((v == 1 || v == 2) && !exec(kFromVersion2)) ||
+            !exec("COMMIT")) {
+            exec("ROLLBACK");
+            return false;
+        }
+    }
+    // Reading the table proves the file is a database we can use, not only a valid header.
+    return Statement(db_, "SELECT count(*) FROM runs").row();
+}
+
+Journal::Opened Journal::open(const std::string& folder) {
+    close();
+    movedAside_.clear();
+    if (!makeFolders(folder)) return Opened::Failed;
+    const std::string path = folder + "/" + kFileName;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+            close();
+            return Opened::Failed;
+        }
+        sqlite3_extended_result_codes(db_, 1);
+        sqlite3_busy_timeout(db_, busyTimeoutMs_);
+        // Turning WAL on and making the tables take locks that SQLite does not wait for by
+        // itself when another process opens the history at the same moment.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(busyTimeoutMs_);
+        bool ok = false;
+        int code = SQLITE_OK;
+        for (;;) {
+            ok = exec("PRAGMA journal_mode = WAL") && exec("PRAGMA synchronous = FULL") &&
+                 exec("PRAGMA wal_autocheckpoint = 0") && prepareSchema();
+            code = sqlite3_errcode(db_) & 0xff;
+            if (ok || (code != SQLITE_BUSY && code != SQLITE_LOCKED) || std::chrono::steady_clock::now() > deadline)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        if (ok) {
+            path_ = path;
+            return movedAside_.empty() ? Opened::Ok : Opened::MovedAside;
+        }
+        close();
+        struct stat st {};
+        if (attempt > 0 || !unreadable(code) || stat(path.c_str(), &st) != 0) return Opened::Failed;
+        // Unreadable: keep it for whoever wants to look, and start afresh.
+        movedAside_ = brokenName(path);
+        if (::rename(path.c_str(), movedAside_.c_str()) != 0) {
+            movedAside_.clear();
+            return Opened::Failed;
+        }
+        ::rename((path + "-wal").c_str(), (movedAside_ + "-wal").c_str());
+        unlink((path + "-shm").c_str());
+    }
+    return Opened::Failed;
+}
+
+bool Journal::openInMemory() {
+    close();
+    if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK ||
+        !prepareSchema()) {
+        close();
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<RunRecorder> Journal::begin(const Text& folder, const Text& caption,
+                                            const std::vector<JournalStep>& steps, const RunDisk& disk) {
+    StepEncoder plan;
+    for (const JournalStep& s : steps) plan.add(s.from, s.to, s.inode);
+    return begin(folder, caption, plan, disk);
+}
+
+std::unique_ptr<RunRecorder> Journal::begin(const Text& folder, const Text& caption, const StepEncoder& plan,
+                                            const RunDisk& disk) {
+    const Timed timed(writing_);
+    const std::size_t steps = plan.size();
+    if (!db_ || !exec("BEGIN IMMEDIATE")) return nullptr;
+    Statement insert(db_,
+                     "INSERT INTO runs(folder, started, caption, state, owner, step_count, device, lasting) "
+                     "VALUES(?, ?, ?, 0, ?, ?, ?, ?)");
+    insert.bind(1, folder.bytes())
+        .bind(2, static_cast<std::int64_t>(std::time(nullptr)))
+        .bind(3, caption.bytes())
+        .bindText(4, self())
+        .bind(5, static_cast<std::int64_t>(steps))
+        .bind(6, static_cast<std::int64_t>(disk.device))
+        .bind(7, disk.lastingInodes ? 1 : 0);
+    bool ok = insert.done();
+    const std::int64_t id = sqlite3_last_insert_rowid(db_);
+    // Written into its row piece by piece: bound whole, the plan would be copied once more into the
+    // row SQLite builds.
+    ok = ok &&
+         Statement(db_, "INSERT INTO plans(run, steps) VALUES(?, ?)")
+             .bind(1, id)
+             .bindZeros(2, plan.blob().size())
+             .done() &&
+         writeBlob(db_, "plans", "steps", id, plan.blob());
+    if (!ok || !exec("COMMIT")) {
+        exec("ROLLBACK");
+        return nullptr;
+    }
+    return std::unique_ptr<RunRecorder>(new RunRecorder(*this, id, steps));
+}
+
+std::vector<JournalRun> Journal::select(const std::string& where, bool withSteps) {
+    std::vector<JournalRun> runs;
+    if (!db_) return runs;
+    std::string sql = "SELECT id, folder, started, caption, state, step_count, made, owner, device, lasting";
+    sql += withSteps ? ", steps, step_states.states FROM runs JOIN plans ON plans.run = runs.id "
+                       "LEFT JOIN step_states ON step_states.run = runs.id "
+                     : " FROM runs ";
+    sql += where;
+    Statement query(db_, sql.c_str());
+    while (query.row()) {
+        JournalRun run;
+        run.id = query.integer(0);
+        run.folder = Text::fromBytes(query.blob(1));
+        run.started = query.integer(2);
+        run.caption = Text::fromBytes(query.blob(3));
+        run.state = static_cast<RunState>(query.integer(4));
+        run.stepCount = static_cast<std::size_t>(query.integer(5));
+        run.made = static_cast<std::size_t>(query.integer(6));
+        run.owner = query.blob(7);
+        run.disk.device = static_cast<std::uint64_t>(query.integer(8));  // 0 where older versions wrote none
+        run.disk.lastingInodes = query.isNull(9) || query.integer(9) != 0;
+        if (withSteps) {
+            auto steps = decodeSteps(query.blob(10));
+            if (!steps || steps->size() != run.stepCount) continue;  // a damaged row is never acted on
+            run.steps = std::move(*steps);
+            const std::string states = query.blob(11);
+            run.states.assign(run.steps.size(), StepState::NotMade);
+            for (std::size_t i = 0; i < states.size() && i < run.states.size(); ++i)
+                run.states[i] = static_cast<StepState>(states[i]);
+        }
+        runs.push_back(std::move(run));
+    }
+    return runs;
+}
+
+std::optional<JournalRun> Journal::one(const char* where) {
+    auto runs = select(where, true);
+    if (runs.empty()) return std::nullopt;
+    return std::move(runs.front());
+}
+
+std::vector<JournalRun> Journal::runs() { return select("ORDER BY id DESC", false); }
+
+std::optional<JournalRun> Journal::newestDone() { return one("WHERE state = 1 ORDER BY id DESC LIMIT 1"); }
+
+std::optional<JournalRun> Journal::lastUndone() {
+    return one("WHERE state = 3 AND undo_order IS NOT NULL ORDER BY undo_order DESC LIMIT 1");
+}
+
+bool Journal::canUndo() { return db_ && Statement(db_, "SELECT 1 FROM runs WHERE state = 1 LIMIT 1").row(); }
+
+bool Journal::canRedo() {
+    return db_ && Statement(db_, "SELECT 1 FROM runs WHERE state = 3 AND undo_order IS NOT NULL LIMIT 1").row();
+}
+
+std::vector<JournalRun> Journal::orphaned() {
+    std::vector<JournalRun> found;
+    for (JournalRun& run : select("WHERE state IN (0, 2, 4) ORDER BY id", true))
+        if (!alive(run.owner)) found.push_back(std::move(run));
+    return found;
+}
+
+bool Journal::claim(std::int64_t id, RunState from, RunState to, const std::optional<std::string>& owner) {
+    if (!db_) return false;
+    Statement update(db_, owner ? "UPDATE runs SET state = ?, owner = ? WHERE id = ? AND state = ? AND owner IS ?"
+                                : "UPDATE runs SET state = ?, owner = ? WHERE id = ? AND state = ?");
+    update.bind(1, static_cast<int>(to)).bindText(2, self()).bind(3, id).bind(4, static_cast<int>(from));
+    if (owner && owner->empty())
+        sqlite3_bind_null(update.get(), 5);
+    else if (owner)
+        update.bindText(5, *owner);
+    return update.done() && sqlite3_changes(db_) == 1;
+}
+
+bool Journal::settle(std::int64_t id, RunState to, const std::vector<StepState>& states) {
+    if (!db_ || !exec("BEGIN IMMEDIATE")) return false;
+    std::int64_t made = 0;
+    for (StepState s : states) made += s == StepState::Made;
+    const char* sql = to == RunState::Undone
+                          ? "UPDATE runs SET state = ?, owner = NULL, made = ?, "
+                            "undo_order = (SELECT IFNULL(MAX(undo_order), 0) + 1 FROM runs) WHERE id = ?"
+                          : "UPDATE runs SET state = ?, owner = NULL, made = ?, undo_order = NULL WHERE id = ?";
+    const bool ok =
+        Statement(db_, sql).bind(1, static_cast<int>(to)).bind(2, made).bind(3, id).done() && writeStates(id, states);
+    if (ok && exec("COMMIT")) return true;
+    exec("ROLLBACK");
+    return false;
+}
+
+bool Journal::writeStates(std::int64_t id, const std::vector<StepState>& states) {
+    return Statement(db_, "INSERT OR REPLACE INTO step_states(run, states) VALUES(?, ?)")
+        .bind(1, id)
+        .bind(2, statesBlob(states))
+        .done();
+}
+
+bool Journal::endRedo() { return exec("UPDATE runs SET undo_order = NULL WHERE state = 3"); }
+
+bool Journal::remove(std::int64_t id) {
+    return db_ && Statement(db_, "DELETE FROM plans WHERE run = ?").bind(1, id).done() &&
+           Statement(db_, "DELETE FROM step_states WHERE run = ?").bind(1, id).done() &&
+           Statement(db_, "DELETE FROM runs WHERE id = ?").bind(1, id).done();
+}
+
+void Journal::prune(std::size_t keep) {
+    if (!db_) return;
+    Statement(db_,
+              "DELETE FROM runs WHERE state IN (1, 3) AND id NOT IN (SELECT id FROM runs ORDER BY id DESC LIMIT ?)")
+        .bind(1, static_cast<std::int64_t>(keep))
+        .done();
+    exec("DELETE FROM plans WHERE run NOT IN (SELECT id FROM runs)");
+    exec("DELETE FROM step_states WHERE run NOT IN (SELECT id FROM runs)");
+}
+
+std::string Journal::self() {
+    static const std::string me = [] {
+        const std::string pid = std::to_string(getpid());
+        const auto start = processStart(pid);
+        return bootId() + "/" + pid + "/" + (start ? start->first : std::string());
+    }();
+    // A forked child is another process: it must not look like its parent.
+    if (me.find("/" + std::to_string(getpid()) + "/") == std::string::npos) {
+        const std::string pid = std::to_string(getpid());
+        const auto start = processStart(pid);
+        return bootId() + "/" + pid + "/" + (start ? start->first : std::string());
+    }
+    return me;
+}
+
+bool Journal::alive(const std::string& owner) {
+    const std::size_t a = owner.find('/');
+    const std::size_t b = a == std::string::npos ? a : owner.find('/', a + 1);
+    if (b == std::string::npos) return false;
+    if (owner.substr(0, a) != bootId()) return false;
+    const auto start = processStart(owner.substr(a + 1, b - a - 1));
+    return start && !start->second && start->first == owner.substr(b + 1);
+}
+
+}  // namespace velmora

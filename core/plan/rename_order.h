@@ -1,0 +1,96 @@
+#pragma once
+// Renames of one run carried out so that chains and swaps succeed: a new name held by an entry
+// that the same run renames away is not a failure. A chain (a→b, b→c) runs from its free end; a
+// cycle (a→b, b→a) goes through a temporary name in the same folder. Nothing is ever overwritten.
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/text/encoding.h"
+#include "core/plan/failures.h"
+#include "core/plan/run_plan.h"
+#include "core/text/text.h"
+
+namespace velmora {
+
+class FolderHandle;
+
+/// One planned rename as the file system sees it, in plan order.
+struct RenameRequest {
+    NativeName from;
+    std::optional<NativeName> to;  ///< nothing when the new name has no native form
+    bool exact = true;  ///< the old name could be read as text
+    StepFailure refusal = StepFailure::None;  ///< the transform's: the step fails with it
+};
+
+/// One rename on disk. A step broken out of a cycle is two operations: to its temporary name,
+/// and later from it to the new name.
+struct RenameOperation {
+    enum class Leg {
+        Whole,  ///< old name to new name
+        ToTemporary,  ///< old name to the temporary name
+        FromTemporary,  ///< temporary name to new name
+        TakenBack,  ///< temporary name back to the old name, when the new one could not be reached
+    };
+    std::size_t step;  ///< index into the planned renames
+    Leg leg;
+    NativeName from;
+    NativeName to;
+};
+
+struct RenameOrder {
+    std::vector<RenameOperation> operations;  ///< in the order they are to be made
+    /// One per planned rename. Exists: an entry that stays where it is holds the name (an entry
+    /// the run renames away does not); TakenByRun: an earlier rename of the plan takes it.
+    std::vector<StepFailure> failures;
+};
+
+/// In which order renames that do not depend on each other are made.
+enum class MadeIn {
+    PlanOrder,
+    /// The order of the folder's listing (present's): where a FUSE driver finds an entry by walking
+    /// the folder, it finds the ones it listed first soonest. Temporary names stay those of plan
+    /// order, so the plan shown beforehand names them right.
+    ListingOrder,
+};
+
+/// Orders the planned renames of one folder whose entries are named present. Pure: reads nothing
+/// and touches nothing. Where two renames want one name, the earlier in plan order gets it.
+/// Where disk ignores case, names equal but for case are one name, and a change of case goes
+/// through a temporary name.
+RenameOrder orderRenames(const std::vector<RenameRequest>& steps, const NameSet& present, const Disk* disk = nullptr,
+                         MadeIn madeIn = MadeIn::PlanOrder);
+
+/// The steps of plan as requests for orderRenames.
+std::vector<RenameRequest> renameRequests(const RunPlan& plan);
+
+/// What carrying out an order did.
+struct AppliedOrder {
+    std::vector<RenameOperation> made;  ///< the operations that succeeded, in order
+    std::vector<bool> renamed;  ///< per planned rename: it reached its new name
+};
+
+/// Carries out order in folder. When a step that went to its temporary name cannot reach its new
+/// name, it is taken back to its old one, so at worst (a crash) an entry stays under the
+/// temporary name that the plan showed. progress, where given, is told before each operation how
+/// many of the order were passed so far.
+AppliedOrder applyOrder(const FolderHandle& folder, const RenameOrder& order,
+                        const std::function<void(std::size_t done)>& progress = {});
+
+/// The plan as the confirmation shows it: the operations in the order they will be made, "old →
+/// new", then every rename that will not be made, with failureMark() and the reason.
+std::vector<Text> describeOrder(const RenameOrder& order, const std::vector<Text>& oldNames,
+                                const std::vector<Text>& newNames);
+
+/// The old and the new names of the steps of plan, in plan order.
+std::pair<std::vector<Text>, std::vector<Text>> stepNames(const RunPlan& plan);
+
+/// The operation as text, "from" and "to": the step's old and new names or the temporary name.
+std::pair<Text, Text> operationText(const RenameOperation& operation, const std::vector<Text>& oldNames,
+                                    const std::vector<Text>& newNames);
+
+}  // namespace velmora

@@ -1,0 +1,3 @@
+#pragma once
+#include "core/fs/b.h"
+#include "core/text/a.h"
