@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <memory>
+#include <new>
+#include <stdexcept>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -513,9 +515,26 @@ RunResult runRenameRule(const RenameRule& rule, Window& window, Session& session
     const RunStart start = startRun(rule, window);
     if (start.refusal) show(window, *start.refusal);
     if (!start.kind) return result;
-    ClickRun(rule, window, session, *start.kind, caption, result).run(previewed);
+    try {
+        ClickRun(rule, window, session, *start.kind, caption, result).run(previewed);
+    } catch (...) {
+        // The history keeps the run as far as its recorder got: undo takes back what it recorded.
+        window.showMessage("更名没有完成："_t + stoppedBecause(std::current_exception()), style::information, "提示"_t);
+    }
     giveBackFreedMemory();
     return result;
+}
+
+Text stoppedBecause(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::length_error&) {
+        return "文件名太多或太长，超出了一次能处理的范围"_t;
+    } catch (const std::bad_alloc&) {
+        return "内存不够"_t;
+    } catch (...) {
+        return "程序内部出错"_t;
+    }
 }
 
 }  // namespace velmora

@@ -3,6 +3,7 @@
 // confirmation, renaming, counting and the report. A rule only declares what differs.
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -159,7 +160,12 @@ RunPlan planRun(const RenameRule& rule, Window& window, Kind kind, const Text& f
 /// confirmation, then the rule's checks before the file loop.
 std::optional<Message> refusalAfterPlanning(const RenameRule& rule, const Window& window, const RunPlan& plan);
 
-/// Runs rule once, as a click on its button does. A previewed plan is applied as it is when the
+/// Why work that threw stopped, as a person reads it: more names than one listing holds, no
+/// memory left, or a fault of ours.
+Text stoppedBecause(const std::exception_ptr& error);
+
+/// Runs rule once, as a click on its button does. Nothing it throws escapes: a click that stops
+/// on an exception says why. A previewed plan is applied as it is when the
 /// fresh listing equals the listing it was made from (the caller vouches for the inputs); caption
 /// (the button's) names the run in the history.
 RunResult runRenameRule(const RenameRule& rule, Window& window, Session& session, const RunPlan* previewed = nullptr,

@@ -29,8 +29,10 @@ SharedListing FolderSnapshot::listing(EntryKind kind, ListingOrder order) const 
     return sorted;
 }
 
-Preview previewRun(const RenameRule& rule, Window& inputs, const FolderSnapshot& folder,
-                   const std::function<bool()>& cancelled) {
+namespace {
+
+Preview planPreview(const RenameRule& rule, Window& inputs, const FolderSnapshot& folder,
+                    const std::function<bool()>& cancelled) {
     Preview preview;
     const RunStart start = startRun(rule, inputs);
     if (start.refusal) {
@@ -61,6 +63,21 @@ Preview previewRun(const RenameRule& rule, Window& inputs, const FolderSnapshot&
     for (StepFailure f : preview.failures) ++(f == StepFailure::None ? preview.renames : preview.failing);
     preview.plan.failing = preview.failing;
     return preview;
+}
+
+}  // namespace
+
+// Runs on the preview's worker, where an exception would end the program: it becomes the reason
+// the status line shows.
+Preview previewRun(const RenameRule& rule, Window& inputs, const FolderSnapshot& folder,
+                   const std::function<bool()>& cancelled) {
+    try {
+        return planPreview(rule, inputs, folder, cancelled);
+    } catch (...) {
+        Preview preview;
+        preview.refusal = Message{"无法预览："_t + stoppedBecause(std::current_exception()), style::information, {}};
+        return preview;
+    }
 }
 
 Text previewStatus(const Text& buttonCaption, const Preview& preview) {

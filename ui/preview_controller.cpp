@@ -346,7 +346,11 @@ void PreviewController::request() {
     QPointer<PreviewController> self(this);
     pool_.start([job, latest, slot, self] {
         const auto cancelled = [&] { return latest->load() != job->generation; };
-        if (cancelled() || !workOut(*job, *slot, cancelled)) return;
+        try {
+            if (cancelled() || !workOut(*job, *slot, cancelled)) return;
+        } catch (...) {
+            return;  // out of memory matching rows: the preview shown stays until the next change
+        }
         QMetaObject::invokeMethod(
             self.data(),
             [job, self] {

@@ -3,8 +3,11 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <new>
+#include <stdexcept>
 
 #include "core/fs/listing.h"
+#include "core/preview.h"
 #include "filelist/loading.h"
 #include "tests/rules/rule_harness.h"
 
@@ -268,6 +271,40 @@ TEST_P(ClickHandler, actsOnlyOnItsTargetAndOnlyWhenTheClickedBoxEndsChecked) {
 
 INSTANTIATE_TEST_SUITE_P(Boxes, ClickHandler, ::testing::ValuesIn(kClicks),
                          [](const auto& info) { return std::string(info.param.label); });
+
+// A transform that throws (a listing beyond what one list holds, memory running out, a fault of
+// ours) stops the click and the preview with the reason; nothing escapes, nothing is renamed.
+class ThrowingRule : public RuleTest {};
+
+TEST_F(ThrowingRule, stopsTheClickAndThePreviewWithTheReasonAndRenamesNothing) {
+    struct Case {
+        std::function<void()> raise;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {[] { throw std::length_error("names beyond 4 GB"); }, "文件名太多或太长，超出了一次能处理的范围"},
+        {[] { throw std::bad_alloc(); }, "内存不够"},
+        {[] { throw std::runtime_error("?"); }, "程序内部出错"},
+    };
+    files({"a.mp4", "b.mp4"});
+    w.setChecked(选择框1, true);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        RenameRule rule;
+        rule.files = simplePass([&c](const Window&, const Entry& e) -> std::optional<Text> {
+            if (e.index == 2) c.raise();
+            return "x"_t + e.name;
+        });
+        w.messages.clear();
+        run(rule);
+        ASSERT_EQ(w.messages.size(), 1u);
+        EXPECT_EQ(w.messages[0].text.toUtf8(), std::string("更名没有完成：") + c.reason);
+        EXPECT_EQ(f.entries(), (std::set<std::string>{"a.mp4", "b.mp4"}));
+        const Preview preview = previewRun(rule, w, FolderSnapshot(Text::fromUtf8(f.path())));
+        ASSERT_TRUE(preview.refusal);
+        EXPECT_EQ(preview.refusal->text.toUtf8(), std::string("无法预览：") + c.reason);
+    }
+}
 
 }  // namespace
 }  // namespace velmora::testing
