@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "core/fs/file_system.h"
+#include "core/fs/folder_reader.h"
 #include "core/fs/listing.h"
 #include "core/fs/paths.h"
 #include "core/plan/plan.h"
@@ -24,11 +25,9 @@ namespace {
 std::unordered_map<std::string, std::uint64_t> inodesIn(const Text& folder) {
     std::unordered_map<std::string, std::uint64_t> inodes;
     const auto native = textToNative(folder);
-    DIR* dir = native ? opendir(native->empty() ? "." : native->c_str()) : nullptr;
-    if (!dir) return inodes;
-    while (const dirent* e = readdir(dir))
-        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) inodes.emplace(e->d_name, e->d_ino);
-    closedir(dir);
+    if (!native) return inodes;
+    FolderReader reader(*native);
+    while (const dirent* e = reader.next()) inodes.emplace(e->d_name, e->d_ino);
     return inodes;
 }
 

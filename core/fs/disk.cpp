@@ -18,6 +18,8 @@
 #include <fstream>
 #include <vector>
 
+#include "core/fs/folder_reader.h"
+
 namespace velmora {
 namespace {
 
@@ -271,18 +273,12 @@ Family familyOf(const Mount& mount, dev_t device) {
 // Inode numbers cannot tell: FUSE drivers give one entry different numbers under two spellings.
 // nullopt when the folder has no such entry.
 std::optional<bool> probeIgnoresCase(int folder) {
-    const int listed = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (listed < 0) return std::nullopt;
-    DIR* dir = fdopendir(listed);
-    if (!dir) {
-        close(listed);
-        return std::nullopt;
-    }
+    FolderReader listed(folder);
+    if (!listed.isOpen()) return std::nullopt;
     std::optional<bool> ignores;
     std::string swapped;
-    while (const dirent* e = readdir(dir)) {
+    while (const dirent* e = listed.next()) {
         const std::string_view name = e->d_name;
-        if (name == "." || name == "..") continue;
         if (!ignores) {
             std::string other = swapAsciiCase(name);
             if (other == name) continue;
@@ -300,7 +296,6 @@ std::optional<bool> probeIgnoresCase(int folder) {
             break;
         }
     }
-    closedir(dir);
     return ignores;
 }
 

@@ -11,6 +11,7 @@
 #include <cerrno>
 
 #include "core/fs/disk.h"
+#include "core/fs/folder_reader.h"
 #include "core/fs/paths.h"
 
 #ifndef RENAME_NOREPLACE
@@ -150,17 +151,11 @@ NameWatch::Answer FolderHandle::freeByNotices(const NativeName& name) const {
 // from the kernel's cache of names looked up before, which keeps another spelling of an entry as
 // a name of it for a while after the entry was renamed: only the listing is sure.
 bool FolderHandle::listed(const NativeName& name) const {
-    const int copy = dup(fd_);
-    DIR* dir = copy >= 0 ? fdopendir(copy) : nullptr;
-    if (!dir) {
-        if (copy >= 0) close(copy);
-        return true;
-    }
-    rewinddir(dir);
+    FolderReader folder(fd_);
+    if (!folder.isOpen()) return true;
     const std::string wanted = foldCase(name);
     bool found = false;
-    while (const dirent* e = found ? nullptr : readdir(dir)) found = foldCase(e->d_name) == wanted;
-    closedir(dir);
+    while (const dirent* e = found ? nullptr : folder.next()) found = foldCase(e->d_name) == wanted;
     return found;
 }
 

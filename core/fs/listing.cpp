@@ -9,16 +9,17 @@
 #include <future>
 #include <numeric>
 
+#include "core/fs/folder_reader.h"
 #include "core/text/natural_order.h"
 
 namespace velmora {
 namespace {
 
-bool isFolder(DIR* dir, const dirent* e) {
+bool isFolder(int folder, const dirent* e) {
     if (e->d_type == DT_DIR) return true;
     if (e->d_type != DT_UNKNOWN && e->d_type != DT_LNK) return false;
     struct stat st {};
-    return fstatat(dirfd(dir), e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+    return fstatat(folder, e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
 }
 
 }  // namespace
@@ -49,23 +50,21 @@ void sortListing(NameList& names, EntryKind kind, ListingOrder order, Waiting* w
 
 namespace {
 
-// Calls visit(dir, entry) for every entry of kind in folder, as readdir gives them, until visit
-// returns false; false when the folder cannot be read.
+// Calls visit(fd, entry) for every entry of kind in folder (fd: the folder's), as the disk lists
+// them, until visit returns false; false when the folder cannot be read.
 template <typename Visit>
 bool forEachEntryOf(const Text& folder, EntryKind kind, Waiting* window, Visit visit) {
     const auto native = textToNative(folder);
     if (!native) return false;
-    DIR* dir = opendir(native->empty() ? "." : native->c_str());
-    if (!dir) return false;
+    FolderReader reader(*native);
+    if (!reader.isOpen()) return false;
     PumpThrottle throttle(window);
     std::size_t seen = 0;
-    while (const dirent* e = readdir(dir)) {
+    while (const dirent* e = reader.next()) {
         throttle.tick(++seen);
-        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
-        if (isFolder(dir, e) != (kind == EntryKind::Folders)) continue;
-        if (!visit(dir, e)) break;
+        if (isFolder(reader.fd(), e) != (kind == EntryKind::Folders)) continue;
+        if (!visit(reader.fd(), e)) break;
     }
-    closedir(dir);
     return true;
 }
 
@@ -74,14 +73,14 @@ bool forEachEntryOf(const Text& folder, EntryKind kind, Waiting* window, Visit v
 NameList enumerateEntries(const Text& folder, EntryKind kind, ListingOrder order, Waiting* window, KeepNative keep) {
     NameList names;
     bool sized = false;
-    forEachEntryOf(folder, kind, window, [&](DIR* dir, const dirent* e) {
+    forEachEntryOf(folder, kind, window, [&](int fd, const dirent* e) {
         if (!sized) {
             // A folder's size on disk is about what its names take (a little more on ext4): room
             // for them up front spares the copies of growing, and what stays unwritten costs no
             // memory.
             sized = true;
             struct stat st {};
-            if (fstat(dirfd(dir), &st) == 0 && st.st_size > 0) {
+            if (fstat(fd, &st) == 0 && st.st_size > 0) {
                 const auto bytes = static_cast<std::size_t>(std::min<off_t>(st.st_size, off_t{1} << 30));
                 const std::size_t most = bytes / 24;  // names of a dozen bytes or more, most of them
                 names.reserve(most, bytes);
@@ -103,7 +102,7 @@ bool listsTheSame(const Text& folder, EntryKind kind, const NameList& listed, Wa
     if (!listed.keepsNatives()) return false;
     std::size_t i = 0;
     bool same = true;
-    const bool read = forEachEntryOf(folder, kind, window, [&](DIR*, const dirent* e) {
+    const bool read = forEachEntryOf(folder, kind, window, [&](int, const dirent* e) {
         same = i < listed.size() && listed.nativeBytes(i) == e->d_name && listed.inode(i) == e->d_ino;
         ++i;
         return same;

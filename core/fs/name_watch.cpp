@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "core/fs/disk.h"
+#include "core/fs/folder_reader.h"
 
 #ifdef __linux__
 #include <sys/inotify.h>
@@ -31,24 +32,9 @@ std::unique_ptr<NameWatch> NameWatch::start(int folder, bool foldCase) {
     // The watch first, then the names: a name taken in between is in both, never in neither.
     const std::string self = "/proc/self/fd/" + std::to_string(folder);
     if (inotify_add_watch(notices, self.c_str(), kWatched) < 0) return nullptr;
-    const int listed = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* dir = listed >= 0 ? fdopendir(listed) : nullptr;
-    if (!dir) {
-        if (listed >= 0) close(listed);
-        return nullptr;
-    }
-    bool complete = true;
-    for (;;) {
-        errno = 0;
-        const dirent* e = readdir(dir);
-        if (!e) {
-            complete = errno == 0;
-            break;
-        }
-        watch->names_.insert(watch->key(e->d_name));
-    }
-    closedir(dir);
-    if (!complete) return nullptr;
+    FolderReader listed(folder);
+    while (const dirent* e = listed.next()) watch->names_.insert(watch->key(e->d_name));
+    if (listed.failed()) return nullptr;
     return watch;
 }
 

@@ -1,23 +1,18 @@
 #include "core/plan/failures.h"
 
-#include <dirent.h>
-
-#include <cstring>
-
 #include "core/fs/disk.h"
 #include "core/fs/file_system.h"
+#include "core/fs/folder_reader.h"
 
 namespace velmora {
 
 NameSet namesIn(const Text& folder) {
     auto names = std::make_shared<NameList>();
     const auto native = textToNative(folder);
-    DIR* dir = native ? opendir(native->empty() ? "." : native->c_str()) : nullptr;
-    if (!dir) return {};
-    while (const dirent* e = readdir(dir))
-        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
-            names->addWithNative(e->d_name, e->d_ino);
-    closedir(dir);
+    if (!native) return {};
+    FolderReader reader(*native);
+    if (!reader.isOpen()) return {};
+    while (const dirent* e = reader.next()) names->addWithNative(e->d_name, e->d_ino);
     return NameSet({std::shared_ptr<const NameList>(std::move(names))});
 }
 

@@ -12,6 +12,7 @@
 
 #include "core/fs/disk.h"
 #include "core/fs/file_system.h"
+#include "core/fs/folder_reader.h"
 #include "core/fs/paths.h"
 #include "core/plan/failures.h"
 #include "core/plan/rename_order.h"
@@ -156,16 +157,10 @@ bool PlanLines::existsOnDisk(const NativeName& name, const NativeName& old) cons
     // Both names find one entry: the same entry under another case on a file system that ignores
     // case, or two links of one file, the second of which holds the name. Only the folder's own
     // names tell them apart; this is rare enough to read them for.
-    const int copy = dup(folder_);
-    DIR* dir = copy >= 0 ? fdopendir(copy) : nullptr;
-    if (!dir) {
-        if (copy >= 0) close(copy);
-        return true;
-    }
-    rewinddir(dir);
+    FolderReader folder(folder_);
+    if (!folder.isOpen()) return true;
     bool held = false;
-    while (const dirent* e = held ? nullptr : readdir(dir)) held = name == e->d_name;
-    closedir(dir);
+    while (const dirent* e = held ? nullptr : folder.next()) held = name == e->d_name;
     return held;
 }
 
