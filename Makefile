@@ -1,4 +1,6 @@
 # Set-up and build entry points. Every target installs what is missing first.
+# The build folders and their settings are the presets of CMakePresets.json: release (build/),
+# asan (build-test/), fuzz (build-fuzz/) and lint (build-lint/).
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 # What building and running the program needs; make run and make build install only these.
@@ -33,17 +35,17 @@ deps:
 
 # The program only: no tests, no bench, no screenshot program (each is built by its own target).
 build: deps
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF
-	cmake --build build -j $(JOBS)
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS)
 
 run: build
 	./build/velmora
 
 test:
 	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) $(TEST_PACKAGES)"
-	cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON
-	cmake --build build-test -j $(JOBS)
-	cd build-test && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	cmake --preset asan
+	cmake --build --preset asan -j $(JOBS)
+	ctest --preset asan -j $(JOBS)
 
 # A .deb of the release build under build/: velmora_<version>_<arch>.deb, installing to /usr.
 package: build
@@ -65,8 +67,8 @@ bench: build
 # libFuzzer over the text primitives; bounded by FUZZ_SECONDS, not part of make test.
 fuzz:
 	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) $(FUZZ_PACKAGES)"
-	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_FUZZ=ON -DVELMORA_SANITIZE=ON
-	cmake --build build-fuzz -j $(JOBS) --target text_fuzzer
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
 	mkdir -p build-fuzz/corpus
 	./build-fuzz/text_fuzzer -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/corpus fuzz/corpus
 
@@ -85,8 +87,8 @@ format:
 lint:
 	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) $(LINT_PACKAGES)"
 	clang-format --dry-run -Werror $(FORMATTED_FILES)
-	cmake -S . -B build-lint -DCMAKE_BUILD_TYPE=Debug -DVELMORA_TESTS=OFF > /dev/null
-	cmake --build build-lint --target velmora_ui_autogen
+	cmake --preset lint > /dev/null
+	cmake --build --preset lint
 	printf '%s\n' $(PRODUCT_SOURCES) | xargs -P $(JOBS) -n 4 clang-tidy -p build-lint --quiet
 
 clean:
