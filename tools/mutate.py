@@ -4,8 +4,10 @@
 Plants one small programmer error at a time in a product .cpp file (a changed comparison or
 operator, a limit off by one, a dropped statement or call, swapped arguments, a negated condition),
 rebuilds incrementally, runs the test binaries that link the changed code and counts the mutant as
-killed when one of them fails. Mutants that do not compile are discarded. The sample is fixed by a
-seed, so two runs over the same sources plant the same mutants.
+killed when one of them fails. The test binaries are those CTest lists for the build folder
+(ctest --show-only=json-v1): every executable built there that a test runs. Mutants that do not
+compile are discarded. The sample is fixed by a seed, so two runs over the same sources plant the
+same mutants.
 
 Sources are always restored: on success, on errors and on Ctrl+C; a run that was killed hard leaves
 a note in the build folder that the next run restores from first.
@@ -44,32 +46,81 @@ LAYOUT_FILES = {"ui/component_table.cpp", "app/theme.cpp"}
 TEST_TIMEOUT = 20
 BUILD_TIMEOUT = 600
 
+# A GoogleTest binary runs all its cases in one go, printing only the failures.
 GTEST = ["--gtest_brief=1"]
-QTEST = ["-silent"]
 
 
-def test_binaries():
-    """The test executables of tests/CMakeLists.txt: GoogleTest suites and QtTest widget tests."""
-    with open(os.path.join(ROOT, "tests", "CMakeLists.txt"), encoding="utf-8") as f:
-        text = f.read()
-    gtests = re.findall(r"add_executable\((\w+_tests)\b", text)
-    qtests = [n for group in re.findall(r"foreach\(name ([^)]*)\)", text) for n in group.split() if n.startswith("tst_")]
-    return {**{n: GTEST for n in gtests}, **{n: QTEST for n in qtests}}
+class TestBinary:
+    """An executable of the build folder and the CTest tests that run it.
+
+    gtest_discover_tests makes each case a test of its own (the executable with --gtest_filter);
+    those run together, as one run of the whole binary. Any other test that runs it (a QtTest
+    program, the program with an option, a shell line handed its path) runs as CTest runs it.
+    """
+
+    def __init__(self, path):
+        self.path = path
+        # The target that builds it: executables are named after their targets here.
+        self.name = os.path.basename(path)
+        self.gtest = None  # the properties of its GoogleTest cases, if it has any
+        self.tests = []  # (name, command, properties) of its other tests
+
+    def is_gtest(self):
+        return self.gtest is not None
 
 
-ALL_TESTS = test_binaries()
+def ctest_tests(build):
+    """CTest's list of the tests of a build folder, each with its command and properties."""
+    r = subprocess.run(["ctest", "--show-only=json-v1"], cwd=build, capture_output=True, text=True)
+    if r.returncode != 0:
+        raise RuntimeError(f"ctest --show-only=json-v1 fails in {build}:\n{r.stdout[-1500:]}{r.stderr[-1500:]}")
+    return json.loads(r.stdout).get("tests", [])
 
 
-def tests_for(folder):
-    """The binaries that link a folder's code, the likeliest killer first; the widget tests, which
-    drive every layer through the window, come last."""
-    gtests = [n for n, a in ALL_TESTS.items() if a is GTEST]
-    qtests = [n for n, a in ALL_TESTS.items() if a is QTEST]
+def built_in(path, build):
+    return (os.path.isabs(path) and os.path.isfile(path) and os.access(path, os.X_OK)
+            and os.path.realpath(path).startswith(os.path.realpath(build) + os.sep))
+
+
+def test_binaries(tests, build):
+    """The executables built in `build` that the tests run, in the order of their first test.
+
+    A test belongs to the first executable of the build folder on its command line. Tests that run
+    nothing built here (validators of data files, the scripts over the package) cannot see a
+    planted fault and are left out. Returns the binaries and the names of the tests CTest finds no
+    command for.
+    """
+    binaries, missing = {}, []
+    for test in tests:
+        command = test.get("command")
+        if not command:
+            # CTest leaves out a command whose file it cannot find; with DISCOVERY_MODE PRE_TEST a
+            # GoogleTest binary not built yet stands as a single "<target>_NOT_BUILT" test.
+            missing.append(test["name"])
+            continue
+        path = next((word for word in command if built_in(word, build)), None)
+        if path is None:
+            continue
+        binary = binaries.setdefault(path, TestBinary(path))
+        properties = {p["name"]: p["value"] for p in test.get("properties", [])}
+        if command[0] == path and any(a.startswith("--gtest_filter=") for a in command[1:]):
+            if binary.gtest is None:
+                binary.gtest = properties
+        else:
+            binary.tests.append((test["name"], command, properties))
+    return list(binaries.values()), missing
+
+
+def tests_for(suite, folder):
+    """The binaries that link a folder's code, the likeliest killer first; the widget tests and the
+    program itself, which drive every layer, come last."""
+    gtests = [b for b in suite if b.is_gtest()]
+    others = [b for b in suite if not b.is_gtest()]
     if folder in ("ui", "app"):
-        return qtests
+        return others
     if folder == "rules":
-        return [n for n in gtests if n != "core_tests"] + qtests
-    return gtests + qtests
+        return [b for b in gtests if b.name != "core_tests"] + others
+    return gtests + others
 
 
 # ---------------------------------------------------------------------------------------------
@@ -423,34 +474,116 @@ class Lock:
             self.f = None
 
 
-def build_target(build, target):
+def build_target(build, target, timeout=BUILD_TIMEOUT):
     r = subprocess.run(["cmake", "--build", build, "--target", target, "-j2"], capture_output=True,
-                       timeout=BUILD_TIMEOUT)
+                       timeout=timeout)
     return r.returncode == 0, r.stdout.decode(errors="replace") + r.stderr.decode(errors="replace")
 
 
-def run_test(build, name):
-    args = ALL_TESTS[name]
+def truthy(value):
+    return value is True or str(value).upper() in ("1", "ON", "YES", "TRUE", "Y")
+
+
+def cmake_regex(pattern):
+    """A CMake regular expression for Python: there '.' matches a newline too and '$' only the end."""
+    out, i, in_class = [], 0, False
+    while i < len(pattern):
+        c = pattern[i]
+        if c == "\\" and i + 1 < len(pattern):
+            out.append(pattern[i:i + 2])
+            i += 2
+            continue
+        if in_class:
+            in_class = c != "]"
+        elif c == "[":
+            in_class = True
+        elif c == "$":
+            c = r"\Z"
+        out.append(c)
+        i += 1
+    return re.compile("".join(out), re.DOTALL)
+
+
+def test_environment(properties):
+    """The environment CTest gives a test under make test: ours with the offscreen platform, then
+    the test's ENVIRONMENT and ENVIRONMENT_MODIFICATION."""
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+    for item in properties.get("ENVIRONMENT", []):
+        name, _, value = item.partition("=")
+        env[name] = value
+    before = dict(env)
+    for item in properties.get("ENVIRONMENT_MODIFICATION", []):
+        name, _, change = item.partition("=")
+        op, _, value = change.partition(":")
+        old = env.get(name, "")
+        if op == "reset":
+            env.pop(name, None)
+            if name in before:
+                env[name] = before[name]
+        elif op == "set":
+            env[name] = value
+        elif op == "unset":
+            env.pop(name, None)
+        elif op in ("string_append", "string_prepend"):
+            env[name] = old + value if op == "string_append" else value + old
+        elif op.startswith(("path_list_", "cmake_list_")):
+            sep = os.pathsep if op.startswith("path_list_") else ";"
+            parts = [old, value] if op.endswith("_append") else [value, old]
+            env[name] = sep.join(p for p in parts if p)
+    return env
+
+
+def run(command, properties):
+    """(exit status, output); None for the status of a run that timed out."""
+    cwd = properties.get("WORKING_DIRECTORY") or os.path.dirname(command[0])
     try:
-        r = subprocess.run([os.path.join(build, "tests", name)] + args, capture_output=True, timeout=TEST_TIMEOUT,
-                           env=env, cwd=os.path.join(build, "tests"))
-        return r.returncode == 0
+        r = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=TEST_TIMEOUT,
+                           env=test_environment(properties), cwd=cwd)
+        return r.returncode, r.stdout.decode(errors="replace")
     except subprocess.TimeoutExpired:
-        return False
+        return None, ""
 
 
-def evaluate(build, mutant, lock):
+def passes(command, properties):
+    """Whether CTest would not count the test as failed: skipped tests pass, the pass and fail
+    expressions replace the exit status as CTest reads them, WILL_FAIL turns the verdict round."""
+    if truthy(properties.get("DISABLED")):
+        return True
+    status, output = run(command, properties)
+    if status is None or status < 0:
+        return False  # timed out or died of a signal
+    if "SKIP_RETURN_CODE" in properties and str(status) == str(properties["SKIP_RETURN_CODE"]):
+        return True
+    if any(cmake_regex(p).search(output) for p in properties.get("SKIP_REGULAR_EXPRESSION", [])):
+        return True
+    required = properties.get("PASS_REGULAR_EXPRESSION", [])
+    failed = (required and not any(cmake_regex(p).search(output) for p in required)) or \
+        any(cmake_regex(p).search(output) for p in properties.get("FAIL_REGULAR_EXPRESSION", []))
+    ok = not failed and (status == 0 or bool(required))
+    return not ok if truthy(properties.get("WILL_FAIL")) else ok
+
+
+def run_test(binary):
+    """True when the binary passes: all its GoogleTest cases in one run, then its other tests."""
+    if binary.is_gtest():
+        # The cases' own expressions (a skipped case) speak of one case, not of the whole run.
+        status, _ = run([binary.path] + GTEST, binary.gtest)
+        if status != 0:
+            return False
+    return all(passes(command, properties) for _, command, properties in binary.tests)
+
+
+def evaluate(build, mutant, lock, suite):
     """'killed', 'survived' or 'broken' (did not compile)."""
     with lock:
-        for i, name in enumerate(tests_for(mutant.folder)):
-            ok, log = build_target(build, name)
+        for i, binary in enumerate(tests_for(suite, mutant.folder)):
+            ok, log = build_target(build, binary.name)
             if not ok:
                 if i == 0 and "error" in log:
                     return "broken", None
-                raise RuntimeError(f"build of {name} failed:\n{log[-3000:]}")
-            if not run_test(build, name):
-                return "killed", name
+                raise RuntimeError(f"build of {binary.name} failed:\n{log[-3000:]}")
+            if not run_test(binary):
+                return "killed", binary.name
     return "survived", None
 
 
@@ -512,12 +645,18 @@ def main():
     survivors, broken, skipped, ran = [], 0, 0, 0
     try:
         with lock:
-            for name in ALL_TESTS:
-                ok, log = build_target(build, name)
-                if not ok:
-                    sys.exit(f"the unmutated build fails:\n{log[-3000:]}")
-                if not run_test(build, name):
-                    sys.exit(f"{name} fails without any mutant; fix the suite first")
+            # The whole tree first: CTest knows a test's command only once its executable is built.
+            ok, log = build_target(build, "all", timeout=3 * BUILD_TIMEOUT)
+            if not ok:
+                sys.exit(f"the unmutated build fails:\n{log[-3000:]}")
+            suite, missing = test_binaries(ctest_tests(build), build)
+            if not suite:
+                sys.exit(f"CTest lists no test that runs an executable of {build}")
+            if missing:
+                print("not run for mutants, CTest finds no command for: " + ", ".join(missing))
+            for binary in suite:
+                if not run_test(binary):
+                    sys.exit(f"{binary.name} fails without any mutant; fix the suite first")
         for m in order:
             if ran >= opts.n:
                 break
@@ -526,7 +665,7 @@ def main():
                 continue
             sources.plant(m)
             try:
-                verdict, killer = evaluate(build, m, lock)
+                verdict, killer = evaluate(build, m, lock, suite)
             finally:
                 sources.restore()
             if verdict == "broken":
