@@ -1,6 +1,6 @@
 // 按钮_加前缀 and 按钮_加后缀: a text at the very front of each name, or at its end before the
 // extension.
-#include "rules/rules.h"
+#include "rules/catalogue.h"
 
 namespace velmora {
 namespace {

@@ -1,5 +1,5 @@
 // 按钮12: insert a typed text right after the number at the front of each name.
-#include "rules/rules.h"
+#include "rules/catalogue.h"
 
 namespace velmora {
 namespace {
