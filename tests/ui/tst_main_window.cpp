@@ -163,8 +163,7 @@ void TstMainWindow::everyCataloguedRuleIsBoundOnceAndPreviewed() {
     }
     std::vector<std::string_view> previewed;
     for (const PreviewedRule& rule : previewedRules()) previewed.push_back(rule.button.name);
-    QVERIFY(previewed == previewedButtons);
-    QCOMPARE(previewed.size(), std::size_t{18});
+    QVERIFY(!previewed.empty() && previewed == previewedButtons);
 }
 
 void TstMainWindow::startUpStates() {
