@@ -11,6 +11,7 @@
 #include <fstream>
 #include <functional>
 
+#include "actions/actions.h"
 #include "core/fs/file_system.h"
 #include "tests/reliability/read_only.h"
 #include "tests/rules/rule_harness.h"

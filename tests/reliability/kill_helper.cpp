@@ -26,7 +26,7 @@
 #include "core/history/journal.h"
 #include "core/pipeline.h"
 #include "rules/common.h"
-#include "rules/rules.h"
+#include "rules/catalogue.h"
 #include "tests/support/fake_window.h"
 
 namespace {

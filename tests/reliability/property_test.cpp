@@ -22,7 +22,7 @@
 #include "core/pipeline.h"
 #include "core/plan/plan.h"
 #include "core/preview.h"
-#include "rules/rules.h"
+#include "rules/catalogue.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/temp_folder.h"
 

@@ -30,7 +30,8 @@
 
 #include "app/application.h"
 #include "app/command_line.h"
-#include "rules/rules.h"
+#include "actions/actions.h"
+#include "rules/catalogue.h"
 #include "tests/reliability/read_only.h"
 #include "tests/support/temp_folder.h"
 #include "ui/focus_order.h"
