@@ -49,12 +49,12 @@ protected:
 TEST_F(CreateEntries, oneFolderPerRowOrOneEmptyFile) {
     createEntries(w, s);
     EXPECT_EQ(out(), (Names{"a/", "b/", "archive.tar/"}));
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("成功创建3个文件夹", 0, "执行")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("成功创建3个文件夹", style::ok, "执行")}));
     w.type(编辑框15, "txt");
     w.messages.clear();
     createEntries(w, s);
     EXPECT_EQ(out(), (Names{"a/", "b/", "archive.tar/", "atxt", "btxt", "archive.tartxt"}));
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("成功创建3个文件夹", 0, "执行")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("成功创建3个文件夹", style::ok, "执行")}));
 }
 
 TEST_F(CreateEntries, existingEntriesAreLeftUntouchedAndNotCounted) {
@@ -64,10 +64,10 @@ TEST_F(CreateEntries, existingEntriesAreLeftUntouchedAndNotCounted) {
     w.type(编辑框15, ".txt");
     createEntries(w, s);
     EXPECT_EQ(f.read("out/a.txt"), "keep me");
-    EXPECT_EQ(w.messages.back(), msg("成功创建2个文件夹", 0, "执行"));  // b.txt and archive.tar.txt
+    EXPECT_EQ(w.messages.back(), msg("成功创建2个文件夹", style::ok, "执行"));  // b.txt and archive.tar.txt
     w.setContent(编辑框15, {});
     createEntries(w, s);
-    EXPECT_EQ(w.messages.back(), msg("成功创建2个文件夹", 0, "执行"));  // a and archive.tar; b exists
+    EXPECT_EQ(w.messages.back(), msg("成功创建2个文件夹", style::ok, "执行"));  // a and archive.tar; b exists
 }
 
 TEST_F(CreateEntries, refusalsAndTheHintBoxes) {
@@ -76,7 +76,7 @@ TEST_F(CreateEntries, refusalsAndTheHintBoxes) {
     w.setFolder("");
     w.type(编辑框14, "/x");
     createEntries(w, s);
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("路径呢？", 64), msg("路径呢？", 64)}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("路径呢？", style::information), msg("路径呢？", style::information)}));
     w.type(编辑框14, "将在这里创建");
     w.setTextColour(编辑框14, TextColour::Grey);
     targetBoxFocused(w);
@@ -90,7 +90,7 @@ TEST_F(CreateEntries, refusalsAndTheHintBoxes) {
 TEST_F(CreateEntries, aMissingTargetCreatesNothing) {
     w.type(编辑框14, (f.path() + "missing").c_str());
     createEntries(w, s);
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("成功创建0个文件夹", 0, "执行")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("成功创建0个文件夹", style::ok, "执行")}));
     EXPECT_FALSE(f.exists("missing"));
 }
 
@@ -110,7 +110,7 @@ TEST_F(SaveNames, writesGbkLinesWithCrLfAndReplacesTheOldFile) {
                                    "1"
                                    "\xBC\xAF.mkv\r\n"));
     EXPECT_EQ(w.messages, (std::vector<Shown>{msg(
-                              "已将原文件名存入txt文档内，\r\n并已将txt文档保存到本软件的同级文件夹", 64, "提醒：")}));
+                              "已将原文件名存入txt文档内，\r\n并已将txt文档保存到本软件的同级文件夹", style::information, "提醒：")}));
     w.rows = {Text::fromUtf8("b")};
     saveOriginalNames(w);
     EXPECT_EQ(saved(), "b\r\n");
@@ -118,7 +118,7 @@ TEST_F(SaveNames, writesGbkLinesWithCrLfAndReplacesTheOldFile) {
     w.messages.clear();
     saveOriginalNames(w);
     EXPECT_EQ(saved(), "b\r\n");
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("没有什么可以保存的", 64, "提醒：")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("没有什么可以保存的", style::information, "提醒：")}));
     w.rows = {Text{}};
     saveOriginalNames(w);
     EXPECT_EQ(saved(), "");
@@ -142,7 +142,7 @@ TEST_F(SaveNames, aSaveThatFailsPartWayLeavesTheOldFileWholeAndSaysSo) {
     EXPECT_EQ(f.entries(), Names{"原文件名保存.txt"}) << "the partial temporary file is removed";
     ASSERT_EQ(w.messages.size(), 1u);
     EXPECT_EQ(w.messages[0].text.toUtf8().rfind("保存失败\r\n", 0), 0u) << w.messages[0];
-    EXPECT_EQ(w.messages[0].style, 64);
+    EXPECT_EQ(w.messages[0].style, style::information);
     EXPECT_EQ(w.messages[0].caption, "提醒："_t);
     w.messages.clear();
     saveOriginalNames(w, folder, {});

@@ -45,7 +45,7 @@ void countAttempt() {
 class DyingWindow : public velmora::testing::FakeWindow {
 public:
     bool dieAtConfirmation = false;
-    int confirmWithPlan(const velmora::Text& text, int style, std::optional<velmora::Text> caption,
+    int confirmWithPlan(const velmora::Text& text, velmora::MessageStyle style, std::optional<velmora::Text> caption,
                         const velmora::PlanDetails& details, const velmora::Text& summary,
                         bool cancelByDefault) override {
         if (dieAtConfirmation) die();

@@ -25,7 +25,7 @@ TEST_F(PrefixSuffix, theExtensionStaysAndFoldersTakeTheSuffixAtTheEnd) {
     w.type(编辑框7, "-01");
     run(addSuffix());
     EXPECT_EQ(f.entries(), (Names{"01-a-01.mp4", "01-README-01", "01-archive.tar-01.gz"}));
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", 1, "提示"), msg("确定更名吗？", 1, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"), msg("确定更名吗？", style::okCancel, "提示")}));
 
     TempFolder folders;
     folders.folder("photos.2020");
@@ -56,7 +56,7 @@ TEST_F(PrefixSuffix, emptyTextIsRefusedBeforeTheFolderCheck) {
     w.setFolder("");
     run(addPrefix());
     run(addSuffix());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("加点啥？不能为空", 64), msg("加点啥？不能为空", 64)}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("加点啥？不能为空", style::information), msg("加点啥？不能为空", style::information)}));
 }
 
 class InsertAtMarker : public RuleTest {};
@@ -88,7 +88,7 @@ TEST_F(InsertAtMarker, beforeOrAfterTheFirstOrLastMarker) {
         runRenameRule(insertAtMarker(), win, s);
         EXPECT_EQ(folder.entries(), Names{c.expected}) << c.name;
         const bool changed = std::string(c.name) != c.expected;
-        EXPECT_EQ(win.messages.back(), msg(changed ? "有1个文件被改名成功" : "有0个文件被改名成功", 0));
+        EXPECT_EQ(win.messages.back(), msg(changed ? "有1个文件被改名成功" : "有0个文件被改名成功", style::ok));
     }
 }
 
@@ -97,11 +97,11 @@ TEST_F(InsertAtMarker, refusedCharactersOnlyInTheInsertText) {
     w.type(编辑框11, "?");
     w.type(编辑框12, "\"");
     run(insertAtMarker());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("不能改成这个东西", 0)}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("不能改成这个东西", style::ok)}));
     w.type(编辑框12, "");
     w.messages.clear();
     run(insertAtMarker());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("弄啥呢？", 64)}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("弄啥呢？", style::information)}));
     w.setChecked(单选框4, true);
     w.setChecked(单选框3, false);
     insertAfterClicked(w);
@@ -110,7 +110,7 @@ TEST_F(InsertAtMarker, refusedCharactersOnlyInTheInsertText) {
     w.type(编辑框12, "x");
     w.messages.clear();
     run(insertAtMarker());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", 1, "提示"), msg("有0个文件被改名成功", 0)}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"), msg("有0个文件被改名成功", style::ok)}));
 }
 
 class ExtensionRules : public RuleTest {};
@@ -129,15 +129,15 @@ TEST_F(ExtensionRules, changeAllWithItsOwnFilterAndTheFolderRefusal) {
     w.choose(组合框2, ".txt");
     run(changeExtensions());
     EXPECT_EQ(f.entries(), (Names{"a.mp4", "archive.tar.mp4", "README.mp4", "notes.txt", "notes2.mp4"}));
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", 1, "提示"), msg("一共有4扩展名被修改", 64, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"), msg("一共有4扩展名被修改", style::information, "提示")}));
 
     w.messages.clear();
     w.setChecked(选择框2, true);
     run(changeExtensions());
     w.setSelection(组合框3, -1);
     run(changeExtensions());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("文件夹没有改后缀一说，请勾选文件", 64, "提示"),
-                                              msg("修改为什么？请先选择", 64)}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("文件夹没有改后缀一说，请勾选文件", style::information, "提示"),
+                                              msg("修改为什么？请先选择", style::information)}));
 }
 
 TEST_F(ExtensionRules, twoFilesBecomingOneNameKeepTheSecond) {
@@ -146,8 +146,8 @@ TEST_F(ExtensionRules, twoFilesBecomingOneNameKeepTheSecond) {
     run(changeExtensions());
     EXPECT_EQ(f.entries().size(), 2u);
     EXPECT_TRUE(f.exists("a.mp4"));
-    EXPECT_EQ(w.messages.end()[-2], msg("一共有1扩展名被修改", 64, "提示"));
-    EXPECT_EQ(w.messages.back(), msg("1个无法更名：已有同名", 64, "提示"));
+    EXPECT_EQ(w.messages.end()[-2], msg("一共有1扩展名被修改", style::information, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("1个无法更名：已有同名", style::information, "提示"));
 }
 
 }  // namespace

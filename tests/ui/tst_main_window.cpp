@@ -281,13 +281,13 @@ void TstMainWindow::messageBoxAnswersEscAsCancel() {
     QCOMPARE(w.showMessage("好"_t, style::information, "提示"_t), answerOk);
 }
 
-// Style 64 has the information icon, 0 and 1 none; OK is the default button, so Enter means OK
+// Only the information style has an icon; OK is the default button, so Enter means OK
 // also where Cancel is offered.
 void TstMainWindow::messageBoxIconsButtonsAndEnterMeaningOk() {
     QtWindow& w = app_->window();
     app_->mainWindow().show();
     struct Case {
-        int style;
+        MessageStyle style;
         QMessageBox::Icon icon;
         QMessageBox::StandardButtons buttons;
     };
