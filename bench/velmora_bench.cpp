@@ -400,7 +400,7 @@ int memoryChild(int n) {
 int runMemoryChild(const std::string& folder, bool asUser) {
     ChildApp child;
     Application& app = child.app;
-    app.window().setResponder([](const Text&, int, const Text&) { return answerOk; });
+    app.window().setResponder([](const Text&, MessageStyle, const Text&) { return answerOk; });
     const long idle = idleWindow(app);
     if (asUser) {
         const int n = static_cast<int>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
@@ -652,7 +652,7 @@ int loadChild(const std::string& folder) {
 int renameChild(const std::string& folder, Change change) {
     ChildApp child;
     Application& app = child.app;
-    app.window().setResponder([](const Text&, int, const Text&) { return answerOk; });
+    app.window().setResponder([](const Text&, MessageStyle, const Text&) { return answerOk; });
     app.mainWindow().show();
     const bool lettersOnly = change == Change::LowerExtension;
     std::vector<double> run, base;
@@ -778,7 +778,7 @@ int main(int argc, char* argv[]) {
     QTemporaryDir history;  // the runs here are not the user's history
     qputenv("VELMORA_STATE_DIR", history.path().toUtf8());
     Application app(qt);
-    app.window().setResponder([](const Text&, int, const Text&) { return answerOk; });
+    app.window().setResponder([](const Text&, MessageStyle, const Text&) { return answerOk; });
     app.mainWindow().show();
 
     if (std::getenv("VELMORA_BENCH_PREVIEW_ONLY")) {

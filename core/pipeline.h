@@ -23,7 +23,7 @@ namespace velmora {
 
 struct Message {
     Text text;
-    int style = style::information;
+    MessageStyle style = style::information;
     std::optional<Text> caption;
 };
 

@@ -2,6 +2,7 @@
 // The window as handlers see it. Handlers read every input at the moment they need it and keep no
 // model of their own; the real window (ui/) and the test double implement this.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -15,10 +16,22 @@
 namespace velmora {
 
 /// Message-box styles in use.
+/// What a message box offers and shows, by meaning.
+enum class Buttons : std::uint8_t { Ok, OkCancel };
+enum class Icon : std::uint8_t { None, Information };
+struct MessageStyle {
+    Buttons buttons = Buttons::Ok;
+    Icon icon = Icon::None;
+    friend constexpr bool operator==(MessageStyle a, MessageStyle b) {
+        return a.buttons == b.buttons && a.icon == b.icon;
+    }
+    friend constexpr bool operator!=(MessageStyle a, MessageStyle b) { return !(a == b); }
+};
+
 namespace style {
-inline constexpr int ok = 0;  ///< OK, no icon
-inline constexpr int okCancel = 1;  ///< OK and Cancel
-inline constexpr int information = 64;  ///< OK with the information icon
+inline constexpr MessageStyle ok{};  ///< OK, no icon
+inline constexpr MessageStyle okCancel{Buttons::OkCancel, Icon::None};  ///< OK and Cancel
+inline constexpr MessageStyle information{Buttons::Ok, Icon::Information};  ///< OK with the information icon
 }  // namespace style
 
 /// Results of showMessage.
@@ -71,10 +84,10 @@ public:
 
     /// A modal message box; style as above, caption "信息：" when none is given. Returns
     /// answerOk, answerCancel (also Esc or closing an OK/Cancel box), or 0 for anything else.
-    virtual int showMessage(const Text& text, int style, std::optional<Text> caption = std::nullopt) = 0;
+    virtual int showMessage(const Text& text, MessageStyle style, std::optional<Text> caption = std::nullopt) = 0;
     /// A confirmation of a rename run: the same box, with summary under text and the run's plan as
     /// details to open; cancelByDefault makes Cancel the default button.
-    virtual int confirmWithPlan(const Text& text, int style, std::optional<Text> caption, const PlanDetails&,
+    virtual int confirmWithPlan(const Text& text, MessageStyle style, std::optional<Text> caption, const PlanDetails&,
                                 const Text& summary = {}, bool cancelByDefault = false) {
         (void)summary;
         (void)cancelByDefault;

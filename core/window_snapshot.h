@@ -34,7 +34,7 @@ public:
     void setCaption(Component, const Text&) override {}
     void setTopmost(bool) override {}
     void setEnabled(Component, bool) override {}
-    int showMessage(const Text&, int, std::optional<Text>) override { return answerCancel; }
+    int showMessage(const Text&, MessageStyle, std::optional<Text>) override { return answerCancel; }
     ListView& list() override { return *this; }
     Text browseForFolder(const Text&) override { return {}; }
     bool setClipboardText(const Text&) override { return false; }

@@ -8,11 +8,12 @@
 #include <QPushButton>
 #include <QShortcut>
 
+#include "actions/actions.h"
 #include "core/history.h"
 #include "core/pipeline.h"
 #include "core/window.h"
 #include "filelist/loading.h"
-#include "rules/rules.h"
+#include "rules/catalogue.h"
 #include "ui/main_window.h"
 #include "ui/preview_controller.h"
 
@@ -21,12 +22,15 @@ namespace {
 
 using namespace component;
 
-// After a run, an undo or a redo: undo is offered while the history holds a run to take back, the
-// rows follow the renames, and the keyboard leaves the button for the list, so an Enter or Space
-// pressed once too often does not do it all a second time.
-void done(HandlerContext& c, const Text& folder, const RenameList& renamed) {
+// A run, an undo or a redo: the preview holds and the folder watch rests while work renames;
+// then undo is offered while the history holds a run to take back, the rows follow the renames, and
+// the keyboard leaves the button for the list, so an Enter or Space pressed once too often does not
+// do it all a second time.
+void renameThrough(HandlerContext& c, const std::function<MadeRenames()>& work) {
+    if (c.renaming) c.renaming();
+    const MadeRenames made = work();
     c.window.setEnabled(按钮_撤销, c.session.journal.canUndo());
-    if (c.renamed) c.renamed(folder, renamed);
+    if (c.renamed) c.renamed(made.folder, made.renamed);
     if (c.focusList) c.focusList();
 }
 
@@ -35,9 +39,10 @@ std::function<void(HandlerContext&)> run(const RenameRule& (*rule)()) {
     return [rule](HandlerContext& c) {
         const Text folder = c.window.currentFolder();
         const RunPlan* previewed = c.planForClick ? c.planForClick(rule()) : nullptr;
-        if (c.renaming) c.renaming();
-        const RunResult result = runRenameRule(rule(), c.window, c.session, previewed, c.window.caption(c.source));
-        done(c, folder, result.renamed);
+        renameThrough(c, [&] {
+            return MadeRenames{
+                folder, runRenameRule(rule(), c.window, c.session, previewed, c.window.caption(c.source)).renamed};
+        });
     };
 }
 
@@ -51,7 +56,7 @@ std::function<void(HandlerContext&)> on(void (*handler)(Window&)) {
 }
 
 std::vector<Binding> makeTable() {
-    return {
+    std::vector<Binding> table = {
         {按钮1, Event::Clicked, [](HandlerContext& c) { loadChosenFolder(c.window, c.session); }},
         {选择框1, Event::Clicked, on(filesBoxClicked)},
         {选择框2, Event::Clicked, on(foldersBoxClicked)},
@@ -60,44 +65,21 @@ std::vector<Binding> makeTable() {
         {按钮13, Event::Clicked, on(clearInputs)},
         {选择框5, Event::Clicked, on(topmostClicked)},
         {图形按钮1, Event::Clicked, [](HandlerContext& c) { c.openThanksWindow(); }},
-        {按钮2, Event::Clicked, run(deleteOccurrences)},
-        {按钮7, Event::Clicked, run(deleteBefore)},
-        {按钮_去掉后面的, Event::Clicked, run(deleteAfter)},
-        {按钮3, Event::Clicked, run(deleteBetween)},
-        {组合框1, Event::ItemChosen, on(applySymbolPreset)},
-        {选择框_1头, Event::Clicked, on(firstMarkerHeadClicked)},
-        {选择框_1尾, Event::Clicked, on(firstMarkerTailClicked)},
-        {选择框_2头, Event::Clicked, on(secondMarkerHeadClicked)},
-        {选择框_2尾, Event::Clicked, on(secondMarkerTailClicked)},
-        {按钮_加后缀1, Event::Clicked, run(videoNumbers)},
-        {按钮4, Event::Clicked, run(replaceTextRule)},
-        {按钮11, Event::Clicked, run(zeroPadding)},
-        {按钮5, Event::Clicked, run(chineseConversion)},
-        {单选框15, Event::Clicked, on(toSimplifiedClicked)},
-        {单选框16, Event::Clicked, on(toTraditionalClicked)},
-        {按钮15, Event::Clicked, run(chineseNumerals)},
-        {按钮12, Event::Clicked, run(appendAfterNumber)},
-        {按钮_加前缀, Event::Clicked, run(addPrefix)},
-        {按钮_加后缀, Event::Clicked, run(addSuffix)},
-        {按钮10, Event::Clicked, run(insertAtMarker)},
-        {单选框3, Event::Clicked, on(insertBeforeClicked)},
-        {单选框4, Event::Clicked, on(insertAfterClicked)},
-        {按钮_加后缀2, Event::Clicked, run(appendAfterExtension)},
-        {按钮6, Event::Clicked, run(changeExtensions)},
-        {按钮_加序号, Event::Clicked, run(numbering)},
-        {按钮_正则替换, Event::Clicked, run(regexReplace)},
-        {按钮_改大小写, Event::Clicked, run(letterCase)},
-        {按钮14, Event::Clicked, [](HandlerContext& c) { createEntries(c.window, c.session); }},
-        {编辑框14, Event::FocusIn, on(targetBoxFocused)},
-        {编辑框15, Event::FocusIn, on(extensionBoxFocused)},
-        {按钮16, Event::Clicked, on(saveOriginalNames)},
-        {按钮_撤销, Event::Clicked,
-         [](HandlerContext& c) {
-             if (c.renaming) c.renaming();
-             const MadeRenames undone = undoLastRun(c.window, c.session);
-             done(c, undone.folder, undone.renamed);
-         }},
     };
+    for (const CataloguedRule& rule : ruleCatalogue()) {
+        table.push_back({rule.button, Event::Clicked, run(rule.rule)});
+        for (const GroupHandler& h : rule.handlers) table.push_back({h.component, h.event, on(h.handler)});
+    }
+    table.insert(table.end(),
+                 {
+                     {按钮14, Event::Clicked, [](HandlerContext& c) { createEntries(c.window, c.session); }},
+                     {编辑框14, Event::FocusIn, on(targetBoxFocused)},
+                     {编辑框15, Event::FocusIn, on(extensionBoxFocused)},
+                     {按钮16, Event::Clicked, on(saveOriginalNames)},
+                     {按钮_撤销, Event::Clicked,
+                      [](HandlerContext& c) { renameThrough(c, [&] { return undoLastRun(c.window, c.session); }); }},
+                 });
+    return table;
 }
 
 // Delivers focus-in events of one widget to its handler.
@@ -127,16 +109,14 @@ void bindHistoryShortcuts(MainWindow& window, HandlerContext& context) {
          {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}) {
         auto* redo = new QShortcut(keys, &window);
         QObject::connect(redo, &QShortcut::activated, &window, [&context] {
-            if (context.renaming) context.renaming();
-            const MadeRenames redone = redoLastRun(context.window, context.session);
-            done(context, redone.folder, redone.renamed);
+            renameThrough(context, [&] { return redoLastRun(context.window, context.session); });
         });
     }
 }
 
 // Enter in a rule's edit box runs the rule, question included, as a click on its button does.
 void bindEnterInRuleBoxes(MainWindow& window) {
-    for (const PreviewedRule& rule : previewedRules()) {
+    for (const CataloguedRule& rule : ruleCatalogue()) {
         auto* button = window.component<QAbstractButton>(rule.button.name);
         for (Component input : rule.inputs)
             if (auto* edit = window.component<QLineEdit>(input.name))

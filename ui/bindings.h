@@ -7,13 +7,12 @@
 #include "core/components.h"
 #include "core/pipeline.h"
 #include "core/session.h"
+#include "rules/catalogue.h"
 
 namespace velmora {
 
 class Window;
 class MainWindow;
-
-enum class Event { Clicked, ItemChosen, FocusIn };
 
 /// What a handler may reach.
 struct HandlerContext {

@@ -100,16 +100,16 @@ void QtWindow::setTopmost(bool on) {
     if (visible) window_.show();
 }
 
-int QtWindow::showMessage(const Text& text, int style, std::optional<Text> caption) {
+int QtWindow::showMessage(const Text& text, MessageStyle style, std::optional<Text> caption) {
     return messageBox(text, style, caption ? *caption : "信息："_t, nullptr);
 }
 
-int QtWindow::confirmWithPlan(const Text& text, int style, std::optional<Text> caption, const PlanDetails& details,
+int QtWindow::confirmWithPlan(const Text& text, MessageStyle style, std::optional<Text> caption, const PlanDetails& details,
                               const Text& summary, bool cancelByDefault) {
     return messageBox(text, style, caption ? *caption : "信息："_t, &details, summary, cancelByDefault);
 }
 
-int QtWindow::messageBox(const Text& text, int style, const Text& title, const PlanDetails* details,
+int QtWindow::messageBox(const Text& text, MessageStyle style, const Text& title, const PlanDetails* details,
                          const Text& summary, bool cancelByDefault) {
     if (responder_) return responder_(text, style, title);
     std::unique_ptr<QMessageBox> owned;
@@ -122,8 +122,8 @@ int QtWindow::messageBox(const Text& text, int style, const Text& title, const P
     box.setWindowTitle(toQString(title));
     box.setText(toQString(text));
     if (!summary.empty()) box.setInformativeText(toQString(summary));
-    box.setIcon((style & 0x40) ? QMessageBox::Information : QMessageBox::NoIcon);
-    const bool okCancel = (style & 0xF) == 1;
+    box.setIcon(style.icon == Icon::Information ? QMessageBox::Information : QMessageBox::NoIcon);
+    const bool okCancel = style.buttons == Buttons::OkCancel;
     box.setStandardButtons(okCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     if (okCancel) box.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));

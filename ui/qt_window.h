@@ -28,8 +28,8 @@ public:
     Text caption(Component) const override;
     void setCaption(Component, const Text&) override;
     void setTopmost(bool) override;
-    int showMessage(const Text& text, int style, std::optional<Text> caption) override;
-    int confirmWithPlan(const Text& text, int style, std::optional<Text> caption, const PlanDetails& details,
+    int showMessage(const Text& text, MessageStyle style, std::optional<Text> caption) override;
+    int confirmWithPlan(const Text& text, MessageStyle style, std::optional<Text> caption, const PlanDetails& details,
                         const Text& summary = {}, bool cancelByDefault = false) override;
     void setEnabled(Component, bool) override;
     void showPlan(const RunPlan& plan) override {
@@ -45,7 +45,7 @@ public:
     void endProgress() override;
 
     /// Answers message boxes without showing them (benchmarks, scripted runs).
-    using Responder = std::function<int(const Text& text, int style, const Text& caption)>;
+    using Responder = std::function<int(const Text& text, MessageStyle style, const Text& caption)>;
     void setResponder(Responder responder) { responder_ = std::move(responder); }
     /// Stands in for the folder picker.
     void setFolderPicker(std::function<Text()> picker) { picker_ = std::move(picker); }
@@ -61,7 +61,7 @@ private:
     int selectedRow() const override;
 
     QWidget* widget(Component c) const;
-    int messageBox(const Text& text, int style, const Text& title, const PlanDetails* details, const Text& summary = {},
+    int messageBox(const Text& text, MessageStyle style, const Text& title, const PlanDetails* details, const Text& summary = {},
                    bool cancelByDefault = false);
 
     MainWindow& window_;

@@ -1,5 +1,5 @@
 // 按钮_加后缀2 appends a text after the extension; 按钮6 gives every file one new extension.
-#include "rules/rules.h"
+#include "rules/catalogue.h"
 
 namespace velmora {
 namespace {

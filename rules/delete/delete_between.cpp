@@ -1,7 +1,7 @@
 // 按钮3: delete what lies between two markers; the symbol preset and the occurrence boxes.
 #include <memory>
 
-#include "rules/rules.h"
+#include "rules/catalogue.h"
 
 namespace velmora {
 namespace {

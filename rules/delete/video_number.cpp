@@ -1,6 +1,6 @@
 // 按钮_加后缀1: append a made-up video number such as "(Av012345678,P3)" to every file name.
 #include "core/text/random.h"
-#include "rules/rules.h"
+#include "rules/catalogue.h"
 
 namespace velmora {
 

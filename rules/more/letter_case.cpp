@@ -2,7 +2,7 @@
 // name part or, with 选择框_只改扩展名, for the extension only. Latin letters change, ASCII and
 // full-width (Ａ-Ｚ, ａ-ｚ, GB18030 A3C1-A3DA and A3E1-A3FA); everything else stays.
 #include "rules/common.h"
-#include "rules/rules.h"
+#include "rules/catalogue.h"
 
 namespace velmora {
 namespace {

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "rules/common.h"
-#include "rules/rules.h"
+#include "rules/catalogue.h"
 
 namespace velmora {
 namespace {

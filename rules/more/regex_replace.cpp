@@ -8,7 +8,7 @@
 
 #include "core/text/encoding.h"
 #include "rules/common.h"
-#include "rules/rules.h"
+#include "rules/catalogue.h"
 
 namespace velmora {
 namespace {

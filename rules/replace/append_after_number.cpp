@@ -1,22 +1,22 @@
 // 按钮12: insert a typed text right after the number at the front of each name.
-#include "rules/rules.h"
+#include "rules/replace/append_after_number.h"
+
+#include "rules/catalogue.h"
 
 namespace velmora {
 namespace {
 
-using namespace component;
-
+// The window is read for each entry, as the run keeps it painting while it plans.
 std::optional<Text> appendAfterNumber(const Window& window, const Entry& e) {
-    constexpr int frontLimit = 5;
-    const Text number = toText(toInteger(leftText(e.subject, frontLimit)));
-    const int position = findText(e.subject, number);
-    if (position == notFound || position > frontLimit) return std::nullopt;
-    return replaceText(e.subject, number, number + window.content(编辑框13), 1, 1);
+    return insertedAfterNumber(readAfterNumberInputs(window), e.subject);
 }
 
 RenameRule makeRule() {
     RenameRule rule;
-    rule.checksAfterEmpty = {requireContent(编辑框13, {"加什么？"_t, style::information, {}})};
+    rule.checksAfterEmpty = {[](const Window& window) -> std::optional<Message> {
+        if (readAfterNumberInputs(window).text.empty()) return Message{"加什么？"_t, style::information, {}};
+        return std::nullopt;
+    }};
     rule.filter = ExtensionFilter::Standard;
     rule.confirmation = Confirmation::FirstEntry;
     rule.fileCount = Count::None;
@@ -27,6 +27,16 @@ RenameRule makeRule() {
 }
 
 }  // namespace
+
+AfterNumberInputs readAfterNumberInputs(const Window& window) { return {window.content(component::编辑框13)}; }
+
+std::optional<Text> insertedAfterNumber(const AfterNumberInputs& inputs, const Text& name) {
+    constexpr int frontLimit = 5;
+    const Text number = toText(toInteger(leftText(name, frontLimit)));
+    const int position = findText(name, number);
+    if (position == notFound || position > frontLimit) return std::nullopt;
+    return replaceText(name, number, number + inputs.text, 1, 1);
+}
 
 const RenameRule& appendAfterNumber() {
     static const RenameRule rule = makeRule();

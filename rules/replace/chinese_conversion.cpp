@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "core/text/encoding.h"
-#include "rules/rules.h"
+#include "rules/catalogue.h"
 
 namespace velmora {
 namespace {

@@ -1,5 +1,5 @@
 // 按钮15: turn one Chinese numeral near the front of each name into digits (第一课 -> 第1课).
-#include "rules/rules.h"
+#include "rules/catalogue.h"
 
 namespace velmora {
 namespace {

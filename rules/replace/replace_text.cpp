@@ -1,6 +1,6 @@
 // 按钮4: replace one occurrence of a text in every name.
 #include "rules/common.h"
-#include "rules/rules.h"
+#include "rules/catalogue.h"
 
 namespace velmora {
 namespace {

@@ -1,5 +1,5 @@
 // 按钮11: pad the number near the front of each name with zeros, so names sort in numeric order.
-#include "rules/rules.h"
+#include "rules/catalogue.h"
 
 namespace velmora {
 namespace {

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <functional>
 
+#include "actions/actions.h"
 #include "core/fs/file_system.h"
 #include "tests/reliability/read_only.h"
 #include "tests/rules/rule_harness.h"
@@ -40,7 +41,7 @@ using namespace component;
 class Interrupting : public FakeWindow {
 public:
     std::function<void()> atFirstMessage;
-    int showMessage(const Text& text, int style, std::optional<Text> caption) override {
+    int showMessage(const Text& text, MessageStyle style, std::optional<Text> caption) override {
         if (atFirstMessage) std::exchange(atFirstMessage, nullptr)();
         return FakeWindow::showMessage(text, style, caption);
     }
@@ -59,13 +60,13 @@ TEST_F(FaultInjection, aReadOnlyFolderRenamesNothingAndCountsNothing) {
     iw.type(编辑框1, "-");
     runRenameRule(deleteOccurrences(), iw, s);
     EXPECT_EQ(iw.messages,
-              (std::vector<Shown>{msg("一共有2个文件将被更名", 1, "请确认"), msg("2个无法更名：没有权限", 64, "提示")}))
+              (std::vector<Shown>{msg("一共有2个文件将被更名", style::okCancel, "请确认"), msg("2个无法更名：没有权限", style::information, "提示")}))
         << "no report of 0 for files, but the failures are told";
     iw.messages.clear();
     iw.type(编辑框8, "-");
     runRenameRule(deleteBefore(), iw, s);
-    EXPECT_EQ(iw.messages.end()[-2], msg("成功改了0个", 0, "提示"));
-    EXPECT_EQ(iw.messages.back(), msg("2个无法更名：没有权限", 64, "提示"));
+    EXPECT_EQ(iw.messages.end()[-2], msg("成功改了0个", style::ok, "提示"));
+    EXPECT_EQ(iw.messages.back(), msg("2个无法更名：没有权限", style::information, "提示"));
     EXPECT_EQ(f.entries(), (Names{"a-1.txt", "b-2.txt"}));
 }
 
@@ -75,8 +76,8 @@ TEST_F(FaultInjection, anEntryDeletedAfterListingIsSkippedAndNotCounted) {
     iw.atFirstMessage = [&] { std::filesystem::remove(f.path() + "b-2.txt"); };
     runRenameRule(deleteOccurrences(), iw, s);
     EXPECT_EQ(f.entries(), (Names{"a1.txt", "c3.txt"}));
-    EXPECT_EQ(iw.messages.end()[-2], msg("删掉了2个", 0, "修改成果提示"));
-    EXPECT_EQ(iw.messages.back(), msg("1个无法更名：找不到原来的文件，或这个磁盘不接受新名称", 64, "提示"));
+    EXPECT_EQ(iw.messages.end()[-2], msg("删掉了2个", style::ok, "修改成果提示"));
+    EXPECT_EQ(iw.messages.back(), msg("1个无法更名：找不到原来的文件，或这个磁盘不接受新名称", style::information, "提示"));
 }
 
 TEST_F(FaultInjection, theFolderRenamedOrRemovedMidRun) {
@@ -92,7 +93,7 @@ TEST_F(FaultInjection, theFolderRenamedOrRemovedMidRun) {
     EXPECT_TRUE(std::filesystem::exists(root.path() + "moved/a-1.txt"));
     EXPECT_TRUE(std::filesystem::exists(root.path() + "moved/b-2.txt"));
     EXPECT_EQ(iw.messages.size(), 2u) << "nothing renamed, no report of a change";
-    EXPECT_EQ(iw.messages.back(), msg("2个无法更名：找不到文件夹", 64, "提示"));
+    EXPECT_EQ(iw.messages.back(), msg("2个无法更名：找不到文件夹", style::information, "提示"));
 
     std::filesystem::create_directory(folder);
     std::ofstream(folder + "x-1.txt") << "x";
@@ -100,7 +101,7 @@ TEST_F(FaultInjection, theFolderRenamedOrRemovedMidRun) {
     iw.atFirstMessage = [&] { std::filesystem::remove_all(folder); };
     runRenameRule(deleteOccurrences(), iw, s);
     EXPECT_EQ(iw.messages.size(), 2u);
-    EXPECT_EQ(iw.messages.back(), msg("1个无法更名：找不到文件夹", 64, "提示"));
+    EXPECT_EQ(iw.messages.back(), msg("1个无法更名：找不到文件夹", style::information, "提示"));
     EXPECT_EQ(root.entries(), (Names{"moved/"}));
 }
 
@@ -131,8 +132,8 @@ TEST_F(FaultInjection, aSubFolderThatIsAMountPointKeepsItsNameAndIsNotCounted) {
     runRenameRule(deleteBefore(), iw, s);  // counts successes for folders too
     umount2((f.path() + "mount-1").c_str(), MNT_DETACH);
     EXPECT_EQ(f.entries(), (Names{"mount-1/", "-2/"}));
-    EXPECT_EQ(iw.messages.end()[-2], msg("成功改了1个", 0, "提示"));
-    EXPECT_EQ(iw.messages.back(), msg("1个无法更名：正在使用", 64, "提示"));
+    EXPECT_EQ(iw.messages.end()[-2], msg("成功改了1个", style::ok, "提示"));
+    EXPECT_EQ(iw.messages.back(), msg("1个无法更名：正在使用", style::information, "提示"));
     EXPECT_EQ(source.read("mounted.txt"), "M");
 }
 
@@ -147,8 +148,8 @@ TEST_F(FaultInjection, aNameAtTheLengthLimitThatWouldGrowKeepsItsName) {
     iw.messages.clear();
     runRenameRule(replaceTextRule(), iw, s);
     EXPECT_TRUE(f.exists(longest));
-    EXPECT_EQ(iw.messages, (std::vector<Shown>{msg("确定更名吗？", 1, "提示"),
-                                               msg("1个无法更名：名称太长，这个磁盘放不下", 64, "提示")}))
+    EXPECT_EQ(iw.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"),
+                                               msg("1个无法更名：名称太长，这个磁盘放不下", style::information, "提示")}))
         << "the failure is not counted, but told";
 }
 
@@ -158,8 +159,8 @@ TEST_F(FaultInjection, aNameThatIsNotUtf8IsListedButNeverRenamed) {
     iw.type(编辑框1, "-");
     runRenameRule(deleteOccurrences(), iw, s);
     EXPECT_EQ(f.entries(), (Names{"bad\xFF-1.txt", "good1.txt"}));
-    EXPECT_EQ(iw.messages.end()[-2], msg("删掉了1个", 0, "修改成果提示"));
-    EXPECT_EQ(iw.messages.back(), msg("1个无法更名：名称无效", 64, "提示"));
+    EXPECT_EQ(iw.messages.end()[-2], msg("删掉了1个", style::ok, "修改成果提示"));
+    EXPECT_EQ(iw.messages.back(), msg("1个无法更名：名称无效", style::information, "提示"));
     iw.rows.clear();
     iw.pickedFolder = Text::fromUtf8(f.path());
 }
@@ -170,7 +171,7 @@ TEST_F(FaultInjection, theNamesFileInAReadOnlyFolderFailsAndTheOldFileStays) {
     if (!readOnly.ok()) GTEST_SKIP() << "this file system cannot make a folder read-only here";
     iw.rows = {Text::fromUtf8("new.mp4")};
     saveOriginalNames(iw, Text::fromUtf8(f.path()), Text{});
-    EXPECT_EQ(iw.messages, (std::vector<Shown>{msg("保存失败\r\n没有写入这个文件夹的权限", 64, "提醒：")}));
+    EXPECT_EQ(iw.messages, (std::vector<Shown>{msg("保存失败\r\n没有写入这个文件夹的权限", style::information, "提醒：")}));
     EXPECT_EQ(f.read("原文件名保存.txt"), "old\r\n");
 }
 
@@ -179,13 +180,13 @@ TEST_F(FaultInjection, createInAMissingOrReadOnlyTargetCreatesNothing) {
     iw.rows = {Text::fromUtf8("a.mp4"), Text::fromUtf8("b.mp4")};
     iw.type(编辑框14, (f.path() + "missing").c_str());
     createEntries(iw, s);
-    EXPECT_EQ(iw.messages.back(), msg("成功创建0个文件夹", 0, "执行"));
+    EXPECT_EQ(iw.messages.back(), msg("成功创建0个文件夹", style::ok, "执行"));
     ReadOnlyFolder readOnly(f.path() + "target");
     if (!readOnly.ok()) GTEST_SKIP() << "this file system cannot make a folder read-only here";
     iw.type(编辑框14, (f.path() + "target").c_str());
     iw.type(编辑框15, ".txt");
     createEntries(iw, s);
-    EXPECT_EQ(iw.messages.back(), msg("成功创建0个文件夹", 0, "执行"));
+    EXPECT_EQ(iw.messages.back(), msg("成功创建0个文件夹", style::ok, "执行"));
     EXPECT_TRUE(std::filesystem::is_empty(f.path() + "target"));
 }
 

@@ -26,7 +26,7 @@
 #include "core/history/journal.h"
 #include "core/pipeline.h"
 #include "rules/common.h"
-#include "rules/rules.h"
+#include "rules/catalogue.h"
 #include "tests/support/fake_window.h"
 
 namespace {
@@ -45,7 +45,7 @@ void countAttempt() {
 class DyingWindow : public velmora::testing::FakeWindow {
 public:
     bool dieAtConfirmation = false;
-    int confirmWithPlan(const velmora::Text& text, int style, std::optional<velmora::Text> caption,
+    int confirmWithPlan(const velmora::Text& text, velmora::MessageStyle style, std::optional<velmora::Text> caption,
                         const velmora::PlanDetails& details, const velmora::Text& summary,
                         bool cancelByDefault) override {
         if (dieAtConfirmation) die();

@@ -230,15 +230,15 @@ TEST(KillDuringARun, aFreshStartTakesTheRunBackExactlyOrKeepsExactlyWhatWasMade)
             EXPECT_EQ(history[0].state, RunState::Done);
             EXPECT_EQ(history[0].made, made);
         } else if (takeBack) {
-            EXPECT_EQ(w.messages, (std::vector<Shown>{msg(startQuestion(n, folder).c_str(), 1, "提示"),
-                                                      msg(("撤销了" + n + "个").c_str(), 0, "提示")}));
+            EXPECT_EQ(w.messages, (std::vector<Shown>{msg(startQuestion(n, folder).c_str(), style::okCancel, "提示"),
+                                                      msg(("撤销了" + n + "个").c_str(), style::ok, "提示")}));
             const bool restored = inodes(folder) == original && contents(folder) == files;
             EXPECT_TRUE(restored);
             exact += restored;
             continue;
         } else {
             ASSERT_EQ(w.messages.size(), 2u);
-            EXPECT_EQ(w.messages[1], msg("已保留，可以用“撤销上次更名”撤销", 64, "提示"))
+            EXPECT_EQ(w.messages[1], msg("已保留，可以用“撤销上次更名”撤销", style::information, "提示"))
                 << "how to take it back later";
             EXPECT_EQ(inodes(folder), after) << "kept";
             ASSERT_EQ(history.size(), 1u);
@@ -251,7 +251,7 @@ TEST(KillDuringARun, aFreshStartTakesTheRunBackExactlyOrKeepsExactlyWhatWasMade)
             w.messages.clear();
             w.forgetAnswers();  // the start-up answer, when no question came
             undoLastRun(w, s);
-            EXPECT_EQ(w.messages.back(), msg(("撤销了" + n + "个").c_str(), 0, "提示"));
+            EXPECT_EQ(w.messages.back(), msg(("撤销了" + n + "个").c_str(), style::ok, "提示"));
         }
         const bool restored = inodes(folder) == original && contents(folder) == files;
         EXPECT_TRUE(restored) << "names and contents as at the start";
@@ -359,14 +359,14 @@ TEST(KillDuringARun, chainsSwapsAndCyclesKilledAfterEveryRenameAreTakenBackExact
                 } else {
                     ++askedAbout;
                     ASSERT_FALSE(w.messages.empty());
-                    EXPECT_EQ(w.messages[0], msg(startQuestion(n, folder).c_str(), 1, "提示")) << "counted in entries";
+                    EXPECT_EQ(w.messages[0], msg(startQuestion(n, folder).c_str(), style::okCancel, "提示")) << "counted in entries";
                     if (!atStart) {
                         EXPECT_EQ(contents(folder), after) << "kept as it was";
                         w.messages.clear();
                         w.forgetAnswers();
                         undoLastRun(w, s);
                     }
-                    EXPECT_EQ(w.messages.back(), msg(("撤销了" + n + "个").c_str(), 0, "提示"));
+                    EXPECT_EQ(w.messages.back(), msg(("撤销了" + n + "个").c_str(), style::ok, "提示"));
                 }
                 EXPECT_EQ(contents(folder), original) << "every name holds its own content, no temporary name left";
             }
@@ -393,8 +393,8 @@ TEST(KillDuringARun, anEntryThatCannotGetItsNameBackIsNamedInTheReport) {
     w.answer({answerOk});
     openHistory(w, s, root.path() + "state");
     EXPECT_EQ(w.messages,
-              (std::vector<Shown>{msg(startQuestion("1", folder).c_str(), 1, "提示"),
-                                  msg("撤销了0个，1个无法撤销\n“改名中转1.txt”没能改回“x1.txt”", 0, "提示")}));
+              (std::vector<Shown>{msg(startQuestion("1", folder).c_str(), style::okCancel, "提示"),
+                                  msg("撤销了0个，1个无法撤销\n“改名中转1.txt”没能改回“x1.txt”", style::ok, "提示")}));
     EXPECT_EQ(contents(folder), (Contents{{"x1.txt", "newcomer"}, {"x2.txt", "x2.txt"}, {"改名中转1.txt", "x1.txt"}}));
 }
 
@@ -424,7 +424,7 @@ TEST(KillOnACard, aCaseOnlyRunKilledAnywhereIsTakenBackByNames) {
         EXPECT_EQ(w.messages.empty(), killAt == 0);
         if (!w.messages.empty()) {
             const std::string n = std::to_string(moved);
-            EXPECT_EQ(w.messages.back(), msg(("撤销了" + n + "个").c_str(), 0, "提示"));
+            EXPECT_EQ(w.messages.back(), msg(("撤销了" + n + "个").c_str(), style::ok, "提示"));
         }
         EXPECT_EQ(contents(folder), original) << "every name back, no temporary name left";
     }
@@ -457,7 +457,7 @@ TEST(KillOnACard, aRunWhoseCardIsOutAtStartIsKeptUntilItIsBack) {
     w.answer({answerOk});
     openHistory(w, s, state.path() + "state");
     EXPECT_EQ(w.messages,
-              (std::vector<Shown>{msg(startQuestion("2", folder).c_str(), 1, "提示"), msg("撤销了2个", 0, "提示")}));
+              (std::vector<Shown>{msg(startQuestion("2", folder).c_str(), style::okCancel, "提示"), msg("撤销了2个", style::ok, "提示")}));
     EXPECT_EQ(contents(folder), original);
 }
 

@@ -22,7 +22,7 @@
 #include "core/pipeline.h"
 #include "core/plan/plan.h"
 #include "core/preview.h"
-#include "rules/rules.h"
+#include "rules/catalogue.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/temp_folder.h"
 
@@ -116,7 +116,7 @@ std::optional<long> reportedCount(const Shown& shown) {
         "扩展名被修改)$");
     std::smatch m;
     const std::string text = shown.text.toUtf8();
-    if (shown.style != 1 && std::regex_match(text, m, report)) return std::stol(m[2]);
+    if (shown.style != style::okCancel && std::regex_match(text, m, report)) return std::stol(m[2]);
     if (text == "没有任何改动") return 0;
     return std::nullopt;
 }

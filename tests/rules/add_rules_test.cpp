@@ -25,7 +25,7 @@ TEST_F(PrefixSuffix, theExtensionStaysAndFoldersTakeTheSuffixAtTheEnd) {
     w.type(编辑框7, "-01");
     run(addSuffix());
     EXPECT_EQ(f.entries(), (Names{"01-a-01.mp4", "01-README-01", "01-archive.tar-01.gz"}));
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", 1, "提示"), msg("确定更名吗？", 1, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"), msg("确定更名吗？", style::okCancel, "提示")}));
 
     TempFolder folders;
     folders.folder("photos.2020");
@@ -56,7 +56,7 @@ TEST_F(PrefixSuffix, emptyTextIsRefusedBeforeTheFolderCheck) {
     w.setFolder("");
     run(addPrefix());
     run(addSuffix());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("加点啥？不能为空", 64), msg("加点啥？不能为空", 64)}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("加点啥？不能为空", style::information), msg("加点啥？不能为空", style::information)}));
 }
 
 class InsertAtMarker : public RuleTest {};
@@ -88,7 +88,7 @@ TEST_F(InsertAtMarker, beforeOrAfterTheFirstOrLastMarker) {
         runRenameRule(insertAtMarker(), win, s);
         EXPECT_EQ(folder.entries(), Names{c.expected}) << c.name;
         const bool changed = std::string(c.name) != c.expected;
-        EXPECT_EQ(win.messages.back(), msg(changed ? "有1个文件被改名成功" : "有0个文件被改名成功", 0));
+        EXPECT_EQ(win.messages.back(), msg(changed ? "有1个文件被改名成功" : "有0个文件被改名成功", style::ok));
     }
 }
 
@@ -97,11 +97,11 @@ TEST_F(InsertAtMarker, refusedCharactersOnlyInTheInsertText) {
     w.type(编辑框11, "?");
     w.type(编辑框12, "\"");
     run(insertAtMarker());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("不能改成这个东西", 0)}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("不能改成这个东西", style::ok)}));
     w.type(编辑框12, "");
     w.messages.clear();
     run(insertAtMarker());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("弄啥呢？", 64)}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("弄啥呢？", style::information)}));
     w.setChecked(单选框4, true);
     w.setChecked(单选框3, false);
     insertAfterClicked(w);
@@ -110,7 +110,7 @@ TEST_F(InsertAtMarker, refusedCharactersOnlyInTheInsertText) {
     w.type(编辑框12, "x");
     w.messages.clear();
     run(insertAtMarker());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", 1, "提示"), msg("有0个文件被改名成功", 0)}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"), msg("有0个文件被改名成功", style::ok)}));
 }
 
 class ExtensionRules : public RuleTest {};
@@ -129,15 +129,15 @@ TEST_F(ExtensionRules, changeAllWithItsOwnFilterAndTheFolderRefusal) {
     w.choose(组合框2, ".txt");
     run(changeExtensions());
     EXPECT_EQ(f.entries(), (Names{"a.mp4", "archive.tar.mp4", "README.mp4", "notes.txt", "notes2.mp4"}));
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", 1, "提示"), msg("一共有4扩展名被修改", 64, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"), msg("一共有4扩展名被修改", style::information, "提示")}));
 
     w.messages.clear();
     w.setChecked(选择框2, true);
     run(changeExtensions());
     w.setSelection(组合框3, -1);
     run(changeExtensions());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("文件夹没有改后缀一说，请勾选文件", 64, "提示"),
-                                              msg("修改为什么？请先选择", 64)}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("文件夹没有改后缀一说，请勾选文件", style::information, "提示"),
+                                              msg("修改为什么？请先选择", style::information)}));
 }
 
 TEST_F(ExtensionRules, twoFilesBecomingOneNameKeepTheSecond) {
@@ -146,162 +146,8 @@ TEST_F(ExtensionRules, twoFilesBecomingOneNameKeepTheSecond) {
     run(changeExtensions());
     EXPECT_EQ(f.entries().size(), 2u);
     EXPECT_TRUE(f.exists("a.mp4"));
-    EXPECT_EQ(w.messages.end()[-2], msg("一共有1扩展名被修改", 64, "提示"));
-    EXPECT_EQ(w.messages.back(), msg("1个无法更名：已有同名", 64, "提示"));
-}
-
-class CreateEntries : public RuleTest {
-protected:
-    CreateEntries() {
-        w.rows = {Text::fromUtf8("a.mp4"), Text::fromUtf8("b.mkv"), Text::fromUtf8("archive.tar.gz")};
-        w.type(编辑框14, (f.path() + "out").c_str());
-        f.folder("out");
-    }
-    Names out() const {
-        Names names;
-        for (const auto& e : std::filesystem::directory_iterator(f.path() + "out"))
-            names.insert(e.path().filename().string() + (e.is_directory() ? "/" : ""));
-        return names;
-    }
-};
-
-TEST_F(CreateEntries, oneFolderPerRowOrOneEmptyFile) {
-    createEntries(w, s);
-    EXPECT_EQ(out(), (Names{"a/", "b/", "archive.tar/"}));
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("成功创建3个文件夹", 0, "执行")}));
-    w.type(编辑框15, "txt");
-    w.messages.clear();
-    createEntries(w, s);
-    EXPECT_EQ(out(), (Names{"a/", "b/", "archive.tar/", "atxt", "btxt", "archive.tartxt"}));
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("成功创建3个文件夹", 0, "执行")}));
-}
-
-TEST_F(CreateEntries, existingEntriesAreLeftUntouchedAndNotCounted) {
-    f.file("out/a.txt", "keep me");
-    f.folder("out/b");
-    w.rows.push_back(Text::fromUtf8("a.avi"));
-    w.type(编辑框15, ".txt");
-    createEntries(w, s);
-    EXPECT_EQ(f.read("out/a.txt"), "keep me");
-    EXPECT_EQ(w.messages.back(), msg("成功创建2个文件夹", 0, "执行"));  // b.txt and archive.tar.txt
-    w.setContent(编辑框15, {});
-    createEntries(w, s);
-    EXPECT_EQ(w.messages.back(), msg("成功创建2个文件夹", 0, "执行"));  // a and archive.tar; b exists
-}
-
-TEST_F(CreateEntries, refusalsAndTheHintBoxes) {
-    w.type(编辑框14, "将在这里创建");
-    createEntries(w, s);
-    w.setFolder("");
-    w.type(编辑框14, "/x");
-    createEntries(w, s);
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("路径呢？", 64), msg("路径呢？", 64)}));
-    w.type(编辑框14, "将在这里创建");
-    w.setTextColour(编辑框14, TextColour::Grey);
-    targetBoxFocused(w);
-    EXPECT_EQ(w.content(编辑框14), Text{});
-    EXPECT_EQ(w.colour(编辑框14), TextColour::Default);
-    w.type(编辑框15, "typed");
-    extensionBoxFocused(w);
-    EXPECT_EQ(w.content(编辑框15).toUtf8(), "typed");
-}
-
-TEST_F(CreateEntries, aMissingTargetCreatesNothing) {
-    w.type(编辑框14, (f.path() + "missing").c_str());
-    createEntries(w, s);
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("成功创建0个文件夹", 0, "执行")}));
-    EXPECT_FALSE(f.exists("missing"));
-}
-
-class SaveNames : public RuleTest {
-protected:
-    void TearDown() override { unlink(originalNamesPath().toUtf8().c_str()); }
-    std::string saved() const {
-        std::ifstream in(originalNamesPath().toUtf8(), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-};
-
-TEST_F(SaveNames, writesGbkLinesWithCrLfAndReplacesTheOldFile) {
-    w.rows = {Text::fromUtf8("a.mp4"), Text{}, Text::fromUtf8("第1集.mkv")};
-    saveOriginalNames(w);
-    EXPECT_EQ(saved(), std::string("a.mp4\r\n\xB5\xDA"
-                                   "1"
-                                   "\xBC\xAF.mkv\r\n"));
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg(
-                              "已将原文件名存入txt文档内，\r\n并已将txt文档保存到本软件的同级文件夹", 64, "提醒：")}));
-    w.rows = {Text::fromUtf8("b")};
-    saveOriginalNames(w);
-    EXPECT_EQ(saved(), "b\r\n");
-    w.rows.clear();
-    w.messages.clear();
-    saveOriginalNames(w);
-    EXPECT_EQ(saved(), "b\r\n");
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("没有什么可以保存的", 64, "提醒：")}));
-    w.rows = {Text{}};
-    saveOriginalNames(w);
-    EXPECT_EQ(saved(), "");
-}
-
-// The file-size limit makes the write fail after its first few kilobytes, for root as well.
-TEST_F(SaveNames, aSaveThatFailsPartWayLeavesTheOldFileWholeAndSaysSo) {
-    f.file("原文件名保存.txt", "old names\r\n");
-    const Text folder = Text::fromUtf8(f.path());
-    for (int i = 0; i < 400; ++i) w.rows.push_back(Text::fromUtf8(std::string(40, 'a') + std::to_string(i)));
-    struct rlimit saved {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    struct rlimit small = saved;
-    small.rlim_cur = 4096;
-    const auto previous = signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    saveOriginalNames(w, folder, {});
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, previous);
-    EXPECT_EQ(f.read("原文件名保存.txt"), "old names\r\n");
-    EXPECT_EQ(f.entries(), Names{"原文件名保存.txt"}) << "the partial temporary file is removed";
-    ASSERT_EQ(w.messages.size(), 1u);
-    EXPECT_EQ(w.messages[0].text.toUtf8().rfind("保存失败\r\n", 0), 0u) << w.messages[0];
-    EXPECT_EQ(w.messages[0].style, 64);
-    EXPECT_EQ(w.messages[0].caption, "提醒："_t);
-    w.messages.clear();
-    saveOriginalNames(w, folder, {});
-    EXPECT_EQ(f.read("原文件名保存.txt").size(), 400 * 42 + 10 * 1 + 90 * 2 + 300 * 3)
-        << "the same save succeeds unlimited";
-    EXPECT_EQ(w.messages.size(), 1u);
-}
-
-}  // namespace
-}  // namespace velmora::testing
-
-namespace velmora::testing {
-namespace {
-
-// The data folder follows the XDG rules: an absolute XDG_DATA_HOME wins, anything else falls back
-// to HOME, and without an absolute HOME there is none.
-TEST(UserDataFolder, followsXdgDataHomeThenHome) {
-    struct Case {
-        const char* xdg;
-        const char* home;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {"/data/me", "/home/me", "/data/me/velmora/"},
-        {"/data/me/", "/home/me", "/data/me/velmora/"},
-        {nullptr, "/home/me", "/home/me/.local/share/velmora/"},
-        {"", "/home/me", "/home/me/.local/share/velmora/"},
-        {"relative/data", "/home/我", "/home/我/.local/share/velmora/"},
-        {nullptr, nullptr, ""},
-        {nullptr, "relative", ""},
-    };
-    const std::string savedXdg = getenv("XDG_DATA_HOME") ? getenv("XDG_DATA_HOME") : "";
-    const std::string savedHome = getenv("HOME") ? getenv("HOME") : "";
-    for (const Case& c : cases) {
-        c.xdg ? setenv("XDG_DATA_HOME", c.xdg, 1) : unsetenv("XDG_DATA_HOME");
-        c.home ? setenv("HOME", c.home, 1) : unsetenv("HOME");
-        EXPECT_EQ(userDataFolder().toUtf8(), c.expected) << (c.xdg ? c.xdg : "(unset)");
-    }
-    savedXdg.empty() ? unsetenv("XDG_DATA_HOME") : setenv("XDG_DATA_HOME", savedXdg.c_str(), 1);
-    setenv("HOME", savedHome.c_str(), 1);
+    EXPECT_EQ(w.messages.end()[-2], msg("一共有1扩展名被修改", style::information, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("1个无法更名：已有同名", style::information, "提示"));
 }
 
 }  // namespace

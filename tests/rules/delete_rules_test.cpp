@@ -37,7 +37,7 @@ TEST_F(DeleteOccurrences, deletesOnceOrCountedTimesFromEitherEnd) {
         runRenameRule(deleteOccurrences(), win, s);
         EXPECT_EQ(folder.entries(), Names{c.expected}) << c.name << " " << c.needle << " x" << c.count;
         EXPECT_EQ(win.messages,
-                  (std::vector<Shown>{msg("一共有1个文件将被更名", 1, "请确认"), msg("删掉了1个", 0, "修改成果提示")}));
+                  (std::vector<Shown>{msg("一共有1个文件将被更名", style::okCancel, "请确认"), msg("删掉了1个", style::ok, "修改成果提示")}));
     }
 }
 
@@ -67,9 +67,9 @@ TEST_F(DeleteOccurrences, foldersDeleteFromTheLocatedOccurrenceOnwards) {
         runRenameRule(deleteOccurrences(), win, s);
         EXPECT_EQ(folder.entries(), Names{c.expected + std::string("/")}) << c.name << " x" << c.count;
         const bool changed = std::string(c.name) != c.expected;
-        EXPECT_EQ(win.messages, (std::vector<Shown>{msg("一共有1个文件将被更名", 1, "请确认"),
-                                                    changed ? msg("删掉了1个", 0, "修改成果提示")
-                                                            : msg("没有任何改动", 0, "没有改动")}))
+        EXPECT_EQ(win.messages, (std::vector<Shown>{msg("一共有1个文件将被更名", style::okCancel, "请确认"),
+                                                    changed ? msg("删掉了1个", style::ok, "修改成果提示")
+                                                            : msg("没有任何改动", style::ok, "没有改动")}))
             << c.name << " x" << c.count;
     }
 }
@@ -88,7 +88,7 @@ TEST_F(DeleteOccurrences, aCountThatIsNotANumberIsRefusedOnceAndNothingIsRenamed
     w.type(编辑框10, "abc");
     run(deleteOccurrences());
     EXPECT_EQ(w.messages,
-              (std::vector<Shown>{msg("一共有3个文件将被更名", 1, "请确认"), msg("输入的不是纯数字", 64, "提示")}));
+              (std::vector<Shown>{msg("一共有3个文件将被更名", style::okCancel, "请确认"), msg("输入的不是纯数字", style::information, "提示")}));
     EXPECT_EQ(f.entries(), (Names{"a1.txt", "a2.txt", "a3.txt"}));
 }
 
@@ -100,11 +100,11 @@ TEST_F(DeleteOccurrences, foldersReportNoChangeAndNeverSeeTheCountRefusal) {
     w.type(编辑框10, "0");
     run(deleteOccurrences());
     EXPECT_EQ(w.messages,
-              (std::vector<Shown>{msg("一共有1个文件将被更名", 1, "请确认"), msg("没有任何改动", 0, "没有改动")}));
+              (std::vector<Shown>{msg("一共有1个文件将被更名", style::okCancel, "请确认"), msg("没有任何改动", style::ok, "没有改动")}));
     w.messages.clear();
     w.answer({answerCancel});
     run(deleteOccurrences());
-    EXPECT_EQ(w.messages.back(), msg("没有任何改动", 0, "没有改动"));
+    EXPECT_EQ(w.messages.back(), msg("没有任何改动", style::ok, "没有改动"));
     EXPECT_EQ(f.entries(), Names{"xa/"});
 }
 
@@ -116,8 +116,8 @@ TEST_F(DeleteOccurrences, checksInTheirOrderAndNothingToChange) {
     files({"b.txt"});
     w.type(编辑框1, "zz");
     run(deleteOccurrences());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("去掉啥？不能为空", 64), msg("路径呢？", 64),
-                                              msg("找不到需要改的文件名", 0, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("去掉啥？不能为空", style::information), msg("路径呢？", style::information),
+                                              msg("找不到需要改的文件名", style::ok, "提示")}));
 }
 
 TEST_F(DeleteOccurrences, twoNamesBecomingOneCountOnlyTheFirst) {
@@ -126,8 +126,8 @@ TEST_F(DeleteOccurrences, twoNamesBecomingOneCountOnlyTheFirst) {
     run(deleteOccurrences());
     EXPECT_EQ(f.entries().size(), 2u);
     EXPECT_TRUE(f.exists("a.txt"));
-    EXPECT_EQ(w.messages.end()[-2], msg("删掉了1个", 0, "修改成果提示"));
-    EXPECT_EQ(w.messages.back(), msg("1个无法更名：已有同名", 64, "提示"));
+    EXPECT_EQ(w.messages.end()[-2], msg("删掉了1个", style::ok, "修改成果提示"));
+    EXPECT_EQ(w.messages.back(), msg("1个无法更名：已有同名", style::information, "提示"));
 }
 
 class DeleteBeforeAfter : public RuleTest {};
@@ -166,13 +166,13 @@ TEST_F(DeleteBeforeAfter, reportsCountSuccessesAndFolderPassesDiffer) {
     w.type(编辑框9, "-");
     w.answer({answerCancel});
     run(deleteAfter());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", 1, "提示"), msg("修改了0个", 0, "修改成果提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"), msg("修改了0个", style::ok, "修改成果提示")}));
 
     w.messages.clear();
     f.file("x-.txt");  // x-1.txt would become x-.txt: the failure is not counted
     run(deleteAfter());
-    EXPECT_EQ(w.messages.end()[-2], msg("修改了0个", 0, "修改成果提示"));
-    EXPECT_EQ(w.messages.back(), msg("1个无法更名：已有同名", 64, "提示"));
+    EXPECT_EQ(w.messages.end()[-2], msg("修改了0个", style::ok, "修改成果提示"));
+    EXPECT_EQ(w.messages.back(), msg("1个无法更名：已有同名", style::information, "提示"));
 
     TempFolder folders;
     folders.folder("a-b");
@@ -182,12 +182,12 @@ TEST_F(DeleteBeforeAfter, reportsCountSuccessesAndFolderPassesDiffer) {
     w.messages.clear();
     run(deleteAfter());
     EXPECT_EQ(folders.entries(), Names{"a/"}) << "folders always lose the marker";
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", 1, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示")}));
 
     w.type(编辑框8, "b");
     w.messages.clear();
     run(deleteBefore());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("成功改了0个", 0, "提示")})) << "a is left alone: no question";
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("成功改了0个", style::ok, "提示")})) << "a is left alone: no question";
 }
 
 class DeleteBetween : public RuleTest {};
@@ -216,7 +216,7 @@ TEST_F(DeleteBetween, deletesBetweenTheChosenOccurrences) {
         win.setChecked(选择框_2尾, c.secondLast);
         runRenameRule(deleteBetween(), win, s);
         EXPECT_EQ(folder.entries(), Names{c.expected}) << c.name;
-        EXPECT_EQ(win.messages.back(), msg("有1个文件被改名成功", 0));
+        EXPECT_EQ(win.messages.back(), msg("有1个文件被改名成功", style::ok));
     }
 }
 
@@ -228,7 +228,7 @@ TEST_F(DeleteBetween, previewCountsWhatRenamingLeavesAlone) {
     run(deleteBetween());
     // a-b.txt: same marker twice, counted but not renamed; x(1).txt has no "-".
     EXPECT_EQ(w.messages,
-              (std::vector<Shown>{msg("一共有1个文件将被更名", 1, "请确认"), msg("有0个文件被改名成功", 0)}));
+              (std::vector<Shown>{msg("一共有1个文件将被更名", style::okCancel, "请确认"), msg("有0个文件被改名成功", style::ok)}));
     EXPECT_EQ(f.entries(), (Names{"a)b(c.txt", "a-b.txt", "x(1).txt"}));
 }
 

@@ -79,7 +79,7 @@ TEST_F(History, aRunAndItsUndoLeaveTheFolderAsItWas) {
     w.answer({answerOk});
     const MadeRenames undone = undoLastRun(w, s);
     EXPECT_EQ(contents(f), before);
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg(question(f, 1).c_str(), 1, "提示"), msg("撤销了1个", 0, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg(question(f, 1).c_str(), style::okCancel, "提示"), msg("撤销了1个", style::ok, "提示")}));
     EXPECT_EQ(w.planShown, std::vector<Text>{"02.mp4 → 2.mp4"_t}) << "the details list the renames as undo makes them";
     EXPECT_FALSE(s.journal.canUndo());
     // The list view follows what each of them renamed: (old name, new name).
@@ -165,8 +165,8 @@ TEST_F(History, severalRunsInTwoFoldersUndoneThenRedoneGoThroughTheSameStates) {
         EXPECT_EQ(both(), states[k]) << "after taking back run " << k + 1;
     }
     EXPECT_FALSE(s.journal.canUndo());
-    EXPECT_EQ(w.messages[0], msg(question(f, 3).c_str(), 1, "提示"));
-    EXPECT_EQ(w.messages[4], msg(question(other, 2, 2).c_str(), 1, "提示")) << "the newest run, whatever its folder";
+    EXPECT_EQ(w.messages[0], msg(question(f, 3).c_str(), style::okCancel, "提示"));
+    EXPECT_EQ(w.messages[4], msg(question(other, 2, 2).c_str(), style::okCancel, "提示")) << "the newest run, whatever its folder";
     undo();
     EXPECT_EQ(w.messages.size(), 8u) << "nothing left: no question";
 
@@ -175,8 +175,8 @@ TEST_F(History, severalRunsInTwoFoldersUndoneThenRedoneGoThroughTheSameStates) {
         redo();
         EXPECT_EQ(both(), states[k]) << "after redoing run " << k;
     }
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("重做了3个", 0, "提示"), msg("重做了2个", 0, "提示"),
-                                              msg("重做了3个", 0, "提示"), msg("重做了3个", 0, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("重做了3个", style::ok, "提示"), msg("重做了2个", style::ok, "提示"),
+                                              msg("重做了3个", style::ok, "提示"), msg("重做了3个", style::ok, "提示")}));
     redo();
     EXPECT_EQ(w.messages.size(), 4u) << "nothing left to redo";
     undo();
@@ -244,10 +244,10 @@ TEST_F(History, namesTakenMeanwhileStayAndAreReportedByUndoAndRedo) {
     undo();
     EXPECT_EQ(f.entries(), (Names{"a.mp4", "b.mp4", "xa.mp4"}));
     EXPECT_EQ(f.read("a.mp4"), "newcomer");
-    EXPECT_EQ(w.messages.back(), msg("撤销了1个，1个无法撤销", 0, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("撤销了1个，1个无法撤销", style::ok, "提示"));
     f.file("xb.mp4", "another");
     redo();
-    EXPECT_EQ(w.messages.back(), msg("重做了0个，1个无法重做", 0, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("重做了0个，1个无法重做", style::ok, "提示"));
     EXPECT_EQ(f.read("b.mp4"), "token:b.mp4");
     EXPECT_EQ(f.read("xb.mp4"), "another");
 }
@@ -264,13 +264,13 @@ TEST_F(History, undoAndRedoLeaveAloneAFileThatTookTheRenamedEntrysName) {
     EXPECT_EQ(f.entries(), (Names{"b.mp4", "kept.mp4", "xa.mp4"}));
     EXPECT_EQ(f.read("xa.mp4"), "newcomer");
     EXPECT_EQ(f.read("kept.mp4"), "token:a.mp4");
-    EXPECT_EQ(w.messages.back(), msg("撤销了1个，1个无法撤销", 0, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("撤销了1个，1个无法撤销", style::ok, "提示"));
 
     // The same the other way: b.mp4 went back, the user moved it away and made another b.mp4.
     ASSERT_EQ(std::rename((f.path() + "b.mp4").c_str(), (f.path() + "b-old.mp4").c_str()), 0);
     f.file("b.mp4", "another");
     redo();
-    EXPECT_EQ(w.messages.back(), msg("重做了0个，1个无法重做", 0, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("重做了0个，1个无法重做", style::ok, "提示"));
     EXPECT_EQ(f.entries(), (Names{"b-old.mp4", "b.mp4", "kept.mp4", "xa.mp4"}));
     EXPECT_EQ(f.read("b.mp4"), "another");
 }
@@ -281,15 +281,15 @@ TEST_F(History, swapsAreCountedInEntriesByTheRunTheUndoAndTheRedo) {
     w.type(编辑框_起始, "4");
     w.type(编辑框_步长, "-1");
     run(numbering());  // two swaps, 1 <-> 4 and 2 <-> 3: six renames on disk
-    EXPECT_EQ(w.messages.back(), msg("成功改名4个", 0, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("成功改名4个", style::ok, "提示"));
     EXPECT_EQ(f.read("1"), "token:4");
     w.messages.clear();
     undo();
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg(question(f, 4).c_str(), 1, "提示"), msg("撤销了4个", 0, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg(question(f, 4).c_str(), style::okCancel, "提示"), msg("撤销了4个", style::ok, "提示")}));
     EXPECT_EQ(f.read("1"), "token:1");
     EXPECT_EQ(f.read("4"), "token:4");
     redo();
-    EXPECT_EQ(w.messages.back(), msg("重做了4个", 0, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("重做了4个", style::ok, "提示"));
     EXPECT_EQ(f.read("1"), "token:4");
     EXPECT_EQ(f.read("3"), "token:2");
     EXPECT_EQ(f.entries(), (Names{"1", "2", "3", "4"}));
@@ -335,7 +335,7 @@ TEST_F(History, survivesARestartAndNamesEachRunByItsButton) {
         EXPECT_EQ(runs[0].folder, Text::fromUtf8(f.path()));
         w.messages.clear();
         undoLastRun(w, second);
-        EXPECT_EQ(w.messages.back(), msg("撤销了1个", 0, "提示"));
+        EXPECT_EQ(w.messages.back(), msg("撤销了1个", style::ok, "提示"));
     }
     EXPECT_EQ(f.entries(), Names{"a.mp4"});
     Session third;
@@ -482,8 +482,8 @@ TEST_F(History, aReadOnlyStateFolderAsksBeforeRenamingWithoutHistory) {
         w.messages.clear();
         w.answer({answerOk, answerCancel});
         prefix("x");
-        EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", 1, "提示"),
-                                                  msg("无法记录更名历史，仍然更名吗？", 1, "提示")}));
+        EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"),
+                                                  msg("无法记录更名历史，仍然更名吗？", style::okCancel, "提示")}));
         EXPECT_EQ(f.entries(), Names{"a.mp4"}) << "Cancel renames nothing";
         w.answer({answerOk, answerOk});
         prefix("x");
@@ -503,7 +503,7 @@ TEST_F(History, aDatabaseLockedLongerThanTheTimeoutAsksToo) {
     ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE; DELETE FROM runs;", nullptr, nullptr, nullptr), SQLITE_OK);
     w.answer({answerOk, answerCancel});
     prefix("x");
-    EXPECT_EQ(w.messages.back(), msg("无法记录更名历史，仍然更名吗？", 1, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("无法记录更名历史，仍然更名吗？", style::okCancel, "提示"));
     EXPECT_EQ(f.entries(), Names{"a.mp4"});
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(other);
@@ -521,7 +521,7 @@ TEST_F(History, anUnreadableDatabaseIsMovedAsideAndTheUserToldOnce) {
     ASSERT_EQ(w.messages.size(), 1u);
     const std::string told = w.messages[0].text.toUtf8();
     EXPECT_EQ(told.rfind("更名历史无法读取，已把它另存为“history.sqlite3.broken-", 0), 0u) << told;
-    EXPECT_EQ(w.messages[0].style, 64);
+    EXPECT_EQ(w.messages[0].style, style::information);
     std::string aside;
     for (const auto& e : std::filesystem::directory_iterator(dir))
         if (e.path().filename().string().rfind("history.sqlite3.broken-", 0) == 0) aside = e.path();
@@ -686,13 +686,13 @@ TEST_F(History, startUpClosesWhatAGoneProcessLeftUnfinished) {
     EXPECT_EQ(
         w.messages,
         (std::vector<Shown>{
-            msg(("上次更名没有完成（已更名2个），撤销这2个吗？\n“" + noSeparator(f.path()) + "”").c_str(), 1, "提示"),
-            msg("已保留，可以用“撤销上次更名”撤销", 64, "提示")}));
+            msg(("上次更名没有完成（已更名2个），撤销这2个吗？\n“" + noSeparator(f.path()) + "”").c_str(), style::okCancel, "提示"),
+            msg("已保留，可以用“撤销上次更名”撤销", style::information, "提示")}));
     EXPECT_EQ(f.entries(), (Names{"c", "xa", "xb", "xc"})) << "Cancel keeps them";
     ASSERT_TRUE(s.journal.canUndo());
     w.messages.clear();
     undo();
-    EXPECT_EQ(w.messages.back(), msg("撤销了2个", 0, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("撤销了2个", style::ok, "提示"));
     EXPECT_EQ(f.entries(), (Names{"a", "b", "c", "xc"}));
     EXPECT_EQ(f.read("xc"), "not ours");
 
@@ -708,10 +708,10 @@ TEST_F(History, startUpClosesWhatAGoneProcessLeftUnfinished) {
     ASSERT_EQ(s.journal.runs().at(0).state, RunState::Done);
     EXPECT_EQ(s.journal.runs().at(0).made, 1u);
     undo();
-    EXPECT_EQ(w.messages.back(), msg("撤销了1个", 0, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("撤销了1个", style::ok, "提示"));
     EXPECT_EQ(f.entries(), (Names{"a", "b", "c", "xc"}));
     redo();
-    EXPECT_EQ(w.messages.back(), msg("重做了2个", 0, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("重做了2个", style::ok, "提示"));
     EXPECT_EQ(f.entries(), (Names{"c", "xa", "xb", "xc"}));
 }
 

@@ -93,8 +93,8 @@ TEST_F(Numbering, templatesGiveExactNamesInNaturalOrder) {
         runRenameRule(numbering(), win, s);
         EXPECT_EQ(whereTokensWent(folder), c.expected) << c.label;
         ASSERT_EQ(win.messages.size(), 2u) << c.label;
-        EXPECT_EQ(win.messages[0], msg("确定更名吗？", 1, "提示"));
-        EXPECT_EQ(win.messages[1], msg(("成功改名" + std::to_string(c.expected.size()) + "个").c_str(), 0, "提示"));
+        EXPECT_EQ(win.messages[0], msg("确定更名吗？", style::okCancel, "提示"));
+        EXPECT_EQ(win.messages[1], msg(("成功改名" + std::to_string(c.expected.size()) + "个").c_str(), style::ok, "提示"));
     }
 }
 
@@ -131,7 +131,7 @@ TEST_F(Numbering, refusalsComeBeforeAnythingIsListed) {
         w.messages.clear();
         set(c.pattern, c.start, c.step);
         run(numbering());
-        EXPECT_EQ(w.messages, (std::vector<Shown>{msg(c.message, 64, "提示")})) << c.pattern << " " << c.start;
+        EXPECT_EQ(w.messages, (std::vector<Shown>{msg(c.message, style::information, "提示")})) << c.pattern << " " << c.start;
         EXPECT_TRUE(s.entryList.empty()) << "nothing listed";
     }
     EXPECT_EQ(f.entries(), Names{"a.txt"});
@@ -146,8 +146,8 @@ TEST_F(Numbering, aTemplateGivingOneNameTwiceIsMarkedInThePlan) {
               (std::vector<std::string>{"b.txt → 第1集.txt  ✗ 本次前面的改名已占用这个名称",
                                         "c.txt → 第1集.txt  ✗ 本次前面的改名已占用这个名称", "a.txt → 第1集.txt"}))
         << "the question's details show the failures first";
-    EXPECT_EQ(w.messages.end()[-2], msg("成功改名1个", 0, "提示"));
-    EXPECT_EQ(w.messages.back(), msg("2个无法更名：本次前面的改名已占用这个名称", 64, "提示"));
+    EXPECT_EQ(w.messages.end()[-2], msg("成功改名1个", style::ok, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("2个无法更名：本次前面的改名已占用这个名称", style::information, "提示"));
 }
 
 // Numbers are whole numbers of 64 bits; an entry whose number lies past them fails with the reason,
@@ -204,9 +204,9 @@ TEST_F(Numbering, aNumberPastTheRangeFailsWithItsReasonWhileTheOthersAreRenamed)
         EXPECT_EQ(whereTokensWent(folder), c.expected) << c.label;
         EXPECT_EQ(result.renamed.size(), c.renamed) << c.label;
         ASSERT_EQ(win.messages.size(), 3u) << c.label;
-        EXPECT_EQ(win.messages[1], msg(("成功改名" + std::to_string(c.renamed) + "个").c_str(), 0, "提示")) << c.label;
+        EXPECT_EQ(win.messages[1], msg(("成功改名" + std::to_string(c.renamed) + "个").c_str(), style::ok, "提示")) << c.label;
         EXPECT_EQ(win.messages[2],
-                  msg((std::to_string(3 - c.renamed) + "个无法更名：序号超出范围").c_str(), 64, "提示"))
+                  msg((std::to_string(3 - c.renamed) + "个无法更名：序号超出范围").c_str(), style::information, "提示"))
             << c.label;
     }
 }
@@ -250,7 +250,7 @@ TEST_F(Numbering, cancelEndsTheRunWithoutAnotherMessage) {
     files({"a.txt"});
     w.answer({answerCancel});
     run(numbering());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", 1, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示")}));
     EXPECT_EQ(f.entries(), Names{"a.txt"});
 }
 
@@ -335,7 +335,7 @@ TEST_F(Regex, refusalsNameTheFaultAndWhereItIs) {
         w.messages.clear();
         set(c.find, c.replacement);
         run(regexReplace());
-        EXPECT_EQ(w.messages, (std::vector<Shown>{msg(c.message, 64, "提示")})) << c.find;
+        EXPECT_EQ(w.messages, (std::vector<Shown>{msg(c.message, style::information, "提示")})) << c.find;
         EXPECT_TRUE(s.entryList.empty()) << "refused before listing";
     }
     EXPECT_EQ(f.entries(), Names{"a.txt"});
@@ -427,8 +427,8 @@ TEST_F(Regex, patternsThatCollideLeaveTheLaterNameInNaturalOrder) {
     EXPECT_EQ(planOf(w),
               (std::vector<std::string>{"a2.txt → a.txt  ✗ 本次前面的改名已占用这个名称",
                                         "a10.txt → a.txt  ✗ 本次前面的改名已占用这个名称", "a1.txt → a.txt"}));
-    EXPECT_EQ(w.messages.end()[-2], msg("成功改名1个", 0, "提示"));
-    EXPECT_EQ(w.messages.back(), msg("2个无法更名：本次前面的改名已占用这个名称", 64, "提示"));
+    EXPECT_EQ(w.messages.end()[-2], msg("成功改名1个", style::ok, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("2个无法更名：本次前面的改名已占用这个名称", style::information, "提示"));
 }
 
 // The preview lists in the rule's natural order too, files and folders alike, so the entry it
@@ -520,7 +520,7 @@ TEST_F(LetterCase, aCaseOnlyRenameOfOneEntry) {
     run(letterCase());
     EXPECT_EQ(f.entries(), Names{"A.jpg"});
     EXPECT_EQ(f.read("A.jpg"), "photo");
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", 1, "提示"), msg("成功改名1个", 0, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"), msg("成功改名1个", style::ok, "提示")}));
 }
 
 TEST_F(LetterCase, twoEntriesWhoseNewNamesCollide) {
@@ -533,8 +533,8 @@ TEST_F(LetterCase, twoEntriesWhoseNewNamesCollide) {
     run(letterCase());
     EXPECT_EQ(whereTokensWent(f), (Contents{{"a.txt", "a.txt"}, {"a.TXT", "A.TXT"}}));
     EXPECT_EQ(planOf(w), std::vector<std::string>{"a.TXT → a.txt  ✗ 已有同名"});
-    EXPECT_EQ(w.messages.end()[-2], msg("成功改名0个", 0, "提示"));
-    EXPECT_EQ(w.messages.back(), msg("1个无法更名：已有同名", 64, "提示"));
+    EXPECT_EQ(w.messages.end()[-2], msg("成功改名0个", style::ok, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("1个无法更名：已有同名", style::information, "提示"));
 
     TempFolder both;
     both.file("Ab.txt", "token:Ab.txt");
@@ -586,10 +586,10 @@ TEST_F(Chains, renumberingShiftedByOneSucceedsAndUndoesExactly) {
     ASSERT_EQ(plan.size(), 12u);
     EXPECT_EQ(plan.front(), "第12集.mp4 → 第13集.mp4") << "the free end goes first";
     EXPECT_EQ(plan.back(), "第01集.mp4 → 第02集.mp4");
-    EXPECT_EQ(w.messages.back(), msg("成功改名12个", 0, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("成功改名12个", style::ok, "提示"));
     undo();
     EXPECT_EQ(whereTokensWent(f), before);
-    EXPECT_EQ(w.messages.back(), msg("撤销了12个", 0, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("撤销了12个", style::ok, "提示"));
 }
 
 TEST_F(Chains, aTwoNameSwapGoesThroughATemporaryNameAndUndoesExactly) {
@@ -600,7 +600,7 @@ TEST_F(Chains, aTwoNameSwapGoesThroughATemporaryNameAndUndoesExactly) {
     run(numbering());
     EXPECT_EQ(whereTokensWent(f), (Contents{{"1", "2"}, {"2", "1"}}));
     EXPECT_EQ(planOf(w), (std::vector<std::string>{"1 → 改名中转1", "2 → 1", "改名中转1 → 2"}));
-    EXPECT_EQ(w.messages.back(), msg("成功改名2个", 0, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("成功改名2个", style::ok, "提示"));
     undo();
     EXPECT_EQ(whereTokensWent(f), (Contents{{"1", "1"}, {"2", "2"}}));
 }
@@ -630,8 +630,8 @@ TEST_F(Chains, aThreeNameCycleByRegexAndABlockedChainStaysWhole) {
     run(numbering());
     EXPECT_EQ(blocked.entries(), (Names{"1", "2", "3/"}));
     EXPECT_EQ(planOf(w), (std::vector<std::string>{"1 → 2  ✗ 已有同名", "2 → 3  ✗ 已有同名"}));
-    EXPECT_EQ(w.messages.end()[-2], msg("成功改名0个", 0, "提示"));
-    EXPECT_EQ(w.messages.back(), msg("2个无法更名：已有同名", 64, "提示"));
+    EXPECT_EQ(w.messages.end()[-2], msg("成功改名0个", style::ok, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("2个无法更名：已有同名", style::information, "提示"));
 }
 
 // ---- Any target extension ---------------------------------------------------------------------
@@ -660,7 +660,7 @@ TEST_F(Chains, typedExtensionsGetTheirDotAndBadOnesAreRefused) {
         w.typeIntoCombo(组合框3, bad);
         run(changeExtensions());
         const Shown expected =
-            *bad ? msg("扩展名里不能有/或\\，也不能只有点", 64, "提示") : msg("修改为什么？请先选择", 64);
+            *bad ? msg("扩展名里不能有/或\\，也不能只有点", style::information, "提示") : msg("修改为什么？请先选择", style::information);
         EXPECT_EQ(w.messages, std::vector<Shown>{expected}) << bad;
     }
     EXPECT_EQ(f.entries(), Names{"a.avi"});

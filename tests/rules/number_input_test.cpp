@@ -101,7 +101,7 @@ TEST_F(FullWidthNumbering, whatIsNoWholeNumberInAsciiIsNoneInFullWidth) {
         w.messages.clear();
         set(start, step);
         run(numbering());
-        EXPECT_EQ(w.messages, (std::vector<Shown>{msg("起始和步长要填整数", 64, "提示")})) << start << " / " << step;
+        EXPECT_EQ(w.messages, (std::vector<Shown>{msg("起始和步长要填整数", style::information, "提示")})) << start << " / " << step;
     }
     EXPECT_EQ(f.entries(), Names{"a.txt"});
 }
@@ -177,7 +177,7 @@ TEST_F(FullWidthCount, aFullWidthZeroOrLettersAreRefusedAsNoNumber) {
         w.messages.clear();
         w.type(编辑框10, count);
         run(deleteOccurrences());
-        EXPECT_EQ(w.messages.back(), msg("输入的不是纯数字", 64, "提示")) << count;
+        EXPECT_EQ(w.messages.back(), msg("输入的不是纯数字", style::information, "提示")) << count;
     }
     EXPECT_EQ(f.entries(), Names{"a1.txt"});
 }

@@ -71,14 +71,14 @@ TEST_P(EveryRule, withoutAFolderAsksForOneAndDoesNothingElse) {
     files({GetParam().sample});
     w.setFolder("");
     run(rule());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("路径呢？", 64, GetParam().noFolderCaption)}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("路径呢？", style::information, GetParam().noFolderCaption)}));
     EXPECT_EQ(f.entries(), Names{GetParam().sample});
 }
 
 TEST_P(EveryRule, refusesAFolderPathHoldingDesktopButNotDesktopCapitalised) {
     w.setFolder("/home/me/desktop/videos/");
     run(rule());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("请不要把视频放在桌面", 64, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("请不要把视频放在桌面", style::information, "提示")}));
 
     w.messages.clear();
     f.folder("Desktop");
@@ -94,7 +94,7 @@ TEST_P(EveryRule, refusesAFolderPathHoldingDesktopButNotDesktopCapitalised) {
 TEST_P(EveryRule, theRootOfTheFileSystemIsRefusedWithNothingElse) {
     w.setFolder("/");
     run(rule());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("什么都没有选择", 64, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("什么都没有选择", style::information, "提示")}));
 }
 
 TEST_P(EveryRule, kindBoxesChooseFilesFirstAndNeitherMeansNothing) {
@@ -103,7 +103,7 @@ TEST_P(EveryRule, kindBoxesChooseFilesFirstAndNeitherMeansNothing) {
     w.setChecked(选择框2, true);
     run(rule());
     if (&rule() == &changeExtensions()) {
-        EXPECT_EQ(w.messages, (std::vector<Shown>{msg("文件夹没有改后缀一说，请勾选文件", 64, "提示")}));
+        EXPECT_EQ(w.messages, (std::vector<Shown>{msg("文件夹没有改后缀一说，请勾选文件", style::information, "提示")}));
     } else {
         EXPECT_TRUE(renamedAs(f.entries(), GetParam().renamed)) << "both checked: files";
     }
@@ -127,21 +127,21 @@ TEST_P(EveryRule, kindBoxesChooseFilesFirstAndNeitherMeansNothing) {
 // Everything a user sees when a files run over the sample alone is cancelled at its question: the
 // question, then the rule's report with 0 or nothing.
 const std::map<std::string, std::vector<Shown>>& afterCancel() {
-    static const Shown sure = msg("确定更名吗？", 1, "提示");
+    static const Shown sure = msg("确定更名吗？", style::okCancel, "提示");
     static const std::map<std::string, std::vector<Shown>> sequences = {
-        {"deleteOccurrences", {msg("一共有1个文件将被更名", 1, "请确认")}},
-        {"deleteBefore", {sure, msg("成功改了0个", 0, "提示")}},
-        {"deleteAfter", {sure, msg("修改了0个", 0, "修改成果提示")}},
-        {"deleteBetween", {msg("一共有1个文件将被更名", 1, "请确认")}},
-        {"videoNumbers", {msg("文件名将被更改，确定吗？", 1, "提示")}},
+        {"deleteOccurrences", {msg("一共有1个文件将被更名", style::okCancel, "请确认")}},
+        {"deleteBefore", {sure, msg("成功改了0个", style::ok, "提示")}},
+        {"deleteAfter", {sure, msg("修改了0个", style::ok, "修改成果提示")}},
+        {"deleteBetween", {msg("一共有1个文件将被更名", style::okCancel, "请确认")}},
+        {"videoNumbers", {msg("文件名将被更改，确定吗？", style::okCancel, "提示")}},
         {"replaceText", {sure}},
-        {"zeroPadding", {sure, msg("改了0个", 0, "修改成果如下")}},
+        {"zeroPadding", {sure, msg("改了0个", style::ok, "修改成果如下")}},
         {"chineseConversion", {sure}},
-        {"chineseNumerals", {sure, msg("总共更改0个", 0, "更名数量")}},
+        {"chineseNumerals", {sure, msg("总共更改0个", style::ok, "更名数量")}},
         {"appendAfterNumber", {sure}},
         {"addPrefix", {sure}},
         {"addSuffix", {sure}},
-        {"insertAtMarker", {sure, msg("有0个文件被改名成功", 0)}},
+        {"insertAtMarker", {sure, msg("有0个文件被改名成功", style::ok)}},
         {"appendAfterExtension", {sure}},
         {"changeExtensions", {sure}},
         {"numbering", {sure}},
@@ -168,16 +168,16 @@ TEST_P(EveryRule, aNewNameThatExistsLeavesBothEntriesAsTheyWere) {
     EXPECT_EQ(f.entries(), (Names{GetParam().sample, GetParam().keptTarget}));
     EXPECT_EQ(f.read(GetParam().keptTarget), std::string("token:") + GetParam().keptTarget);
     // A question, where the rule asks one, says so and leaves Enter on Cancel.
-    if (w.messages.front().style == 1) {
+    if (w.messages.front().style == style::okCancel) {
         EXPECT_EQ(w.summaryShown.toUtf8(), "将更名0个，1个无法更名");
         EXPECT_TRUE(w.cancelShownByDefault);
     }
     // The failure is said last, whatever the rule reports; the rule's own report counts no success.
     ASSERT_FALSE(w.messages.empty());
-    EXPECT_EQ(w.messages.back(), msg("1个无法更名：已有同名", 64, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("1个无法更名：已有同名", style::information, "提示"));
     for (std::size_t i = 0; i + 1 < w.messages.size(); ++i) {
         const Shown& m = w.messages[i];
-        if (m.style != 1) {
+        if (m.style != style::okCancel) {
             EXPECT_EQ(m.text.bytes().find('1'), std::string::npos) << m << " counts a failure";
         }
     }
@@ -208,7 +208,7 @@ TEST_P(EveryRule, theQuestionComesWhateverEntryTheDiskListsFirst) {
     w.answer({answerCancel});
     run(rule());
     ASSERT_FALSE(w.messages.empty());
-    EXPECT_EQ(w.messages.front().style, 1) << "asked";
+    EXPECT_EQ(w.messages.front().style, style::okCancel) << "asked";
     EXPECT_EQ(w.summaryShown.toUtf8(), "将更名1个");
     EXPECT_FALSE(w.cancelShownByDefault);
     EXPECT_FALSE(renamedAs(f.entries(), GetParam().renamed)) << "cancelled";

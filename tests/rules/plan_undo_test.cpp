@@ -158,7 +158,7 @@ TEST_F(Plan, anEntryItsRuleRefusesFailsWithTheReasonAndIsLeftAlone) {
     run(refusing);
     EXPECT_EQ(f.entries(), (Names{"xa.txt", "b.txt", "xc.txt"}));
     EXPECT_EQ(f.read("b.txt"), "token:b.txt");
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("改了2个", 64), msg("1个无法更名：序号超出范围", 64, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("改了2个", style::information), msg("1个无法更名：序号超出范围", style::information, "提示")}));
 }
 
 TEST(PlanOfAFolderThatCannotBeRead, takesNoNameAsExisting) {

@@ -90,9 +90,9 @@ TEST_P(OnDisk, everyKindOfRuleRenamesAndIsTakenBack) {
     EXPECT_TRUE(w.messages.empty() || w.messages.back().text.toUtf8().find("无法更名") == std::string::npos);
     undo();
     EXPECT_EQ(contents(folder), before);
-    EXPECT_EQ(w.messages.back(), msg("撤销了3个", 0, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("撤销了3个", style::ok, "提示"));
     redoLastRun(w, s);
-    EXPECT_EQ(w.messages.back(), msg("重做了3个", 0, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("重做了3个", style::ok, "提示"));
     undo();
 
     // A swap by numbering: through a temporary name on any disk.
@@ -104,7 +104,7 @@ TEST_P(OnDisk, everyKindOfRuleRenamesAndIsTakenBack) {
     runRenameRule(numbering(), w, s);
     EXPECT_EQ(contents(folder),
               (Contents{{"第3课.mp4", "第1课.mp4"}, {"第2课.mp4", "第2课.mp4"}, {"第1课.mp4", "第3课.mp4"}}));
-    EXPECT_EQ(w.messages.back(), msg("成功改名2个", 0, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("成功改名2个", style::ok, "提示"));
     undo();
     EXPECT_EQ(contents(folder),
               (Contents{{"第1课.mp4", "第1课.mp4"}, {"第2课.mp4", "第2课.mp4"}, {"第3课.mp4", "第3课.mp4"}}));
@@ -124,12 +124,12 @@ TEST_P(OnDisk, caseOnlyRenamesSucceedThroughEveryRuleThatMakesThem) {
     EXPECT_EQ(
         contents(folder),
         (Contents{{"IMG_0001.jpg", "IMG_0001.JPG"}, {"IMG_0002.jpg", "IMG_0002.JPG"}, {"Readme.txt", "Readme.TXT"}}));
-    EXPECT_EQ(w.messages.back(), msg("成功改名3个", 0, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("成功改名3个", style::ok, "提示"));
     undo();
     EXPECT_EQ(contents(folder), before);
-    EXPECT_EQ(w.messages.back(), msg("撤销了3个", 0, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("撤销了3个", style::ok, "提示"));
     redoLastRun(w, s);
-    EXPECT_EQ(w.messages.back(), msg("重做了3个", 0, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("重做了3个", style::ok, "提示"));
     EXPECT_EQ(contents(folder).count("IMG_0001.jpg"), 1u);
 
     const std::string other = folder + "regex/";
@@ -147,7 +147,7 @@ TEST_P(OnDisk, caseOnlyRenamesSucceedThroughEveryRuleThatMakesThem) {
     EXPECT_EQ(contents(other), (Contents{{"img_1.png", "img_1.png"}}));
     undo();
     EXPECT_EQ(contents(other), (Contents{{"IMG_1.png", "img_1.png"}}));
-    EXPECT_EQ(w.messages.back(), msg("撤销了1个", 0, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("撤销了1个", style::ok, "提示"));
 }
 
 // Where names are compared without case, a name that another entry holds under another case is
@@ -164,7 +164,7 @@ TEST_P(OnDisk, collisionsAsTheDiskSeesThem) {
         EXPECT_EQ(shown.renames, 0u);
         EXPECT_EQ(shown.failing, 3u);
         EXPECT_EQ(contents(folder).count("B.TXT"), 1u);
-        EXPECT_EQ(w.messages.back(), msg("3个无法更名：已有同名", 64, "提示"));
+        EXPECT_EQ(w.messages.back(), msg("3个无法更名：已有同名", style::information, "提示"));
     } else {
         EXPECT_EQ(shown.renames, 1u) << "A.TXT is free where case counts; the first takes it";
         EXPECT_EQ(contents(folder).count("A.TXT"), 1u);
@@ -180,7 +180,7 @@ TEST_P(OnDisk, collisionsAsTheDiskSeesThem) {
     runRenameRule(regexReplace(), w, s);
     if (ignoresCase()) {
         EXPECT_EQ(contents(pair), (Contents{{"Same.txt", "x-Same.txt"}, {"y-same.txt", "y-same.txt"}}));
-        EXPECT_EQ(w.messages.back(), msg("1个无法更名：本次前面的改名已占用这个名称", 64, "提示"));
+        EXPECT_EQ(w.messages.back(), msg("1个无法更名：本次前面的改名已占用这个名称", style::information, "提示"));
     } else {
         EXPECT_EQ(contents(pair), (Contents{{"Same.txt", "x-Same.txt"}, {"same.txt", "y-same.txt"}}));
     }
@@ -198,7 +198,7 @@ TEST_P(OnDisk, namesTheDiskRefusesAreMarkedAndNeverTried) {
     runRenameRule(regexReplace(), w, s);
     EXPECT_EQ(lines(w.planShown),
               (std::vector<std::string>{"第1课 上.mp4 → 第1课:上.mp4  ✗ 这个磁盘的文件名里不能有 :"}));
-    EXPECT_EQ(w.messages.back(), msg("1个无法更名：这个磁盘的文件名里不能有 :", 64, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("1个无法更名：这个磁盘的文件名里不能有 :", style::information, "提示"));
     EXPECT_EQ(contents(folder).count("第1课 上.mp4"), 1u);
 
     struct Case {
@@ -253,12 +253,12 @@ TEST_P(OnDisk, aRunWhoseDiskIsAwayIsKeptAndTakenBackWhenItReturns) {
     w.messages.clear();
     undo();
     EXPECT_EQ(w.messages,
-              (std::vector<Shown>{msg(("找不到文件夹：" + folder.substr(0, folder.size() - 1)).c_str(), 64, "提示")}));
+              (std::vector<Shown>{msg(("找不到文件夹：" + folder.substr(0, folder.size() - 1)).c_str(), style::information, "提示")}));
     EXPECT_TRUE(s.journal.canUndo()) << "kept for when the disk is back";
     image().mount();
     undo();
     EXPECT_EQ(contents(folder), before);
-    EXPECT_EQ(w.messages.back(), msg("撤销了2个", 0, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("撤销了2个", style::ok, "提示"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Disks, OnDisk, ::testing::Values(ImageFormat::Exfat, ImageFormat::Ntfs),

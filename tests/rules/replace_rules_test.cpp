@@ -52,7 +52,7 @@ TEST_F(ReplaceText, folderFrontLimitIsSevenBytes) {
     w.type(编辑框5, "_");
     run(replaceTextRule());
     EXPECT_EQ(f.entries(), (Names{"1234567-x/", "123456_x/"}));
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", 1, "提示"), msg("成功改了1个", 0, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"), msg("成功改了1个", style::ok, "提示")}));
 }
 
 TEST_F(ReplaceText, refusedCharactersAndMessagesInOrder) {
@@ -62,16 +62,16 @@ TEST_F(ReplaceText, refusedCharactersAndMessagesInOrder) {
         w.messages.clear();
         w.type(编辑框5, bad);
         run(replaceTextRule());
-        EXPECT_EQ(w.messages, (std::vector<Shown>{msg("不能改成这个东西", 0)})) << bad;
+        EXPECT_EQ(w.messages, (std::vector<Shown>{msg("不能改成这个东西", style::ok)})) << bad;
     }
     w.type(编辑框5, "、");
     w.messages.clear();
     run(replaceTextRule());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", 1, "提示"), msg("成功改名1个", 0, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"), msg("成功改名1个", style::ok, "提示")}));
     w.type(编辑框4, "");
     w.messages.clear();
     run(replaceTextRule());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("去掉啥？不能为空", 64, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("去掉啥？不能为空", style::information, "提示")}));
 }
 
 class ZeroPadding : public RuleTest {};
@@ -82,7 +82,7 @@ TEST_F(ZeroPadding, twoDigitsBelowAHundredEntries) {
     Names expected;
     for (int i = 1; i <= 12; ++i) expected.insert((i < 10 ? "0" : "") + std::to_string(i) + ".mp4");
     EXPECT_EQ(f.entries(), expected);
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", 1, "提示"), msg("改了9个", 0, "修改成果如下")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"), msg("改了9个", style::ok, "修改成果如下")}));
 }
 
 TEST_F(ZeroPadding, threeDigitsFromAHundredEntries) {
@@ -92,7 +92,7 @@ TEST_F(ZeroPadding, threeDigitsFromAHundredEntries) {
     EXPECT_TRUE(f.exists("042.mp4"));
     EXPECT_TRUE(f.exists("123.mp4"));
     EXPECT_EQ(f.entries().size(), 150u);
-    EXPECT_EQ(w.messages.back(), msg("改了99个", 0, "修改成果如下"));
+    EXPECT_EQ(w.messages.back(), msg("改了99个", style::ok, "修改成果如下"));
 }
 
 TEST_F(ZeroPadding, paddingWidensAtExactlyAHundredEntries) {
@@ -121,12 +121,12 @@ TEST_F(ZeroPadding, asksBeforeTheFirstEntryWhateverItIsAndReportsAfterCancel) {
     files({"ab.mp4"});
     w.answer({answerCancel});
     run(zeroPadding());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", 1, "提示"), msg("改了0个", 0, "修改成果如下")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"), msg("改了0个", style::ok, "修改成果如下")}));
     TempFolder empty;
     w.setFolder(empty.path());
     w.messages.clear();
     run(zeroPadding());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("改了0个", 0, "修改成果如下")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("改了0个", style::ok, "修改成果如下")}));
 }
 
 class ChineseConversion : public RuleTest {};
@@ -135,7 +135,7 @@ TEST_F(ChineseConversion, convertsByPhraseInTheChosenDirection) {
     files({"頭髮.txt", "發展.mp4", "plain.mp4"});
     run(chineseConversion());
     EXPECT_EQ(f.entries(), (Names{"头发.txt", "发展.mp4", "plain.mp4"}));
-    EXPECT_EQ(w.messages.back(), msg("一共有2个文件被改名", 0, "提示"));
+    EXPECT_EQ(w.messages.back(), msg("一共有2个文件被改名", style::ok, "提示"));
 
     w.setChecked(单选框15, false);
     w.setChecked(单选框16, true);
@@ -158,7 +158,7 @@ TEST_F(ChineseConversion, nothingToConvertIsSilentForFilesAndReportedForFolders)
     w.setChecked(选择框1, false);
     w.setChecked(选择框2, true);
     run(chineseConversion());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("一共有0个文件被改名", 0, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("一共有0个文件被改名", style::ok, "提示")}));
 }
 
 class ChineseNumerals : public RuleTest {};
@@ -194,7 +194,7 @@ TEST_F(ChineseNumerals, aSecondClickConvertsTheNextNumeral) {
     run(chineseNumerals());
     run(chineseNumerals());
     EXPECT_EQ(f.entries(), Names{"第102课.mp4"});
-    EXPECT_EQ(w.messages.back(), msg("总共更改1个", 0, "更名数量"));
+    EXPECT_EQ(w.messages.back(), msg("总共更改1个", style::ok, "更名数量"));
 }
 
 class AppendAfterNumber : public RuleTest {};
@@ -218,7 +218,7 @@ TEST_F(AppendAfterNumber, insertsAfterTheNumberInTheFirstFiveBytes) {
         win.type(编辑框13, "、");
         runRenameRule(appendAfterNumber(), win, s);
         EXPECT_EQ(folder.entries(), Names{c.expected}) << c.name;
-        for (const Shown& m : win.messages) EXPECT_EQ(m.style, 1) << "only the question, never a report";
+        for (const Shown& m : win.messages) EXPECT_EQ(m.style, style::okCancel) << "only the question, never a report";
     }
 }
 
@@ -227,7 +227,7 @@ TEST_F(AppendAfterNumber, emptyTextIsRefusedAfterTheFolderCheck) {
     run(appendAfterNumber());
     w.setFolder(f.path());
     run(appendAfterNumber());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("路径呢？", 64), msg("加什么？", 64)}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("路径呢？", style::information), msg("加什么？", style::information)}));
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "core/pipeline.h"
-#include "rules/rules.h"
+#include "rules/catalogue.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/temp_folder.h"
 

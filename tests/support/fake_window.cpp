@@ -15,12 +15,13 @@ const std::vector<const char*>& itemsOf(Component c) {
 
 }  // namespace
 
-Shown msg(const char* text, int style, const char* caption) {
+Shown msg(const char* text, MessageStyle style, const char* caption) {
     return {Text::fromUtf8(text), style, Text::fromUtf8(caption)};
 }
 
 std::ostream& operator<<(std::ostream& out, const Shown& shown) {
-    return out << "(\"" << shown.text.toUtf8() << "\", " << shown.style << ", \"" << shown.caption.toUtf8() << "\")";
+    const char* kind = shown.style == style::okCancel ? "okCancel" : shown.style == style::information ? "information" : "ok";
+    return out << "(\"" << shown.text.toUtf8() << "\", " << kind << ", \"" << shown.caption.toUtf8() << "\")";
 }
 
 FakeWindow::FakeWindow() {
@@ -75,7 +76,7 @@ TextColour FakeWindow::colour(Component c) const {
     return it == colours_.end() ? TextColour::Default : it->second;
 }
 
-int FakeWindow::showMessage(const Text& text, int style, std::optional<Text> caption) {
+int FakeWindow::showMessage(const Text& text, MessageStyle style, std::optional<Text> caption) {
     messages.push_back({text, style, caption ? *caption : Text::fromUtf8("信息：")});
     if (script_.empty()) return answerOk;
     const int answer = script_.front();

@@ -14,7 +14,7 @@ namespace velmora::testing {
 
 struct Shown {
     Text text;
-    int style;
+    MessageStyle style;
     Text caption;
     friend bool operator==(const Shown& a, const Shown& b) {
         return a.text == b.text && a.style == b.style && a.caption == b.caption;
@@ -22,7 +22,7 @@ struct Shown {
 };
 
 /// A message as a test writes it, from UTF-8 literals.
-Shown msg(const char* text, int style, const char* caption = "信息：");
+Shown msg(const char* text, MessageStyle style, const char* caption = "信息：");
 std::ostream& operator<<(std::ostream& out, const Shown& shown);
 
 class FakeWindow : public Window, public ListView {
@@ -44,9 +44,9 @@ public:
     Text caption(Component c) const override { return get(captions_, c); }
     void setCaption(Component c, const Text& t) override { captions_[std::string(c.name)] = t; }
     void setTopmost(bool on) override { topmost = on; }
-    int showMessage(const Text& text, int style, std::optional<Text> caption) override;
+    int showMessage(const Text& text, MessageStyle style, std::optional<Text> caption) override;
     /// Records the plan's lines as a user opening the details would see them.
-    int confirmWithPlan(const Text& text, int style, std::optional<Text> caption, const PlanDetails& details,
+    int confirmWithPlan(const Text& text, MessageStyle style, std::optional<Text> caption, const PlanDetails& details,
                         const Text& summary = {}, bool cancelByDefault = false) override {
         summaryShown = summary;
         cancelShownByDefault = cancelByDefault;

@@ -30,7 +30,8 @@
 
 #include "app/application.h"
 #include "app/command_line.h"
-#include "rules/rules.h"
+#include "actions/actions.h"
+#include "rules/catalogue.h"
 #include "tests/reliability/read_only.h"
 #include "tests/support/temp_folder.h"
 #include "ui/focus_order.h"
@@ -441,7 +442,7 @@ void TstDesktop::enterAndSpaceClickButtonsAndEscClosesThanks() {
     main.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&main));
     std::vector<std::string> seen;
-    app.window().setResponder([&](const Text& text, int, const Text&) {
+    app.window().setResponder([&](const Text& text, MessageStyle, const Text&) {
         seen.push_back(text.toUtf8());
         return answerOk;
     });
@@ -553,7 +554,7 @@ void TstDesktop::enterInARuleBoxRunsThatRule() {
     Application app(*qApp);
     MainWindow& main = app.mainWindow();
     std::vector<std::string> seen;  // no folder: each rule refuses
-    app.window().setResponder([&](const Text& text, int, const Text&) {
+    app.window().setResponder([&](const Text& text, MessageStyle, const Text&) {
         seen.push_back(text.toUtf8());
         return answerOk;
     });
@@ -666,7 +667,7 @@ void TstDesktop::namesFileFallsBackWhereTheProgramFolderIsReadOnly() {
     Application app(*qApp);
     QtWindow& w = app.window();
     std::vector<std::string> seen;
-    w.setResponder([&](const Text& text, int, const Text&) {
+    w.setResponder([&](const Text& text, MessageStyle, const Text&) {
         seen.push_back(text.toUtf8());
         return answerOk;
     });
@@ -744,7 +745,7 @@ void TstDesktop::sortingChangesNeitherWhatRulesRenameNorWhatIsSavedAndCopied() {
         MainWindow& main = app.mainWindow();
         main.show();
         [&] { QVERIFY(QTest::qWaitForWindowExposed(&main)); }();
-        app.window().setResponder([&](const Text& text, int, const Text&) {
+        app.window().setResponder([&](const Text& text, MessageStyle, const Text&) {
             messages.push_back(text.toUtf8());
             return answerOk;
         });

@@ -56,7 +56,7 @@ namespace {
 
 struct Fixture {
     explicit Fixture(const testing::TempFolder& f) {
-        app.window().setResponder([this](const Text& text, int, const Text&) {
+        app.window().setResponder([this](const Text& text, MessageStyle, const Text&) {
             boxes.push_back(text.toUtf8());
             asked.push_back(column());
             return answerOk;
@@ -546,7 +546,7 @@ void TstLivePreview::theColumnHoldsThePlanWhileTheQuestionIsOpen() {
     const auto hovered = w.column();
     QVERIFY(numbered(hovered));
     std::set<std::string> during;
-    w.app.window().setResponder([&](const Text&, int, const Text&) {
+    w.app.window().setResponder([&](const Text&, MessageStyle, const Text&) {
         if (during.empty()) {
             w.leave("按钮_加后缀1");
             QTest::qWait(200);

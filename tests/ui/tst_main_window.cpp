@@ -18,8 +18,14 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QUrl>
+#include <map>
+#include <string_view>
+#include <vector>
 
 #include "app/application.h"
+#include "rules/catalogue.h"
+#include "ui/bindings.h"
+#include "ui/preview_controller.h"
 
 using namespace velmora;
 
@@ -32,6 +38,7 @@ private slots:
     void cleanup() { app_.reset(); }
 
     void everyComponentExistsWithItsKindPlaceAndText();
+    void everyCataloguedRuleIsBoundOnceAndPreviewed();
     void startUpStates();
     void topmostFollowsTheBoxFromStartUp();
     void clearingInputsLeavesEverythingElse();
@@ -131,6 +138,32 @@ void TstMainWindow::everyComponentExistsWithItsKindPlaceAndText() {
     QVERIFY(view->header()->sectionResizeMode(0) == QHeaderView::Interactive);
     app_->openThanksWindow();
     checkWindow(*app_->thanksWindow(), thanksWindowLayout());
+}
+
+// The bindings and the preview are made from the catalogue: each rule's button runs it on a click,
+// once, its group's handlers serve their boxes, and the preview knows the rules in the same order.
+void TstMainWindow::everyCataloguedRuleIsBoundOnceAndPreviewed() {
+    MainWindow& main = app_->mainWindow();
+    std::map<std::pair<std::string_view, Event>, int> bound;
+    for (const Binding& b : bindingTable()) ++bound[{b.component.name, b.event}];
+    for (const auto& [key, count] : bound) QVERIFY2(count == 1, key.first.data());
+
+    std::vector<std::string_view> previewedButtons;
+    for (const CataloguedRule& rule : ruleCatalogue()) {
+        const char* button = rule.button.name.data();
+        QVERIFY2(main.component<QPushButton>(button), button);
+        QVERIFY2(bound.count({rule.button.name, Event::Clicked}), button);
+        for (Component input : rule.inputs) {
+            QWidget* w = main.component(input.name);
+            QVERIFY2(qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractButton*>(w) || qobject_cast<QComboBox*>(w),
+                     input.name.data());
+        }
+        for (const GroupHandler& h : rule.handlers) QVERIFY2(bound.count({h.component.name, h.event}), button);
+        if (rule.previewed) previewedButtons.push_back(rule.button.name);
+    }
+    std::vector<std::string_view> previewed;
+    for (const PreviewedRule& rule : previewedRules()) previewed.push_back(rule.button.name);
+    QVERIFY(!previewed.empty() && previewed == previewedButtons);
 }
 
 void TstMainWindow::startUpStates() {
@@ -248,13 +281,13 @@ void TstMainWindow::messageBoxAnswersEscAsCancel() {
     QCOMPARE(w.showMessage("好"_t, style::information, "提示"_t), answerOk);
 }
 
-// Style 64 has the information icon, 0 and 1 none; OK is the default button, so Enter means OK
+// Only the information style has an icon; OK is the default button, so Enter means OK
 // also where Cancel is offered.
 void TstMainWindow::messageBoxIconsButtonsAndEnterMeaningOk() {
     QtWindow& w = app_->window();
     app_->mainWindow().show();
     struct Case {
-        int style;
+        MessageStyle style;
         QMessageBox::Icon icon;
         QMessageBox::StandardButtons buttons;
     };

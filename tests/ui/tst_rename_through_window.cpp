@@ -122,7 +122,7 @@ void TstRenameThroughWindow::numeralsAndConversionThroughButtons() {
     MainWindow& main = app.mainWindow();
     app.window().setCaption(component::标签2, Text::fromUtf8(f.path()));
     std::vector<std::string> seen;
-    app.window().setResponder([&](const Text& text, int, const Text&) {
+    app.window().setResponder([&](const Text& text, MessageStyle, const Text&) {
         seen.push_back(text.toUtf8());
         return answerOk;
     });
@@ -295,7 +295,7 @@ void TstRenameThroughWindow::historySurvivesARestartAndRedoFollowsTheKeys() {
         Application app(*qApp);
         app.window().setCaption(component::标签2, Text::fromUtf8(f.path()));
         app.mainWindow().component<QLineEdit>("编辑框6")->setText(QStringLiteral("p"));
-        app.window().setResponder([](const Text&, int, const Text&) { return answerOk; });
+        app.window().setResponder([](const Text&, MessageStyle, const Text&) { return answerOk; });
         app.mainWindow().component<QPushButton>("按钮_加前缀")->click();
     }
     QCOMPARE(f.entries(), std::set<std::string>{"pa.mp4"});
@@ -307,7 +307,7 @@ void TstRenameThroughWindow::historySurvivesARestartAndRedoFollowsTheKeys() {
     main.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&main));
     std::vector<std::string> seen;
-    app.window().setResponder([&](const Text& text, int, const Text&) {
+    app.window().setResponder([&](const Text& text, MessageStyle, const Text&) {
         seen.push_back(text.toUtf8());
         return answerOk;
     });

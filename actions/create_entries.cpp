@@ -1,7 +1,7 @@
 // 按钮14: one new folder, or one new empty file, per row of the list view in a typed folder.
+#include "actions/actions.h"
 #include "core/fs/file_system.h"
 #include "core/fs/paths.h"
-#include "rules/rules.h"
 
 namespace velmora {
 namespace {

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "actions/actions.h"
 #include "core/fs/file_system.h"
 #include "core/fs/paths.h"
-#include "rules/rules.h"
 
 namespace velmora {
 namespace {

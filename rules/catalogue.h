@@ -1,10 +1,36 @@
 #pragma once
 // Every rule behind a button, and the small handlers that belong to a rule's group of components.
+// The catalogue lists them once; the window's bindings and the preview are made from it.
+
+#include <vector>
 
 #include "core/pipeline.h"
-#include "core/session.h"
 
 namespace velmora {
+
+/// The events of a component a handler may serve.
+enum class Event { Clicked, ItemChosen, FocusIn };
+
+/// A handler that keeps the components of a rule's group consistent with each other.
+struct GroupHandler {
+    Component component;
+    Event event;
+    void (*handler)(Window&);
+};
+
+/// One rule button: the rule a click runs and the components of its group.
+struct CataloguedRule {
+    Component button;
+    const RenameRule& (*rule)();
+    /// What the rule reads besides the kind boxes: the preview follows these, and Enter in an edit
+    /// box among them clicks the button.
+    std::vector<Component> inputs;
+    std::vector<GroupHandler> handlers{};
+    bool previewed = true;  ///< shown in the list view's second column while in view
+};
+
+/// Every rule button. A component belongs to one rule at most; the preview looks for it in this order.
+const std::vector<CataloguedRule>& ruleCatalogue();
 
 // Page " 删 除 ".
 const RenameRule& deleteOccurrences();  // 按钮2
@@ -40,20 +66,6 @@ const RenameRule& videoNumbers();  // 按钮_加后缀1
 const RenameRule& numbering();  // 按钮_加序号
 const RenameRule& regexReplace();  // 按钮_正则替换
 const RenameRule& letterCase();  // 按钮_改大小写
-
-// Outside the tabs.
-void createEntries(Window& window, Session& session);  // 按钮14
-void targetBoxFocused(Window& window);  // 编辑框14 gets the focus
-void extensionBoxFocused(Window& window);  // 编辑框15 gets the focus
-void saveOriginalNames(Window& window);  // 按钮16
-/// Saves the rows to the names file in folder; where folder cannot be written, in fallbackFolder
-/// (made when missing; none when empty). The handler passes programFolder() and userDataFolder().
-void saveOriginalNames(Window& window, const Text& folder, const Text& fallbackFolder);
-/// Where the original names are saved while the program's folder can be written.
-Text originalNamesPath();
-/// The program's folder in the user's data: $XDG_DATA_HOME/velmora/, by default
-/// ~/.local/share/velmora/; empty when neither variable gives an absolute path.
-Text userDataFolder();
 
 /// Digits drawn at random after prefix, the generator seeded once per call.
 Text randomDigits(const Text& prefix, int n);
