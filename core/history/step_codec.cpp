@@ -30,6 +30,12 @@ bool getBytes(std::string_view in, std::size_t& at, std::uint64_t n, std::string
     return true;
 }
 
+// The bytes a new name keeps of the old one's start and end fit in it. Compared one after the
+// other: a damaged blob can hold counts whose sum wraps round.
+bool keeps(std::string_view from, std::uint64_t head, std::uint64_t tail) {
+    return head <= from.size() && tail <= from.size() - head;
+}
+
 }  // namespace
 
 // A step is the old name whole, then the new name as what it keeps of the old one's start and end
@@ -69,7 +75,7 @@ bool StepDecoder::next(JournalStep& step) {
     std::string_view from;
     std::string_view between;
     if (!getNumber(blob_, at_, n) || !getBytes(blob_, at_, n, from) || !getNumber(blob_, at_, head) ||
-        !getNumber(blob_, at_, tail) || head + tail > from.size() || !getNumber(blob_, at_, middle) ||
+        !getNumber(blob_, at_, tail) || !keeps(from, head, tail) || !getNumber(blob_, at_, middle) ||
         !getBytes(blob_, at_, middle, between) || !getNumber(blob_, at_, step.inode)) {
         damaged_ = true;
         at_ = blob_.size();
