@@ -1,12 +1,12 @@
 // 按钮16: the names of the list view to "原文件名保存.txt" next to the program, or in the user's
 // data folder where the program's folder cannot be written (an installed program's never can).
 #include <cerrno>
-#include <cstdlib>
 #include <string>
 
 #include "actions/actions.h"
 #include "core/fs/file_system.h"
 #include "core/fs/paths.h"
+#include "core/fs/user_folders.h"
 
 namespace velmora {
 namespace {
@@ -43,12 +43,9 @@ Text reasonOf(int error) {
 Text originalNamesPath() { return withTrailingSeparator(programFolder()) + kFileName; }
 
 Text userDataFolder() {
-    // Relative values are to be ignored, as if unset.
-    const char* data = std::getenv("XDG_DATA_HOME");
-    if (data && data[0] == '/') return withTrailingSeparator(nativeToText(data).text) + "velmora/"_t;
-    const char* home = std::getenv("HOME");
-    if (!home || home[0] != '/') return {};
-    return withTrailingSeparator(nativeToText(home).text) + ".local/share/velmora/"_t;
+    const NativeName data = userFolder(UserFolder::Data);
+    if (data.empty()) return {};
+    return withTrailingSeparator(nativeToText(data).text) + "velmora/"_t;
 }
 
 void saveOriginalNames(Window& window) { saveOriginalNames(window, programFolder(), userDataFolder()); }

@@ -228,13 +228,17 @@ bool createDirectory(const Text& path) {
 
 bool createDirectories(const Text& path) {
     const auto native = textToNative(path);
-    if (!native || native->empty()) return false;
+    return native && createDirectories(*native, 0777);
+}
+
+bool createDirectories(const NativeName& path, mode_t mode) {
+    if (path.empty()) return false;
     // The separator byte never occurs inside a multi-byte character of either encoding.
-    for (std::size_t at = native->find('/', 1); at != std::string::npos; at = native->find('/', at + 1))
-        if (mkdir(native->substr(0, at).c_str(), 0777) != 0 && errno != EEXIST) return false;
-    if (mkdir(native->c_str(), 0777) != 0 && errno != EEXIST) return false;
+    for (std::size_t at = path.find('/', 1); at != std::string::npos; at = path.find('/', at + 1))
+        if (mkdir(path.substr(0, at).c_str(), mode) != 0 && errno != EEXIST) return false;
+    if (mkdir(path.c_str(), mode) != 0 && errno != EEXIST) return false;
     struct stat info {};
-    return stat(native->c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 bool fileExists(const Text& path) {

@@ -1,14 +1,16 @@
 #pragma once
 // File-system operations. None of them reports anything to the user: failure is a false result.
 
+#include <sys/types.h>
+
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/fs/disk.h"
-#include "core/text/encoding.h"
 #include "core/fs/name_watch.h"
+#include "core/text/encoding.h"
 #include "core/text/text.h"
 
 namespace velmora {
@@ -66,6 +68,8 @@ bool renameEntry(const Text& oldPath, const Text& newPath);
 bool createDirectory(const Text& path);
 /// Creates path and the folders above it that are missing; true when path is a folder afterwards.
 bool createDirectories(const Text& path);
+/// The same for a path the system gave, the folders made with mode (less the umask).
+bool createDirectories(const NativeName& path, mode_t mode);
 /// True when at least one entry matches path (wildcards * and ? allowed in its last part).
 bool fileExists(const Text& path);
 /// Creates or truncates the file and writes the blocks in order.

@@ -1,19 +1,17 @@
 #include "core/history/journal.h"
 
-#include <pwd.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cerrno>
-#include <climits>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
-#include <fstream>
-#include <sstream>
 #include <thread>
+
+#include "core/fs/file_system.h"
+#include "core/fs/user_folders.h"
+#include "core/history/process_identity.h"
+#include "core/history/sqlite_statement.h"
 
 namespace velmora {
 namespace {
@@ -60,92 +58,6 @@ constexpr const char* kFromVersion2 =
 
 constexpr int kSchemaVersion = 3;
 
-// A prepared statement that finalizes itself.
-class Statement {
-public:
-    Statement(sqlite3* db, const char* sql) {
-        if (sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK) stmt_ = nullptr;
-    }
-    ~Statement() { sqlite3_finalize(stmt_); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-    explicit operator bool() const { return stmt_ != nullptr; }
-    sqlite3_stmt* get() const { return stmt_; }
-
-    Statement& bind(int i, std::int64_t v) {
-        if (stmt_) sqlite3_bind_int64(stmt_, i, v);
-        return *this;
-    }
-    Statement& bind(int i, const std::string& blob) {
-        if (stmt_) sqlite3_bind_blob64(stmt_, i, blob.data(), blob.size(), SQLITE_TRANSIENT);
-        return *this;
-    }
-    /// Room for a blob of n bytes, to be written in place (writeBlob).
-    Statement& bindZeros(int i, std::size_t n) {
-        if (stmt_) sqlite3_bind_zeroblob64(stmt_, i, n);
-        return *this;
-    }
-    Statement& bindText(int i, const std::string& text) {
-        if (stmt_) sqlite3_bind_text64(stmt_, i, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
-        return *this;
-    }
-    /// Runs a statement that returns no rows.
-    bool done() { return stmt_ && sqlite3_step(stmt_) == SQLITE_DONE; }
-    bool row() { return stmt_ && sqlite3_step(stmt_) == SQLITE_ROW; }
-    std::int64_t integer(int col) const { return sqlite3_column_int64(stmt_, col); }
-    bool isNull(int col) const { return sqlite3_column_type(stmt_, col) == SQLITE_NULL; }
-    std::string blob(int col) const {
-        const void* p = sqlite3_column_blob(stmt_, col);
-        return p ? std::string(static_cast<const char*>(p), static_cast<std::size_t>(sqlite3_column_bytes(stmt_, col)))
-                 : std::string();
-    }
-
-private:
-    sqlite3_stmt* stmt_ = nullptr;
-};
-
-// Numbers as 7 bits a byte, low bits first, the high bit saying that more follow.
-void putNumber(std::string& out, std::uint64_t v) {
-    while (v >= 0x80) {
-        out.push_back(static_cast<char>((v & 0x7f) | 0x80));
-        v >>= 7;
-    }
-    out.push_back(static_cast<char>(v));
-}
-bool getNumber(std::string_view in, std::size_t& at, std::uint64_t& v) {
-    v = 0;
-    for (int shift = 0; shift < 64; shift += 7) {
-        if (at >= in.size()) return false;
-        const auto byte = static_cast<unsigned char>(in[at++]);
-        v |= static_cast<std::uint64_t>(byte & 0x7f) << shift;
-        if (!(byte & 0x80)) return true;
-    }
-    return false;
-}
-bool getBytes(std::string_view in, std::size_t& at, std::uint64_t n, std::string_view& out) {
-    if (at > in.size() || in.size() - at < n) return false;
-    out = in.substr(at, n);
-    at += n;
-    return true;
-}
-
-// Fills the blob of a row made with room for it, a megabyte at a time.
-bool writeBlob(sqlite3* db, const char* table, const char* column, std::int64_t row, std::string_view bytes) {
-    if (bytes.size() > static_cast<std::size_t>(INT_MAX)) return false;  // offsets are ints
-    sqlite3_blob* blob = nullptr;
-    if (sqlite3_blob_open(db, "main", table, column, row, 1, &blob) != SQLITE_OK) {
-        sqlite3_blob_close(blob);
-        return false;
-    }
-    constexpr std::size_t piece = std::size_t{1} << 20;
-    bool ok = true;
-    for (std::size_t at = 0; ok && at < bytes.size(); at += piece) {
-        const std::size_t n = std::min(piece, bytes.size() - at);
-        ok = sqlite3_blob_write(blob, bytes.data() + at, static_cast<int>(n), static_cast<int>(at)) == SQLITE_OK;
-    }
-    return sqlite3_blob_close(blob) == SQLITE_OK && ok;
-}
-
 // Adds the time from its making to its end to a total.
 class Timed {
 public:
@@ -165,43 +77,6 @@ std::string statesBlob(const std::vector<StepState>& states) {
     return out;
 }
 
-bool makeFolders(const std::string& path) {
-    if (path.empty()) return false;
-    std::string sofar;
-    std::size_t at = 0;
-    while (at != std::string::npos) {
-        at = path.find('/', at + 1);
-        sofar = path.substr(0, at);
-        if (!sofar.empty() && mkdir(sofar.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    }
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-std::string readFirstLine(const std::string& path) {
-    std::ifstream in(path);
-    std::string line;
-    std::getline(in, line);
-    return line;
-}
-
-// The process's start time since boot (field 22 of /proc/<pid>/stat) and whether it is a zombie.
-std::optional<std::pair<std::string, bool>> processStart(const std::string& pid) {
-    const std::string stat = readFirstLine("/proc/" + pid + "/stat");
-    const std::size_t close = stat.rfind(')');
-    if (close == std::string::npos) return std::nullopt;
-    std::istringstream fields(stat.substr(close + 2));
-    std::string field;
-    std::string state;
-    for (int i = 3; i <= 22 && fields >> field; ++i) {
-        if (i == 3) state = field;
-        if (i == 22) return std::make_pair(field, state == "Z" || state == "X");
-    }
-    return std::nullopt;
-}
-
-std::string bootId() { return readFirstLine("/proc/sys/kernel/random/boot_id"); }
-
 bool unreadable(int code) {
     code &= 0xff;
     return code == SQLITE_NOTADB || code == SQLITE_CORRUPT || code == SQLITE_FORMAT;
@@ -219,65 +94,6 @@ std::string brokenName(const std::string& path) {
 }
 
 }  // namespace
-
-// A step is the old name whole, then the new name as what it keeps of the old one's start and end
-// plus the bytes between: a rule changes a few bytes of a name, so the plan of a run is about
-// half the size of both names written out, and so is the time to write it.
-void StepEncoder::add(std::string_view from, std::string_view to, std::uint64_t inode) {
-    const std::size_t most = std::min(from.size(), to.size());
-    std::size_t head = 0;
-    while (head < most && from[head] == to[head]) ++head;
-    std::size_t tail = 0;
-    while (tail < most - head && from[from.size() - 1 - tail] == to[to.size() - 1 - tail]) ++tail;
-    putNumber(blob_, from.size());
-    blob_ += from;
-    putNumber(blob_, head);
-    putNumber(blob_, tail);
-    putNumber(blob_, to.size() - head - tail);
-    blob_ += to.substr(head, to.size() - head - tail);
-    putNumber(blob_, inode);
-    ++count_;
-}
-
-std::string encodeSteps(const std::vector<JournalStep>& steps) {
-    std::size_t size = 0;
-    for (const JournalStep& s : steps) size += 8 + s.from.size() + 8;
-    StepEncoder plan;
-    plan.reserve(size);
-    for (const JournalStep& s : steps) plan.add(s.from, s.to, s.inode);
-    return plan.blob();
-}
-
-bool StepDecoder::next(JournalStep& step) {
-    if (at_ >= blob_.size()) return false;
-    std::uint64_t n = 0;
-    std::uint64_t head = 0;
-    std::uint64_t tail = 0;
-    std::uint64_t middle = 0;
-    std::string_view from;
-    std::string_view between;
-    if (!getNumber(blob_, at_, n) || !getBytes(blob_, at_, n, from) || !getNumber(blob_, at_, head) ||
-        !getNumber(blob_, at_, tail) || head + tail > from.size() || !getNumber(blob_, at_, middle) ||
-        !getBytes(blob_, at_, middle, between) || !getNumber(blob_, at_, step.inode)) {
-        damaged_ = true;
-        at_ = blob_.size();
-        return false;
-    }
-    step.from.assign(from);
-    step.to.assign(from.substr(0, head));
-    step.to += between;
-    step.to += from.substr(from.size() - tail);
-    return true;
-}
-
-std::optional<std::vector<JournalStep>> decodeSteps(const std::string& blob) {
-    std::vector<JournalStep> steps;
-    StepDecoder decoder(blob);
-    JournalStep step;
-    while (decoder.next(step)) steps.push_back(step);
-    if (decoder.damaged()) return std::nullopt;
-    return steps;
-}
 
 // --- RunRecorder -------------------------------------------------------------------------------
 
@@ -351,13 +167,8 @@ Journal::~Journal() { close(); }
 
 std::string Journal::defaultFolder() {
     if (const char* dir = std::getenv("VELMORA_STATE_DIR"); dir && *dir) return dir;
-    if (const char* xdg = std::getenv("XDG_STATE_HOME"); xdg && *xdg == '/') return std::string(xdg) + "/velmora";
-    std::string home;
-    if (const char* h = std::getenv("HOME"); h && *h)
-        home = h;
-    else if (const passwd* pw = getpwuid(getuid()))
-        home = pw->pw_dir;
-    return home + "/.local/state/velmora";
+    const NativeName state = userFolder(UserFolder::State, HomeFrom::HomeOrAccount);
+    return state.empty() ? state : state + "/velmora";
 }
 
 void Journal::close() {
@@ -414,7 +225,7 @@ bool Journal::prepareSchema() {
 Journal::Opened Journal::open(const std::string& folder) {
     close();
     movedAside_.clear();
-    if (!makeFolders(folder)) return Opened::Failed;
+    if (!createDirectories(folder, 0700)) return Opened::Failed;
     const std::string path = folder + "/" + kFileName;
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
@@ -618,28 +429,8 @@ void Journal::prune(std::size_t keep) {
     exec("DELETE FROM step_states WHERE run NOT IN (SELECT id FROM runs)");
 }
 
-std::string Journal::self() {
-    static const std::string me = [] {
-        const std::string pid = std::to_string(getpid());
-        const auto start = processStart(pid);
-        return bootId() + "/" + pid + "/" + (start ? start->first : std::string());
-    }();
-    // A forked child is another process: it must not look like its parent.
-    if (me.find("/" + std::to_string(getpid()) + "/") == std::string::npos) {
-        const std::string pid = std::to_string(getpid());
-        const auto start = processStart(pid);
-        return bootId() + "/" + pid + "/" + (start ? start->first : std::string());
-    }
-    return me;
-}
+std::string Journal::self() { return processIdentity(); }
 
-bool Journal::alive(const std::string& owner) {
-    const std::size_t a = owner.find('/');
-    const std::size_t b = a == std::string::npos ? a : owner.find('/', a + 1);
-    if (b == std::string::npos) return false;
-    if (owner.substr(0, a) != bootId()) return false;
-    const auto start = processStart(owner.substr(a + 1, b - a - 1));
-    return start && !start->second && start->first == owner.substr(b + 1);
-}
+bool Journal::alive(const std::string& owner) { return processAlive(owner); }
 
 }  // namespace velmora

@@ -7,28 +7,16 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <thread>
 #include <vector>
 
-#include "core/text/encoding.h"
+#include "core/history/step_codec.h"
 #include "core/text/text.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace velmora {
-
-/// One planned rename as the history keeps it: the names exactly as the file system has them and
-/// the entry's inode, which tells after a crash whether the step was made.
-struct JournalStep {
-    NativeName from;
-    NativeName to;
-    std::uint64_t inode = 0;
-    friend bool operator==(const JournalStep& a, const JournalStep& b) {
-        return a.from == b.from && a.to == b.to && a.inode == b.inode;
-    }
-};
 
 enum class StepState : std::uint8_t { NotMade = 0, Made = 1, TakenBack = 2 };
 
@@ -53,34 +41,6 @@ struct JournalRun {
     RunDisk disk;
     std::vector<JournalStep> steps;  ///< only when loaded with them
     std::vector<StepState> states;  ///< one per step, only when loaded with steps
-};
-
-/// A run's plan as the history writes it, made one step at a time, so a run never holds its steps
-/// a second time to write them down.
-class StepEncoder {
-public:
-    void reserve(std::size_t bytes) { blob_.reserve(bytes); }
-    void add(std::string_view from, std::string_view to, std::uint64_t inode);
-    std::size_t size() const { return count_; }
-    const std::string& blob() const { return blob_; }
-
-private:
-    std::string blob_;
-    std::size_t count_ = 0;
-};
-
-/// Reads an encoded plan back one step at a time, in order, without making every step at once.
-class StepDecoder {
-public:
-    explicit StepDecoder(std::string_view blob) : blob_(blob) {}
-    /// The next step into step; false at the end, or where the plan is damaged.
-    bool next(JournalStep& step);
-    bool damaged() const { return damaged_; }
-
-private:
-    std::string_view blob_;
-    std::size_t at_ = 0;
-    bool damaged_ = false;
 };
 
 class Journal;
@@ -204,9 +164,5 @@ private:
     int busyTimeoutMs_ = kBusyTimeoutMs;
     std::chrono::nanoseconds writing_{0};
 };
-
-/// The plan blob: every step as from, to and inode.
-std::string encodeSteps(const std::vector<JournalStep>& steps);
-std::optional<std::vector<JournalStep>> decodeSteps(const std::string& blob);
 
 }  // namespace velmora

@@ -434,38 +434,6 @@ TEST_F(History, aHistoryOfTheFirstVersionKeepsItsStepStates) {
     EXPECT_EQ(journal.lastUndone()->states[1], StepState::TakenBack);
 }
 
-TEST(JournalBlob, everyStepComesBackByteForByte) {
-    const std::vector<JournalStep> steps{
-        {"第1集.mp4", "第01集.mp4", 1},
-        {"aaa", "aa", 2},
-        {"aa", "aaa", 3},
-        {"abc", "abc", 4},
-        {"x.mp4", "y.mp4", 5},
-        {"", "new", 6},
-        {"old", "", 7},
-        {"abab", "ab", 1ull << 40},
-        {std::string("\0\xff", 2), "\xff", ~0ull},
-        {"name.mp4", "prefix-name.mp4-end", 0},
-    };
-    EXPECT_EQ(decodeSteps(encodeSteps(steps)), steps);
-    // Only what changed is written: the old name (11 bytes) after its length, then the bytes kept
-    // at the start (3) and at the end (8), the one new byte after its length, and the inode.
-    EXPECT_EQ(encodeSteps({steps[0]}), std::string("\x0b第1集.mp4\x03\x08\x01"
-                                                   "0\x01"));
-}
-
-TEST(JournalBlob, aDamagedPlanIsRefused) {
-    const std::string blob = encodeSteps({{"a", "b", 7}, {"c", "dd", 8}});
-    ASSERT_EQ(decodeSteps(blob), (std::vector<JournalStep>{{"a", "b", 7}, {"c", "dd", 8}}));
-    const std::size_t firstStep = encodeSteps({{"a", "b", 7}}).size();
-    for (std::size_t cut = 1; cut < blob.size(); ++cut) {
-        if (cut == firstStep)  // a whole step: the step count kept beside the plan tells
-            EXPECT_EQ(decodeSteps(blob.substr(0, cut))->size(), 1u);
-        else
-            EXPECT_FALSE(decodeSteps(blob.substr(0, cut))) << "cut at " << cut;
-    }
-}
-
 TEST_F(History, aReadOnlyStateFolderAsksBeforeRenamingWithoutHistory) {
     files({"a.mp4"});
     for (const bool existing : {false, true}) {
