@@ -69,8 +69,9 @@ fuzz:
 	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) $(FUZZ_PACKAGES)"
 	cmake --preset fuzz
 	cmake --build --preset fuzz -j $(JOBS)
-	mkdir -p build-fuzz/corpus
+	mkdir -p build-fuzz/corpus build-fuzz/step_codec_corpus
 	./build-fuzz/text_fuzzer -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/corpus fuzz/corpus
+	./build-fuzz/step_codec_fuzzer -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/step_codec_corpus fuzz/step_codec_corpus
 
 # Mutation run over the product sources (not part of CI); MUTATE_N, MUTATE_SEED and MUTATE_FILES
 # choose the sample, see tools/mutate.py. It takes the shared build lock itself.
