@@ -20,7 +20,7 @@ FUZZ_SECONDS ?= 60
 
 LINT_PACKAGES := clang-format clang-tidy
 MUTATE_PACKAGES := python3
-PRODUCT_SOURCES = $(shell git ls-files 'core/*.cpp' 'filelist/*.cpp' 'rules/*.cpp' 'actions/*.cpp' 'ui/*.cpp' 'app/*.cpp')
+PRODUCT_SOURCES = $(shell git ls-files 'core/*.cpp' 'rules/*.cpp' 'actions/*.cpp' 'interaction/*.cpp' 'ui/*.cpp' 'app/*.cpp')
 FORMATTED_FILES = $(shell git ls-files '*.cpp' '*.h')
 
 .PHONY: deps build run test package screenshot bench fuzz mutate format lint clean

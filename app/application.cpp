@@ -9,9 +9,9 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "core/history.h"
+#include "interaction/history_prompts.h"
 #include "core/fs/paths.h"
-#include "filelist/loading.h"
+#include "interaction/folder_loading.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -16,7 +16,7 @@
 #include <fstream>
 
 #include "app/application.h"
-#include "filelist/loading.h"
+#include "interaction/folder_loading.h"
 #include "ui/sorted_rows.h"
 
 int main(int argc, char* argv[]) {

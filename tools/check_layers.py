@@ -4,7 +4,7 @@ or of a sibling wing, and no units include each other, directly or round a loop.
 
 Layers, lowest first; a file may include headers of its own layer and of the layers below:
   core/text < core/names < core/fs < core/plan, core/history (siblings) < core (what still talks to
-  the window, with filelist) < rules, actions (siblings) < ui < app.
+  the window) < rules, actions (siblings) < interaction < ui < app.
 A unit is a header and its source (core/fs/disk.h with core/fs/disk.cpp).
 
 Usage: check_layers.py ROOT   (exit 1 and one line per fault when the layers are broken)
@@ -13,7 +13,7 @@ import os
 import re
 import sys
 
-FOLDERS = ["core", "filelist", "rules", "actions", "ui", "app"]
+FOLDERS = ["core", "rules", "actions", "interaction", "ui", "app"]
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 
 
@@ -26,9 +26,7 @@ def layer_of(path):
         if wing not in ranks:
             return None
         return ranks[wing], "core/" + wing if wing else "core"
-    if parts[0] == "filelist":  # folder loading, built with the window-bound core for now
-        return 4, "core"
-    ranks = {"rules": 5, "actions": 5, "ui": 6, "app": 7}
+    ranks = {"rules": 5, "actions": 5, "interaction": 6, "ui": 7, "app": 8}
     if parts[0] in ranks:
         return ranks[parts[0]], parts[0]
     return None

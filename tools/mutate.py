@@ -37,7 +37,7 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 LOCK = "/tmp/velmora-build.lock"
 EQUIVALENT = os.path.join(ROOT, "tools", "mutate-equivalent.txt")
-FOLDERS = ["core", "filelist", "rules", "ui", "app"]
+FOLDERS = ["core", "rules", "actions", "interaction", "ui", "app"]
 # Entry points are not linked into any test; the pictures are artwork drawn in code, judged by
 # looking at screenshots, not by tests.
 EXCLUDED = {"app/main.cpp", "app/screenshot_main.cpp", "ui/pictures.cpp"}

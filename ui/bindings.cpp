@@ -9,10 +9,10 @@
 #include <QShortcut>
 
 #include "actions/actions.h"
-#include "core/history.h"
+#include "interaction/history_prompts.h"
 #include "core/pipeline.h"
 #include "core/window.h"
-#include "filelist/loading.h"
+#include "interaction/folder_loading.h"
 #include "rules/catalogue.h"
 #include "ui/main_window.h"
 #include "ui/preview_controller.h"

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/preview.h"
+#include "interaction/preview.h"
 #include "core/text/text.h"
 
 namespace velmora {

@@ -11,8 +11,8 @@
 #include <optional>
 #include <vector>
 
-#include "core/preview.h"
-#include "core/window_snapshot.h"
+#include "interaction/preview.h"
+#include "interaction/window_snapshot.h"
 #include "ui/folder_watch.h"
 
 class QLabel;

@@ -21,7 +21,7 @@
 #include <random>
 #include <thread>
 
-#include "core/history.h"
+#include "interaction/history_prompts.h"
 #include "tests/support/disk_image.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/temp_folder.h"

@@ -18,10 +18,10 @@
 #include <regex>
 
 #include "core/text/encoding.h"
-#include "core/history.h"
+#include "interaction/history_prompts.h"
 #include "core/pipeline.h"
 #include "core/plan/plan.h"
-#include "core/preview.h"
+#include "interaction/preview.h"
 #include "rules/catalogue.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/temp_folder.h"

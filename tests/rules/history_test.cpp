@@ -12,7 +12,7 @@
 #include <set>
 #include <thread>
 
-#include "core/history.h"
+#include "interaction/history_prompts.h"
 #include "tests/reliability/read_only.h"
 #include "tests/rules/rule_harness.h"
 

@@ -2,9 +2,9 @@
 #include <algorithm>
 #include <map>
 
-#include "core/history.h"
+#include "interaction/history_prompts.h"
 #include "core/plan/plan.h"
-#include "core/preview.h"
+#include "interaction/preview.h"
 #include "tests/rules/rule_harness.h"
 
 namespace velmora::testing {

@@ -2,7 +2,7 @@
 // numbers wherever a rule asks for one: 起始 and 步长 of the numbering, the count of the deletions.
 #include <map>
 
-#include "core/preview.h"
+#include "interaction/preview.h"
 #include "rules/common.h"
 #include "tests/rules/rule_harness.h"
 

@@ -7,8 +7,8 @@
 #include <stdexcept>
 
 #include "core/fs/listing.h"
-#include "core/preview.h"
-#include "filelist/loading.h"
+#include "interaction/preview.h"
+#include "interaction/folder_loading.h"
 #include "tests/rules/rule_harness.h"
 
 namespace velmora::testing {

@@ -3,7 +3,7 @@
 
 #include "core/fs/listing.h"
 #include "core/plan/plan.h"
-#include "core/preview.h"
+#include "interaction/preview.h"
 #include "tests/rules/rule_harness.h"
 
 namespace velmora::testing {

@@ -9,8 +9,8 @@
 #include <fstream>
 #include <map>
 
-#include "core/history.h"
-#include "core/preview.h"
+#include "interaction/history_prompts.h"
+#include "interaction/preview.h"
 #include "tests/rules/rule_harness.h"
 #include "tests/support/disk_image.h"
 

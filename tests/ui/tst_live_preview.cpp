@@ -19,7 +19,7 @@
 #include <random>
 
 #include "app/application.h"
-#include "filelist/loading.h"
+#include "interaction/folder_loading.h"
 #include "tests/support/temp_folder.h"
 #include "ui/folder_watch.h"
 #include "ui/list_model.h"

@@ -16,7 +16,7 @@
 #include <QTreeView>
 
 #include "app/application.h"
-#include "core/history.h"
+#include "interaction/history_prompts.h"
 #include "tests/support/temp_folder.h"
 
 using namespace velmora;

@@ -1,4 +1,4 @@
-#include "filelist/loading.h"
+#include "interaction/folder_loading.h"
 
 #include "core/fs/listing.h"
 #include "core/fs/paths.h"

@@ -1,4 +1,4 @@
-#include "core/history.h"
+#include "interaction/history_prompts.h"
 
 #include <dirent.h>
 #include <sys/stat.h>

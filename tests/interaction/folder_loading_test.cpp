@@ -1,4 +1,4 @@
-#include "filelist/loading.h"
+#include "interaction/folder_loading.h"
 
 #include <gtest/gtest.h>
 

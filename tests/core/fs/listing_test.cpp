@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "core/fs/listing.h"
-#include "core/preview.h"
+#include "interaction/preview.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/temp_folder.h"
 

@@ -1,4 +1,4 @@
-#include "core/preview.h"
+#include "interaction/preview.h"
 
 #include <string_view>
 

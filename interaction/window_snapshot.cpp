@@ -1,4 +1,4 @@
-#include "core/window_snapshot.h"
+#include "interaction/window_snapshot.h"
 
 namespace velmora {
 
