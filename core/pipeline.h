@@ -135,12 +135,6 @@ struct RenameRule {
     Report report;  ///< called after every pass that got past its checks; nothing when empty
 };
 
-/// What a run did on disk, in order.
-struct RunResult {
-    bool listed = false;  ///< the run got past its checks and listed the folder
-    RenameList renamed;  ///< (old name, new name) of every success, sharing the run's names
-};
-
 /// Where a click stops before it lists anything: the checks in their order, then the kind boxes.
 struct RunStart {
     std::optional<Message> refusal;  ///< the message of a refused click
@@ -156,20 +150,12 @@ ListingOrder listingOrder(const RenameRule& rule, Kind kind);
 RunPlan planRun(const RenameRule& rule, Window& window, Kind kind, const Text& folder, SharedListing listing,
                 const std::function<bool()>& cancelled = {});
 
+/// The first refusal of checks, in their order.
+std::optional<Message> firstRefusal(const std::vector<InputCheck>& checks, const Window& window);
+
 /// The refusal a click shows after planning, before renaming: nothing to change for a counted
 /// confirmation, then the rule's checks before the file loop.
 std::optional<Message> refusalAfterPlanning(const RenameRule& rule, const Window& window, const RunPlan& plan);
-
-/// Why work that threw stopped, as a person reads it: more names than one listing holds, no
-/// memory left, or a fault of ours.
-Text stoppedBecause(const std::exception_ptr& error);
-
-/// Runs rule once, as a click on its button does. Nothing it throws escapes: a click that stops
-/// on an exception says why. A previewed plan is applied as it is when the
-/// fresh listing equals the listing it was made from (the caller vouches for the inputs); caption
-/// (the button's) names the run in the history.
-RunResult runRenameRule(const RenameRule& rule, Window& window, Session& session, const RunPlan* previewed = nullptr,
-                        const Text& caption = {});
 
 /// Passes every entry through transform; the counting condition is unused.
 inline PassFactory simplePass(std::function<std::optional<Text>(const Window&, const Entry&)> transform) {

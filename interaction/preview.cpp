@@ -1,4 +1,5 @@
 #include "interaction/preview.h"
+#include "interaction/click.h"
 
 #include <string_view>
 

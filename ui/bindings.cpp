@@ -11,6 +11,7 @@
 #include "actions/actions.h"
 #include "interaction/history_prompts.h"
 #include "core/pipeline.h"
+#include "interaction/click.h"
 #include "core/window.h"
 #include "interaction/folder_loading.h"
 #include "rules/catalogue.h"

@@ -15,6 +15,7 @@
 #include "core/fs/file_system.h"
 #include "tests/reliability/read_only.h"
 #include "tests/rules/rule_harness.h"
+#include "interaction/click.h"
 
 namespace {
 // The name whose next unlinkat fails, as it does when the entry is held or protected.

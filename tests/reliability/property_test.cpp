@@ -20,6 +20,7 @@
 #include "core/text/encoding.h"
 #include "interaction/history_prompts.h"
 #include "core/pipeline.h"
+#include "interaction/click.h"
 #include "core/plan/plan.h"
 #include "interaction/preview.h"
 #include "rules/catalogue.h"

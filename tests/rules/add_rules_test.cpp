@@ -9,6 +9,7 @@
 
 #include "core/fs/file_system.h"
 #include "tests/rules/rule_harness.h"
+#include "interaction/click.h"
 
 namespace velmora::testing {
 namespace {

@@ -2,6 +2,7 @@
 
 #include "core/fs/listing.h"
 #include "tests/rules/rule_harness.h"
+#include "interaction/click.h"
 
 namespace velmora::testing {
 namespace {

@@ -15,6 +15,7 @@
 #include "interaction/history_prompts.h"
 #include "tests/reliability/read_only.h"
 #include "tests/rules/rule_harness.h"
+#include "interaction/click.h"
 
 namespace velmora::testing {
 namespace {

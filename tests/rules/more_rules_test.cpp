@@ -6,6 +6,7 @@
 #include "core/plan/plan.h"
 #include "interaction/preview.h"
 #include "tests/rules/rule_harness.h"
+#include "interaction/click.h"
 
 namespace velmora::testing {
 namespace {

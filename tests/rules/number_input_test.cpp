@@ -5,6 +5,7 @@
 #include "interaction/preview.h"
 #include "rules/common.h"
 #include "tests/rules/rule_harness.h"
+#include "interaction/click.h"
 
 namespace velmora::testing {
 namespace {

@@ -13,6 +13,7 @@
 #include "interaction/preview.h"
 #include "tests/rules/rule_harness.h"
 #include "tests/support/disk_image.h"
+#include "interaction/click.h"
 
 namespace velmora::testing {
 namespace {

@@ -1,6 +1,7 @@
 #include <filesystem>
 
 #include "tests/rules/rule_harness.h"
+#include "interaction/click.h"
 
 namespace velmora::testing {
 namespace {
