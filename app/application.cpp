@@ -9,9 +9,9 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "interaction/history_prompts.h"
 #include "core/fs/paths.h"
 #include "interaction/folder_loading.h"
+#include "interaction/history_prompts.h"
 
 #include <algorithm>
 #include <cstdio>

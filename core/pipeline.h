@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "core/fs/disk.h"
-#include "core/plan/run_plan.h"
 #include "core/fs/listing.h"
 #include "core/names/name_list.h"
+#include "core/plan/run_plan.h"
 #include "core/session.h"
 #include "core/text/text.h"
 #include "core/window.h"
@@ -31,7 +31,6 @@ struct Message {
 using InputCheck = std::function<std::optional<Message>(const Window&)>;
 /// Refuses with message when component's content is empty.
 InputCheck requireContent(Component component, Message message);
-
 
 /// Which kinds a rule treats.
 enum class Kinds {

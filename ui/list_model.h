@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "interaction/preview.h"
 #include "core/text/text.h"
+#include "interaction/preview.h"
 
 namespace velmora {
 

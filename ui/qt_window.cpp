@@ -104,8 +104,8 @@ int QtWindow::showMessage(const Text& text, MessageStyle style, std::optional<Te
     return messageBox(text, style, caption ? *caption : "信息："_t, nullptr);
 }
 
-int QtWindow::confirmWithPlan(const Text& text, MessageStyle style, std::optional<Text> caption, const PlanDetails& details,
-                              const Text& summary, bool cancelByDefault) {
+int QtWindow::confirmWithPlan(const Text& text, MessageStyle style, std::optional<Text> caption,
+                              const PlanDetails& details, const Text& summary, bool cancelByDefault) {
     return messageBox(text, style, caption ? *caption : "信息："_t, &details, summary, cancelByDefault);
 }
 

@@ -61,8 +61,8 @@ private:
     int selectedRow() const override;
 
     QWidget* widget(Component c) const;
-    int messageBox(const Text& text, MessageStyle style, const Text& title, const PlanDetails* details, const Text& summary = {},
-                   bool cancelByDefault = false);
+    int messageBox(const Text& text, MessageStyle style, const Text& title, const PlanDetails* details,
+                   const Text& summary = {}, bool cancelByDefault = false);
 
     MainWindow& window_;
     Responder responder_;

@@ -5,14 +5,13 @@
 #include <functional>
 #include <vector>
 
-#include "core/text/encoding.h"
-#include "core/text/number_aware_order.h"
 #include "core/fs/waiting.h"
 #include "core/names/name_list.h"
+#include "core/text/encoding.h"
+#include "core/text/number_aware_order.h"
 #include "core/text/text.h"
 
 namespace velmora {
-
 
 enum class EntryKind { Files, Folders };
 enum class ListingOrder {

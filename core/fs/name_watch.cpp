@@ -20,8 +20,8 @@ namespace velmora {
 
 namespace {
 
-constexpr std::uint32_t kWatched = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF |
-                                   IN_UNMOUNT | IN_ONLYDIR | IN_EXCL_UNLINK;
+constexpr std::uint32_t kWatched =
+    IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_UNMOUNT | IN_ONLYDIR | IN_EXCL_UNLINK;
 
 }  // namespace
 

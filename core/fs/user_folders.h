@@ -21,6 +21,6 @@ enum class HomeFrom {
 
 /// The folder of that kind, as the variable or home gives it (a trailing separator kept). A
 /// variable that is not an absolute path is ignored, as if unset. Empty when there is none.
-NativeName userFolder(UserFolder kind, HomeFrom home = HomeFrom::AbsoluteHome);
+NativeName userFolder(UserFolder kind, HomeFrom from = HomeFrom::AbsoluteHome);
 
 }  // namespace velmora

@@ -7,13 +7,12 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/text/encoding.h"
 #include "core/plan/failures.h"
 #include "core/plan/run_plan.h"
+#include "core/text/encoding.h"
 #include "core/text/text.h"
 
 namespace velmora {
-
 
 /// Which steps of plan will fail, in plan order, given the names the folder holds: the transform
 /// refused the entry, the name is not valid, it would leave the folder, the name exists already, or an earlier step

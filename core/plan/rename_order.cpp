@@ -178,7 +178,8 @@ RenameOrder orderRenames(const std::vector<RenameRequest>& steps, const NameSet&
         for (std::size_t k = tail; k-- > 0;) whole(path[k]);
         for (std::size_t i : path) state[i] = Done;
     }
-    if (madeIn == MadeIn::ListingOrder) order.operations = inListingOrder(std::move(order.operations), groups, held, disk);
+    if (madeIn == MadeIn::ListingOrder)
+        order.operations = inListingOrder(std::move(order.operations), groups, held, disk);
     return order;
 }
 

@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "core/text/encoding.h"
 #include "core/plan/failures.h"
 #include "core/plan/run_plan.h"
+#include "core/text/encoding.h"
 #include "core/text/text.h"
 
 namespace velmora {

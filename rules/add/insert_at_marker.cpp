@@ -1,6 +1,6 @@
 // 按钮10: insert a text directly before or after one occurrence of a marker.
-#include "rules/common.h"
 #include "rules/catalogue.h"
+#include "rules/common.h"
 
 namespace velmora {
 namespace {

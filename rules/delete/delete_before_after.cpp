@@ -1,6 +1,6 @@
 // 按钮7 and 按钮_去掉后面的: cut a name before or after a marker.
-#include "rules/common.h"
 #include "rules/catalogue.h"
+#include "rules/common.h"
 
 namespace velmora {
 namespace {

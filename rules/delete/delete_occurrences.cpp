@@ -1,8 +1,8 @@
 // 按钮2: delete a text once or a given number of times, counted from its first or last occurrence.
 #include <memory>
 
-#include "rules/common.h"
 #include "rules/catalogue.h"
+#include "rules/common.h"
 
 namespace velmora {
 namespace {

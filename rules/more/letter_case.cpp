@@ -1,8 +1,8 @@
 // 按钮_改大小写: upper case, lower case, or the first letter of every word upper case, for the
 // name part or, with 选择框_只改扩展名, for the extension only. Latin letters change, ASCII and
 // full-width (Ａ-Ｚ, ａ-ｚ, GB18030 A3C1-A3DA and A3E1-A3FA); everything else stays.
-#include "rules/common.h"
 #include "rules/catalogue.h"
+#include "rules/common.h"
 
 namespace velmora {
 namespace {

@@ -2,8 +2,8 @@
 // number padded with zeros to that many digits and * is the entry's name part.
 #include <memory>
 
-#include "rules/common.h"
 #include "rules/catalogue.h"
+#include "rules/common.h"
 
 namespace velmora {
 namespace {

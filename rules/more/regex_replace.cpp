@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "core/text/encoding.h"
-#include "rules/common.h"
 #include "rules/catalogue.h"
+#include "rules/common.h"
 
 namespace velmora {
 namespace {

@@ -1,6 +1,6 @@
 // 按钮4: replace one occurrence of a text in every name.
-#include "rules/common.h"
 #include "rules/catalogue.h"
+#include "rules/common.h"
 
 namespace velmora {
 namespace {

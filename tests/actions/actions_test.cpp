@@ -76,7 +76,8 @@ TEST_F(CreateEntries, refusalsAndTheHintBoxes) {
     w.setFolder("");
     w.type(编辑框14, "/x");
     createEntries(w, s);
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("路径呢？", style::information), msg("路径呢？", style::information)}));
+    EXPECT_EQ(w.messages,
+              (std::vector<Shown>{msg("路径呢？", style::information), msg("路径呢？", style::information)}));
     w.type(编辑框14, "将在这里创建");
     w.setTextColour(编辑框14, TextColour::Grey);
     targetBoxFocused(w);
@@ -109,8 +110,9 @@ TEST_F(SaveNames, writesGbkLinesWithCrLfAndReplacesTheOldFile) {
     EXPECT_EQ(saved(), std::string("a.mp4\r\n\xB5\xDA"
                                    "1"
                                    "\xBC\xAF.mkv\r\n"));
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg(
-                              "已将原文件名存入txt文档内，\r\n并已将txt文档保存到本软件的同级文件夹", style::information, "提醒：")}));
+    EXPECT_EQ(w.messages,
+              (std::vector<Shown>{msg("已将原文件名存入txt文档内，\r\n并已将txt文档保存到本软件的同级文件夹",
+                                      style::information, "提醒：")}));
     w.rows = {Text::fromUtf8("b")};
     saveOriginalNames(w);
     EXPECT_EQ(saved(), "b\r\n");

@@ -64,9 +64,9 @@ TEST_F(Loading, refusalsOfTheFolderPicker) {
     w.pickedFolder = Text::fromUtf8("/");
     loadChosenFolder(w, s);
     EXPECT_EQ(w.currentFolder(), Text{});
-    EXPECT_EQ(w.messages,
-              (std::vector<testing::Shown>{msg("什么都没有选择", style::information, "提示"), msg("请不要把视频放在桌面", style::information, "提示"),
-                                           msg("什么都没有选择", style::information, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<testing::Shown>{msg("什么都没有选择", style::information, "提示"),
+                                                       msg("请不要把视频放在桌面", style::information, "提示"),
+                                                       msg("什么都没有选择", style::information, "提示")}));
 }
 
 TEST_F(Loading, aDropListsTheFolderHoldingTheDroppedEntry) {

@@ -13,9 +13,9 @@
 
 #include "actions/actions.h"
 #include "core/fs/file_system.h"
+#include "interaction/click.h"
 #include "tests/reliability/read_only.h"
 #include "tests/rules/rule_harness.h"
-#include "interaction/click.h"
 
 namespace {
 // The name whose next unlinkat fails, as it does when the entry is held or protected.
@@ -60,8 +60,8 @@ TEST_F(FaultInjection, aReadOnlyFolderRenamesNothingAndCountsNothing) {
     if (!readOnly.ok()) GTEST_SKIP() << "this file system cannot make a folder read-only here";
     iw.type(编辑框1, "-");
     runRenameRule(deleteOccurrences(), iw, s);
-    EXPECT_EQ(iw.messages,
-              (std::vector<Shown>{msg("一共有2个文件将被更名", style::okCancel, "请确认"), msg("2个无法更名：没有权限", style::information, "提示")}))
+    EXPECT_EQ(iw.messages, (std::vector<Shown>{msg("一共有2个文件将被更名", style::okCancel, "请确认"),
+                                               msg("2个无法更名：没有权限", style::information, "提示")}))
         << "no report of 0 for files, but the failures are told";
     iw.messages.clear();
     iw.type(编辑框8, "-");
@@ -78,7 +78,8 @@ TEST_F(FaultInjection, anEntryDeletedAfterListingIsSkippedAndNotCounted) {
     runRenameRule(deleteOccurrences(), iw, s);
     EXPECT_EQ(f.entries(), (Names{"a1.txt", "c3.txt"}));
     EXPECT_EQ(iw.messages.end()[-2], msg("删掉了2个", style::ok, "修改成果提示"));
-    EXPECT_EQ(iw.messages.back(), msg("1个无法更名：找不到原来的文件，或这个磁盘不接受新名称", style::information, "提示"));
+    EXPECT_EQ(iw.messages.back(),
+              msg("1个无法更名：找不到原来的文件，或这个磁盘不接受新名称", style::information, "提示"));
 }
 
 TEST_F(FaultInjection, theFolderRenamedOrRemovedMidRun) {
@@ -149,8 +150,9 @@ TEST_F(FaultInjection, aNameAtTheLengthLimitThatWouldGrowKeepsItsName) {
     iw.messages.clear();
     runRenameRule(replaceTextRule(), iw, s);
     EXPECT_TRUE(f.exists(longest));
-    EXPECT_EQ(iw.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"),
-                                               msg("1个无法更名：名称太长，这个磁盘放不下", style::information, "提示")}))
+    EXPECT_EQ(iw.messages,
+              (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"),
+                                  msg("1个无法更名：名称太长，这个磁盘放不下", style::information, "提示")}))
         << "the failure is not counted, but told";
 }
 
@@ -172,7 +174,8 @@ TEST_F(FaultInjection, theNamesFileInAReadOnlyFolderFailsAndTheOldFileStays) {
     if (!readOnly.ok()) GTEST_SKIP() << "this file system cannot make a folder read-only here";
     iw.rows = {Text::fromUtf8("new.mp4")};
     saveOriginalNames(iw, Text::fromUtf8(f.path()), Text{});
-    EXPECT_EQ(iw.messages, (std::vector<Shown>{msg("保存失败\r\n没有写入这个文件夹的权限", style::information, "提醒：")}));
+    EXPECT_EQ(iw.messages,
+              (std::vector<Shown>{msg("保存失败\r\n没有写入这个文件夹的权限", style::information, "提醒：")}));
     EXPECT_EQ(f.read("原文件名保存.txt"), "old\r\n");
 }
 

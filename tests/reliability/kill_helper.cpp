@@ -26,8 +26,8 @@
 #include "core/history/journal.h"
 #include "core/pipeline.h"
 #include "interaction/click.h"
-#include "rules/common.h"
 #include "rules/catalogue.h"
+#include "rules/common.h"
 #include "tests/support/fake_window.h"
 
 namespace {

@@ -359,7 +359,8 @@ TEST(KillDuringARun, chainsSwapsAndCyclesKilledAfterEveryRenameAreTakenBackExact
                 } else {
                     ++askedAbout;
                     ASSERT_FALSE(w.messages.empty());
-                    EXPECT_EQ(w.messages[0], msg(startQuestion(n, folder).c_str(), style::okCancel, "提示")) << "counted in entries";
+                    EXPECT_EQ(w.messages[0], msg(startQuestion(n, folder).c_str(), style::okCancel, "提示"))
+                        << "counted in entries";
                     if (!atStart) {
                         EXPECT_EQ(contents(folder), after) << "kept as it was";
                         w.messages.clear();
@@ -456,8 +457,8 @@ TEST(KillOnACard, aRunWhoseCardIsOutAtStartIsKeptUntilItIsBack) {
     Session s;
     w.answer({answerOk});
     openHistory(w, s, state.path() + "state");
-    EXPECT_EQ(w.messages,
-              (std::vector<Shown>{msg(startQuestion("2", folder).c_str(), style::okCancel, "提示"), msg("撤销了2个", style::ok, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg(startQuestion("2", folder).c_str(), style::okCancel, "提示"),
+                                              msg("撤销了2个", style::ok, "提示")}));
     EXPECT_EQ(contents(folder), original);
 }
 

@@ -17,11 +17,11 @@
 #include <random>
 #include <regex>
 
-#include "core/text/encoding.h"
-#include "interaction/history_prompts.h"
 #include "core/pipeline.h"
-#include "interaction/click.h"
 #include "core/plan/plan.h"
+#include "core/text/encoding.h"
+#include "interaction/click.h"
+#include "interaction/history_prompts.h"
 #include "interaction/preview.h"
 #include "rules/catalogue.h"
 #include "tests/support/fake_window.h"

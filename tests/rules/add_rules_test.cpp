@@ -8,8 +8,8 @@
 #include <iterator>
 
 #include "core/fs/file_system.h"
-#include "tests/rules/rule_harness.h"
 #include "interaction/click.h"
+#include "tests/rules/rule_harness.h"
 
 namespace velmora::testing {
 namespace {
@@ -26,7 +26,8 @@ TEST_F(PrefixSuffix, theExtensionStaysAndFoldersTakeTheSuffixAtTheEnd) {
     w.type(编辑框7, "-01");
     run(addSuffix());
     EXPECT_EQ(f.entries(), (Names{"01-a-01.mp4", "01-README-01", "01-archive.tar-01.gz"}));
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"), msg("确定更名吗？", style::okCancel, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"),
+                                              msg("确定更名吗？", style::okCancel, "提示")}));
 
     TempFolder folders;
     folders.folder("photos.2020");
@@ -57,7 +58,8 @@ TEST_F(PrefixSuffix, emptyTextIsRefusedBeforeTheFolderCheck) {
     w.setFolder("");
     run(addPrefix());
     run(addSuffix());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("加点啥？不能为空", style::information), msg("加点啥？不能为空", style::information)}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("加点啥？不能为空", style::information),
+                                              msg("加点啥？不能为空", style::information)}));
 }
 
 class InsertAtMarker : public RuleTest {};
@@ -111,7 +113,8 @@ TEST_F(InsertAtMarker, refusedCharactersOnlyInTheInsertText) {
     w.type(编辑框12, "x");
     w.messages.clear();
     run(insertAtMarker());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"), msg("有0个文件被改名成功", style::ok)}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"),
+                                              msg("有0个文件被改名成功", style::ok)}));
 }
 
 class ExtensionRules : public RuleTest {};
@@ -130,7 +133,8 @@ TEST_F(ExtensionRules, changeAllWithItsOwnFilterAndTheFolderRefusal) {
     w.choose(组合框2, ".txt");
     run(changeExtensions());
     EXPECT_EQ(f.entries(), (Names{"a.mp4", "archive.tar.mp4", "README.mp4", "notes.txt", "notes2.mp4"}));
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"), msg("一共有4扩展名被修改", style::information, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"),
+                                              msg("一共有4扩展名被修改", style::information, "提示")}));
 
     w.messages.clear();
     w.setChecked(选择框2, true);

@@ -1,8 +1,8 @@
 #include <algorithm>
 
 #include "core/fs/listing.h"
-#include "tests/rules/rule_harness.h"
 #include "interaction/click.h"
+#include "tests/rules/rule_harness.h"
 
 namespace velmora::testing {
 namespace {
@@ -37,8 +37,8 @@ TEST_F(DeleteOccurrences, deletesOnceOrCountedTimesFromEitherEnd) {
         win.setChecked(单选框14, c.fromLast);
         runRenameRule(deleteOccurrences(), win, s);
         EXPECT_EQ(folder.entries(), Names{c.expected}) << c.name << " " << c.needle << " x" << c.count;
-        EXPECT_EQ(win.messages,
-                  (std::vector<Shown>{msg("一共有1个文件将被更名", style::okCancel, "请确认"), msg("删掉了1个", style::ok, "修改成果提示")}));
+        EXPECT_EQ(win.messages, (std::vector<Shown>{msg("一共有1个文件将被更名", style::okCancel, "请确认"),
+                                                    msg("删掉了1个", style::ok, "修改成果提示")}));
     }
 }
 
@@ -88,8 +88,8 @@ TEST_F(DeleteOccurrences, aCountThatIsNotANumberIsRefusedOnceAndNothingIsRenamed
     w.type(编辑框1, "a");
     w.type(编辑框10, "abc");
     run(deleteOccurrences());
-    EXPECT_EQ(w.messages,
-              (std::vector<Shown>{msg("一共有3个文件将被更名", style::okCancel, "请确认"), msg("输入的不是纯数字", style::information, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("一共有3个文件将被更名", style::okCancel, "请确认"),
+                                              msg("输入的不是纯数字", style::information, "提示")}));
     EXPECT_EQ(f.entries(), (Names{"a1.txt", "a2.txt", "a3.txt"}));
 }
 
@@ -100,8 +100,8 @@ TEST_F(DeleteOccurrences, foldersReportNoChangeAndNeverSeeTheCountRefusal) {
     w.type(编辑框1, "x");
     w.type(编辑框10, "0");
     run(deleteOccurrences());
-    EXPECT_EQ(w.messages,
-              (std::vector<Shown>{msg("一共有1个文件将被更名", style::okCancel, "请确认"), msg("没有任何改动", style::ok, "没有改动")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("一共有1个文件将被更名", style::okCancel, "请确认"),
+                                              msg("没有任何改动", style::ok, "没有改动")}));
     w.messages.clear();
     w.answer({answerCancel});
     run(deleteOccurrences());
@@ -117,8 +117,9 @@ TEST_F(DeleteOccurrences, checksInTheirOrderAndNothingToChange) {
     files({"b.txt"});
     w.type(编辑框1, "zz");
     run(deleteOccurrences());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("去掉啥？不能为空", style::information), msg("路径呢？", style::information),
-                                              msg("找不到需要改的文件名", style::ok, "提示")}));
+    EXPECT_EQ(w.messages,
+              (std::vector<Shown>{msg("去掉啥？不能为空", style::information), msg("路径呢？", style::information),
+                                  msg("找不到需要改的文件名", style::ok, "提示")}));
 }
 
 TEST_F(DeleteOccurrences, twoNamesBecomingOneCountOnlyTheFirst) {
@@ -167,7 +168,8 @@ TEST_F(DeleteBeforeAfter, reportsCountSuccessesAndFolderPassesDiffer) {
     w.type(编辑框9, "-");
     w.answer({answerCancel});
     run(deleteAfter());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"), msg("修改了0个", style::ok, "修改成果提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"),
+                                              msg("修改了0个", style::ok, "修改成果提示")}));
 
     w.messages.clear();
     f.file("x-.txt");  // x-1.txt would become x-.txt: the failure is not counted
@@ -188,7 +190,8 @@ TEST_F(DeleteBeforeAfter, reportsCountSuccessesAndFolderPassesDiffer) {
     w.type(编辑框8, "b");
     w.messages.clear();
     run(deleteBefore());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("成功改了0个", style::ok, "提示")})) << "a is left alone: no question";
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("成功改了0个", style::ok, "提示")}))
+        << "a is left alone: no question";
 }
 
 class DeleteBetween : public RuleTest {};
@@ -228,8 +231,8 @@ TEST_F(DeleteBetween, previewCountsWhatRenamingLeavesAlone) {
     w.choose(组合框2, ".txt");
     run(deleteBetween());
     // a-b.txt: same marker twice, counted but not renamed; x(1).txt has no "-".
-    EXPECT_EQ(w.messages,
-              (std::vector<Shown>{msg("一共有1个文件将被更名", style::okCancel, "请确认"), msg("有0个文件被改名成功", style::ok)}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("一共有1个文件将被更名", style::okCancel, "请确认"),
+                                              msg("有0个文件被改名成功", style::ok)}));
     EXPECT_EQ(f.entries(), (Names{"a)b(c.txt", "a-b.txt", "x(1).txt"}));
 }
 

@@ -12,10 +12,10 @@
 #include <set>
 #include <thread>
 
+#include "interaction/click.h"
 #include "interaction/history_prompts.h"
 #include "tests/reliability/read_only.h"
 #include "tests/rules/rule_harness.h"
-#include "interaction/click.h"
 
 namespace velmora::testing {
 namespace {
@@ -80,7 +80,8 @@ TEST_F(History, aRunAndItsUndoLeaveTheFolderAsItWas) {
     w.answer({answerOk});
     const MadeRenames undone = undoLastRun(w, s);
     EXPECT_EQ(contents(f), before);
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg(question(f, 1).c_str(), style::okCancel, "提示"), msg("撤销了1个", style::ok, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg(question(f, 1).c_str(), style::okCancel, "提示"),
+                                              msg("撤销了1个", style::ok, "提示")}));
     EXPECT_EQ(w.planShown, std::vector<Text>{"02.mp4 → 2.mp4"_t}) << "the details list the renames as undo makes them";
     EXPECT_FALSE(s.journal.canUndo());
     // The list view follows what each of them renamed: (old name, new name).
@@ -167,7 +168,8 @@ TEST_F(History, severalRunsInTwoFoldersUndoneThenRedoneGoThroughTheSameStates) {
     }
     EXPECT_FALSE(s.journal.canUndo());
     EXPECT_EQ(w.messages[0], msg(question(f, 3).c_str(), style::okCancel, "提示"));
-    EXPECT_EQ(w.messages[4], msg(question(other, 2, 2).c_str(), style::okCancel, "提示")) << "the newest run, whatever its folder";
+    EXPECT_EQ(w.messages[4], msg(question(other, 2, 2).c_str(), style::okCancel, "提示"))
+        << "the newest run, whatever its folder";
     undo();
     EXPECT_EQ(w.messages.size(), 8u) << "nothing left: no question";
 
@@ -176,8 +178,9 @@ TEST_F(History, severalRunsInTwoFoldersUndoneThenRedoneGoThroughTheSameStates) {
         redo();
         EXPECT_EQ(both(), states[k]) << "after redoing run " << k;
     }
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("重做了3个", style::ok, "提示"), msg("重做了2个", style::ok, "提示"),
-                                              msg("重做了3个", style::ok, "提示"), msg("重做了3个", style::ok, "提示")}));
+    EXPECT_EQ(w.messages,
+              (std::vector<Shown>{msg("重做了3个", style::ok, "提示"), msg("重做了2个", style::ok, "提示"),
+                                  msg("重做了3个", style::ok, "提示"), msg("重做了3个", style::ok, "提示")}));
     redo();
     EXPECT_EQ(w.messages.size(), 4u) << "nothing left to redo";
     undo();
@@ -286,7 +289,8 @@ TEST_F(History, swapsAreCountedInEntriesByTheRunTheUndoAndTheRedo) {
     EXPECT_EQ(f.read("1"), "token:4");
     w.messages.clear();
     undo();
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg(question(f, 4).c_str(), style::okCancel, "提示"), msg("撤销了4个", style::ok, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg(question(f, 4).c_str(), style::okCancel, "提示"),
+                                              msg("撤销了4个", style::ok, "提示")}));
     EXPECT_EQ(f.read("1"), "token:1");
     EXPECT_EQ(f.read("4"), "token:4");
     redo();
@@ -652,11 +656,11 @@ TEST_F(History, startUpClosesWhatAGoneProcessLeftUnfinished) {
     f.file("xc", "not ours");  // a name the run never made, held by another entry
     w.answer({answerCancel});
     openHistory(w, s, dir);
-    EXPECT_EQ(
-        w.messages,
-        (std::vector<Shown>{
-            msg(("上次更名没有完成（已更名2个），撤销这2个吗？\n“" + noSeparator(f.path()) + "”").c_str(), style::okCancel, "提示"),
-            msg("已保留，可以用“撤销上次更名”撤销", style::information, "提示")}));
+    EXPECT_EQ(w.messages,
+              (std::vector<Shown>{
+                  msg(("上次更名没有完成（已更名2个），撤销这2个吗？\n“" + noSeparator(f.path()) + "”").c_str(),
+                      style::okCancel, "提示"),
+                  msg("已保留，可以用“撤销上次更名”撤销", style::information, "提示")}));
     EXPECT_EQ(f.entries(), (Names{"c", "xa", "xb", "xc"})) << "Cancel keeps them";
     ASSERT_TRUE(s.journal.canUndo());
     w.messages.clear();

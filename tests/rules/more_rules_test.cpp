@@ -2,11 +2,11 @@
 #include <algorithm>
 #include <map>
 
-#include "interaction/history_prompts.h"
 #include "core/plan/plan.h"
+#include "interaction/click.h"
+#include "interaction/history_prompts.h"
 #include "interaction/preview.h"
 #include "tests/rules/rule_harness.h"
-#include "interaction/click.h"
 
 namespace velmora::testing {
 namespace {
@@ -95,7 +95,8 @@ TEST_F(Numbering, templatesGiveExactNamesInNaturalOrder) {
         EXPECT_EQ(whereTokensWent(folder), c.expected) << c.label;
         ASSERT_EQ(win.messages.size(), 2u) << c.label;
         EXPECT_EQ(win.messages[0], msg("确定更名吗？", style::okCancel, "提示"));
-        EXPECT_EQ(win.messages[1], msg(("成功改名" + std::to_string(c.expected.size()) + "个").c_str(), style::ok, "提示"));
+        EXPECT_EQ(win.messages[1],
+                  msg(("成功改名" + std::to_string(c.expected.size()) + "个").c_str(), style::ok, "提示"));
     }
 }
 
@@ -132,7 +133,8 @@ TEST_F(Numbering, refusalsComeBeforeAnythingIsListed) {
         w.messages.clear();
         set(c.pattern, c.start, c.step);
         run(numbering());
-        EXPECT_EQ(w.messages, (std::vector<Shown>{msg(c.message, style::information, "提示")})) << c.pattern << " " << c.start;
+        EXPECT_EQ(w.messages, (std::vector<Shown>{msg(c.message, style::information, "提示")}))
+            << c.pattern << " " << c.start;
         EXPECT_TRUE(s.entryList.empty()) << "nothing listed";
     }
     EXPECT_EQ(f.entries(), Names{"a.txt"});
@@ -205,7 +207,8 @@ TEST_F(Numbering, aNumberPastTheRangeFailsWithItsReasonWhileTheOthersAreRenamed)
         EXPECT_EQ(whereTokensWent(folder), c.expected) << c.label;
         EXPECT_EQ(result.renamed.size(), c.renamed) << c.label;
         ASSERT_EQ(win.messages.size(), 3u) << c.label;
-        EXPECT_EQ(win.messages[1], msg(("成功改名" + std::to_string(c.renamed) + "个").c_str(), style::ok, "提示")) << c.label;
+        EXPECT_EQ(win.messages[1], msg(("成功改名" + std::to_string(c.renamed) + "个").c_str(), style::ok, "提示"))
+            << c.label;
         EXPECT_EQ(win.messages[2],
                   msg((std::to_string(3 - c.renamed) + "个无法更名：序号超出范围").c_str(), style::information, "提示"))
             << c.label;
@@ -521,7 +524,8 @@ TEST_F(LetterCase, aCaseOnlyRenameOfOneEntry) {
     run(letterCase());
     EXPECT_EQ(f.entries(), Names{"A.jpg"});
     EXPECT_EQ(f.read("A.jpg"), "photo");
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"), msg("成功改名1个", style::ok, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"),
+                                              msg("成功改名1个", style::ok, "提示")}));
 }
 
 TEST_F(LetterCase, twoEntriesWhoseNewNamesCollide) {
@@ -660,8 +664,8 @@ TEST_F(Chains, typedExtensionsGetTheirDotAndBadOnesAreRefused) {
         w.messages.clear();
         w.typeIntoCombo(组合框3, bad);
         run(changeExtensions());
-        const Shown expected =
-            *bad ? msg("扩展名里不能有/或\\，也不能只有点", style::information, "提示") : msg("修改为什么？请先选择", style::information);
+        const Shown expected = *bad ? msg("扩展名里不能有/或\\，也不能只有点", style::information, "提示")
+                                    : msg("修改为什么？请先选择", style::information);
         EXPECT_EQ(w.messages, std::vector<Shown>{expected}) << bad;
     }
     EXPECT_EQ(f.entries(), Names{"a.avi"});

@@ -2,10 +2,10 @@
 // numbers wherever a rule asks for one: 起始 and 步长 of the numbering, the count of the deletions.
 #include <map>
 
+#include "interaction/click.h"
 #include "interaction/preview.h"
 #include "rules/common.h"
 #include "tests/rules/rule_harness.h"
-#include "interaction/click.h"
 
 namespace velmora::testing {
 namespace {
@@ -102,7 +102,8 @@ TEST_F(FullWidthNumbering, whatIsNoWholeNumberInAsciiIsNoneInFullWidth) {
         w.messages.clear();
         set(start, step);
         run(numbering());
-        EXPECT_EQ(w.messages, (std::vector<Shown>{msg("起始和步长要填整数", style::information, "提示")})) << start << " / " << step;
+        EXPECT_EQ(w.messages, (std::vector<Shown>{msg("起始和步长要填整数", style::information, "提示")}))
+            << start << " / " << step;
     }
     EXPECT_EQ(f.entries(), Names{"a.txt"});
 }

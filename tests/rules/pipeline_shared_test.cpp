@@ -7,8 +7,8 @@
 #include <stdexcept>
 
 #include "core/fs/listing.h"
-#include "interaction/preview.h"
 #include "interaction/folder_loading.h"
+#include "interaction/preview.h"
 #include "tests/rules/rule_harness.h"
 
 namespace velmora::testing {
@@ -103,7 +103,8 @@ TEST_P(EveryRule, kindBoxesChooseFilesFirstAndNeitherMeansNothing) {
     w.setChecked(选择框2, true);
     run(rule());
     if (&rule() == &changeExtensions()) {
-        EXPECT_EQ(w.messages, (std::vector<Shown>{msg("文件夹没有改后缀一说，请勾选文件", style::information, "提示")}));
+        EXPECT_EQ(w.messages,
+                  (std::vector<Shown>{msg("文件夹没有改后缀一说，请勾选文件", style::information, "提示")}));
     } else {
         EXPECT_TRUE(renamedAs(f.entries(), GetParam().renamed)) << "both checked: files";
     }

@@ -3,9 +3,9 @@
 
 #include "core/fs/listing.h"
 #include "core/plan/plan.h"
+#include "interaction/click.h"
 #include "interaction/preview.h"
 #include "tests/rules/rule_harness.h"
-#include "interaction/click.h"
 
 namespace velmora::testing {
 namespace {
@@ -159,7 +159,8 @@ TEST_F(Plan, anEntryItsRuleRefusesFailsWithTheReasonAndIsLeftAlone) {
     run(refusing);
     EXPECT_EQ(f.entries(), (Names{"xa.txt", "b.txt", "xc.txt"}));
     EXPECT_EQ(f.read("b.txt"), "token:b.txt");
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("改了2个", style::information), msg("1个无法更名：序号超出范围", style::information, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("改了2个", style::information),
+                                              msg("1个无法更名：序号超出范围", style::information, "提示")}));
 }
 
 TEST(PlanOfAFolderThatCannotBeRead, takesNoNameAsExisting) {

@@ -9,11 +9,11 @@
 #include <fstream>
 #include <map>
 
+#include "interaction/click.h"
 #include "interaction/history_prompts.h"
 #include "interaction/preview.h"
 #include "tests/rules/rule_harness.h"
 #include "tests/support/disk_image.h"
-#include "interaction/click.h"
 
 namespace velmora::testing {
 namespace {
@@ -253,8 +253,8 @@ TEST_P(OnDisk, aRunWhoseDiskIsAwayIsKeptAndTakenBackWhenItReturns) {
     image().unmount();
     w.messages.clear();
     undo();
-    EXPECT_EQ(w.messages,
-              (std::vector<Shown>{msg(("找不到文件夹：" + folder.substr(0, folder.size() - 1)).c_str(), style::information, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg(("找不到文件夹：" + folder.substr(0, folder.size() - 1)).c_str(),
+                                                  style::information, "提示")}));
     EXPECT_TRUE(s.journal.canUndo()) << "kept for when the disk is back";
     image().mount();
     undo();

@@ -1,7 +1,7 @@
 #include <filesystem>
 
-#include "tests/rules/rule_harness.h"
 #include "interaction/click.h"
+#include "tests/rules/rule_harness.h"
 
 namespace velmora::testing {
 namespace {
@@ -53,7 +53,8 @@ TEST_F(ReplaceText, folderFrontLimitIsSevenBytes) {
     w.type(编辑框5, "_");
     run(replaceTextRule());
     EXPECT_EQ(f.entries(), (Names{"1234567-x/", "123456_x/"}));
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"), msg("成功改了1个", style::ok, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"),
+                                              msg("成功改了1个", style::ok, "提示")}));
 }
 
 TEST_F(ReplaceText, refusedCharactersAndMessagesInOrder) {
@@ -68,7 +69,8 @@ TEST_F(ReplaceText, refusedCharactersAndMessagesInOrder) {
     w.type(编辑框5, "、");
     w.messages.clear();
     run(replaceTextRule());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"), msg("成功改名1个", style::ok, "提示")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"),
+                                              msg("成功改名1个", style::ok, "提示")}));
     w.type(编辑框4, "");
     w.messages.clear();
     run(replaceTextRule());
@@ -83,7 +85,8 @@ TEST_F(ZeroPadding, twoDigitsBelowAHundredEntries) {
     Names expected;
     for (int i = 1; i <= 12; ++i) expected.insert((i < 10 ? "0" : "") + std::to_string(i) + ".mp4");
     EXPECT_EQ(f.entries(), expected);
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"), msg("改了9个", style::ok, "修改成果如下")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"),
+                                              msg("改了9个", style::ok, "修改成果如下")}));
 }
 
 TEST_F(ZeroPadding, threeDigitsFromAHundredEntries) {
@@ -122,7 +125,8 @@ TEST_F(ZeroPadding, asksBeforeTheFirstEntryWhateverItIsAndReportsAfterCancel) {
     files({"ab.mp4"});
     w.answer({answerCancel});
     run(zeroPadding());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"), msg("改了0个", style::ok, "修改成果如下")}));
+    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("确定更名吗？", style::okCancel, "提示"),
+                                              msg("改了0个", style::ok, "修改成果如下")}));
     TempFolder empty;
     w.setFolder(empty.path());
     w.messages.clear();
@@ -228,7 +232,8 @@ TEST_F(AppendAfterNumber, emptyTextIsRefusedAfterTheFolderCheck) {
     run(appendAfterNumber());
     w.setFolder(f.path());
     run(appendAfterNumber());
-    EXPECT_EQ(w.messages, (std::vector<Shown>{msg("路径呢？", style::information), msg("加什么？", style::information)}));
+    EXPECT_EQ(w.messages,
+              (std::vector<Shown>{msg("路径呢？", style::information), msg("加什么？", style::information)}));
 }
 
 }  // namespace

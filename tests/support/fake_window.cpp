@@ -20,7 +20,9 @@ Shown msg(const char* text, MessageStyle style, const char* caption) {
 }
 
 std::ostream& operator<<(std::ostream& out, const Shown& shown) {
-    const char* kind = shown.style == style::okCancel ? "okCancel" : shown.style == style::information ? "information" : "ok";
+    const char* kind = shown.style == style::okCancel      ? "okCancel"
+                       : shown.style == style::information ? "information"
+                                                           : "ok";
     return out << "(\"" << shown.text.toUtf8() << "\", " << kind << ", \"" << shown.caption.toUtf8() << "\")";
 }
 

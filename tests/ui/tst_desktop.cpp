@@ -28,9 +28,9 @@
 #include <iterator>
 #include <map>
 
+#include "actions/actions.h"
 #include "app/application.h"
 #include "app/command_line.h"
-#include "actions/actions.h"
 #include "rules/catalogue.h"
 #include "tests/reliability/read_only.h"
 #include "tests/support/temp_folder.h"

@@ -463,8 +463,8 @@ TEST_P(DiskOfImage, aNameAnotherProgramTakesDuringARunIsNeverRenamedOnto) {
     const FolderHandle folder(root);
     for (int i = 0; i < n / 2; ++i)
         ASSERT_TRUE(folder.rename("f" + std::to_string(i), "g" + std::to_string(i))) << i << std::strerror(errno);
-    const std::vector<std::string> spellings = c.ignoresCase ? std::vector<std::string>{"taken", "TAKEN"}
-                                                             : std::vector<std::string>{"taken"};
+    const std::vector<std::string> spellings =
+        c.ignoresCase ? std::vector<std::string>{"taken", "TAKEN"} : std::vector<std::string>{"taken"};
     for (const std::string& spelling : spellings) {
         SCOPED_TRACE(spelling);
         const int fd = open((root + "taken").c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644);

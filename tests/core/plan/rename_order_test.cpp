@@ -106,15 +106,15 @@ TEST(OrderRenames, chainsCyclesAndFailures) {
 // Made in the listing's order, chains and cycles move as wholes, each in its own order, and the
 // temporary names are those of plan order, which the plan shown before the run named.
 TEST(OrderRenames, inListingOrderChainsAndCyclesStayWholeAndKeepTheirTemporaryNames) {
-    const auto steps = planned({{"1", "2"}, {"2", "3"}, {"a", "b"}, {"b", "a"}, {"c", "d"}, {"d", "c"}, {"x", "y"},
-                                {"unlisted", "u"}});
+    const auto steps = planned(
+        {{"1", "2"}, {"2", "3"}, {"a", "b"}, {"b", "a"}, {"c", "d"}, {"d", "c"}, {"x", "y"}, {"unlisted", "u"}});
     const NameSet listed{"x", "d", "c", "2", "b", "a", "1"};
     EXPECT_EQ(operations(orderRenames(steps, listed)),
               (std::vector<std::string>{"2>3", "1>2", "a>改名中转1", "b>a", "改名中转1>b", "c>改名中转2", "d>c",
                                         "改名中转2>d", "x>y", "unlisted>u"}));
     EXPECT_EQ(operations(orderRenames(steps, listed, nullptr, MadeIn::ListingOrder)),
-              (std::vector<std::string>{"x>y", "c>改名中转2", "d>c", "改名中转2>d", "2>3", "1>2", "a>改名中转1",
-                                        "b>a", "改名中转1>b", "unlisted>u"}));
+              (std::vector<std::string>{"x>y", "c>改名中转2", "d>c", "改名中转2>d", "2>3", "1>2", "a>改名中转1", "b>a",
+                                        "改名中转1>b", "unlisted>u"}));
     // Where case is ignored, the listing's spelling finds the step's.
     Disk folding;
     folding.ignoresCase = true;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "core/text/encoding.h"
 #include "core/fs/paths.h"
+#include "core/text/encoding.h"
 
 namespace velmora {
 namespace {
