@@ -533,23 +533,30 @@ def test_environment(properties):
     return env
 
 
-def run(command, properties):
+# Seconds an executable may run with a mutant: three times what it took without one, at least
+# TEST_TIMEOUT, so a slow suite on a loaded machine is not taken for a killed mutant.
+timeouts = {}
+UNMUTATED_TIMEOUT = 900
+
+
+def run(command, properties, timeout=None):
     """(exit status, output); None for the status of a run that timed out."""
     cwd = properties.get("WORKING_DIRECTORY") or os.path.dirname(command[0])
     try:
-        r = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=TEST_TIMEOUT,
+        limit = timeout or timeouts.get(command[0], TEST_TIMEOUT)
+        r = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=limit,
                            env=test_environment(properties), cwd=cwd)
         return r.returncode, r.stdout.decode(errors="replace")
     except subprocess.TimeoutExpired:
         return None, ""
 
 
-def passes(command, properties):
+def passes(command, properties, timeout=None):
     """Whether CTest would not count the test as failed: skipped tests pass, the pass and fail
     expressions replace the exit status as CTest reads them, WILL_FAIL turns the verdict round."""
     if truthy(properties.get("DISABLED")):
         return True
-    status, output = run(command, properties)
+    status, output = run(command, properties, timeout)
     if status is None or status < 0:
         return False  # timed out or died of a signal
     if "SKIP_RETURN_CODE" in properties and str(status) == str(properties["SKIP_RETURN_CODE"]):
@@ -563,14 +570,14 @@ def passes(command, properties):
     return not ok if truthy(properties.get("WILL_FAIL")) else ok
 
 
-def run_test(binary):
+def run_test(binary, timeout=None):
     """True when the binary passes: all its GoogleTest cases in one run, then its other tests."""
     if binary.is_gtest():
         # The cases' own expressions (a skipped case) speak of one case, not of the whole run.
-        status, _ = run([binary.path] + GTEST, binary.gtest)
+        status, _ = run([binary.path] + GTEST, binary.gtest, timeout)
         if status != 0:
             return False
-    return all(passes(command, properties) for _, command, properties in binary.tests)
+    return all(passes(command, properties, timeout) for _, command, properties in binary.tests)
 
 
 def evaluate(build, mutant, lock, suite):
@@ -655,8 +662,13 @@ def main():
             if missing:
                 print("not run for mutants, CTest finds no command for: " + ", ".join(missing))
             for binary in suite:
-                if not run_test(binary):
+                began = time.monotonic()
+                if not run_test(binary, UNMUTATED_TIMEOUT):
                     sys.exit(f"{binary.name} fails without any mutant; fix the suite first")
+                took = time.monotonic() - began
+                for _, command, _ in binary.tests:
+                    timeouts[command[0]] = max(TEST_TIMEOUT, 3 * took)
+                timeouts[binary.path] = max(TEST_TIMEOUT, 3 * took)
         for m in order:
             if ran >= opts.n:
                 break
