@@ -3,6 +3,7 @@
 #include "core/fs/disk.h"
 #include "core/fs/file_system.h"
 #include "core/fs/folder_reader.h"
+#include "core/fs/paths.h"
 
 namespace velmora {
 
@@ -65,6 +66,15 @@ StepFailure diskRefusal(const NativeName& name, const Disk* disk) {
         return StepFailure::TooLong;
     }
     return StepFailure::None;
+}
+
+StepFailure nameFailure(StepFailure refusal, bool exact, const std::optional<NativeName>& newNative,
+                        std::string_view oldNative, const Disk* disk) {
+    if (refusal != StepFailure::None) return refusal;
+    if (!exact || !newNative) return StepFailure::Invalid;
+    if (newNative->find(kSeparator) != std::string::npos || *newNative == "..") return StepFailure::LeavesFolder;
+    if (!isValidEntryName(*newNative) || *newNative == oldNative) return StepFailure::Invalid;
+    return diskRefusal(*newNative, disk);
 }
 
 std::string comparedName(std::string_view name, const Disk* disk) {

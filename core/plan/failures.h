@@ -2,6 +2,7 @@
 // Why a planned rename fails, judged by name: what the folder's disk refuses, how it compares
 // names, which names the folder holds, and the reason as a person reads it.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,14 @@ Text failureReason(StepFailure failure, const Text& newName = {});
 
 /// What disk refuses of name (a native name); a null disk takes every name of up to 255 bytes.
 StepFailure diskRefusal(const NativeName& name, const Disk* disk);
+
+/// What the names alone say of renaming the entry named oldNative to newNative, before any
+/// collision: the transform's refusal first; a name that could not be read exactly or has no native
+/// form (Invalid); a separator or ".." (LeavesFolder, before validity, so a separator is told as
+/// leaving the folder); no name at all, or the old name itself (Invalid); what disk refuses. The one
+/// judgement of a step's names that the plan, its lines and rename order share.
+StepFailure nameFailure(StepFailure refusal, bool exact, const std::optional<NativeName>& newNative,
+                        std::string_view oldNative, const Disk* disk);
 
 /// Name as disk compares names: folded where it ignores case, else as it is.
 std::string comparedName(std::string_view name, const Disk* disk);

@@ -74,25 +74,21 @@ std::vector<StepFailure> planFailures(const RunPlan& plan, const NameSet& existi
         }
         const std::size_t entry = plan.steps.entry(i);
         const auto newNative = textToNative(newNames.text(i));
-        StepFailure failure = StepFailure::None;
-        // Checked in this order so a separator is reported as leaving the folder, not as invalid.
-        if (!listing.exact(entry) || !newNative) {  // NOLINT(bugprone-branch-clone)
-            failure = StepFailure::Invalid;
-        } else if (newNative->find(kSeparator) != std::string::npos || *newNative == "..") {
-            failure = StepFailure::LeavesFolder;
-        } else if (!isValidEntryName(*newNative) || newNames.bytes(i) == listing.bytes(entry)) {
-            failure = StepFailure::Invalid;
-        } else if (const StepFailure refused = diskRefusal(*newNative, disk); refused != StepFailure::None) {
-            failure = refused;
-        } else if (takenByRun.find(newNameOf(static_cast<std::uint32_t>(i)), newNameOf) != PositionTable::none) {
-            failure = StepFailure::TakenByRun;
-        } else if ((folding ? foldedExisting.contains(foldedNew[i]) : existing.contains(*newNative)) &&
-                   !freedFor(newNameOf(static_cast<std::uint32_t>(i)), entry)) {
-            failure = StepFailure::Exists;
-        } else {
-            renamedAway[entry] = true;
-            takenByRun.erase(entryNameOf(static_cast<std::uint32_t>(entry)), newNameOf);
-            takenByRun.insert(static_cast<std::uint32_t>(i), newNameOf);
+        const NativeName ownedOld =
+            listing.keepsNatives() ? NativeName{} : listing.native(entry).value_or(NativeName{});
+        const std::string_view oldNative = listing.keepsNatives() ? listing.nativeBytes(entry) : ownedOld;
+        StepFailure failure = nameFailure(StepFailure::None, listing.exact(entry), newNative, oldNative, disk);
+        if (failure == StepFailure::None) {
+            if (takenByRun.find(newNameOf(static_cast<std::uint32_t>(i)), newNameOf) != PositionTable::none) {
+                failure = StepFailure::TakenByRun;
+            } else if ((folding ? foldedExisting.contains(foldedNew[i]) : existing.contains(*newNative)) &&
+                       !freedFor(newNameOf(static_cast<std::uint32_t>(i)), entry)) {
+                failure = StepFailure::Exists;
+            } else {
+                renamedAway[entry] = true;
+                takenByRun.erase(entryNameOf(static_cast<std::uint32_t>(entry)), newNameOf);
+                takenByRun.insert(static_cast<std::uint32_t>(i), newNameOf);
+            }
         }
         failures.push_back(failure);
     }
@@ -171,12 +167,10 @@ constexpr std::uint8_t kTakenByRun = 2;
 
 // The same judgement as planFailures, with the names the run has not touched asked of the disk.
 StepFailure PlanLines::check(const PlanStep& step) {
-    if (step.refusal != StepFailure::None) return step.refusal;
     const auto newNative = textToNative(step.newName);
-    if (!step.exact || !newNative) return StepFailure::Invalid;
-    if (newNative->find(kSeparator) != std::string::npos || *newNative == "..") return StepFailure::LeavesFolder;
-    if (!isValidEntryName(*newNative) || *newNative == step.oldNative) return StepFailure::Invalid;
-    if (const StepFailure refused = diskRefusal(*newNative, disk_.get()); refused != StepFailure::None) return refused;
+    if (const StepFailure refused = nameFailure(step.refusal, step.exact, newNative, step.oldNative, disk_.get());
+        refused != StepFailure::None)
+        return refused;
     const std::string newKey = comparedName(*newNative, disk_.get());
     const std::string oldKey = comparedName(step.oldNative, disk_.get());
     const auto known = changed_.find(newKey);

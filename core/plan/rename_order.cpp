@@ -15,11 +15,7 @@ namespace {
 constexpr std::size_t none = static_cast<std::size_t>(-1);
 
 StepFailure validity(const RenameRequest& step, const Disk* disk) {
-    if (step.refusal != StepFailure::None) return step.refusal;
-    if (!step.exact || !step.to) return StepFailure::Invalid;
-    if (step.to->find(kSeparator) != std::string::npos || *step.to == "..") return StepFailure::LeavesFolder;
-    if (!isValidEntryName(*step.to) || *step.to == step.from) return StepFailure::Invalid;
-    return diskRefusal(*step.to, disk);
+    return nameFailure(step.refusal, step.exact, step.to, step.from, disk);
 }
 
 // Decides which renames fail. Every rename is taken to succeed until something forces it to fail:
