@@ -11,25 +11,13 @@
 #include <optional>
 #include <string>
 
+#include "tests/support/scoped_variable.h"
 #include "tests/support/temp_folder.h"
 
 namespace velmora {
 namespace {
 
-class Variable {
-public:
-    Variable(const char* name, const char* value) : name_(name) {
-        if (const char* v = std::getenv(name)) saved_ = v;
-        value ? setenv(name, value, 1) : unsetenv(name);
-    }
-    ~Variable() { saved_ ? setenv(name_, saved_->c_str(), 1) : unsetenv(name_); }
-    Variable(const Variable&) = delete;
-    Variable& operator=(const Variable&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> saved_;
-};
+using Variable = testing::ScopedVariable;
 
 TEST(JournalFolder, followsTheProgramsVariableThenXdgStateHomeThenHome) {
     const passwd* pw = getpwuid(getuid());
