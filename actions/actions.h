@@ -2,9 +2,9 @@
 // What the window's buttons do besides renaming: saving the list's names and creating entries.
 // Neither goes through the renaming pipeline, so they stand beside the rules, not among them.
 
-#include "core/session.h"
 #include "core/text/text.h"
-#include "core/window.h"
+#include "interaction/session.h"
+#include "interaction/window.h"
 
 namespace velmora {
 

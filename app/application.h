@@ -12,7 +12,7 @@
 
 #include "app/theme.h"
 #include "app/translations.h"
-#include "core/session.h"
+#include "interaction/session.h"
 #include "ui/bindings.h"
 #include "ui/drop_target.h"
 #include "ui/main_window.h"

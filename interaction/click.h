@@ -4,7 +4,7 @@
 
 #include <exception>
 
-#include "core/pipeline.h"
+#include "interaction/rule.h"
 
 namespace velmora {
 

@@ -2,7 +2,7 @@
 
 #include "core/fs/listing.h"
 #include "core/fs/paths.h"
-#include "core/window.h"
+#include "interaction/window.h"
 
 namespace velmora {
 namespace {

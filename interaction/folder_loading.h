@@ -1,8 +1,8 @@
 #pragma once
 // Choosing the current folder and filling the list view.
 
-#include "core/session.h"
 #include "core/text/text.h"
+#include "interaction/session.h"
 
 namespace velmora {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/history/journal.h"
-#include "core/session.h"
+#include "interaction/session.h"
 
 namespace velmora {
 

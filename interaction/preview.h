@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "core/pipeline.h"
 #include "core/plan/plan.h"
+#include "interaction/rule.h"
 
 namespace velmora {
 

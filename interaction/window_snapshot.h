@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/window.h"
+#include "interaction/window.h"
 
 namespace velmora {
 

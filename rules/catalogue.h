@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "core/pipeline.h"
+#include "interaction/rule.h"
 
 namespace velmora {
 

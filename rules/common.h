@@ -1,7 +1,7 @@
 #pragma once
 // Helpers the rules share.
 
-#include "core/pipeline.h"
+#include "interaction/rule.h"
 
 namespace velmora {
 

@@ -3,8 +3,8 @@
 or of a sibling wing, and no units include each other, directly or round a loop.
 
 Layers, lowest first; a file may include headers of its own layer and of the layers below:
-  core/text < core/names < core/fs < core/plan, core/history (siblings) < core (what still talks to
-  the window) < rules, actions (siblings) < interaction < ui < app.
+  core/base < core/text < core/names < core/fs < core/plan, core/history (siblings) < interaction (the window
+  port and the dialogue) < rules, actions (siblings) < ui < app.
 A unit is a header and its source (core/fs/disk.h with core/fs/disk.cpp).
 
 Usage: check_layers.py ROOT   (exit 1 and one line per fault when the layers are broken)
@@ -22,11 +22,11 @@ def layer_of(path):
     parts = path.split("/")
     if parts[0] == "core":
         wing = parts[1] if len(parts) > 2 else ""
-        ranks = {"text": 0, "names": 1, "fs": 2, "plan": 3, "history": 3, "": 4}
+        ranks = {"base": -1, "text": 0, "names": 1, "fs": 2, "plan": 3, "history": 3, "": 4}
         if wing not in ranks:
             return None
         return ranks[wing], "core/" + wing if wing else "core"
-    ranks = {"rules": 5, "actions": 5, "interaction": 6, "ui": 7, "app": 8}
+    ranks = {"interaction": 5, "rules": 6, "actions": 6, "ui": 7, "app": 8}
     if parts[0] in ranks:
         return ranks[parts[0]], parts[0]
     return None

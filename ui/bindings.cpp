@@ -9,11 +9,11 @@
 #include <QShortcut>
 
 #include "actions/actions.h"
-#include "core/pipeline.h"
-#include "core/window.h"
 #include "interaction/click.h"
 #include "interaction/folder_loading.h"
 #include "interaction/history_prompts.h"
+#include "interaction/rule.h"
+#include "interaction/window.h"
 #include "rules/catalogue.h"
 #include "ui/main_window.h"
 #include "ui/preview_controller.h"

@@ -4,9 +4,9 @@
 #include <functional>
 #include <vector>
 
-#include "core/components.h"
-#include "core/pipeline.h"
-#include "core/session.h"
+#include "interaction/components.h"
+#include "interaction/rule.h"
+#include "interaction/session.h"
 #include "rules/catalogue.h"
 
 namespace velmora {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/plan/plan.h"
-#include "core/window.h"
+#include "interaction/window.h"
 
 namespace velmora {
 

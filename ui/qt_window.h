@@ -4,7 +4,7 @@
 #include <QString>
 #include <functional>
 
-#include "core/window.h"
+#include "interaction/window.h"
 #include "ui/qt_text.h"
 
 class QWidget;

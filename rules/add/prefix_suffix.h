@@ -2,7 +2,7 @@
 // 按钮_加前缀 and 按钮_加后缀 as functions of their inputs, apart from the window.
 
 #include "core/text/text.h"
-#include "core/window.h"
+#include "interaction/window.h"
 
 namespace velmora {
 

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "core/text/text.h"
-#include "core/window.h"
+#include "interaction/window.h"
 
 namespace velmora {
 

@@ -11,7 +11,7 @@
 #include <iterator>
 
 #include "actions/actions.h"
-#include "core/session.h"
+#include "interaction/session.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/temp_folder.h"
 

@@ -24,8 +24,8 @@
 #include <string>
 
 #include "core/history/journal.h"
-#include "core/pipeline.h"
 #include "interaction/click.h"
+#include "interaction/rule.h"
 #include "rules/catalogue.h"
 #include "rules/common.h"
 #include "tests/support/fake_window.h"

@@ -17,12 +17,12 @@
 #include <random>
 #include <regex>
 
-#include "core/pipeline.h"
 #include "core/plan/plan.h"
 #include "core/text/encoding.h"
 #include "interaction/click.h"
 #include "interaction/history_prompts.h"
 #include "interaction/preview.h"
+#include "interaction/rule.h"
 #include "rules/catalogue.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/temp_folder.h"

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "core/pipeline.h"
 #include "interaction/click.h"
+#include "interaction/rule.h"
 #include "rules/catalogue.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/temp_folder.h"

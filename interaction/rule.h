@@ -15,9 +15,9 @@
 #include "core/fs/listing.h"
 #include "core/names/name_list.h"
 #include "core/plan/run_plan.h"
-#include "core/session.h"
 #include "core/text/text.h"
-#include "core/window.h"
+#include "interaction/session.h"
+#include "interaction/window.h"
 
 namespace velmora {
 

@@ -8,10 +8,10 @@
 #include <optional>
 #include <vector>
 
-#include "core/components.h"
 #include "core/fs/waiting.h"
 #include "core/names/name_list.h"
 #include "core/text/text.h"
+#include "interaction/components.h"
 
 namespace velmora {
 

@@ -1,4 +1,4 @@
-#include "core/pipeline.h"
+#include "interaction/rule.h"
 
 #include "core/fs/paths.h"
 #include "core/plan/plan.h"
