@@ -39,16 +39,16 @@ void report(const RenameRule& rule, Window& window, const RunOutcome& outcome) {
 // order, the report. Message boxes are modal, so nothing the plan read changes before it is applied.
 class ClickRun {
 public:
-    ClickRun(const RenameRule& rule, Window& window, Session& session, Kind kind, const Text& caption,
+    ClickRun(const RenameRule& rule, Window& window, Session& session, const RunRequest& request, const Text& caption,
              RunResult& result)
-        : rule_(rule), window_(window), session_(session), kind_(kind), caption_(caption), result_(result),
-          files_(kind == Kind::Files), folder_(window.currentFolder()) {}
+        : rule_(rule), window_(window), session_(session), request_(request), kind_(*request.kind), caption_(caption),
+          result_(result), files_(kind_ == Kind::Files), folder_(request.folder), progress_(window) {}
 
     void run(const RunPlan* previewed) {
         const bool reusable = previewed && previewed->kind == kind_ && previewed->folder == folder_ &&
                               !previewed->abandoned && previewed->listing;
         if (reusable && previewed->asFound &&
-            listsTheSame(folder_, files_ ? EntryKind::Files : EntryKind::Folders, *previewed->asFound, &window_)) {
+            listsTheSame(folder_, files_ ? EntryKind::Files : EntryKind::Folders, *previewed->asFound, &progress_)) {
             // The folder is as the preview read it: its plan serves, over its listing, and no
             // second listing is made.
             plan_ = *previewed;
@@ -61,7 +61,7 @@ public:
                 plan_ = *previewed;
                 useListing(previewed->listing);
             } else {
-                plan_ = planRun(rule_, window_, kind_, folder_, listed_);
+                plan_ = planRequest(rule_, request_, listed_, &progress_);
                 // What the click does is what the window showed, or the window shows it first.
                 if (previewed) window_.showPlan(plan_);
             }
@@ -79,11 +79,9 @@ public:
             report(rule_, window_, {kind_, 0, true});
             return;
         }
-        if (files_) {
-            if (auto refusal = firstRefusal(rule_.checksBeforeFileLoop, window_)) {
-                show(window_, *refusal);
-                return;
-            }
+        if (files_ && request_.refusalBeforeFileLoop) {
+            show(window_, *request_.refusalBeforeFileLoop);
+            return;
         }
         // The plan is in the history before the first rename, so a crash can be taken back.
         std::unique_ptr<RunRecorder> recorder;
@@ -101,7 +99,7 @@ public:
 private:
     SharedListing freshListing() {
         return std::make_shared<const NameList>(enumerateEntries(
-            folder_, files_ ? EntryKind::Files : EntryKind::Folders, listingOrder(rule_, kind_), &window_));
+            folder_, files_ ? EntryKind::Files : EntryKind::Folders, listingOrder(rule_, kind_), &progress_));
     }
 
     // The run's listing, which the session's entry list shares.
@@ -177,7 +175,7 @@ private:
         std::optional<NameSet> present;  ///< the folder's names, folded, once a temporary name is needed
         std::unordered_set<std::string> temporaries;
         unsigned nextTemporary = 1;
-        PumpThrottle throttle(&window_, plan_.steps.size());
+        ProgressThrottle throttle(&progress_, plan_.steps.size());
         for (std::size_t i = 0; i < plan_.steps.size(); ++i) {
             throttle.tick(i + 1);
             const std::size_t entry = plan_.steps.entry(i);
@@ -214,7 +212,7 @@ private:
     std::unique_ptr<RunRecorder> beginRecording() {
         std::unique_ptr<RunRecorder> recorder;
         const RunDisk disk{plan_.disk->device, plan_.disk->lastingInodes};
-        paintWhile(&window_, [&] { recorder = session_.journal.begin(folder_, caption_, steps_, disk); });
+        runAside(&progress_, [&] { recorder = session_.journal.begin(folder_, caption_, steps_, disk); });
         return recorder;
     }
 
@@ -225,7 +223,7 @@ private:
         const FolderHandle folder(nativeFolder ? *nativeFolder : NativeName{});
         const Count mode = files_ ? rule_.fileCount : rule_.folderCount;
         if (plan_.reordersChains) return applyInOrder(folder, mode, recorder);
-        PumpThrottle throttle(&window_, plan_.steps.size());
+        ProgressThrottle throttle(&progress_, plan_.steps.size());
         result_.renamed = RenameList(listed_, plan_.steps.newNames());
         StepDecoder encoded(steps_.blob());
         JournalStep step;
@@ -278,7 +276,7 @@ private:
     // Chains and swaps: the renames in the order that lets them succeed, temporary names included.
     RunOutcome applyInOrder(const FolderHandle& folder, Count mode, RunRecorder* recorder) {
         const auto [oldNames, newNames] = stepNames(plan_);
-        PumpThrottle throttle(&window_, order_.operations.size());
+        ProgressThrottle throttle(&progress_, order_.operations.size());
         const AppliedOrder applied =
             applyOrder(folder, order_, [&throttle](std::size_t done) { throttle.tick(done + 1); });
         for (const RenameOperation& op : applied.made) {
@@ -373,6 +371,7 @@ private:
     const RenameRule& rule_;
     Window& window_;
     Session& session_;
+    const RunRequest& request_;
     const Kind kind_;
     const Text caption_;
     RunResult& result_;
@@ -386,6 +385,7 @@ private:
     std::size_t failures_ = 0;  ///< renames of the run that failed
     std::vector<std::pair<Text, std::size_t>> reasons_;  ///< why, in the order first met, with counts
     RenameOrder order_;  ///< chains and swaps: the renames as they will be made
+    WindowProgress progress_;  ///< long work keeps the window painting
 };
 
 }  // namespace
@@ -394,11 +394,11 @@ RunResult runRenameRule(const RenameRule& rule, Window& window, Session& session
                         const Text& caption) {
     RunResult result;
     session.entryList.clear();
-    const RunStart start = startRun(rule, window);
-    if (start.refusal) show(window, *start.refusal);
-    if (!start.kind) return result;
+    const RunRequest request = readRequest(rule, window);
+    if (request.refusal) show(window, *request.refusal);
+    if (!request.kind) return result;
     try {
-        ClickRun(rule, window, session, *start.kind, caption, result).run(previewed);
+        ClickRun(rule, window, session, request, caption, result).run(previewed);
     } catch (...) {
         // The history keeps the run as far as its recorder got: undo takes back what it recorded.
         window.showMessage("更名没有完成："_t + stoppedBecause(std::current_exception()), style::information, "提示"_t);

@@ -17,9 +17,10 @@ void listIntoView(Window& window, Session& session, bool forgetListing) {
     const Text folder = window.currentFolder();
     const bool files = window.checked(选择框1);
     if (!files && !window.checked(选择框2)) return;
+    WindowProgress progress(window);
     auto entries = std::make_shared<const NameList>(
         enumerateEntries(folder, files ? EntryKind::Files : EntryKind::Folders,
-                         files ? ListingOrder::NumberAware : ListingOrder::AsFound, &window, KeepNative::No));
+                         files ? ListingOrder::NumberAware : ListingOrder::AsFound, &progress, KeepNative::No));
     EntryListing& listing = files ? session.entryList : session.folderList;
     listing.clear();
     if (!forgetListing) listing.names = entries;

@@ -121,7 +121,8 @@ MadeRenames walk(Window& window, JournalRun& run, bool back, EntryTally& tally) 
     std::vector<std::uint8_t> entry(paths.size(), 0);  // bit 1 takes part, bit 2 failed
     for (std::size_t i = 0; i < run.steps.size(); ++i)
         if (run.states[i] == from) entry[pathOf[i]] |= 1;
-    PumpThrottle throttle(&window, run.steps.size());
+    WindowProgress progress(window);
+    ProgressThrottle throttle(&progress, run.steps.size());
     const std::size_t n = run.steps.size();
     for (std::size_t done = 0; done < n; ++done) {
         throttle.tick(done + 1);

@@ -32,26 +32,24 @@ SharedListing FolderSnapshot::listing(EntryKind kind, ListingOrder order) const 
 
 namespace {
 
-Preview planPreview(const RenameRule& rule, Window& inputs, const FolderSnapshot& folder,
+Preview planPreview(const RenameRule& rule, const RunRequest& request, const FolderSnapshot& folder,
                     const std::function<bool()>& cancelled) {
     Preview preview;
-    const RunStart start = startRun(rule, inputs);
-    if (start.refusal) {
-        preview.refusal = start.refusal;
+    if (request.refusal) {
+        preview.refusal = request.refusal;
         return preview;
     }
-    if (!start.kind) {
+    if (!request.kind) {
         preview.noKindChosen = true;
         return preview;
     }
-    const Kind kind = *start.kind;
+    const Kind kind = *request.kind;
     const EntryKind entries = kind == Kind::Files ? EntryKind::Files : EntryKind::Folders;
-    preview.plan =
-        planRun(rule, inputs, kind, folder.folder(), folder.listing(entries, listingOrder(rule, kind)), cancelled);
+    preview.plan = planRequest(rule, request, folder.listing(entries, listingOrder(rule, kind)), nullptr, cancelled);
     preview.plan.asFound = folder.listing(entries, ListingOrder::AsFound);
     preview.plan.disk = folder.disk();
     if (preview.plan.abandoned) return preview;
-    if (auto refusal = refusalAfterPlanning(rule, inputs, preview.plan)) {
+    if (auto refusal = refusalAfterPlanning(rule, request, preview.plan)) {
         preview.refusal = std::move(refusal);
         preview.plan.steps.clear();
         return preview;
@@ -70,10 +68,10 @@ Preview planPreview(const RenameRule& rule, Window& inputs, const FolderSnapshot
 
 // Runs on the preview's worker, where an exception would end the program: it becomes the reason
 // the status line shows.
-Preview previewRun(const RenameRule& rule, Window& inputs, const FolderSnapshot& folder,
+Preview previewRun(const RenameRule& rule, const RunRequest& request, const FolderSnapshot& folder,
                    const std::function<bool()>& cancelled) {
     try {
-        return planPreview(rule, inputs, folder, cancelled);
+        return planPreview(rule, request, folder, cancelled);
     } catch (...) {
         Preview preview;
         preview.refusal = Message{"无法预览："_t + stoppedBecause(std::current_exception()), style::information, {}};

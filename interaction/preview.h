@@ -48,9 +48,9 @@ struct Preview {
     std::size_t failing = 0;  ///< steps that will fail
 };
 
-/// Plans rule as its click would, over the snapshot of the folder the inputs name. Planning
-/// stops early (plan.abandoned) when cancelled returns true.
-Preview previewRun(const RenameRule& rule, Window& inputs, const FolderSnapshot& folder,
+/// Plans rule as its click would with request, over the snapshot of the folder it names.
+/// Planning stops early (plan.abandoned) when cancelled returns true.
+Preview previewRun(const RenameRule& rule, const RunRequest& request, const FolderSnapshot& folder,
                    const std::function<bool()>& cancelled = {});
 
 /// The status line of a preview: the button's caption, then "：将更名N个" with "，M个无法更名", or

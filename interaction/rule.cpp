@@ -1,12 +1,16 @@
 #include "interaction/rule.h"
 
 #include "core/fs/paths.h"
-#include "core/plan/plan.h"
 
 namespace velmora {
 namespace {
 
 using namespace component;
+
+// The inputs of a rule that reads nothing from the window.
+struct NoInputs {
+    friend bool operator==(NoInputs, NoInputs) { return true; }
+};
 
 std::optional<Message> folderRefusal(const RenameRule& rule, const Window& window) {
     if (auto m = firstRefusal(rule.checksFirst, window)) return m;
@@ -19,37 +23,22 @@ std::optional<Message> folderRefusal(const RenameRule& rule, const Window& windo
     return firstRefusal(rule.checksAfterFolder, window);
 }
 
-bool filteredOut(const RenameRule& rule, const Window& window, const Entry& e) {
+std::optional<SkippedExtension> skippedExtension(const RenameRule& rule, const Window& window) {
     switch (rule.filter) {
     case ExtensionFilter::None:
-        return false;
+        return std::nullopt;
     case ExtensionFilter::Standard:
-        return e.extensionLength != 0 && extensionIs(e.name, window.chosenText(组合框2));
+        return SkippedExtension{window.chosenText(组合框2), false};
     case ExtensionFilter::ChosenItem:
-        return window.selection(组合框2) != -1 && extensionIs(e.name, window.chosenText(组合框2));
+        if (window.selection(组合框2) == -1) return std::nullopt;
+        return SkippedExtension{window.chosenText(组合框2), true};
     }
-    return false;
+    return std::nullopt;
 }
 
-// Visits every listed entry as the rule's transform sees it, keeping the window painting and
-// stopping early when cancelled.
-template <typename Visit>
-bool forEachEntry(const RenameRule& rule, Window& window, bool files, const NameList& listed,
-                  const std::function<bool()>& cancelled, Visit visit) {
-    PumpThrottle throttle(&window, listed.size());
-    for (std::size_t i = 0; i < listed.size(); ++i) {
-        throttle.tick(i + 1);
-        if (cancelled && (i & 1023) == 0 && cancelled()) return false;
-        const Text name = listed.text(i);
-        const std::size_t extensionLength = files ? velmora::extensionLength(name.bytes()) : 0;
-        if (files && rule.subject == Subject::NamePart) {
-            const Text namePart = leftText(name, name.length() - static_cast<int>(extensionLength));
-            visit(Entry{i + 1, name, namePart, extensionLength});
-        } else {
-            visit(Entry{i + 1, name, name, extensionLength});
-        }
-    }
-    return true;
+bool sameSkip(const std::optional<SkippedExtension>& a, const std::optional<SkippedExtension>& b) {
+    if (!a || !b) return !a && !b;
+    return a->extension == b->extension && a->alsoWithoutExtension == b->alsoWithoutExtension;
 }
 
 }  // namespace
@@ -67,11 +56,27 @@ InputCheck requireContent(Component component, Message message) {
     };
 }
 
-RunStart startRun(const RenameRule& rule, const Window& window) {
-    if (auto refusal = folderRefusal(rule, window)) return {std::move(refusal), std::nullopt};
-    if (rule.kinds == Kinds::FilesOnly || window.checked(选择框1)) return {std::nullopt, Kind::Files};
-    if (window.checked(选择框2)) return {std::nullopt, Kind::Folders};
-    return {};
+bool RunRequest::sameAs(const RunRequest& other) const {
+    return refusal == other.refusal && kind == other.kind && folder == other.folder &&
+           sameSkip(skipped, other.skipped) && refusalBeforeFileLoop == other.refusalBeforeFileLoop &&
+           (inputs == other.inputs || (inputs && other.inputs && inputs->sameAs(*other.inputs)));
+}
+
+RunRequest readRequest(const RenameRule& rule, const Window& window) {
+    RunRequest request;
+    request.folder = window.currentFolder();
+    if ((request.refusal = folderRefusal(rule, window))) return request;
+    if (rule.kinds == Kinds::FilesOnly || window.checked(选择框1))
+        request.kind = Kind::Files;
+    else if (window.checked(选择框2))
+        request.kind = Kind::Folders;
+    else
+        return request;
+    request.skipped = skippedExtension(rule, window);
+    static const auto nothing = std::make_shared<const InputsOf<NoInputs>>(NoInputs{});
+    request.inputs = rule.read ? rule.read(window) : nothing;
+    if (request.kind == Kind::Files) request.refusalBeforeFileLoop = firstRefusal(rule.checksBeforeFileLoop, window);
+    return request;
 }
 
 ListingOrder listingOrder(const RenameRule& rule, Kind kind) {
@@ -79,51 +84,24 @@ ListingOrder listingOrder(const RenameRule& rule, Kind kind) {
     return kind == Kind::Files && rule.numberAwareOrder ? ListingOrder::NumberAware : ListingOrder::AsFound;
 }
 
-RunPlan planRun(const RenameRule& rule, Window& window, Kind kind, const Text& folder, SharedListing listing,
-                const std::function<bool()>& cancelled) {
-    RunPlan plan;
-    plan.kind = kind;
-    plan.folder = folder;
-    plan.listing = std::move(listing);
-    plan.reordersChains = rule.reordersChains;
-    const bool files = kind == Kind::Files;
-    const NameList& listed = *plan.listing;
-    const Pass pass = (files ? rule.files : rule.folders)(window, kind, listed.size());
-    if (rule.confirmation == Confirmation::Counted) {
-        std::size_t n = 0;
-        if (!forEachEntry(rule, window, files, listed, cancelled,
-                          [&](const Entry& e) { n += pass.counts(e) ? 1 : 0; })) {
-            plan.abandoned = true;
-            return plan;
-        }
-        plan.counted = n;
-        if (n == 0) return plan;
-    }
-    plan.abandoned = !forEachEntry(rule, window, files, listed, cancelled, [&](const Entry& e) {
-        if (files && filteredOut(rule, window, e)) return;
-        StepFailure refusal = StepFailure::None;
-        std::optional<Text> changed = pass.transform(Entry{e.index, e.name, e.subject, e.extensionLength, &refusal});
-        // A refused entry stays in the plan under its own name, so the preview, the question and
-        // the report count it as failing.
-        if (refusal != StepFailure::None) {
-            plan.steps.push_back({e.index - 1, e.name, refusal});
-            return;
-        }
-        if (!changed || changed->empty()) return;
-        if (files && rule.subject == Subject::NamePart) *changed += e.extension();
-        // An entry that would keep its name is left alone, not a rename that fails.
-        if (*changed == e.name) return;
-        plan.steps.push_back({e.index - 1, std::move(*changed)});
-    });
-    plan.steps.shrinkToFit();
-    return plan;
+RunPlan planRequest(const RenameRule& rule, const RunRequest& request, SharedListing listing, Progress* progress,
+                    const std::function<bool()>& cancelled) {
+    const Kind kind = *request.kind;
+    const PlanShape shape{rule.subject, rule.confirmation == Confirmation::Counted, rule.reordersChains,
+                          request.skipped};
+    const Pass pass = (kind == Kind::Files ? rule.files : rule.folders)(*request.inputs, kind, listing->size());
+    return planRun(shape, pass, kind, request.folder, std::move(listing), progress, cancelled);
 }
 
-std::optional<Message> refusalAfterPlanning(const RenameRule& rule, const Window& window, const RunPlan& plan) {
+std::optional<Message> refusalAfterPlanning(const RenameRule& rule, const RunRequest& request, const RunPlan& plan) {
     if (rule.confirmation == Confirmation::Counted && plan.counted == 0u)
         return Message{"找不到需要改的文件名"_t, style::ok, "提示"_t};
-    if (plan.kind == Kind::Files) return firstRefusal(rule.checksBeforeFileLoop, window);
+    if (plan.kind == Kind::Files) return request.refusalBeforeFileLoop;
     return std::nullopt;
+}
+
+PassFactory entryPass(std::function<std::optional<Text>(const Entry&)> transform) {
+    return [transform = std::move(transform)](const RuleInputs&, Kind, std::size_t) { return Pass{transform, {}}; };
 }
 
 }  // namespace velmora

@@ -1,9 +1,10 @@
 #pragma once
-// The shared road of every renaming rule: checks, kind, a fresh listing, the transform,
-// confirmation, renaming, counting and the report. A rule only declares what differs.
+// What a rule declares for the shared road of every renaming rule: its checks, which kinds it
+// treats, how it lists, what it reads from the window, its transforms, its question, how it counts
+// and what it reports. A click and the preview read a rule's request from the window once; from
+// there on they work with values.
 
 #include <cstdint>
-#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -14,6 +15,7 @@
 #include "core/fs/disk.h"
 #include "core/fs/listing.h"
 #include "core/names/name_list.h"
+#include "core/plan/planning.h"
 #include "core/plan/run_plan.h"
 #include "core/text/text.h"
 #include "interaction/session.h"
@@ -25,6 +27,9 @@ struct Message {
     Text text;
     MessageStyle style = style::information;
     std::optional<Text> caption;
+    friend bool operator==(const Message& a, const Message& b) {
+        return a.text == b.text && a.style == b.style && a.caption == b.caption;
+    }
 };
 
 /// An input check: a refusal message, or nothing when the input is acceptable.
@@ -36,12 +41,6 @@ InputCheck requireContent(Component component, Message message);
 enum class Kinds {
     FromBoxes,  ///< files when 选择框1 is checked, else folders when 选择框2 is, else nothing
     FilesOnly,  ///< files, whatever the boxes say
-};
-
-/// What the transform of a file sees and returns.
-enum class Subject {
-    WholeName,  ///< the whole file name, extension included
-    NamePart,  ///< the name without its extension; the pipeline puts the extension back
 };
 
 /// How the files are listed into the session's entry list.
@@ -64,40 +63,32 @@ enum class Confirmation {
 
 enum class Count { Successes, Attempts, None };
 
-/// One entry as a transform sees it.
-struct Entry {
-    std::size_t index = 0;  ///< 1-based position in the listing
-    const Text& name;  ///< file or folder name
-    const Text& subject;  ///< what the transform edits (name or name part)
-    std::size_t extensionLength = 0;  ///< files: bytes of extensionOf(name); folders: 0
-    StepFailure* refusal = nullptr;  ///< where refuse() records its reason; set while planning
+/// What a rule reads from the window for one run or one preview, kept apart from the window: a
+/// plain value of the rule's own type (InputsOf).
+class RuleInputs {
+public:
+    virtual ~RuleInputs() = default;
+    /// True when other holds the same inputs of the same rule.
+    virtual bool sameAs(const RuleInputs& other) const = 0;
+};
 
-    /// Refuses to rename the entry: the plan keeps it under its own name, failing with why, and
-    /// the run leaves it alone. The transform then returns nothing.
-    void refuse(StepFailure why) const {
-        if (refusal) *refusal = why;
+template <typename T>
+class InputsOf final : public RuleInputs {
+public:
+    explicit InputsOf(T value) : value(std::move(value)) {}
+    bool sameAs(const RuleInputs& other) const override {
+        const auto* o = dynamic_cast<const InputsOf*>(&other);
+        return o && o->value == value;
     }
-
-    /// Files: the name without extension; folders: the name.
-    Text namePart() const { return leftText(name, name.length() - static_cast<int>(extensionLength)); }
-    /// Files: extensionOf(name); folders: empty.
-    Text extension() const { return rightText(name, static_cast<int>(extensionLength)); }
+    const T value;
 };
 
-/// The transform of one pass: a new name (or name part) for an entry, or nothing to leave it.
-using Transform = std::function<std::optional<Text>(const Entry&)>;
-/// The counting condition of a counted confirmation.
-using CountCondition = std::function<bool(const Entry&)>;
-
-struct Pass {
-    Transform transform;
-    CountCondition counts;  ///< only for Confirmation::Counted
-};
-
-/// Makes the pass for one run of one kind; listSize is the number of listed entries. Per-run
-/// state shared by the preview and the transform (positions kept from entry to entry, an opened
-/// converter) lives in what it captures.
-using PassFactory = std::function<Pass(const Window&, Kind, std::size_t listSize)>;
+/// Reads a rule's inputs: the one place that names its widgets.
+using ReadInputs = std::function<std::shared_ptr<const RuleInputs>(const Window&)>;
+/// Makes the pass for one run of one kind from the inputs read for it; listSize is the number of
+/// listed entries. Per-run state (positions kept from entry to entry, an opened converter) lives
+/// in what the pass captures.
+using PassFactory = std::function<Pass(const RuleInputs&, Kind, std::size_t listSize)>;
 
 /// How a run ended, as far as the report is concerned.
 struct RunOutcome {
@@ -107,7 +98,7 @@ struct RunOutcome {
 };
 using Report = std::function<std::optional<Message>(const RunOutcome&)>;
 
-/// A rule: what it checks, lists and asks, its transforms, how it counts and what it reports.
+/// A rule: what it checks, lists, reads and asks, its transforms, how it counts and what it reports.
 struct RenameRule {
     std::vector<InputCheck> checksFirst;  ///< before the folder checks
     std::vector<InputCheck> checksAfterEmpty;  ///< right after the empty-folder check
@@ -124,6 +115,7 @@ struct RenameRule {
     /// Checked once before the file loop, after the confirmation; a refusal ends the run with its
     /// message and no report.
     std::vector<InputCheck> checksBeforeFileLoop;
+    ReadInputs read;  ///< nothing to read when empty
     PassFactory files;
     PassFactory folders;
     /// Renames in the order that lets chains and swaps succeed, through a temporary name where
@@ -134,33 +126,67 @@ struct RenameRule {
     Report report;  ///< called after every pass that got past its checks; nothing when empty
 };
 
-/// Where a click stops before it lists anything: the checks in their order, then the kind boxes.
-struct RunStart {
+/// Everything a run of a rule takes from the window, read at one moment: a refusal, or the kind,
+/// the folder, the skipped extension and the rule's inputs. The click and the preview read it
+/// alike; two requests alike plan alike over the same folder.
+struct RunRequest {
     std::optional<Message> refusal;  ///< the message of a refused click
     std::optional<Kind> kind;  ///< nothing when refused or when no kind box is checked
+    Text folder;
+    std::optional<SkippedExtension> skipped;
+    std::shared_ptr<const RuleInputs> inputs;  ///< null when the rule reads nothing
+    /// What the rule's checks before the file loop say: shown after the question, files only.
+    std::optional<Message> refusalBeforeFileLoop;
+
+    bool sameAs(const RunRequest& other) const;
 };
-RunStart startRun(const RenameRule& rule, const Window& window);
+
+/// Reads rule's request: the checks in their order, then the kind boxes, then the inputs.
+RunRequest readRequest(const RenameRule& rule, const Window& window);
 
 /// The order in which a rule lists the entries of one kind.
 ListingOrder listingOrder(const RenameRule& rule, Kind kind);
 
-/// Plans a run of rule over listing. The window supplies the inputs and is kept painting during
-/// long work; planning stops early when cancelled (polled now and then) returns true.
-RunPlan planRun(const RenameRule& rule, Window& window, Kind kind, const Text& folder, SharedListing listing,
-                const std::function<bool()>& cancelled = {});
+/// Plans a run of rule over listing as request asks (request.kind set); progress hears how far it
+/// came, and planning stops early when cancelled (polled now and then) returns true.
+RunPlan planRequest(const RenameRule& rule, const RunRequest& request, SharedListing listing,
+                    Progress* progress = nullptr, const std::function<bool()>& cancelled = {});
 
 /// The first refusal of checks, in their order.
 std::optional<Message> firstRefusal(const std::vector<InputCheck>& checks, const Window& window);
 
 /// The refusal a click shows after planning, before renaming: nothing to change for a counted
 /// confirmation, then the rule's checks before the file loop.
-std::optional<Message> refusalAfterPlanning(const RenameRule& rule, const Window& window, const RunPlan& plan);
+std::optional<Message> refusalAfterPlanning(const RenameRule& rule, const RunRequest& request, const RunPlan& plan);
 
-/// Passes every entry through transform; the counting condition is unused.
-inline PassFactory simplePass(std::function<std::optional<Text>(const Window&, const Entry&)> transform) {
-    return [transform = std::move(transform)](const Window& window, Kind, std::size_t) {
-        return Pass{[&window, transform](const Entry& e) { return transform(window, e); }, {}};
+/// Reads the inputs of a rule with read; the inputs' type needs ==.
+template <typename Inputs>
+ReadInputs reads(Inputs (*read)(const Window&)) {
+    return [read](const Window& window) -> std::shared_ptr<const RuleInputs> {
+        return std::make_shared<const InputsOf<Inputs>>(read(window));
     };
 }
+
+/// A pass factory over the typed inputs of a rule that reads them with reads<Inputs>.
+template <typename Inputs>
+PassFactory passOf(std::function<Pass(const Inputs&, Kind, std::size_t)> make) {
+    return [make = std::move(make)](const RuleInputs& inputs, Kind kind, std::size_t listSize) {
+        return make(static_cast<const InputsOf<Inputs>&>(inputs).value, kind, listSize);
+    };
+}
+
+/// Passes every entry through transform with a copy of the inputs; the counting condition is unused.
+template <typename Inputs>
+PassFactory simplePass(std::function<std::optional<Text>(const Inputs&, const Entry&)> transform) {
+    return [transform = std::move(transform)](const RuleInputs& inputs, Kind, std::size_t) {
+        return Pass{[in = static_cast<const InputsOf<Inputs>&>(inputs).value, transform](const Entry& e) {
+                        return transform(in, e);
+                    },
+                    {}};
+    };
+}
+
+/// A rule that reads nothing but the entry: its transform alone.
+PassFactory entryPass(std::function<std::optional<Text>(const Entry&)> transform);
 
 }  // namespace velmora

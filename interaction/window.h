@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/fs/waiting.h"
+#include "core/fs/progress.h"
 #include "core/names/name_list.h"
 #include "core/text/text.h"
 #include "interaction/components.h"
@@ -64,9 +64,16 @@ struct RunPlan;
 /// The lines of a run's plan, made only when a confirmation shows them.
 using PlanDetails = std::function<std::unique_ptr<PlanLines>()>;
 
-class Window : public Waiting {
+class Window {
 public:
     virtual ~Window() = default;
+
+    /// Lets the window handle its own events during long work; never starts other work of ours.
+    virtual void pumpMessages() = 0;
+    /// Done of total, or only that work goes on when total is 0.
+    virtual void showProgress(std::size_t done, std::size_t total) = 0;
+    /// The long work has ended.
+    virtual void endProgress() = 0;
 
     virtual Text content(Component) const = 0;  ///< edit box
     virtual void setContent(Component, const Text&) = 0;
@@ -103,6 +110,23 @@ public:
 
     /// currentFolder: the caption of 标签2.
     Text currentFolder() const { return caption(component::标签2); }
+};
+
+/// Long work as the window lives it: it keeps painting, and shows how far the work came once it
+/// has taken half a second.
+class WindowProgress final : public Progress {
+public:
+    explicit WindowProgress(Window& window) : window_(window) {}
+    WindowProgress(const WindowProgress&) = delete;
+    WindowProgress& operator=(const WindowProgress&) = delete;
+    void started() override;
+    void advanced(std::size_t done, std::size_t total) override;
+    void finished() override;
+
+private:
+    Window& window_;
+    long long started_ = 0;  ///< when the work under way started, in ms
+    bool shown_ = false;
 };
 
 }  // namespace velmora

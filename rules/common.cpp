@@ -44,10 +44,21 @@ Text asciiNumberText(const Text& typed) {
 
 Text typedNumber(const Window& window, Component component) { return asciiNumberText(window.content(component)); }
 
-std::optional<int> locate(const Window& window, const Text& name, const Text& marker, Component firstBox,
-                          Component lastBox) {
-    if (window.checked(firstBox)) return findText(name, marker);
-    if (window.checked(lastBox)) return findTextReverse(name, marker);
+Occurrence occurrenceOf(const Window& window, Component firstBox, Component lastBox) {
+    if (window.checked(firstBox)) return Occurrence::First;
+    if (window.checked(lastBox)) return Occurrence::Last;
+    return Occurrence::Neither;
+}
+
+std::optional<int> locate(const Text& name, const Text& marker, Occurrence which) {
+    switch (which) {
+    case Occurrence::First:
+        return findText(name, marker);
+    case Occurrence::Last:
+        return findTextReverse(name, marker);
+    case Occurrence::Neither:
+        break;
+    }
     return std::nullopt;
 }
 

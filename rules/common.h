@@ -16,10 +16,13 @@ Text asciiNumberText(const Text& typed);
 /// What component holds, read for a number: its content through asciiNumberText.
 Text typedNumber(const Window& window, Component component);
 
-/// The position of the marker: its first occurrence when firstBox is checked, its last when
-/// lastBox is, and nothing when neither is.
-std::optional<int> locate(const Window& window, const Text& name, const Text& marker, Component firstBox,
-                          Component lastBox);
+/// Which occurrence of a marker a rule looks for, as a pair of boxes says.
+enum class Occurrence : std::uint8_t { Neither, First, Last };
+/// First when firstBox is checked, else Last when lastBox is, else Neither.
+Occurrence occurrenceOf(const Window& window, Component firstBox, Component lastBox);
+
+/// The position of the marker: its first or last occurrence, and nothing for Neither.
+std::optional<int> locate(const Text& name, const Text& marker, Occurrence which);
 
 /// The shared part of the rules of page " 更 多 ": files (name part) or folders as the kind boxes
 /// say, in natural order, the skipped extension, the up-front question, chains and swaps in the

@@ -33,7 +33,8 @@ const std::vector<PreviewedRule>& previewedRules() {
 struct PreviewController::Result {
     unsigned long long generation = 0;
     const PreviewedRule* rule = nullptr;
-    WindowSnapshot inputs;
+    RunRequest request;
+    Text caption;  ///< the rule's button's, for the status line
     std::shared_ptr<const FolderSnapshot> folder;
     unsigned long long folderEpoch = 0;
     std::shared_ptr<const NameList> rowNames;
@@ -63,14 +64,6 @@ std::shared_ptr<const FolderSnapshot> snapshotFor(PreviewController::SnapshotSlo
     return snapshot;
 }
 
-// What a rule's plan depends on besides the folder's entries: the inputs of its group, the kind
-// boxes, the skipped extension and the folder. Any other component may change under its preview.
-std::vector<Component> planInputs(const PreviewedRule& rule) {
-    std::vector<Component> inputs = rule.inputs;
-    inputs.insert(inputs.end(), {选择框1, 选择框2, 组合框2, 标签2});
-    return inputs;
-}
-
 }  // namespace
 
 PreviewController::PreviewController(MainWindow& window, QtWindow& adapter)
@@ -78,7 +71,6 @@ PreviewController::PreviewController(MainWindow& window, QtWindow& adapter)
       watcher_(new FolderWatch(this)), diskSettle_(new QTimer(this)),
       latest_(std::make_shared<std::atomic<unsigned long long>>(0)), slot_(std::make_shared<SnapshotSlot>()) {
     pool_.setMaxThreadCount(1);
-    for (const ComponentRow& c : mainWindowLayout().components) components_.push_back(Component{c.name});
     for (const PreviewedRule& rule : previewedRules()) bindRule(rule);
     // The window may outlive this controller (the application lets the window go first, or last).
     adapter_.setPlanShower([self = QPointer<PreviewController>(this)](const RunPlan& plan) {
@@ -223,16 +215,14 @@ void PreviewController::forgetFolder() {
     slot_->epoch = folderEpoch_;
 }
 
-// True when result is rule's preview made from the inputs that matter to rule as they are in
-// inputs, over the folder as last read.
-bool PreviewController::madeFrom(const Result* result, const PreviewedRule* rule, const WindowSnapshot& inputs) const {
-    return result && result->rule == rule && result->folderEpoch == folderEpoch_ &&
-           result->inputs.sameIn(inputs, planInputs(*rule));
+// True when result is rule's preview made from request, over the folder as last read.
+bool PreviewController::madeFrom(const Result* result, const PreviewedRule* rule, const RunRequest& request) const {
+    return result && result->rule == rule && result->folderEpoch == folderEpoch_ && result->request.sameAs(request);
 }
 
-// True when the column shows rule's preview made from inputs.
-bool PreviewController::showing(const PreviewedRule* rule, const WindowSnapshot& inputs) const {
-    return madeFrom(shown_.get(), rule, inputs) && shown_->rows && window_.rows().preview() == shown_->rows.get();
+// True when the column shows rule's preview made from request.
+bool PreviewController::showing(const PreviewedRule* rule, const RunRequest& request) const {
+    return madeFrom(shown_.get(), rule, request) && shown_->rows && window_.rows().preview() == shown_->rows.get();
 }
 
 const RunPlan* PreviewController::planForClick(const RenameRule& rule) {
@@ -246,23 +236,25 @@ const RunPlan* PreviewController::planForClick(const RenameRule& rule) {
         diskSettle_->stop();
         forgetFolder();
     }
-    WindowSnapshot inputs(adapter_, components_);
+    RunRequest request = readRequest(rule, adapter_);
     // Held from here: nothing the window does while it paints, or while the run asks, replaces
     // the plan in the column (which also keeps the plan returned alive).
     holding_ = true;
-    if (!awaited_ && showing(previewed, inputs)) return &shown_->rows->preview.plan;
+    if (!awaited_ && showing(previewed, request)) return &shown_->rows->preview.plan;
     cancelPending();
-    auto job = newJob(previewed, std::move(inputs));
-    paintWhile(&adapter_, [&job, slot = slot_] { workOut(*job, *slot, [] { return false; }); });
+    auto job = newJob(previewed, std::move(request));
+    WindowProgress progress(adapter_);
+    runAside(&progress, [&job, slot = slot_] { workOut(*job, *slot, [] { return false; }); });
     display(job);
     return &job->rows->preview.plan;
 }
 
-std::shared_ptr<PreviewController::Result> PreviewController::newJob(const PreviewedRule* rule, WindowSnapshot inputs) {
+std::shared_ptr<PreviewController::Result> PreviewController::newJob(const PreviewedRule* rule, RunRequest request) {
     auto job = std::make_shared<Result>();
     job->generation = ++generation_;
     job->rule = rule;
-    job->inputs = std::move(inputs);
+    job->request = std::move(request);
+    job->caption = adapter_.caption(rule->button);
     job->folder = folder_;
     job->folderEpoch = folderEpoch_;
     job->rowNames = window_.rows().currentNames();
@@ -276,15 +268,15 @@ std::shared_ptr<PreviewController::Result> PreviewController::newJob(const Previ
 bool PreviewController::workOut(Result& job, SnapshotSlot& slot, const std::function<bool()>& cancelled) {
     const RenameRule& r = job.rule->rule();
     auto rows = std::make_shared<RowPreview>();
-    const RunStart start = startRun(r, job.inputs);
-    if (start.refusal || !start.kind) {
-        rows->preview.refusal = start.refusal;
-        rows->preview.noKindChosen = !start.refusal;
+    const RunRequest& request = job.request;
+    if (request.refusal || !request.kind) {
+        rows->preview.refusal = request.refusal;
+        rows->preview.noKindChosen = !request.refusal;
     } else {
-        if (!job.folder || job.folder->folder() != job.inputs.currentFolder())
-            job.folder = snapshotFor(slot, job.folderEpoch, job.inputs.currentFolder());
+        if (!job.folder || job.folder->folder() != request.folder)
+            job.folder = snapshotFor(slot, job.folderEpoch, request.folder);
         if (cancelled()) return false;
-        rows->preview = previewRun(r, job.inputs, *job.folder, cancelled);
+        rows->preview = previewRun(r, request, *job.folder, cancelled);
         if (rows->preview.plan.abandoned || cancelled()) return false;
         if (!job.rowEntries || job.rowEntries->listing != rows->preview.plan.listing ||
             job.rowEntries->rowNames != job.rowNames)
@@ -314,9 +306,9 @@ void PreviewController::request() {
         emit settled();
         return;
     }
-    WindowSnapshot inputs(adapter_, components_);
-    if (madeFrom(awaited_.get(), rule, inputs) && awaited_->rowNames == window_.rows().currentNames()) return;
-    if (showing(rule, inputs)) {
+    RunRequest request = readRequest(rule->rule(), adapter_);
+    if (madeFrom(awaited_.get(), rule, request) && awaited_->rowNames == window_.rows().currentNames()) return;
+    if (showing(rule, request)) {
         // Changed and changed back before the newer preview came: the shown one holds again.
         if (awaited_) {
             cancelPending();
@@ -324,7 +316,7 @@ void PreviewController::request() {
         }
         return;
     }
-    auto job = newJob(rule, std::move(inputs));
+    auto job = newJob(rule, std::move(request));
     awaited_ = job;
     latest_->store(job->generation);
     auto latest = latest_;
@@ -357,7 +349,7 @@ void PreviewController::show(const std::shared_ptr<Result>& result) {
 void PreviewController::showClickPlan(const RunPlan& plan) {
     if (!clickRule_) return;
     forgetFolder();
-    auto job = newJob(clickRule_, WindowSnapshot(adapter_, components_));
+    auto job = newJob(clickRule_, readRequest(clickRule_->rule(), adapter_));
     auto rows = std::make_shared<RowPreview>();
     rows->preview.plan = plan;
     rows->preview.failures = planFailures(plan, namesIn(plan.folder));
@@ -374,7 +366,7 @@ void PreviewController::display(const std::shared_ptr<Result>& result) {
     if (result->rowEntries) rowEntries_ = result->rowEntries;
     shown_ = result;
     window_.rows().setPreview(result->rows);
-    status_->setText(toQString(previewStatus(result->inputs.caption(result->rule->button), result->rows->preview)));
+    status_->setText(toQString(previewStatus(result->caption, result->rows->preview)));
     emit settled();
 }
 

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "interaction/preview.h"
-#include "interaction/window_snapshot.h"
 #include "ui/folder_watch.h"
 
 class QLabel;
@@ -77,16 +76,15 @@ private:
     void bringIntoView(const PreviewedRule* rule);
     void inputChanged();
     void request();
-    std::shared_ptr<Result> newJob(const PreviewedRule* rule, WindowSnapshot inputs);
+    std::shared_ptr<Result> newJob(const PreviewedRule* rule, RunRequest request);
     static bool workOut(Result& job, SnapshotSlot& slot, const std::function<bool()>& cancelled);
-    bool madeFrom(const Result* result, const PreviewedRule* rule, const WindowSnapshot& inputs) const;
-    bool showing(const PreviewedRule* rule, const WindowSnapshot& inputs) const;
+    bool madeFrom(const Result* result, const PreviewedRule* rule, const RunRequest& request) const;
+    bool showing(const PreviewedRule* rule, const RunRequest& request) const;
     void cancelPending();
     void show(const std::shared_ptr<Result>& result);
     void display(const std::shared_ptr<Result>& result);
     void showClickPlan(const RunPlan& plan);
     void folderChangedOnDisk();
-    std::vector<Component> inputComponents() const;
 
     MainWindow& window_;
     QtWindow& adapter_;
@@ -94,7 +92,6 @@ private:
     FolderWatch* watcher_;
     QTimer* diskSettle_;
     QThreadPool pool_;
-    std::vector<Component> components_;
 
     const PreviewedRule* inView_ = nullptr;
     const PreviewedRule* hovered_ = nullptr;

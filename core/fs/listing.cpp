@@ -26,10 +26,10 @@ bool isFolder(int folder, const dirent* e) {
 
 // Sorting a large folder takes a while (a third of a second at a million names): on a thread of
 // its own, over names that nothing else sees yet.
-void sortListing(NameList& names, EntryKind kind, ListingOrder order, Waiting* window) {
+void sortListing(NameList& names, EntryKind kind, ListingOrder order, Progress* progress) {
     const bool byNumber = order == ListingOrder::NumberAware && kind == EntryKind::Files;
     if (!byNumber && order != ListingOrder::Natural) return;
-    paintWhile(window, [&] {
+    runAside(progress, [&] {
         std::vector<std::uint32_t> sorted;
         if (byNumber) {
             const auto permutation =
@@ -53,12 +53,12 @@ namespace {
 // Calls visit(fd, entry) for every entry of kind in folder (fd: the folder's), as the disk lists
 // them, until visit returns false; false when the folder cannot be read.
 template <typename Visit>
-bool forEachEntryOf(const Text& folder, EntryKind kind, Waiting* window, Visit visit) {
+bool forEachEntryOf(const Text& folder, EntryKind kind, Progress* progress, Visit visit) {
     const auto native = textToNative(folder);
     if (!native) return false;
     FolderReader reader(*native);
     if (!reader.isOpen()) return false;
-    PumpThrottle throttle(window);
+    ProgressThrottle throttle(progress);
     std::size_t seen = 0;
     while (const dirent* e = reader.next()) {
         throttle.tick(++seen);
@@ -70,10 +70,10 @@ bool forEachEntryOf(const Text& folder, EntryKind kind, Waiting* window, Visit v
 
 }  // namespace
 
-NameList enumerateEntries(const Text& folder, EntryKind kind, ListingOrder order, Waiting* window, KeepNative keep) {
+NameList enumerateEntries(const Text& folder, EntryKind kind, ListingOrder order, Progress* progress, KeepNative keep) {
     NameList names;
     bool sized = false;
-    forEachEntryOf(folder, kind, window, [&](int fd, const dirent* e) {
+    forEachEntryOf(folder, kind, progress, [&](int fd, const dirent* e) {
         if (!sized) {
             // A folder's size on disk is about what its names take (a little more on ext4): room
             // for them up front spares the copies of growing, and what stays unwritten costs no
@@ -93,16 +93,16 @@ NameList enumerateEntries(const Text& folder, EntryKind kind, ListingOrder order
             names.add(nativeToText(e->d_name).text);
         return true;
     });
-    sortListing(names, kind, order, window);
+    sortListing(names, kind, order, progress);
     names.shrinkToFit();
     return names;
 }
 
-bool listsTheSame(const Text& folder, EntryKind kind, const NameList& listed, Waiting* window) {
+bool listsTheSame(const Text& folder, EntryKind kind, const NameList& listed, Progress* progress) {
     if (!listed.keepsNatives()) return false;
     std::size_t i = 0;
     bool same = true;
-    const bool read = forEachEntryOf(folder, kind, window, [&](int, const dirent* e) {
+    const bool read = forEachEntryOf(folder, kind, progress, [&](int, const dirent* e) {
         same = i < listed.size() && listed.nativeBytes(i) == e->d_name && listed.inode(i) == e->d_ino;
         ++i;
         return same;

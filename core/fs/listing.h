@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "core/fs/waiting.h"
+#include "core/fs/progress.h"
 #include "core/names/name_list.h"
 #include "core/text/encoding.h"
 #include "core/text/number_aware_order.h"
@@ -23,19 +23,19 @@ enum class ListingOrder {
 enum class KeepNative { Yes, No };
 
 /// Lists the entries of folder (nothing below it): files are all entries that are not folders,
-/// hidden ones included; sub-folders are all folders but "." and "..". While listing, the window
-/// (when given) keeps painting. An unreadable folder gives an empty list. The names come in one
+/// hidden ones included; sub-folders are all folders but "." and "..". While listing, progress
+/// (when given) hears how far it came. An unreadable folder gives an empty list. The names come in one
 /// compact list; with KeepNative::No only their text is kept (showing needs no more), with
 /// KeepNative::Yes also what renaming needs: the native names as they are, and the inodes.
-NameList enumerateEntries(const Text& folder, EntryKind kind, ListingOrder order, Waiting* window = nullptr,
+NameList enumerateEntries(const Text& folder, EntryKind kind, ListingOrder order, Progress* progress = nullptr,
                           KeepNative keep = KeepNative::Yes);
 
 /// True when folder lists exactly the entries of kind in listed (a listing kept as found, with its
 /// natives), in that order, under the same names and inodes: nothing was added, removed or renamed
 /// since. Compares as it reads, holding no second listing.
-bool listsTheSame(const Text& folder, EntryKind kind, const NameList& listed, Waiting* window = nullptr);
+bool listsTheSame(const Text& folder, EntryKind kind, const NameList& listed, Progress* progress = nullptr);
 
 /// Puts names listed as found in the order asked for entries of kind.
-void sortListing(NameList& names, EntryKind kind, ListingOrder order, Waiting* window = nullptr);
+void sortListing(NameList& names, EntryKind kind, ListingOrder order, Progress* progress = nullptr);
 
 }  // namespace velmora

@@ -6,6 +6,14 @@ namespace {
 
 using namespace component;
 
+// The text put after the name (编辑框18), or the new extension (组合框3).
+struct ExtensionInputs {
+    Text text;
+    friend bool operator==(const ExtensionInputs& a, const ExtensionInputs& b) { return a.text == b.text; }
+};
+
+ExtensionInputs readAppended(const Window& w) { return {w.content(编辑框18)}; }
+
 RenameRule makeAppend() {
     RenameRule rule;
     rule.checksFirst = {requireContent(编辑框18, {"加点啥？不能为空"_t, style::information, {}})};
@@ -14,8 +22,9 @@ RenameRule makeAppend() {
     rule.filter = ExtensionFilter::Standard;
     rule.confirmation = Confirmation::FirstEntry;
     rule.fileCount = Count::None;
-    rule.files =
-        simplePass([](const Window& w, const Entry& e) { return std::optional<Text>{e.name + w.content(编辑框18)}; });
+    rule.read = reads(readAppended);
+    rule.files = simplePass<ExtensionInputs>(
+        [](const ExtensionInputs& in, const Entry& e) { return std::optional<Text>{e.name + in.text}; });
     return rule;
 }
 
@@ -51,8 +60,9 @@ RenameRule makeChangeAll() {
     rule.listing = Listing::FullPaths;
     rule.filter = ExtensionFilter::ChosenItem;
     rule.confirmation = Confirmation::FirstEntryBeforeAnything;
-    rule.files =
-        simplePass([](const Window& w, const Entry& e) { return std::optional<Text>{e.namePart() + newExtension(w)}; });
+    rule.read = reads(+[](const Window& w) { return ExtensionInputs{newExtension(w)}; });
+    rule.files = simplePass<ExtensionInputs>(
+        [](const ExtensionInputs& in, const Entry& e) { return std::optional<Text>{e.namePart() + in.text}; });
     rule.report = [](const RunOutcome& o) -> std::optional<Message> {
         if (o.count == 0) return std::nullopt;
         return Message{"一共有"_t + toText(o.count) + "扩展名被修改"_t, style::information, "提示"_t};

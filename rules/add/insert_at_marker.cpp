@@ -7,13 +7,31 @@ namespace {
 
 using namespace component;
 
-std::optional<Text> insertAtMarker(const Window& window, const Entry& e) {
-    const Text marker = window.content(编辑框11);
-    const auto position = locate(window, e.subject, marker, 单选框5, 单选框6);
+enum class Placement : std::uint8_t { Neither, Before, After };
+
+struct InsertInputs {
+    Text marker;  // 编辑框11
+    Text insert;  // 编辑框12
+    Occurrence which = Occurrence::Neither;  // 单选框5 first, 单选框6 last
+    Placement placement = Placement::Neither;  // 单选框3 before, 单选框4 after
+    friend bool operator==(const InsertInputs& a, const InsertInputs& b) {
+        return a.marker == b.marker && a.insert == b.insert && a.which == b.which && a.placement == b.placement;
+    }
+};
+
+InsertInputs readInputs(const Window& w) {
+    const Placement placement = w.checked(单选框3)   ? Placement::Before
+                                : w.checked(单选框4) ? Placement::After
+                                                     : Placement::Neither;
+    return {w.content(编辑框11), w.content(编辑框12), occurrenceOf(w, 单选框5, 单选框6), placement};
+}
+
+std::optional<Text> insertAtMarker(const InsertInputs& in, const Entry& e) {
+    const auto position = locate(e.subject, in.marker, in.which);
     if (!position || *position == notFound) return std::nullopt;
-    const Text insert = window.content(编辑框12);
-    if (window.checked(单选框3)) return replaceText(e.subject, marker, insert + marker, *position, 1);
-    if (window.checked(单选框4)) return replaceText(e.subject, marker, marker + insert, *position, 1);
+    if (in.placement == Placement::Before)
+        return replaceText(e.subject, in.marker, in.insert + in.marker, *position, 1);
+    if (in.placement == Placement::After) return replaceText(e.subject, in.marker, in.marker + in.insert, *position, 1);
     return std::nullopt;
 }
 
@@ -28,8 +46,9 @@ RenameRule makeRule() {
     rule.subject = Subject::NamePart;
     rule.filter = ExtensionFilter::Standard;
     rule.confirmation = Confirmation::FirstEntry;
-    rule.files = simplePass(insertAtMarker);
-    rule.folders = simplePass(insertAtMarker);
+    rule.read = reads(readInputs);
+    rule.files = simplePass<InsertInputs>(insertAtMarker);
+    rule.folders = rule.files;
     rule.report = [](const RunOutcome& o) {
         return std::optional<Message>{{"有"_t + toText(o.count) + "个文件被改名成功"_t, style::ok, {}}};
     };

@@ -9,7 +9,6 @@ namespace {
 
 const Message kEmptyText{"加点啥？不能为空"_t, style::information, {}};
 
-// The window is read for each entry, as the run keeps it painting while it plans.
 template <typename Inputs>
 RenameRule makeRule(Inputs (*read)(const Window&), Subject subject, Text (*transform)(const Inputs&, const Text&)) {
     RenameRule rule;
@@ -23,11 +22,10 @@ RenameRule makeRule(Inputs (*read)(const Window&), Subject subject, Text (*trans
     rule.confirmation = Confirmation::FirstEntry;
     rule.fileCount = Count::None;
     rule.folderCount = Count::None;
-    const auto pass = [read, transform](const Window& w, const Entry& e) {
-        return std::optional<Text>{transform(read(w), e.subject)};
-    };
-    rule.files = simplePass(pass);
-    rule.folders = simplePass(pass);
+    rule.read = reads(read);
+    rule.files = simplePass<Inputs>(
+        [transform](const Inputs& in, const Entry& e) { return std::optional<Text>{transform(in, e.subject)}; });
+    rule.folders = rule.files;
     return rule;
 }
 

@@ -23,7 +23,7 @@ RenameRule makeRule() {
     rule.confirmation = Confirmation::FirstEntry;
     rule.question = "文件名将被更改，确定吗？"_t;
     rule.fileCount = Count::None;
-    rule.files = simplePass([](const Window&, const Entry& e) -> std::optional<Text> {
+    rule.files = entryPass([](const Entry& e) -> std::optional<Text> {
         return e.subject + "(Av"_t + randomDigits({}, 9) + ",P"_t + toText(static_cast<long long>(e.index)) + ")"_t;
     });
     return rule;

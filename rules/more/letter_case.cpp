@@ -49,21 +49,32 @@ Text changeCase(const Text& text, LetterCase to) {
     return Text::fromBytes(std::move(s));
 }
 
-std::optional<LetterCase> chosenCase(const Window& w) {
-    if (w.checked(单选框_大写)) return LetterCase::Upper;
-    if (w.checked(单选框_小写)) return LetterCase::Lower;
-    if (w.checked(单选框_首字母大写)) return LetterCase::Title;
-    return std::nullopt;
+struct CaseInputs {
+    std::optional<LetterCase> to;  // 单选框_大写, 单选框_小写, 单选框_首字母大写
+    bool extensionOnly = false;  // 选择框_只改扩展名
+    friend bool operator==(const CaseInputs& a, const CaseInputs& b) {
+        return a.to == b.to && a.extensionOnly == b.extensionOnly;
+    }
+};
+
+CaseInputs readInputs(const Window& w) {
+    std::optional<LetterCase> to;
+    if (w.checked(单选框_大写))
+        to = LetterCase::Upper;
+    else if (w.checked(单选框_小写))
+        to = LetterCase::Lower;
+    else if (w.checked(单选框_首字母大写))
+        to = LetterCase::Title;
+    return {to, w.checked(选择框_只改扩展名)};
 }
 
 // Folders have no extension, so with 只改扩展名 they keep their names.
-std::optional<Text> changeLetterCase(const Window& w, const Entry& e) {
-    const auto to = chosenCase(w);
-    if (!to) return std::nullopt;
+std::optional<Text> changeLetterCase(const CaseInputs& in, const Entry& e) {
+    if (!in.to) return std::nullopt;
     const Text namePart = e.namePart();
     const Text extension = e.extension();
     const Text changed =
-        w.checked(选择框_只改扩展名) ? namePart + changeCase(extension, *to) : changeCase(namePart, *to) + extension;
+        in.extensionOnly ? namePart + changeCase(extension, *in.to) : changeCase(namePart, *in.to) + extension;
     if (changed == e.name) return std::nullopt;
     return changed;
 }
@@ -71,8 +82,9 @@ std::optional<Text> changeLetterCase(const Window& w, const Entry& e) {
 RenameRule makeRule() {
     RenameRule rule = reorderingRule();
     rule.subject = Subject::WholeName;  // the transform chooses between name part and extension
-    rule.files = simplePass(changeLetterCase);
-    rule.folders = simplePass(changeLetterCase);
+    rule.read = reads(readInputs);
+    rule.files = simplePass<CaseInputs>(changeLetterCase);
+    rule.folders = rule.files;
     return rule;
 }
 

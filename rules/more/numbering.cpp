@@ -68,32 +68,44 @@ std::optional<Message> refuseNumbersThatAreNotWhole(const Window& w) {
     return std::nullopt;
 }
 
+struct NumberingInputs {
+    Text pattern;  // 编辑框_模板
+    long long start = 1;  // 编辑框_起始
+    long long step = 1;  // 编辑框_步长
+    friend bool operator==(const NumberingInputs& a, const NumberingInputs& b) {
+        return a.pattern == b.pattern && a.start == b.start && a.step == b.step;
+    }
+};
+
+NumberingInputs readInputs(const Window& w) {
+    return {w.content(编辑框_模板), wholeNumber(typedNumber(w, 编辑框_起始)).value_or(1),
+            wholeNumber(typedNumber(w, 编辑框_步长)).value_or(1)};
+}
+
 // Entries reach the transform in natural order, once each, skipped ones left out, so the k-th
 // call gets start + (k-1) * step. A number past the range of long long refuses its entry.
-Pass numberingPass(const Window& w, Kind, std::size_t) {
-    const Text pattern = w.content(编辑框_模板);
-    const long long start = wholeNumber(typedNumber(w, 编辑框_起始)).value_or(1);
-    const long long step = wholeNumber(typedNumber(w, 编辑框_步长)).value_or(1);
+Pass numberingPass(const NumberingInputs& in, Kind, std::size_t) {
     auto calls = std::make_shared<long long>(0);
-    return Pass{
-        [=](const Entry& e) -> std::optional<Text> {
-            long long number = 0;
-            if (__builtin_mul_overflow(step, (*calls)++, &number) || __builtin_add_overflow(number, start, &number)) {
-                e.refuse(StepFailure::OutOfRange);
-                return std::nullopt;
-            }
-            Text made = expand(pattern, e.subject, number);
-            if (made == e.subject) return std::nullopt;
-            return made;
-        },
-        {}};
+    return Pass{[in, calls](const Entry& e) -> std::optional<Text> {
+                    long long number = 0;
+                    if (__builtin_mul_overflow(in.step, (*calls)++, &number) ||
+                        __builtin_add_overflow(number, in.start, &number)) {
+                        e.refuse(StepFailure::OutOfRange);
+                        return std::nullopt;
+                    }
+                    Text made = expand(in.pattern, e.subject, number);
+                    if (made == e.subject) return std::nullopt;
+                    return made;
+                },
+                {}};
 }
 
 RenameRule makeRule() {
     RenameRule rule = reorderingRule();
     rule.checksAfterFolder = {refuseTemplateWithoutNumber, refuseNumbersThatAreNotWhole};
-    rule.files = numberingPass;
-    rule.folders = numberingPass;
+    rule.read = reads(readInputs);
+    rule.files = passOf<NumberingInputs>(numberingPass);
+    rule.folders = rule.files;
     return rule;
 }
 

@@ -26,10 +26,26 @@ struct Compiled {
     std::size_t offset = 0;  ///< bytes of UTF-8 before the place the error was found
 };
 
-Compiled compile(const Window& w) {
-    const std::string pattern = w.content(编辑框_查找).toUtf8();
+struct RegexInputs {
+    std::string pattern;  // 编辑框_查找, in UTF-8
+    std::string replacement;  // 编辑框_替换为, in UTF-8
+    bool caseSensitive = false;  // 选择框_区分大小写
+    bool wholeName = false;  // 选择框_包括扩展名
+    friend bool operator==(const RegexInputs& a, const RegexInputs& b) {
+        return a.pattern == b.pattern && a.replacement == b.replacement && a.caseSensitive == b.caseSensitive &&
+               a.wholeName == b.wholeName;
+    }
+};
+
+RegexInputs readInputs(const Window& w) {
+    return {w.content(编辑框_查找).toUtf8(), w.content(编辑框_替换为).toUtf8(), w.checked(选择框_区分大小写),
+            w.checked(选择框_包括扩展名)};
+}
+
+Compiled compile(const RegexInputs& in) {
+    const std::string& pattern = in.pattern;
     uint32_t options = PCRE2_UTF;
-    if (!w.checked(选择框_区分大小写)) options |= PCRE2_CASELESS;
+    if (!in.caseSensitive) options |= PCRE2_CASELESS;
     Compiled c;
     PCRE2_SIZE offset = 0;
     pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(), options, &c.error,
@@ -130,9 +146,10 @@ long long characterNumber(const std::string& utf8, std::size_t offset) {
 }
 
 std::optional<Message> refuseInvalidPattern(const Window& w) {
-    const Compiled c = compile(w);
+    const RegexInputs in = readInputs(w);
+    const Compiled c = compile(in);
     if (c.code) return std::nullopt;
-    const long long at = characterNumber(w.content(编辑框_查找).toUtf8(), c.offset);
+    const long long at = characterNumber(in.pattern, c.offset);
     return Message{"正则表达式有误："_t + compileErrorText(c.error) + "（第"_t + toText(at) + "个字符）"_t,
                    style::information, "提示"_t};
 }
@@ -175,9 +192,10 @@ std::optional<Text> replacementError(const pcre2_code* code, const std::string& 
 }
 
 std::optional<Message> refuseInvalidReplacement(const Window& w) {
-    const Compiled c = compile(w);
+    const RegexInputs in = readInputs(w);
+    const Compiled c = compile(in);
     if (!c.code) return std::nullopt;
-    if (auto error = replacementError(c.code.get(), w.content(编辑框_替换为).toUtf8()))
+    if (auto error = replacementError(c.code.get(), in.replacement))
         return Message{"替换内容有误："_t + *error, style::information, "提示"_t};
     return std::nullopt;
 }
@@ -213,10 +231,10 @@ struct ContextFree {
     void operator()(pcre2_match_context* c) const { pcre2_match_context_free(c); }
 };
 
-Pass regexPass(const Window& w, Kind, std::size_t) {
-    const Code code = compile(w).code;
-    const std::string replacement = w.content(编辑框_替换为).toUtf8();
-    const bool wholeName = w.checked(选择框_包括扩展名);
+Pass regexPass(const RegexInputs& in, Kind, std::size_t) {
+    const Code code = compile(in).code;
+    const std::string replacement = in.replacement;
+    const bool wholeName = in.wholeName;
     std::shared_ptr<pcre2_match_context> limits(pcre2_match_context_create(nullptr), ContextFree{});
     if (limits) pcre2_set_match_limit(limits.get(), 1000000);
     return Pass{[=](const Entry& e) -> std::optional<Text> {
@@ -234,8 +252,9 @@ RenameRule makeRule() {
     rule.subject = Subject::WholeName;  // the transform chooses between name part and whole name
     rule.checksAfterFolder = {requireContent(编辑框_查找, {"查找内容不能为空"_t, style::information, "提示"_t}),
                               refuseInvalidPattern, refuseInvalidReplacement};
-    rule.files = regexPass;
-    rule.folders = regexPass;
+    rule.read = reads(readInputs);
+    rule.files = passOf<RegexInputs>(regexPass);
+    rule.folders = rule.files;
     return rule;
 }
 

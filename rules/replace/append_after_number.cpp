@@ -6,11 +6,6 @@
 namespace velmora {
 namespace {
 
-// The window is read for each entry, as the run keeps it painting while it plans.
-std::optional<Text> appendAfterNumber(const Window& window, const Entry& e) {
-    return insertedAfterNumber(readAfterNumberInputs(window), e.subject);
-}
-
 RenameRule makeRule() {
     RenameRule rule;
     rule.checksAfterEmpty = {[](const Window& window) -> std::optional<Message> {
@@ -21,8 +16,10 @@ RenameRule makeRule() {
     rule.confirmation = Confirmation::FirstEntry;
     rule.fileCount = Count::None;
     rule.folderCount = Count::None;
-    rule.files = simplePass(appendAfterNumber);
-    rule.folders = simplePass(appendAfterNumber);
+    rule.read = reads(readAfterNumberInputs);
+    rule.files = simplePass<AfterNumberInputs>(
+        [](const AfterNumberInputs& in, const Entry& e) { return insertedAfterNumber(in, e.subject); });
+    rule.folders = rule.files;
     return rule;
 }
 

@@ -57,20 +57,25 @@ std::optional<Text> convertName(const OpenCC& converter, const Text& name) {
     return back.text;
 }
 
-Pass conversionPass(const Window& window, Kind, std::size_t) {
+struct ConversionInputs {
+    bool toSimplified = false;  // 单选框15; else 单选框16, to traditional
+    friend bool operator==(ConversionInputs a, ConversionInputs b) { return a.toSimplified == b.toSimplified; }
+};
+
+ConversionInputs readInputs(const Window& w) { return {w.checked(单选框15)}; }
+
+Pass conversionPass(const ConversionInputs& in, Kind, std::size_t) {
     auto converters = std::make_shared<Converters>();
-    return {[&window, converters](const Entry& e) {
-                return convertName(converters->get(window.checked(单选框15)), e.subject);
-            },
-            {}};
+    return {[in, converters](const Entry& e) { return convertName(converters->get(in.toSimplified), e.subject); }, {}};
 }
 
 RenameRule makeRule() {
     RenameRule rule;
     rule.filter = ExtensionFilter::Standard;
     rule.confirmation = Confirmation::FirstEntry;
-    rule.files = conversionPass;
-    rule.folders = conversionPass;
+    rule.read = reads(readInputs);
+    rule.files = passOf<ConversionInputs>(conversionPass);
+    rule.folders = passOf<ConversionInputs>(conversionPass);
     rule.report = [](const RunOutcome& o) -> std::optional<Message> {
         if (o.kind == Kind::Files && o.count == 0) return std::nullopt;
         return Message{"一共有"_t + toText(o.count) + "个文件被改名"_t, style::ok, "提示"_t};

@@ -5,7 +5,7 @@ namespace velmora {
 namespace {
 
 // Tried in this order; the first numeral found within the front limit wins.
-std::optional<Text> numeralToDigits(const Window&, const Entry& e) {
+std::optional<Text> numeralToDigits(const Entry& e) {
     static const std::pair<Text, Text> numerals[] = {
         {"一"_t, "1"_t}, {"二"_t, "2"_t}, {"三"_t, "3"_t}, {"四"_t, "4"_t}, {"五"_t, "5"_t},
         {"六"_t, "6"_t}, {"七"_t, "7"_t}, {"八"_t, "8"_t}, {"九"_t, "9"_t}, {"十"_t, "10"_t},
@@ -23,8 +23,8 @@ RenameRule makeRule() {
     RenameRule rule;
     rule.filter = ExtensionFilter::Standard;
     rule.confirmation = Confirmation::FirstEntry;
-    rule.files = simplePass(numeralToDigits);
-    rule.folders = simplePass(numeralToDigits);
+    rule.files = entryPass(numeralToDigits);
+    rule.folders = entryPass(numeralToDigits);
     rule.report = [](const RunOutcome& o) {
         return std::optional<Message>{{"总共更改"_t + toText(o.count) + "个"_t, style::ok, "更名数量"_t}};
     };

@@ -36,14 +36,14 @@ std::optional<Text> pad(const Text& name, std::size_t scanned, bool threeDigits)
 }
 
 // Files are scanned in their name part only: a digit of the extension is never padded.
-Pass filePass(const Window&, Kind, std::size_t listSize) {
+Pass filePass(const RuleInputs&, Kind, std::size_t listSize) {
     return {[threeDigits = listSize >= 100](const Entry& e) {
                 return pad(e.name, e.name.bytes().size() - e.extensionLength, threeDigits);
             },
             {}};
 }
 
-Pass folderPass(const Window&, Kind, std::size_t listSize) {
+Pass folderPass(const RuleInputs&, Kind, std::size_t listSize) {
     return {[threeDigits = listSize >= 100](const Entry& e) {
                 return pad(e.name, static_cast<std::size_t>(e.name.length()), threeDigits);
             },

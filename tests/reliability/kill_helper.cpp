@@ -119,7 +119,7 @@ int main(int argc, char* argv[]) {
             if (tab != std::string::npos) plan[line.substr(0, tab)] = line.substr(tab + 1);
         }
         RenameRule rule = reorderingRule();
-        rule.files = simplePass([plan](const Window&, const Entry& e) -> std::optional<Text> {
+        rule.files = entryPass([plan](const Entry& e) -> std::optional<Text> {
             const auto it = plan.find(e.subject.bytes());
             if (it == plan.end()) return std::nullopt;
             return Text::fromBytes(it->second);

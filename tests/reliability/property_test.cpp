@@ -330,7 +330,7 @@ TEST(Reliability, aPreviewShowsExactlyWhatTheClickThenDoes) {
                          << "seed " << seed << " folder " << run << " step " << step << " rule " << rule.name);
 
             const FolderSnapshot cached(Text::fromUtf8(folder));
-            const Preview preview = previewRun(rule.rule(), w, cached);
+            const Preview preview = previewRun(rule.rule(), readRequest(rule.rule(), w), cached);
             ASSERT_EQ(snapshot(folder), before) << "a preview changed the disk";
             ASSERT_TRUE(w.messages.empty()) << "a preview showed a message";
             ASSERT_FALSE(preview.plan.abandoned);

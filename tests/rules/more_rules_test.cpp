@@ -221,7 +221,7 @@ TEST_F(Numbering, thePreviewCountsANumberPastTheRangeAsFailing) {
     files({"c.txt", "a.txt", "b.txt"});
     set("第#集", "9223372036854775806", "1");
     const FolderSnapshot snapshot(Text::fromUtf8(f.path()));
-    const Preview preview = previewRun(numbering(), w, snapshot);
+    const Preview preview = previewRun(numbering(), readRequest(numbering(), w), snapshot);
     ASSERT_EQ(preview.plan.steps.size(), 3u);
     EXPECT_EQ(preview.failures,
               (std::vector<StepFailure>{StepFailure::None, StepFailure::None, StepFailure::OutOfRange}));
@@ -444,7 +444,7 @@ TEST_F(Regex, thePreviewLetsTheSameEntryWinACollisionAsTheClick) {
     set(R"(\d)", "");
     const FolderSnapshot snapshot(Text::fromUtf8(f.path()));
     const auto winners = [&] {
-        const Preview preview = previewRun(regexReplace(), w, snapshot);
+        const Preview preview = previewRun(regexReplace(), readRequest(regexReplace(), w), snapshot);
         std::vector<std::string> out;
         for (std::size_t i = 0; i < preview.plan.steps.size(); ++i)
             if (preview.failures.at(i) == StepFailure::None)

@@ -113,7 +113,7 @@ TEST_F(FullWidthNumbering, thePreviewShowsTheNumbersOfAFullWidthStart) {
     files({"b.txt", "a.txt"});
     set("－１", "２");
     const FolderSnapshot snapshot(Text::fromUtf8(f.path()));
-    const Preview preview = previewRun(numbering(), w, snapshot);
+    const Preview preview = previewRun(numbering(), readRequest(numbering(), w), snapshot);
     EXPECT_FALSE(preview.refusal.has_value());
     ASSERT_EQ(preview.plan.steps.size(), 2u);
     EXPECT_EQ(preview.plan.steps.newNames()->text(0).toUtf8(), "n-1.txt");

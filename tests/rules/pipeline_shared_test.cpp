@@ -292,7 +292,7 @@ TEST_F(ThrowingRule, stopsTheClickAndThePreviewWithTheReasonAndRenamesNothing) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason);
         RenameRule rule;
-        rule.files = simplePass([&c](const Window&, const Entry& e) -> std::optional<Text> {
+        rule.files = entryPass([&c](const Entry& e) -> std::optional<Text> {
             if (e.index == 2) c.raise();
             return "x"_t + e.name;
         });
@@ -301,7 +301,7 @@ TEST_F(ThrowingRule, stopsTheClickAndThePreviewWithTheReasonAndRenamesNothing) {
         ASSERT_EQ(w.messages.size(), 1u);
         EXPECT_EQ(w.messages[0].text.toUtf8(), std::string("更名没有完成：") + c.reason);
         EXPECT_EQ(f.entries(), (std::set<std::string>{"a.mp4", "b.mp4"}));
-        const Preview preview = previewRun(rule, w, FolderSnapshot(Text::fromUtf8(f.path())));
+        const Preview preview = previewRun(rule, readRequest(rule, w), FolderSnapshot(Text::fromUtf8(f.path())));
         ASSERT_TRUE(preview.refusal);
         EXPECT_EQ(preview.refusal->text.toUtf8(), std::string("无法预览：") + c.reason);
     }

@@ -19,6 +19,15 @@ std::vector<std::string> lines(const FakeWindow& w) {
     return out;
 }
 
+// A plan of files as a click reads rule's request from w, over listing.
+RunPlan planFiles(const RenameRule& rule, const Window& w, SharedListing listing,
+                  const std::function<bool()>& cancelled = {}) {
+    RunRequest request = readRequest(rule, w);
+    EXPECT_FALSE(request.refusal);
+    request.kind = Kind::Files;
+    return planRequest(rule, request, std::move(listing), nullptr, cancelled);
+}
+
 class Plan : public RuleTest {
 protected:
     void appliesAPreviewedPlanOnlyToItsListing(bool asFound);
@@ -74,15 +83,15 @@ void Plan::appliesAPreviewedPlanOnlyToItsListing(bool asFound) {
     ASSERT_EQ(listed->size(), 2u);
     auto seen = std::make_shared<NameList>();
     seen->addFrom(*listed, 0);
-    RunPlan stale = planRun(addPrefix(), w, Kind::Files, folder, seen);
+    RunPlan stale = planFiles(addPrefix(), w, seen);
     if (asFound) stale.asFound = seen;
     ASSERT_EQ(stale.steps.size(), 1u);
     runRenameRule(addPrefix(), w, s, &stale);
     EXPECT_EQ(f.entries(), (Names{"pa1.mp4", "pb2.mp4"}));
 
     RunPlan current =
-        planRun(addPrefix(), w, Kind::Files, folder,
-                std::make_shared<const NameList>(enumerateEntries(folder, EntryKind::Files, ListingOrder::AsFound)));
+        planFiles(addPrefix(), w,
+                  std::make_shared<const NameList>(enumerateEntries(folder, EntryKind::Files, ListingOrder::AsFound)));
     if (asFound) current.asFound = current.listing;
     w.type(编辑框6, "q");
     runRenameRule(addPrefix(), w, s, &current);
@@ -103,10 +112,10 @@ TEST_F(Plan, planningCalledOffIsMarkedAbandoned) {
     const auto listing =
         std::make_shared<const NameList>(enumerateEntries(folder, EntryKind::Files, ListingOrder::AsFound));
     for (const auto rule : {deleteOccurrences, addPrefix}) {
-        const RunPlan called = planRun(rule(), w, Kind::Files, folder, listing, [] { return true; });
+        const RunPlan called = planFiles(rule(), w, listing, [] { return true; });
         EXPECT_TRUE(called.abandoned);
         EXPECT_TRUE(called.steps.empty());
-        const RunPlan whole = planRun(rule(), w, Kind::Files, folder, listing, [] { return false; });
+        const RunPlan whole = planFiles(rule(), w, listing, [] { return false; });
         EXPECT_FALSE(whole.abandoned);
         EXPECT_EQ(whole.steps.size(), 2u);
     }
@@ -118,7 +127,7 @@ TEST_F(Plan, planningCalledOffIsMarkedAbandoned) {
 TEST_F(Plan, anEntryItsRuleRefusesFailsWithTheReasonAndIsLeftAlone) {
     RenameRule refusing;
     refusing.kinds = Kinds::FilesOnly;
-    refusing.files = simplePass([](const Window&, const Entry& e) -> std::optional<Text> {
+    refusing.files = entryPass([](const Entry& e) -> std::optional<Text> {
         if (e.name.bytes()[0] != 'b') return "x"_t + e.name;
         e.refuse(StepFailure::OutOfRange);
         return "free.txt"_t;  // the refusal wins over a name
@@ -129,7 +138,7 @@ TEST_F(Plan, anEntryItsRuleRefusesFailsWithTheReasonAndIsLeftAlone) {
     files({"a.txt", "b.txt", "c.txt"});
 
     const FolderSnapshot snapshot(Text::fromUtf8(f.path()));
-    const Preview preview = previewRun(refusing, w, snapshot);
+    const Preview preview = previewRun(refusing, readRequest(refusing, w), snapshot);
     ASSERT_EQ(preview.plan.steps.size(), 3u);
     std::vector<std::string> refused;
     for (std::size_t i = 0; i < preview.plan.steps.size(); ++i) {

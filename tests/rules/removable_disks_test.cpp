@@ -70,7 +70,7 @@ protected:
     }
     Preview preview(const RenameRule& rule) {
         const FolderSnapshot snapshot(w.currentFolder());
-        return previewRun(rule, w, snapshot);
+        return previewRun(rule, readRequest(rule, w), snapshot);
     }
 
     std::string folder;
@@ -239,7 +239,7 @@ TEST_P(OnDisk, longNamesInTheDisksOwnUnits) {
     ext4.file("a.txt");
     const FolderSnapshot there(Text::fromUtf8(ext4.path()));
     w.setFolder(ext4.path());
-    const Preview longer = previewRun(addPrefix(), w, there);
+    const Preview longer = previewRun(addPrefix(), readRequest(addPrefix(), w), there);
     ASSERT_EQ(longer.failures.size(), 1u);
     EXPECT_EQ(longer.failures[0], StepFailure::TooLong);
 }

@@ -108,11 +108,12 @@ TEST(FolderSnapshot, holdsTheFilesTheFoldersAndEveryName) {
 }
 
 // Long work shows the progress bar after half a second and hides it when done; short work never
-// shows it. Pumping happens every 64th entry at most, so the window stays responsive.
-TEST(PumpThrottle, progressOfLongWorkIsShownAndEndedShortWorkShowsNone) {
+// shows it. The window hears of the work every 64th entry at most, so it stays responsive.
+TEST(ProgressThrottle, progressOfLongWorkIsShownAndEndedShortWorkShowsNone) {
     testing::FakeWindow w;
+    WindowProgress progress(w);
     {
-        PumpThrottle throttle(&w, 128);
+        ProgressThrottle throttle(&progress, 128);
         throttle.tick(64);
         EXPECT_EQ(w.progressShown, 0);
         std::this_thread::sleep_for(std::chrono::milliseconds(600));
@@ -125,7 +126,7 @@ TEST(PumpThrottle, progressOfLongWorkIsShownAndEndedShortWorkShowsNone) {
     }
     EXPECT_EQ(w.progressEnded, 1);
     {
-        PumpThrottle throttle(&w, 128);
+        ProgressThrottle throttle(&progress, 128);
         throttle.tick(64);
     }
     EXPECT_EQ(w.progressShown, 1);
@@ -133,24 +134,27 @@ TEST(PumpThrottle, progressOfLongWorkIsShownAndEndedShortWorkShowsNone) {
 }
 
 // Long work runs beside the window, which paints meanwhile; without a window it runs right here.
-// Either way it is done, and its failure reaches the caller, when paintWhile returns.
-TEST(PaintWhile, theWindowPaintsUntilTheWorkIsDone) {
+// Either way it is done, and its failure reaches the caller, when runAside returns; work that
+// only goes on shows no progress bar.
+TEST(RunAside, theWindowPaintsUntilTheWorkIsDone) {
     testing::FakeWindow w;
+    WindowProgress progress(w);
     std::thread::id ranOn;
     bool done = false;
-    paintWhile(&w, [&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(80));
+    runAside(&progress, [&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
         ranOn = std::this_thread::get_id();
         done = true;
     });
     EXPECT_TRUE(done);
     EXPECT_NE(ranOn, std::this_thread::get_id());
     EXPECT_GE(w.pumps, 2);
+    EXPECT_EQ(w.progressShown, 0);
     const int pumps = w.pumps;
-    paintWhile(nullptr, [&] { ranOn = std::this_thread::get_id(); });
+    runAside(nullptr, [&] { ranOn = std::this_thread::get_id(); });
     EXPECT_EQ(ranOn, std::this_thread::get_id());
     EXPECT_EQ(w.pumps, pumps);
-    EXPECT_THROW(paintWhile(&w, [] { throw std::runtime_error("disk full"); }), std::runtime_error);
+    EXPECT_THROW(runAside(&progress, [] { throw std::runtime_error("disk full"); }), std::runtime_error);
 }
 
 }  // namespace

@@ -1,0 +1,76 @@
+#include "core/plan/planning.h"
+
+#include "core/fs/paths.h"
+
+namespace velmora {
+namespace {
+
+bool skippedFile(const std::optional<SkippedExtension>& skipped, const Entry& e) {
+    if (!skipped) return false;
+    if (e.extensionLength == 0 && !skipped->alsoWithoutExtension) return false;
+    return extensionIs(e.name, skipped->extension);
+}
+
+// Visits every listed entry as the transform sees it, telling progress and stopping early when
+// cancelled.
+template <typename Visit>
+bool forEachEntry(const PlanShape& shape, bool files, const NameList& listed, Progress* progress,
+                  const std::function<bool()>& cancelled, Visit visit) {
+    ProgressThrottle throttle(progress, listed.size());
+    for (std::size_t i = 0; i < listed.size(); ++i) {
+        throttle.tick(i + 1);
+        if (cancelled && (i & 1023) == 0 && cancelled()) return false;
+        const Text name = listed.text(i);
+        const std::size_t extensionLength = files ? velmora::extensionLength(name.bytes()) : 0;
+        if (files && shape.subject == Subject::NamePart) {
+            const Text namePart = leftText(name, name.length() - static_cast<int>(extensionLength));
+            visit(Entry{i + 1, name, namePart, extensionLength});
+        } else {
+            visit(Entry{i + 1, name, name, extensionLength});
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+RunPlan planRun(const PlanShape& shape, const Pass& pass, Kind kind, const Text& folder, SharedListing listing,
+                Progress* progress, const std::function<bool()>& cancelled) {
+    RunPlan plan;
+    plan.kind = kind;
+    plan.folder = folder;
+    plan.listing = std::move(listing);
+    plan.reordersChains = shape.reordersChains;
+    const bool files = kind == Kind::Files;
+    const NameList& listed = *plan.listing;
+    if (shape.countsFirst) {
+        std::size_t n = 0;
+        if (!forEachEntry(shape, files, listed, progress, cancelled,
+                          [&](const Entry& e) { n += pass.counts(e) ? 1 : 0; })) {
+            plan.abandoned = true;
+            return plan;
+        }
+        plan.counted = n;
+        if (n == 0) return plan;
+    }
+    plan.abandoned = !forEachEntry(shape, files, listed, progress, cancelled, [&](const Entry& e) {
+        if (files && skippedFile(shape.skipped, e)) return;
+        StepFailure refusal = StepFailure::None;
+        std::optional<Text> changed = pass.transform(Entry{e.index, e.name, e.subject, e.extensionLength, &refusal});
+        // A refused entry stays in the plan under its own name, so the preview, the question and
+        // the report count it as failing.
+        if (refusal != StepFailure::None) {
+            plan.steps.push_back({e.index - 1, e.name, refusal});
+            return;
+        }
+        if (!changed || changed->empty()) return;
+        if (files && shape.subject == Subject::NamePart) *changed += e.extension();
+        // An entry that would keep its name is left alone, not a rename that fails.
+        if (*changed == e.name) return;
+        plan.steps.push_back({e.index - 1, std::move(*changed)});
+    });
+    plan.steps.shrinkToFit();
+    return plan;
+}
+
+}  // namespace velmora

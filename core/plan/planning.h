@@ -1,0 +1,71 @@
+#pragma once
+// How a rule's run is planned over a listing: each entry as the rule's transform sees it, the
+// skipped extension, refusals kept as failing steps. What the rule reads from the window it
+// reads before; planning sees values only.
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+
+#include "core/fs/progress.h"
+#include "core/plan/run_plan.h"
+#include "core/text/text.h"
+
+namespace velmora {
+
+/// What the transform of a file sees and returns.
+enum class Subject {
+    WholeName,  ///< the whole file name, extension included
+    NamePart,  ///< the name without its extension; planning puts the extension back
+};
+
+/// One entry as a transform sees it.
+struct Entry {
+    std::size_t index = 0;  ///< 1-based position in the listing
+    const Text& name;  ///< file or folder name
+    const Text& subject;  ///< what the transform edits (name or name part)
+    std::size_t extensionLength = 0;  ///< files: bytes of extensionOf(name); folders: 0
+    StepFailure* refusal = nullptr;  ///< where refuse() records its reason; set while planning
+
+    /// Refuses to rename the entry: the plan keeps it under its own name, failing with why, and
+    /// the run leaves it alone. The transform then returns nothing.
+    void refuse(StepFailure why) const {
+        if (refusal) *refusal = why;
+    }
+
+    /// Files: the name without extension; folders: the name.
+    Text namePart() const { return leftText(name, name.length() - static_cast<int>(extensionLength)); }
+    /// Files: extensionOf(name); folders: empty.
+    Text extension() const { return rightText(name, static_cast<int>(extensionLength)); }
+};
+
+/// The transform of one pass: a new name (or name part) for an entry, or nothing to leave it.
+using Transform = std::function<std::optional<Text>(const Entry&)>;
+/// The counting condition of a run that counts its entries before it asks.
+using CountCondition = std::function<bool(const Entry&)>;
+
+struct Pass {
+    Transform transform;
+    CountCondition counts;  ///< only where the run counts first
+};
+
+/// Files whose extension is left alone by a run.
+struct SkippedExtension {
+    Text extension;
+    bool alsoWithoutExtension = false;  ///< a file without an extension may match too
+};
+
+/// What planning needs of a rule and of the inputs read for one run.
+struct PlanShape {
+    Subject subject = Subject::WholeName;
+    bool countsFirst = false;  ///< count the entries pass.counts accepts before planning
+    bool reordersChains = false;
+    std::optional<SkippedExtension> skipped;  ///< files only
+};
+
+/// Plans a run of pass over listing, telling progress how far it came; planning stops early
+/// (plan.abandoned) when cancelled (polled now and then) returns true.
+RunPlan planRun(const PlanShape& shape, const Pass& pass, Kind kind, const Text& folder, SharedListing listing,
+                Progress* progress = nullptr, const std::function<bool()>& cancelled = {});
+
+}  // namespace velmora
