@@ -62,20 +62,24 @@ void saveOriginalNames(Window& window, const Text& folder, const Text& fallbackF
         if (!row.empty()) buffer += row.bytes() + "\r\n";
     }
     // Replaced as a whole, so a failed save leaves the previous file as it was.
-    if (replaceFile(withTrailingSeparator(folder) + kFileName, {buffer})) {
+    const auto saved = replaceFile(withTrailingSeparator(folder) + kFileName, {buffer});
+    if (saved) {
         window.showMessage("已将原文件名存入txt文档内，\r\n并已将txt文档保存到本软件的同级文件夹"_t, style::information,
                            "提醒："_t);
         return;
     }
-    int error = errno;
+    int error = saved.error();
     if (cannotWriteThere(error) && !fallbackFolder.empty()) {
         const Text there = withTrailingSeparator(fallbackFolder);
-        if (createDirectories(there) && replaceFile(there + kFileName, {buffer})) {
+        if (!createDirectories(there)) {
+            error = errno;
+        } else if (const auto savedThere = replaceFile(there + kFileName, {buffer})) {
             window.showMessage("已将原文件名存入txt文档内，\r\n并已将txt文档保存到\r\n"_t + there, style::information,
                                "提醒："_t);
             return;
+        } else {
+            error = savedThere.error();
         }
-        error = errno;
     }
     window.showMessage("保存失败\r\n"_t + reasonOf(error), style::information, "提醒："_t);
 }

@@ -17,6 +17,8 @@
 #include "core/history/journal.h"
 #include "core/plan/plan.h"
 #include "core/plan/rename_order.h"
+#include "interaction/plan_lines.h"
+#include "interaction/reasons.h"
 
 namespace velmora {
 namespace {
@@ -235,16 +237,18 @@ private:
             bool renamed = false;
             if (legs_[i] == 1) {
                 encoded.next(step);
-                renamed = rename(folder, entry, step);
-                if (!renamed) failed(folder.isOpen() ? renameFailureReason(errno) : "找不到文件夹"_t);
+                const Expected<void, int> made = rename(folder, entry, step);
+                renamed = made.hasValue();
+                if (!renamed) failed(folder.isOpen() ? renameFailureReason(made.error()) : "找不到文件夹"_t);
                 if (recorder) recorder->step(recorded, renamed);
                 ++recorded;
             } else if (legs_[i] == 2) {
                 encoded.next(step);
                 encoded.next(second);
-                const bool parked = rename(folder, entry, step);
-                renamed = parked && folder.rename(second.from, second.to);
-                if (!renamed) failed(folder.isOpen() ? renameFailureReason(errno) : "找不到文件夹"_t);
+                const Expected<void, int> parked = rename(folder, entry, step);
+                const Expected<void, int> made = parked ? folder.rename(second.from, second.to) : parked;
+                renamed = made.hasValue();
+                if (!renamed) failed(folder.isOpen() ? renameFailureReason(made.error()) : "找不到文件夹"_t);
                 // The new name could not be reached: back to the old one, as if never moved.
                 const bool stays = parked && !renamed && !folder.rename(second.from, step.from);
                 if (recorder) {
@@ -265,11 +269,8 @@ private:
     // A name that could not be read exactly is never renamed: its new name would be built from
     // replacement characters, not from the name on disk.
     // The step's names are as encodeSteps() wrote them: the old one as listed, the new one made once.
-    bool rename(const FolderHandle& folder, std::size_t entry, const JournalStep& step) const {
-        if (!listed_->exact(entry) || step.from.empty()) {
-            errno = EINVAL;
-            return false;
-        }
+    Expected<void, int> rename(const FolderHandle& folder, std::size_t entry, const JournalStep& step) const {
+        if (!listed_->exact(entry) || step.from.empty()) return unexpected(EINVAL);
         return folder.rename(step.from, step.to);
     }
 

@@ -15,6 +15,7 @@
 #include "core/fs/listing.h"
 #include "core/fs/paths.h"
 #include "core/plan/plan.h"
+#include "interaction/plan_lines.h"
 #include "interaction/window.h"
 
 namespace velmora {

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <string>
 
+#include "interaction/reasons.h"
+
 namespace velmora {
 namespace {
 

@@ -22,6 +22,7 @@
 #include <QTreeView>
 
 #include "core/plan/plan.h"
+#include "interaction/reasons.h"
 #include "ui/focus_order.h"
 #include "ui/list_model.h"
 #include "ui/pictures.h"

@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/plan/plan.h"
+#include "interaction/plan_lines.h"
 #include "interaction/window.h"
 
 namespace velmora {

@@ -77,12 +77,12 @@ const Disk& FolderHandle::disk() const {
 // The no-replace flag first; where the disk does not take it (FUSE disks, some network shares), a
 // hard link and unlink, which cannot replace either; where the disk has no hard links, a rename
 // right after checking that the new name is free. What each means is remembered for the folder.
-bool FolderHandle::rename(const NativeName& oldName, const NativeName& newName, RenameMethod method) const {
-    if (fd_ < 0 || !isValidEntryName(oldName) || !isValidEntryName(newName) || oldName == newName) {
-        errno = fd_ < 0 ? ENOENT : EINVAL;
-        return false;
-    }
-    return move(oldName, newName, method, true);
+Expected<void, int> FolderHandle::rename(const NativeName& oldName, const NativeName& newName,
+                                         RenameMethod method) const {
+    if (fd_ < 0 || !isValidEntryName(oldName) || !isValidEntryName(newName) || oldName == newName)
+        return unexpected(fd_ < 0 ? ENOENT : EINVAL);
+    if (move(oldName, newName, method, true)) return {};
+    return unexpected(errno);
 }
 
 // detour: a change of case only may go through a temporary name (not while on the way through one).
@@ -178,46 +178,17 @@ bool FolderHandle::renameThroughTemporary(const NativeName& from, const NativeNa
     return false;
 }
 
-Text renameFailureReason(int error) {
-    switch (error) {
-    case EEXIST:
-    case ENOTEMPTY:
-        return "已有同名"_t;
-    case ENOENT:
-        return "找不到原来的文件，或这个磁盘不接受新名称"_t;
-    case EACCES:
-    case EPERM:
-        return "没有权限"_t;
-    case EROFS:
-        return "磁盘是只读的"_t;
-    case ENAMETOOLONG:
-        return "名称太长，这个磁盘放不下"_t;
-    case EBUSY:
-        return "正在使用"_t;
-    case EINVAL:
-        return "这个磁盘不接受新名称"_t;
-    case ENOSPC:
-        return "磁盘已满"_t;
-    case EXDEV:
-        return "会移出文件夹"_t;
-    case EIO:
-        return "磁盘读写出错"_t;
-    default:
-        return "磁盘拒绝了这次改名"_t;
-    }
-}
-
-bool renameEntry(const Text& oldPath, const Text& newPath) {
+Expected<void, int> renameEntry(const Text& oldPath, const Text& newPath) {
     const Text folder = folderOfPath(oldPath);
-    if (folder.empty() || folderOfPath(newPath) != folder) return false;
+    if (folder.empty() || folderOfPath(newPath) != folder) return unexpected(EXDEV);
     const Text oldName = fileNameOf(oldPath);
     const Text newName = fileNameOf(newPath);
     if (oldPath.bytes() != folder.bytes() + oldName.bytes() || newPath.bytes() != folder.bytes() + newName.bytes())
-        return false;
+        return unexpected(EXDEV);
     const auto nativeFolder = textToNative(folder);
     const auto nativeOld = textToNative(oldName);
     const auto nativeNew = textToNative(newName);
-    if (!nativeFolder || !nativeOld || !nativeNew) return false;
+    if (!nativeFolder || !nativeOld || !nativeNew) return unexpected(EINVAL);
     return FolderHandle(*nativeFolder).rename(*nativeOld, *nativeNew);
 }
 
@@ -261,22 +232,18 @@ bool writeNewFile(const Text& path, const std::vector<std::string>& blocks) {
     return writeAndClose(openFile(path, O_CREAT | O_EXCL), blocks);
 }
 
-bool replaceFile(const Text& path, const std::vector<std::string>& blocks) {
+Expected<void, int> replaceFile(const Text& path, const std::vector<std::string>& blocks) {
     const auto native = textToNative(path);
-    if (path.empty() || !native) {
-        errno = EINVAL;
-        return false;
-    }
+    if (path.empty() || !native) return unexpected(EINVAL);
     const std::string temp = *native + ".tmp-" + std::to_string(getpid());
     const int fd = open(temp.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
+    if (fd < 0) return unexpected(errno);
     bool ok = writeBlocks(fd, blocks) && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;
-    if (ok && ::rename(temp.c_str(), native->c_str()) == 0) return true;
+    if (ok && ::rename(temp.c_str(), native->c_str()) == 0) return {};
     const int reason = errno;
     unlink(temp.c_str());
-    errno = reason;
-    return false;
+    return unexpected(reason);
 }
 
 Text readRegistryText(int, const Text&) { return {}; }

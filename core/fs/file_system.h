@@ -1,5 +1,6 @@
 #pragma once
-// File-system operations. None of them reports anything to the user: failure is a false result.
+// File-system operations. None of them reports anything to the user: failure is a false result,
+// or, where the caller tells the user why, the errno that says so.
 
 #include <sys/types.h>
 
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/base/expected.h"
 #include "core/fs/disk.h"
 #include "core/fs/name_watch.h"
 #include "core/text/encoding.h"
@@ -29,9 +31,6 @@ inline constexpr std::size_t kLongestName = 1020;
 /// not over kLongestName bytes.
 bool isValidEntryName(const NativeName& name);
 
-/// Why a rename failed with errno error, as a person reads it.
-Text renameFailureReason(int error);
-
 /// An open folder whose entries are renamed by name. Renames never overwrite and never leave it.
 class FolderHandle {
 public:
@@ -41,9 +40,11 @@ public:
     FolderHandle& operator=(const FolderHandle&) = delete;
 
     bool isOpen() const { return fd_ >= 0; }
-    /// Renames the entry oldName to newName inside this folder. False, touching nothing, when
-    /// newName is not a valid name, is the same as oldName, already exists, or oldName is missing.
-    bool rename(const NativeName& oldName, const NativeName& newName, RenameMethod method = RenameMethod::Atomic) const;
+    /// Renames the entry oldName to newName inside this folder. Fails, touching nothing, when
+    /// newName is not a valid name, is the same as oldName, already exists, or oldName is missing:
+    /// the errno of the failure (ENOENT for a folder that could not be opened).
+    Expected<void, int> rename(const NativeName& oldName, const NativeName& newName,
+                               RenameMethod method = RenameMethod::Atomic) const;
     /// What the folder's disk does with names, learnt when first needed.
     const Disk& disk() const;
 
@@ -63,8 +64,9 @@ private:
     mutable std::unique_ptr<NameWatch> watch_;  ///< where the disk's changes all pass here
 };
 
-/// Renames old path to new path, both full paths in the same folder.
-bool renameEntry(const Text& oldPath, const Text& newPath);
+/// Renames old path to new path, both full paths in the same folder; the errno of a failure
+/// (EXDEV for paths in two folders, EINVAL for a name without a native form).
+Expected<void, int> renameEntry(const Text& oldPath, const Text& newPath);
 bool createDirectory(const Text& path);
 /// Creates path and the folders above it that are missing; true when path is a folder afterwards.
 bool createDirectories(const Text& path);
@@ -77,8 +79,8 @@ bool writeFile(const Text& path, const std::vector<std::string>& blocks);
 /// Creates a new file with the blocks; false, touching nothing, when the path exists already.
 bool writeNewFile(const Text& path, const std::vector<std::string>& blocks);
 /// Replaces the file as a whole: a temporary file in the same folder renamed over it, so a failed
-/// write leaves the old file as it was. On failure errno says why.
-bool replaceFile(const Text& path, const std::vector<std::string>& blocks);
+/// write leaves the old file as it was; the errno of a failure.
+Expected<void, int> replaceFile(const Text& path, const std::vector<std::string>& blocks);
 /// The folder holding the running executable, with its separator.
 Text programFolder();
 /// A string value of the Windows registry (root 1 classes root, 2 current configuration, 3 current

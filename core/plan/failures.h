@@ -1,6 +1,7 @@
 #pragma once
 // Why a planned rename fails, judged by name: what the folder's disk refuses, how it compares
-// names, which names the folder holds, and the reason as a person reads it.
+// names, and which names the folder holds. The reason as a person reads it is interaction's
+// (interaction/reasons.h).
 
 #include <optional>
 #include <string>
@@ -10,10 +11,6 @@
 #include "core/text/encoding.h"
 
 namespace velmora {
-
-/// The reason as the plan shows it after the failure mark; newName names the character a disk
-/// refuses.
-Text failureReason(StepFailure failure, const Text& newName = {});
 
 /// What disk refuses of name (a native name); a null disk takes every name of up to 255 bytes.
 StepFailure diskRefusal(const NativeName& name, const Disk* disk);
@@ -31,8 +28,5 @@ std::string comparedName(std::string_view name, const Disk* disk);
 
 /// The names a folder holds, exactly as the file system has them.
 NameSet namesIn(const Text& folder);
-
-/// The mark that starts the reason of a failing line.
-Text failureMark();
 
 }  // namespace velmora

@@ -14,55 +14,6 @@ namespace {
 
 constexpr std::size_t none = static_cast<std::size_t>(-1);
 
-StepFailure validity(const RenameRequest& step, const Disk* disk) {
-    return nameFailure(step.refusal, step.exact, step.to, step.from, disk);
-}
-
-// Decides which renames fail. Every rename is taken to succeed until something forces it to fail:
-// its name is held by an entry that stays (one that no rename moves, or whose rename fails), or an
-// earlier rename takes the name. Failures only ever add up, so the loop ends. Names are compared as
-// the disk compares them: steps are the requests with their names so (keys), present likewise.
-std::vector<StepFailure> failuresOf(const std::vector<RenameRequest>& requests, const std::vector<RenameRequest>& steps,
-                                    const NameSet& present, const Disk* disk) {
-    std::vector<StepFailure> failures(steps.size());
-    std::unordered_map<std::string, std::size_t> byOldName;
-    std::unordered_map<std::string, std::vector<std::size_t>> claimants;  // new name -> steps, in plan order
-    std::vector<std::string> work;
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        byOldName.emplace(steps[i].from, i);
-        failures[i] = validity(requests[i], disk);
-        if (failures[i] != StepFailure::None) continue;
-        auto& claim = claimants[*steps[i].to];
-        if (claim.empty()) work.push_back(*steps[i].to);
-        claim.push_back(i);
-    }
-    for (std::size_t i = 0; i < steps.size(); ++i)
-        if (failures[i] != StepFailure::None) work.push_back(steps[i].from);
-
-    auto fail = [&](std::size_t i, StepFailure why) {
-        const bool first = failures[i] == StepFailure::None;
-        failures[i] = why;
-        if (first) work.push_back(steps[i].from);  // the entry stays, so its name stays held
-    };
-    while (!work.empty()) {
-        const std::string name = std::move(work.back());
-        work.pop_back();
-        const auto claim = claimants.find(name);
-        if (claim == claimants.end()) continue;
-        const auto holder = byOldName.find(name);
-        const bool held =
-            present.contains(name) && (holder == byOldName.end() || failures[holder->second] != StepFailure::None);
-        const std::vector<std::size_t>& wanting = claim->second;
-        for (std::size_t k = 0; k < wanting.size(); ++k) {
-            if (held)
-                fail(wanting[k], StepFailure::Exists);
-            else if (k > 0 && failures[wanting[k]] == StepFailure::None)
-                fail(wanting[k], StepFailure::TakenByRun);
-        }
-    }
-    return failures;
-}
-
 // A name for a step broken out of a cycle: in the same folder, held by nothing, taken by no rename
 // of the run, keeping the old extension so a left-over entry still opens.
 // next: where the search goes on from the last temporary name of the run (every number before it
@@ -122,7 +73,7 @@ RenameOrder orderRenames(const std::vector<RenameRequest>& steps, const NameSet&
     const std::vector<RenameRequest>& keys = folding ? folded : steps;
     const NameSet& held = folding ? foldedPresent : present;
     RenameOrder order;
-    order.failures = failuresOf(steps, keys, held, disk);
+    order.failures = chainFailures(steps, keys, held, disk);
     const auto moves = [&](std::size_t i) { return order.failures[i] == StepFailure::None; };
 
     // waitsFor[i]: the moving step whose old name step i takes. Names are claimed once, so each
@@ -189,7 +140,7 @@ AppliedOrder applyOrder(const FolderHandle& folder, const RenameOrder& order,
         using Leg = RenameOperation::Leg;
         if (progress) progress(done++);
         if (op.leg == Leg::FromTemporary && !parked.count(op.step)) continue;  // it never left
-        const bool done = folder.rename(op.from, op.to);
+        const bool done = folder.rename(op.from, op.to).hasValue();
         if (done) applied.made.push_back(op);
         switch (op.leg) {
         case Leg::Whole:
@@ -247,22 +198,6 @@ std::pair<std::vector<Text>, std::vector<Text>> stepNames(const RunPlan& plan) {
         names.second.push_back(step.newName);
     }
     return names;
-}
-
-std::vector<Text> describeOrder(const RenameOrder& order, const std::vector<Text>& oldNames,
-                                const std::vector<Text>& newNames) {
-    std::vector<Text> lines;
-    lines.reserve(order.operations.size() + order.failures.size());
-    const Text arrow = " → "_t;
-    for (const RenameOperation& op : order.operations) {
-        auto [from, to] = operationText(op, oldNames, newNames);
-        lines.push_back(from + arrow + to);
-    }
-    for (std::size_t i = 0; i < order.failures.size(); ++i)
-        if (order.failures[i] != StepFailure::None)
-            lines.push_back(oldNames[i] + arrow + newNames[i] + failureMark() +
-                            failureReason(order.failures[i], newNames[i]));
-    return lines;
 }
 
 }  // namespace velmora

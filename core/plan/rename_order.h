@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/plan/failures.h"
+#include "core/plan/judgement.h"
 #include "core/plan/run_plan.h"
 #include "core/text/encoding.h"
 #include "core/text/text.h"
@@ -18,14 +19,6 @@
 namespace velmora {
 
 class FolderHandle;
-
-/// One planned rename as the file system sees it, in plan order.
-struct RenameRequest {
-    NativeName from;
-    std::optional<NativeName> to;  ///< nothing when the new name has no native form
-    bool exact = true;  ///< the old name could be read as text
-    StepFailure refusal = StepFailure::None;  ///< the transform's: the step fails with it
-};
 
 /// One rename on disk. A step broken out of a cycle is two operations: to its temporary name,
 /// and later from it to the new name.
@@ -80,11 +73,6 @@ struct AppliedOrder {
 /// many of the order were passed so far.
 AppliedOrder applyOrder(const FolderHandle& folder, const RenameOrder& order,
                         const std::function<void(std::size_t done)>& progress = {});
-
-/// The plan as the confirmation shows it: the operations in the order they will be made, "old →
-/// new", then every rename that will not be made, with failureMark() and the reason.
-std::vector<Text> describeOrder(const RenameOrder& order, const std::vector<Text>& oldNames,
-                                const std::vector<Text>& newNames);
 
 /// The old and the new names of the steps of plan, in plan order.
 std::pair<std::vector<Text>, std::vector<Text>> stepNames(const RunPlan& plan);

@@ -22,6 +22,7 @@
 #include "interaction/click.h"
 #include "interaction/history_prompts.h"
 #include "interaction/preview.h"
+#include "interaction/reasons.h"
 #include "interaction/rule.h"
 #include "rules/catalogue.h"
 #include "tests/support/fake_window.h"

@@ -6,6 +6,7 @@
 #include "interaction/click.h"
 #include "interaction/history_prompts.h"
 #include "interaction/preview.h"
+#include "interaction/reasons.h"
 #include "tests/rules/rule_harness.h"
 
 namespace velmora::testing {

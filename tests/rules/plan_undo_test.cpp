@@ -4,6 +4,7 @@
 #include "core/fs/listing.h"
 #include "core/plan/plan.h"
 #include "interaction/click.h"
+#include "interaction/plan_lines.h"
 #include "interaction/preview.h"
 #include "tests/rules/rule_harness.h"
 

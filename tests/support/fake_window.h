@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/plan/plan.h"
+#include "interaction/plan_lines.h"
 #include "interaction/window.h"
 
 namespace velmora::testing {

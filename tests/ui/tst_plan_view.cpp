@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include "core/plan/plan.h"
+#include "interaction/plan_lines.h"
 #include "tests/support/temp_folder.h"
 #include "ui/plan_view.h"
 #include "ui/qt_window.h"

@@ -471,9 +471,9 @@ TEST_P(DiskOfImage, aNameAnotherProgramTakesDuringARunIsNeverRenamedOnto) {
         ASSERT_GE(fd, 0) << std::strerror(errno);
         ASSERT_EQ(write(fd, "theirs", 6), 6);
         close(fd);
-        errno = 0;
-        EXPECT_FALSE(folder.rename("f30", spelling));
-        EXPECT_EQ(errno, EEXIST);
+        const Expected<void, int> refused = folder.rename("f30", spelling);
+        ASSERT_FALSE(refused);
+        EXPECT_EQ(refused.error(), EEXIST);
         EXPECT_EQ(testing::contentsOf(root)["taken"], "theirs");
         ASSERT_EQ(unlink((root + "taken").c_str()), 0);
         EXPECT_TRUE(folder.rename("f30", spelling)) << std::strerror(errno);
