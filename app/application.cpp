@@ -66,9 +66,9 @@ void Application::created() {
     window_->setTextColour(编辑框15, TextColour::Grey);
     window_->setSelection(组合框2, -1);
     window_->setChecked(单选框15, true);
-    // The history of earlier sessions: undo is offered at once when it holds a run to take back.
+    // The history of earlier sessions: undo is offered at once when it holds a run to take back
+    // (the undo button follows the history, bound with the events).
     openHistory(*window_, session_, Journal::defaultFolder());
-    window_->setEnabled(按钮_撤销, session_.journal.canUndo());
 }
 
 // The theme styles every window of the program: the first window lets it go only once no window

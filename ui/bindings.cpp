@@ -5,8 +5,11 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QLineEdit>
+#include <QMetaObject>
+#include <QPointer>
 #include <QPushButton>
 #include <QShortcut>
+#include <QThread>
 
 #include "actions/actions.h"
 #include "interaction/click.h"
@@ -24,13 +27,12 @@ namespace {
 using namespace component;
 
 // A run, an undo or a redo: the preview holds and the folder watch rests while work renames;
-// then undo is offered while the history holds a run to take back, the rows follow the renames, and
-// the keyboard leaves the button for the list, so an Enter or Space pressed once too often does not
-// do it all a second time.
+// then the rows follow the renames, and the keyboard leaves the button for the list, so an Enter or
+// Space pressed once too often does not do it all a second time. The undo button follows the
+// history by itself (followUndoState).
 void renameThrough(HandlerContext& c, const std::function<MadeRenames()>& work) {
     if (c.renaming) c.renaming();
     const MadeRenames made = work();
-    c.window.setEnabled(按钮_撤销, c.session.journal.canUndo());
     if (c.renamed) c.renamed(made.folder, made.renamed);
     if (c.focusList) c.focusList();
 }
@@ -115,6 +117,27 @@ void bindHistoryShortcuts(MainWindow& window, HandlerContext& context) {
     }
 }
 
+// 按钮_撤销 is enabled while the history holds a run to take back, whatever changed it: a run, an
+// undo, a redo, start-up opening the history or recovering a run a crash left. The history tells
+// on the thread that changed it; the button is only ever touched on the window's own thread.
+void followUndoState(MainWindow& window, HandlerContext& context) {
+    Window& port = context.window;
+    QPointer<MainWindow> alive(&window);
+    context.session.journal.onUndoState([alive, &port](UndoState state) {
+        if (!alive) return;
+        if (QThread::currentThread() == alive->thread()) {
+            port.setEnabled(按钮_撤销, state.canUndo);
+            return;
+        }
+        QMetaObject::invokeMethod(
+            alive.data(),
+            [alive, &port, state] {
+                if (alive) port.setEnabled(按钮_撤销, state.canUndo);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
 // Enter in a rule's edit box runs the rule, question included, as a click on its button does.
 void bindEnterInRuleBoxes(MainWindow& window) {
     for (const CataloguedRule& rule : ruleCatalogue()) {
@@ -157,6 +180,7 @@ void bindEvents(MainWindow& window, HandlerContext& context) {
         }
     }
     bindHistoryShortcuts(window, context);
+    followUndoState(window, context);
     bindEnterInRuleBoxes(window);
 }
 

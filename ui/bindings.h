@@ -43,7 +43,8 @@ struct Binding {
 const std::vector<Binding>& bindingTable();
 
 /// Connects every binding of the table to the widgets of window, the history's shortcuts, and
-/// Enter in a rule's edit box to the rule's button.
+/// Enter in a rule's edit box to the rule's button; 按钮_撤销 follows the session's history from
+/// then on.
 void bindEvents(MainWindow& window, HandlerContext& context);
 
 /// 按钮13: empties the input boxes in order, then currentFolder.

@@ -144,7 +144,7 @@ bool RunRecorder::finish() {
     if (made_ == 0) return journal_.remove(id_);
     if (!journal_.exec("BEGIN IMMEDIATE")) return false;
     // A run that renamed something ends the way back to runs taken back before it.
-    bool ok = journal_.endRedo() &&
+    bool ok = journal_.clearRedo() &&
               Statement(db, "UPDATE runs SET state = 1, owner = NULL, attempted = ?, made = ? WHERE id = ?")
                   .bind(1, static_cast<std::int64_t>(attempted_))
                   .bind(2, static_cast<std::int64_t>(made_))
@@ -156,6 +156,7 @@ bool RunRecorder::finish() {
     // The plan went to the write-ahead log only; the database file gets it now that the renames
     // are done, rather than before the first, and not while the user waits for the run's report.
     journal_.checkpointLater();
+    journal_.publish();
     return ok;
 }
 
@@ -163,7 +164,7 @@ bool RunRecorder::finish() {
 
 Journal::Journal() = default;
 
-Journal::~Journal() { close(); }
+Journal::~Journal() { closeDatabase(); }
 
 std::string Journal::defaultFolder() {
     if (const char* dir = std::getenv("VELMORA_STATE_DIR"); dir && *dir) return dir;
@@ -172,6 +173,11 @@ std::string Journal::defaultFolder() {
 }
 
 void Journal::close() {
+    closeDatabase();
+    publish();
+}
+
+void Journal::closeDatabase() {
     if (checkpointer_.joinable()) checkpointer_.join();
     if (db_) sqlite3_close_v2(db_);
     db_ = nullptr;
@@ -223,13 +229,19 @@ bool Journal::prepareSchema() {
 }
 
 Journal::Opened Journal::open(const std::string& folder) {
-    close();
+    const Opened opened = openFile(folder);
+    publish();
+    return opened;
+}
+
+Journal::Opened Journal::openFile(const std::string& folder) {
+    closeDatabase();
     movedAside_.clear();
     if (!createDirectories(folder, 0700)) return Opened::Failed;
     const std::string path = folder + "/" + kFileName;
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
-            close();
+            closeDatabase();
             return Opened::Failed;
         }
         sqlite3_extended_result_codes(db_, 1);
@@ -251,7 +263,7 @@ Journal::Opened Journal::open(const std::string& folder) {
             path_ = path;
             return movedAside_.empty() ? Opened::Ok : Opened::MovedAside;
         }
-        close();
+        closeDatabase();
         struct stat st {};
         if (attempt > 0 || !unreadable(code) || stat(path.c_str(), &st) != 0) return Opened::Failed;
         // Unreadable: keep it for whoever wants to look, and start afresh.
@@ -267,13 +279,13 @@ Journal::Opened Journal::open(const std::string& folder) {
 }
 
 bool Journal::openInMemory() {
-    close();
-    if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK ||
-        !prepareSchema()) {
-        close();
-        return false;
-    }
-    return true;
+    closeDatabase();
+    const bool ok =
+        sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK &&
+        prepareSchema();
+    if (!ok) closeDatabase();
+    publish();
+    return ok;
 }
 
 std::unique_ptr<RunRecorder> Journal::begin(const Text& folder, const Text& caption,
@@ -358,10 +370,17 @@ std::optional<JournalRun> Journal::one(const char* where) {
 
 std::vector<JournalRun> Journal::runs() { return select("ORDER BY id DESC", false); }
 
-std::optional<JournalRun> Journal::newestDone() { return one("WHERE state = 1 ORDER BY id DESC LIMIT 1"); }
+// Looking for a run to undo or redo may find that another process changed what there is.
+std::optional<JournalRun> Journal::newestDone() {
+    auto run = one("WHERE state = 1 ORDER BY id DESC LIMIT 1");
+    publish();
+    return run;
+}
 
 std::optional<JournalRun> Journal::lastUndone() {
-    return one("WHERE state = 3 AND undo_order IS NOT NULL ORDER BY undo_order DESC LIMIT 1");
+    auto run = one("WHERE state = 3 AND undo_order IS NOT NULL ORDER BY undo_order DESC LIMIT 1");
+    publish();
+    return run;
 }
 
 bool Journal::canUndo() { return db_ && Statement(db_, "SELECT 1 FROM runs WHERE state = 1 LIMIT 1").row(); }
@@ -386,7 +405,10 @@ bool Journal::claim(std::int64_t id, RunState from, RunState to, const std::opti
         sqlite3_bind_null(update.get(), 5);
     else if (owner)
         update.bindText(5, *owner);
-    return update.done() && sqlite3_changes(db_) == 1;
+    const bool claimed = update.done() && sqlite3_changes(db_) == 1;
+    // Claimed or not: a claim that fails finds the run in another process's hands.
+    publish();
+    return claimed;
 }
 
 bool Journal::settle(std::int64_t id, RunState to, const std::vector<StepState>& states) {
@@ -397,11 +419,12 @@ bool Journal::settle(std::int64_t id, RunState to, const std::vector<StepState>&
                           ? "UPDATE runs SET state = ?, owner = NULL, made = ?, "
                             "undo_order = (SELECT IFNULL(MAX(undo_order), 0) + 1 FROM runs) WHERE id = ?"
                           : "UPDATE runs SET state = ?, owner = NULL, made = ?, undo_order = NULL WHERE id = ?";
-    const bool ok =
+    bool ok =
         Statement(db_, sql).bind(1, static_cast<int>(to)).bind(2, made).bind(3, id).done() && writeStates(id, states);
-    if (ok && exec("COMMIT")) return true;
-    exec("ROLLBACK");
-    return false;
+    ok = ok && exec("COMMIT");
+    if (!ok) exec("ROLLBACK");
+    publish();
+    return ok;
 }
 
 bool Journal::writeStates(std::int64_t id, const std::vector<StepState>& states) {
@@ -411,9 +434,21 @@ bool Journal::writeStates(std::int64_t id, const std::vector<StepState>& states)
         .done();
 }
 
-bool Journal::endRedo() { return exec("UPDATE runs SET undo_order = NULL WHERE state = 3"); }
+bool Journal::endRedo() {
+    const bool ok = clearRedo();
+    publish();
+    return ok;
+}
+
+bool Journal::clearRedo() { return exec("UPDATE runs SET undo_order = NULL WHERE state = 3"); }
 
 bool Journal::remove(std::int64_t id) {
+    const bool ok = deleteRun(id);
+    publish();
+    return ok;
+}
+
+bool Journal::deleteRun(std::int64_t id) {
     return db_ && Statement(db_, "DELETE FROM plans WHERE run = ?").bind(1, id).done() &&
            Statement(db_, "DELETE FROM step_states WHERE run = ?").bind(1, id).done() &&
            Statement(db_, "DELETE FROM runs WHERE id = ?").bind(1, id).done();
@@ -427,6 +462,41 @@ void Journal::prune(std::size_t keep) {
         .done();
     exec("DELETE FROM plans WHERE run NOT IN (SELECT id FROM runs)");
     exec("DELETE FROM step_states WHERE run NOT IN (SELECT id FROM runs)");
+    publish();
+}
+
+Journal::ListenerId Journal::onUndoState(UndoListener listener) {
+    const ListenerId id = nextListener_++;
+    listeners_.emplace(id, std::move(listener));
+    told_.reset();  // the new listener is told at once (the others hear it again)
+    publish();
+    return id;
+}
+
+void Journal::removeListener(ListenerId id) { listeners_.erase(id); }
+
+void Journal::publish() {
+    // A listener that changes the history is told of its change once it returns.
+    if (publishing_) {
+        publishAgain_ = true;
+        return;
+    }
+    struct Publishing {
+        bool& flag;
+        explicit Publishing(bool& f) : flag(f) { flag = true; }
+        ~Publishing() { flag = false; }
+    } publishing(publishing_);
+    do {
+        publishAgain_ = false;
+        // Without listeners nothing is asked: a run pays nothing for a history nobody watches.
+        if (listeners_.empty()) return;
+        const UndoState now{canUndo(), canRedo()};
+        if (told_ && *told_ == now) return;
+        told_ = now;
+        // Copied: a listener may stop listening while it is told.
+        const auto listeners = listeners_;
+        for (const auto& entry : listeners) entry.second(now);
+    } while (publishAgain_);
 }
 
 std::string Journal::self() { return processIdentity(); }

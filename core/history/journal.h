@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -43,6 +45,16 @@ struct JournalRun {
     std::vector<StepState> states;  ///< one per step, only when loaded with steps
 };
 
+/// What the history offers: a run to take back, a run to put back. The history tells its
+/// listeners whenever this changes.
+struct UndoState {
+    bool canUndo = false;
+    bool canRedo = false;
+
+    bool operator==(const UndoState& o) const { return canUndo == o.canUndo && canRedo == o.canRedo; }
+    bool operator!=(const UndoState& o) const { return !(*this == o); }
+};
+
 class Journal;
 
 /// Marks the progress of one run in batches and ends it. Made by Journal::begin.
@@ -54,8 +66,9 @@ public:
 
     /// Step index (0-based, plan order) was tried; made tells whether the rename happened.
     void step(std::size_t index, bool made);
-    /// Ends the run: kept as done when a step was made, removed from the history otherwise.
-    /// False when the end could not be written (the run then looks interrupted at the next start).
+    /// Ends the run: kept as done when a step was made, removed from the history otherwise; the
+    /// journal's listeners hear of it. False when the end could not be written (the run then looks
+    /// interrupted at the next start).
     bool finish();
     std::int64_t id() const { return id_; }
 
@@ -86,6 +99,9 @@ public:
         MovedAside,  ///< the database could not be read: moved aside, a fresh one started
         Failed,  ///< nothing can be recorded
     };
+
+    using UndoListener = std::function<void(UndoState)>;
+    using ListenerId = std::size_t;
 
     /// Not open: nothing is recorded until open or openInMemory.
     Journal();
@@ -139,6 +155,16 @@ public:
     /// Keeps the newest keep runs; runs some process is working on are kept too.
     void prune(std::size_t keep);
 
+    /// Calls listener with what can be undone and redone now, then each time that changes: by a run
+    /// ending, a run claimed, settled or removed, redo ended, runs pruned, or another database
+    /// opened or closed. A change another process made is heard of when this journal next claims
+    /// a run or looks for one to undo or redo.
+    /// Listeners are called on the thread that made the change, inside the call that made it.
+    /// begin, the one call made on a worker thread (while the window paints), calls none: a run
+    /// that has only begun changes nothing a listener is told. Not called from the destructor.
+    ListenerId onUndoState(UndoListener listener);
+    void removeListener(ListenerId id);
+
     /// Time spent writing runs down (plans, progress, ends) since the journal was made, for
     /// measuring what the history costs a run.
     std::chrono::nanoseconds timeWriting() const { return writing_; }
@@ -150,6 +176,12 @@ public:
 
 private:
     friend class RunRecorder;
+    Opened openFile(const std::string& folder);
+    void closeDatabase();
+    bool clearRedo();
+    bool deleteRun(std::int64_t id);
+    /// Tells the listeners what can be undone and redone, when it is not what they were told last.
+    void publish();
     bool exec(const char* sql);
     bool prepareSchema();
     bool writeStates(std::int64_t id, const std::vector<StepState>& states);
@@ -163,6 +195,11 @@ private:
     std::string movedAside_;
     int busyTimeoutMs_ = kBusyTimeoutMs;
     std::chrono::nanoseconds writing_{0};
+    std::map<ListenerId, UndoListener> listeners_;
+    ListenerId nextListener_ = 1;
+    std::optional<UndoState> told_;  ///< what the listeners were told last
+    bool publishing_ = false;
+    bool publishAgain_ = false;
 };
 
 }  // namespace velmora

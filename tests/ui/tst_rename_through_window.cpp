@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <QTreeView>
 
+#include <thread>
+
 #include "app/application.h"
 #include "interaction/history_prompts.h"
 #include "tests/support/temp_folder.h"
@@ -37,6 +39,7 @@ private slots:
     void numberStripAndLowerCaseOnPageMore();
     void aTypedExtension();
     void historySurvivesARestartAndRedoFollowsTheKeys();
+    void undoButtonFollowsTheHistoryWhoeverChangesIt();
 
 private:
     std::unique_ptr<QTemporaryDir> state_;
@@ -323,6 +326,35 @@ void TstRenameThroughWindow::historySurvivesARestartAndRedoFollowsTheKeys() {
     QCOMPARE(f.read("pa.mp4"), std::string("A"));
     QCOMPARE(seen.back(), std::string("重做了1个"));
     QCOMPARE(seen.size(), std::size_t(6));
+}
+
+// The button follows the history itself: after the window's own run and undo, and after changes
+// made past its handlers, on its thread at once and from a worker thread through its event loop.
+void TstRenameThroughWindow::undoButtonFollowsTheHistoryWhoeverChangesIt() {
+    testing::TempFolder f;
+    f.file("a.mp4", "A");
+    Application app(*qApp);
+    MainWindow& main = app.mainWindow();
+    Journal& journal = app.session().journal;
+    app.window().setCaption(component::标签2, Text::fromUtf8(f.path()));
+    main.component<QLineEdit>("编辑框6")->setText(QStringLiteral("p"));
+    app.window().setResponder([](const Text&, MessageStyle, const Text&) { return answerOk; });
+    auto* undo = main.component<QPushButton>("按钮_撤销");
+    QVERIFY(!undo->isEnabled());
+    main.component<QPushButton>("按钮_加前缀")->click();
+    QCOMPARE(f.entries(), std::set<std::string>{"pa.mp4"});
+    QVERIFY(undo->isEnabled());
+    undo->click();
+    QCOMPARE(f.entries(), std::set<std::string>{"a.mp4"});
+    QVERIFY(!undo->isEnabled());
+
+    const std::int64_t id = journal.lastUndone()->id;
+    journal.claim(id, RunState::Undone, RunState::Redoing);
+    journal.settle(id, RunState::Done, {StepState::Made});
+    QVERIFY(undo->isEnabled());
+    std::thread([&] { journal.claim(id, RunState::Done, RunState::Undoing); }).join();
+    QVERIFY2(undo->isEnabled(), "not touched from the worker thread");
+    QTRY_VERIFY(!undo->isEnabled());
 }
 
 QTEST_MAIN(TstRenameThroughWindow)
