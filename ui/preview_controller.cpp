@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
-#include <mutex>
 
 #include "core/fs/listing.h"
 #include "core/plan/plan.h"
@@ -30,47 +29,9 @@ const std::vector<PreviewedRule>& previewedRules() {
     return rules;
 }
 
-struct PreviewController::Result {
-    unsigned long long generation = 0;
-    const PreviewedRule* rule = nullptr;
-    RunRequest request;
-    Text caption;  ///< the rule's button's, for the status line
-    std::shared_ptr<const FolderSnapshot> folder;
-    unsigned long long folderEpoch = 0;
-    std::shared_ptr<const NameList> rowNames;
-    std::shared_ptr<RowPreview> rows;
-    std::shared_ptr<const RowEntries> rowEntries;
-};
-
-struct PreviewController::SnapshotSlot {
-    std::mutex lock;
-    unsigned long long epoch = 0;
-    std::shared_ptr<const FolderSnapshot> snapshot;
-};
-
-namespace {
-
-// The worker's snapshot of folder: the one read last while the folder was not forgotten since,
-// else read now (outside the lock, so forgetting never waits for the disk).
-std::shared_ptr<const FolderSnapshot> snapshotFor(PreviewController::SnapshotSlot& slot, unsigned long long epoch,
-                                                  const Text& folder) {
-    {
-        const std::lock_guard<std::mutex> hold(slot.lock);
-        if (slot.snapshot && slot.epoch == epoch && slot.snapshot->folder() == folder) return slot.snapshot;
-    }
-    auto snapshot = std::make_shared<const FolderSnapshot>(folder);
-    const std::lock_guard<std::mutex> hold(slot.lock);
-    if (slot.epoch == epoch) slot.snapshot = snapshot;
-    return snapshot;
-}
-
-}  // namespace
-
 PreviewController::PreviewController(MainWindow& window, QtWindow& adapter)
     : QObject(&window), window_(window), adapter_(adapter), status_(&window.statusLine()),
-      watcher_(new FolderWatch(this)), diskSettle_(new QTimer(this)),
-      latest_(std::make_shared<std::atomic<unsigned long long>>(0)), slot_(std::make_shared<SnapshotSlot>()) {
-    pool_.setMaxThreadCount(1);
+      watcher_(new FolderWatch(this)), diskSettle_(new QTimer(this)), worker_(new PreviewWorker(this)) {
     for (const PreviewedRule& rule : previewedRules()) bindRule(rule);
     // The window may outlive this controller (the application lets the window go first, or last).
     adapter_.setPlanShower([self = QPointer<PreviewController>(this)](const RunPlan& plan) {
@@ -90,10 +51,7 @@ PreviewController::PreviewController(MainWindow& window, QtWindow& adapter)
     connect(watcher_, &FolderWatch::changed, diskSettle_, qOverload<>(&QTimer::start));
 }
 
-PreviewController::~PreviewController() {
-    latest_->store(~0ull);
-    pool_.waitForDone();
-}
+PreviewController::~PreviewController() = default;
 
 void PreviewController::bindRule(const PreviewedRule& rule) {
     const PreviewedRule* r = &rule;
@@ -209,14 +167,11 @@ void PreviewController::folderChangedOnDisk() {
 
 void PreviewController::forgetFolder() {
     folder_.reset();
-    ++folderEpoch_;
-    const std::lock_guard<std::mutex> hold(slot_->lock);
-    slot_->snapshot.reset();
-    slot_->epoch = folderEpoch_;
+    worker_->forgetFolder(++folderEpoch_);
 }
 
 // True when result is rule's preview made from request, over the folder as last read.
-bool PreviewController::madeFrom(const Result* result, const PreviewedRule* rule, const RunRequest& request) const {
+bool PreviewController::madeFrom(const PreviewJob* result, const PreviewedRule* rule, const RunRequest& request) const {
     return result && result->rule == rule && result->folderEpoch == folderEpoch_ && result->request.sameAs(request);
 }
 
@@ -244,13 +199,13 @@ const RunPlan* PreviewController::planForClick(const RenameRule& rule) {
     cancelPending();
     auto job = newJob(previewed, std::move(request));
     WindowProgress progress(adapter_);
-    runAside(&progress, [&job, slot = slot_] { workOut(*job, *slot, [] { return false; }); });
+    worker_->workNow(*job, &progress);
     display(job);
     return &job->rows->preview.plan;
 }
 
-std::shared_ptr<PreviewController::Result> PreviewController::newJob(const PreviewedRule* rule, RunRequest request) {
-    auto job = std::make_shared<Result>();
+std::shared_ptr<PreviewJob> PreviewController::newJob(const PreviewedRule* rule, RunRequest request) {
+    auto job = std::make_shared<PreviewJob>();
     job->generation = ++generation_;
     job->rule = rule;
     job->request = std::move(request);
@@ -262,34 +217,9 @@ std::shared_ptr<PreviewController::Result> PreviewController::newJob(const Previ
     return job;
 }
 
-// Plans job's rule over the folder its inputs name, as its click would, and finds the step of
-// every row; false when cancelled on the way. Touches no widget: runs on the worker, or for a
-// click while the window paints.
-bool PreviewController::workOut(Result& job, SnapshotSlot& slot, const std::function<bool()>& cancelled) {
-    const RenameRule& r = job.rule->rule();
-    auto rows = std::make_shared<RowPreview>();
-    const RunRequest& request = job.request;
-    if (request.refusal || !request.kind) {
-        rows->preview.refusal = request.refusal;
-        rows->preview.noKindChosen = !request.refusal;
-    } else {
-        if (!job.folder || job.folder->folder() != request.folder)
-            job.folder = snapshotFor(slot, job.folderEpoch, request.folder);
-        if (cancelled()) return false;
-        rows->preview = previewRun(r, request, *job.folder, cancelled);
-        if (rows->preview.plan.abandoned || cancelled()) return false;
-        if (!job.rowEntries || job.rowEntries->listing != rows->preview.plan.listing ||
-            job.rowEntries->rowNames != job.rowNames)
-            job.rowEntries = matchRows(rows->preview.plan.listing, job.rowNames);
-        rows->stepOfRow = stepsOfRows(rows->preview.plan, *job.rowEntries);
-    }
-    job.rows = std::move(rows);
-    return true;
-}
-
 void PreviewController::cancelPending() {
     awaited_.reset();
-    latest_->store(0);
+    worker_->cancel();
 }
 
 // Plans the shown rule on the worker from a copy of the inputs, unless nothing that matters to it
@@ -318,27 +248,10 @@ void PreviewController::request() {
     }
     auto job = newJob(rule, std::move(request));
     awaited_ = job;
-    latest_->store(job->generation);
-    auto latest = latest_;
-    auto slot = slot_;
-    QPointer<PreviewController> self(this);
-    pool_.start([job, latest, slot, self] {
-        const auto cancelled = [&] { return latest->load() != job->generation; };
-        try {
-            if (cancelled() || !workOut(*job, *slot, cancelled)) return;
-        } catch (...) {
-            return;  // out of memory matching rows: the preview shown stays until the next change
-        }
-        QMetaObject::invokeMethod(
-            self.data(),
-            [job, self] {
-                if (self) self->show(job);
-            },
-            Qt::QueuedConnection);
-    });
+    worker_->start(job, [this](const std::shared_ptr<PreviewJob>& done) { show(done); });
 }
 
-void PreviewController::show(const std::shared_ptr<Result>& result) {
+void PreviewController::show(const std::shared_ptr<PreviewJob>& result) {
     if (result != awaited_) return;  // overtaken by a newer change, or by a click
     awaited_.reset();
     display(result);
@@ -361,7 +274,7 @@ void PreviewController::showClickPlan(const RunPlan& plan) {
     display(job);
 }
 
-void PreviewController::display(const std::shared_ptr<Result>& result) {
+void PreviewController::display(const std::shared_ptr<PreviewJob>& result) {
     if (result->folderEpoch == folderEpoch_ && result->folder) folder_ = result->folder;
     if (result->rowEntries) rowEntries_ = result->rowEntries;
     shown_ = result;

@@ -1,11 +1,10 @@
 #pragma once
-// The live preview in the list view's second column: which rule is in view, planning it away from
-// the window's thread over a folder read once, and the status line under the list.
+// The live preview in the list view's second column: which rule is in view (focus, typing, the
+// pointer over a button), when its preview is out of date, and what the column and the status line
+// show. The worker (ui/preview_worker.h) works the previews out.
 
 #include <QObject>
 #include <QPointer>
-#include <QThreadPool>
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -13,6 +12,7 @@
 
 #include "interaction/preview.h"
 #include "ui/folder_watch.h"
+#include "ui/preview_worker.h"
 
 class QLabel;
 class QTimer;
@@ -22,19 +22,11 @@ namespace velmora {
 class MainWindow;
 class QtWindow;
 
-/// A rule as the preview knows it: its button, the rule, and the inputs of its group.
-struct PreviewedRule {
-    Component button;
-    const RenameRule& (*rule)();
-    std::vector<Component> inputs;
-};
 const std::vector<PreviewedRule>& previewedRules();
 
 class PreviewController : public QObject {
     Q_OBJECT
 public:
-    /// The folder snapshot the worker shares from one job to the next.
-    struct SnapshotSlot;
     PreviewController(MainWindow& window, QtWindow& adapter);
     ~PreviewController() override;
 
@@ -71,18 +63,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct Result;
     void bindRule(const PreviewedRule& rule);
     void bringIntoView(const PreviewedRule* rule);
     void inputChanged();
     void request();
-    std::shared_ptr<Result> newJob(const PreviewedRule* rule, RunRequest request);
-    static bool workOut(Result& job, SnapshotSlot& slot, const std::function<bool()>& cancelled);
-    bool madeFrom(const Result* result, const PreviewedRule* rule, const RunRequest& request) const;
+    std::shared_ptr<PreviewJob> newJob(const PreviewedRule* rule, RunRequest request);
+    bool madeFrom(const PreviewJob* result, const PreviewedRule* rule, const RunRequest& request) const;
     bool showing(const PreviewedRule* rule, const RunRequest& request) const;
     void cancelPending();
-    void show(const std::shared_ptr<Result>& result);
-    void display(const std::shared_ptr<Result>& result);
+    void show(const std::shared_ptr<PreviewJob>& result);
+    void display(const std::shared_ptr<PreviewJob>& result);
     void showClickPlan(const RunPlan& plan);
     void folderChangedOnDisk();
 
@@ -91,25 +81,20 @@ private:
     QLabel* status_;
     FolderWatch* watcher_;
     QTimer* diskSettle_;
-    QThreadPool pool_;
+    PreviewWorker* worker_;
 
     const PreviewedRule* inView_ = nullptr;
     const PreviewedRule* hovered_ = nullptr;
     QObject* hoverSuppressed_ = nullptr;  ///< the clicked button, until the pointer leaves it
 
-    /// The generation of the job whose result is awaited, 0 when none: other jobs stop early.
-    std::shared_ptr<std::atomic<unsigned long long>> latest_;
     unsigned long long generation_ = 0;
-    std::shared_ptr<Result> awaited_;  ///< the job being worked out, whose result will be shown
+    std::shared_ptr<PreviewJob> awaited_;  ///< the job being worked out, whose result will be shown
     bool holding_ = false;  ///< a click's plan stays in the column until renamed()
     const PreviewedRule* clickRule_ = nullptr;  ///< the rule of the click under way
     std::shared_ptr<const FolderSnapshot> folder_;
     unsigned long long folderEpoch_ = 0;
-    /// The snapshot the worker read last, so a job queued before the one that read it does not read
-    /// the folder a second time; forgotten with folder_.
-    std::shared_ptr<SnapshotSlot> slot_;
     void forgetFolder();
-    std::shared_ptr<Result> shown_;
+    std::shared_ptr<PreviewJob> shown_;
     std::shared_ptr<const RowEntries> rowEntries_;  ///< which entry each row shows, kept while it holds
 };
 
