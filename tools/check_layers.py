@@ -5,7 +5,8 @@ or of a sibling wing, and no units include each other, directly or round a loop.
 Layers, lowest first; a file may include headers of its own layer and of the layers below:
   core/base < core/text < core/names < core/fs < core/plan, core/history (siblings) < interaction (the window
   port and the dialogue) < rules, actions (siblings) < ui < app.
-A unit is a header and its source (core/fs/disk.h with core/fs/disk.cpp).
+A unit is a header and its source (core/fs/disk.h with core/fs/disk.cpp). Core, below the window,
+also names no widget (component::), includes no Qt and keeps no window painting (pumpMessages).
 
 Usage: check_layers.py ROOT   (exit 1 and one line per fault when the layers are broken)
 """
@@ -15,6 +16,8 @@ import sys
 
 FOLDERS = ["core", "rules", "actions", "interaction", "ui", "app"]
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
+# What only the layers above core may do: name a widget, use Qt, pump the window's events.
+WINDOW_ONLY = re.compile(r'component::|#\s*include\s+<Q|pumpMessages')
 
 
 def layer_of(path):
@@ -86,6 +89,12 @@ def check(root):
             continue
         with open(os.path.join(root, path), encoding="utf-8") as f:
             text = f.read()
+        if path.startswith("core/"):
+            for line_number, line in enumerate(text.splitlines(), 1):
+                code = line.split("//", 1)[0]
+                found = WINDOW_ONLY.search(code)
+                if found:
+                    faults.append(f"{path}:{line_number}: core uses {found.group(0).strip()}, which only the window's layers may")
         for included in INCLUDE.findall(text):
             theirs = layer_of(included)
             if theirs is None:
