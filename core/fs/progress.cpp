@@ -4,17 +4,14 @@
 #include <future>
 
 namespace velmora {
-namespace {
 
-long long nowMs() {
+long long steadyMilliseconds() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
-}  // namespace
-
 ProgressThrottle::ProgressThrottle(Progress* progress, std::size_t total)
-    : progress_(progress), total_(total), last_(nowMs()) {
+    : progress_(progress), total_(total), last_(steadyMilliseconds()) {
     if (progress_) progress_->started();
 }
 
@@ -24,7 +21,7 @@ ProgressThrottle::~ProgressThrottle() {
 
 void ProgressThrottle::tick(std::size_t done) {
     if (!progress_ || (done & 63) != 0) return;
-    const long long now = nowMs();
+    const long long now = steadyMilliseconds();
     if (now - last_ < 25) return;
     last_ = now;
     progress_->advanced(done, total_);

@@ -20,6 +20,9 @@ public:
     virtual void finished() = 0;
 };
 
+/// Milliseconds of the steady clock: for telling how long work has taken.
+long long steadyMilliseconds();
+
 /// Runs work on a thread of its own, telling progress (when given; else work runs here) that it
 /// goes on until it is done, and returns then. work must touch nothing that progress may touch.
 void runAside(Progress* progress, const std::function<void()>& work);
