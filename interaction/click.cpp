@@ -15,6 +15,7 @@
 #include "core/fs/file_system.h"
 #include "core/fs/paths.h"
 #include "core/history/journal.h"
+#include "core/plan/apply.h"
 #include "core/plan/plan.h"
 #include "core/plan/rename_order.h"
 #include "interaction/plan_lines.h"
@@ -218,106 +219,118 @@ private:
         return recorder;
     }
 
-    // Needs encodeSteps() first, which makes the native new names.
+    // Needs encodeSteps() first, which makes the native new names. The renames of a plan in plan
+    // order and those of a rename order go through one loop; what differs is where they come from.
     RunOutcome apply(RunRecorder* recorder) {
-        RunOutcome outcome{kind_, 0, false};
         const auto nativeFolder = textToNative(folder_);
         const FolderHandle folder(nativeFolder ? *nativeFolder : NativeName{});
         const Count mode = files_ ? rule_.fileCount : rule_.folderCount;
-        if (plan_.reordersChains) return applyInOrder(folder, mode, recorder);
-        ProgressThrottle throttle(&progress_, plan_.steps.size());
-        result_.renamed = RenameList(listed_, plan_.steps.newNames());
-        StepDecoder encoded(steps_.blob());
-        JournalStep step;
-        JournalStep second;
-        std::size_t recorded = 0;  ///< steps of the history so far
-        for (std::size_t i = 0; i < plan_.steps.size(); ++i) {
-            throttle.tick(i + 1);
-            const std::size_t entry = plan_.steps.entry(i);
-            bool renamed = false;
-            if (legs_[i] == 1) {
-                encoded.next(step);
-                const Expected<void, int> made = rename(folder, entry, step);
-                renamed = made.hasValue();
-                if (!renamed) failed(folder.isOpen() ? renameFailureReason(made.error()) : "找不到文件夹"_t);
-                if (recorder) recorder->step(recorded, renamed);
-                ++recorded;
-            } else if (legs_[i] == 2) {
-                encoded.next(step);
-                encoded.next(second);
-                const Expected<void, int> parked = rename(folder, entry, step);
-                const Expected<void, int> made = parked ? folder.rename(second.from, second.to) : parked;
-                renamed = made.hasValue();
-                if (!renamed) failed(folder.isOpen() ? renameFailureReason(made.error()) : "找不到文件夹"_t);
-                // The new name could not be reached: back to the old one, as if never moved.
-                const bool stays = parked && !renamed && !folder.rename(second.from, step.from);
-                if (recorder) {
-                    recorder->step(recorded, renamed || stays);
-                    recorder->step(recorded + 1, renamed);
-                }
-                recorded += 2;
-            } else {
-                failed(notTried(i));
-            }
-            if (renamed) result_.renamed.add(static_cast<std::uint32_t>(entry), static_cast<std::uint32_t>(i));
-            if (mode == Count::Attempts || (mode == Count::Successes && renamed)) ++outcome.count;
+        std::unique_ptr<OperationSource> source;
+        if (plan_.reordersChains) {
+            source = std::make_unique<OrderOperations>(order_);
+        } else {
+            result_.renamed = RenameList(listed_, plan_.steps.newNames());
+            source = std::make_unique<PlanOperations>(steps_.blob(), legs_);
         }
+        Applying applying(*this, recorder, source->size());
+        applyOperations(folder, *source, applying);
         if (recorder) recorder->finish();
-        return outcome;
-    }
-
-    // A name that could not be read exactly is never renamed: its new name would be built from
-    // replacement characters, not from the name on disk.
-    // The step's names are as encodeSteps() wrote them: the old one as listed, the new one made once.
-    Expected<void, int> rename(const FolderHandle& folder, std::size_t entry, const JournalStep& step) const {
-        if (!listed_->exact(entry) || step.from.empty()) return unexpected(EINVAL);
-        return folder.rename(step.from, step.to);
-    }
-
-    // Chains and swaps: the renames in the order that lets them succeed, temporary names included.
-    RunOutcome applyInOrder(const FolderHandle& folder, Count mode, RunRecorder* recorder) {
-        const auto [oldNames, newNames] = stepNames(plan_);
-        ProgressThrottle throttle(&progress_, order_.operations.size());
-        const AppliedOrder applied =
-            applyOrder(folder, order_, [&throttle](std::size_t done) { throttle.tick(done + 1); });
-        for (const RenameOperation& op : applied.made) {
-            auto [from, to] = operationText(op, oldNames, newNames);
-            result_.renamed.emplace_back(from, to);
-        }
-        if (recorder) {
-            // The operations made are those of the order, in its order. A step taken back from its
-            // temporary name adds an operation the order does not hold, and leaves its entry where
-            // it was: its move to the temporary name counts as not made.
-            std::vector<bool> made(order_.operations.size(), false);
-            std::unordered_map<std::size_t, std::size_t> parkedBy;  // step -> its move to a temporary name
-            std::size_t next = 0;
-            for (std::size_t k = 0; k < order_.operations.size(); ++k) {
-                const RenameOperation& op = order_.operations[k];
-                made[k] =
-                    next < applied.made.size() && applied.made[next].from == op.from && applied.made[next].to == op.to;
-                if (made[k]) ++next;
-                if (made[k] && op.leg == RenameOperation::Leg::ToTemporary) parkedBy[op.step] = k;
-                for (; next < applied.made.size() && applied.made[next].leg == RenameOperation::Leg::TakenBack; ++next)
-                    made[parkedBy[applied.made[next].step]] = false;
-            }
-            for (std::size_t k = 0; k < made.size(); ++k) recorder->step(k, made[k]);
-            recorder->finish();
-        }
         RunOutcome outcome{kind_, 0, false};
-        for (std::size_t i = 0; i < applied.renamed.size(); ++i) {
-            const bool renamed = applied.renamed[i];
-            if (!renamed)
-                failed(order_.failures[i] != StepFailure::None
-                           ? failureReason(order_.failures[i], plan_.steps.newNames()->text(i))
-                           : "磁盘拒绝了这次改名"_t);
+        for (std::size_t i = 0; i < plan_.steps.size(); ++i) {
+            const bool renamed = applying.renamed[i];
+            if (!renamed) {
+                const int error = applying.errors[i];
+                if (error == 0)
+                    failed(notTried(i));
+                else
+                    failed(folder.isOpen() ? renameFailureReason(error) : "找不到文件夹"_t);
+            }
             if (mode == Count::Attempts || (mode == Count::Successes && renamed)) ++outcome.count;
         }
         return outcome;
     }
+
+    // The steps of a plan in plan order as operations: a step of two legs goes through its
+    // temporary name; a step not tried has none.
+    class PlanOperations final : public OperationSource {
+    public:
+        PlanOperations(std::string_view blob, const std::vector<std::uint8_t>& legs) : encoded_(blob), legs_(legs) {
+            for (std::uint8_t n : legs) size_ += n;
+        }
+        std::size_t size() const override { return size_; }
+        bool next(RenameOperation& op) override {
+            using Leg = RenameOperation::Leg;
+            while (step_ < legs_.size() && legs_[step_] == 0) ++step_;
+            if (step_ >= legs_.size() || !encoded_.next(decoded_)) return false;
+            const Leg leg = legs_[step_] == 1 ? Leg::Whole : (secondLeg_ ? Leg::FromTemporary : Leg::ToTemporary);
+            op.step = step_;
+            op.leg = leg;
+            op.from = std::move(decoded_.from);
+            op.to = std::move(decoded_.to);
+            if (leg == Leg::ToTemporary) {
+                secondLeg_ = true;
+            } else {
+                secondLeg_ = false;
+                ++step_;
+            }
+            return true;
+        }
+
+    private:
+        StepDecoder encoded_;
+        const std::vector<std::uint8_t>& legs_;
+        std::size_t size_ = 0;
+        std::size_t step_ = 0;
+        bool secondLeg_ = false;
+        JournalStep decoded_;
+    };
+
+    // What the loop tells: progress to the window, each history step's fate to the recorder, the
+    // renames made to the rows, and why each step that failed did.
+    class Applying final : public ApplyListener {
+    public:
+        Applying(ClickRun& run, RunRecorder* recorder, std::size_t operations)
+            : run_(run), recorder_(recorder), throttle_(&run.progress_, operations),
+              names_(run.plan_.reordersChains ? stepNames(run.plan_) : decltype(names_){}),
+              renamed(run.plan_.steps.size(), false), errors(run.plan_.steps.size(), 0) {}
+        void progress(std::size_t done, std::size_t) override { throttle_.tick(done + 1); }
+        void made(const RenameOperation& op) override {
+            if (!run_.plan_.reordersChains) {
+                // Rows follow the names a step ends under; a temporary name is passed through.
+                if (op.leg == RenameOperation::Leg::Whole || op.leg == RenameOperation::Leg::FromTemporary)
+                    run_.result_.renamed.add(static_cast<std::uint32_t>(run_.plan_.steps.entry(op.step)),
+                                             static_cast<std::uint32_t>(op.step));
+                return;
+            }
+            // Chains and swaps: every operation, temporary names included, so rows follow in order.
+            auto [from, to] = operationText(op, names_.first, names_.second);
+            run_.result_.renamed.emplace_back(from, to);
+        }
+        void settled(std::size_t k, bool made) override {
+            if (recorder_) recorder_->step(k, made);
+        }
+        void stepEnded(std::size_t step, bool ended, int error) override {
+            renamed[step] = ended;
+            // A step whose temporary name was never reached is refused by the disk all the same.
+            errors[step] = ended ? 0 : (error == 0 ? -1 : error);
+        }
+
+    private:
+        ClickRun& run_;
+        RunRecorder* recorder_;
+        ProgressThrottle throttle_;
+        std::pair<std::vector<Text>, std::vector<Text>> names_;  ///< chains and swaps: old and new, by step
+
+    public:
+        std::vector<bool> renamed;  ///< per plan step: it reached its new name
+        std::vector<int> errors;  ///< per plan step: why its rename failed; 0 when not tried
+    };
 
     // Why step i, which the plan knows will fail, is not tried.
     Text notTried(std::size_t i) const {
         const Text newName = plan_.steps.newNames()->text(i);
+        if (plan_.reordersChains && order_.failures[i] != StepFailure::None)
+            return failureReason(order_.failures[i], newName);
         if (plan_.steps.refusal(i) != StepFailure::None) return failureReason(plan_.steps.refusal(i), newName);
         const auto native = textToNative(newName);
         if (!native || !listed_->exact(plan_.steps.entry(i))) return failureReason(StepFailure::Invalid);

@@ -130,39 +130,6 @@ RenameOrder orderRenames(const std::vector<RenameRequest>& steps, const NameSet&
     return order;
 }
 
-AppliedOrder applyOrder(const FolderHandle& folder, const RenameOrder& order,
-                        const std::function<void(std::size_t done)>& progress) {
-    AppliedOrder applied;
-    applied.renamed.assign(order.failures.size(), false);
-    std::unordered_map<std::size_t, NativeName> parked;  // step -> its old name, while under a temporary name
-    std::size_t done = 0;
-    for (const RenameOperation& op : order.operations) {
-        using Leg = RenameOperation::Leg;
-        if (progress) progress(done++);
-        if (op.leg == Leg::FromTemporary && !parked.count(op.step)) continue;  // it never left
-        const bool done = folder.rename(op.from, op.to).hasValue();
-        if (done) applied.made.push_back(op);
-        switch (op.leg) {
-        case Leg::Whole:
-            applied.renamed[op.step] = done;
-            break;
-        case Leg::ToTemporary:
-            if (done) parked.emplace(op.step, op.from);
-            break;
-        case Leg::FromTemporary:
-            applied.renamed[op.step] = done;
-            if (!done) {
-                const RenameOperation back{op.step, Leg::TakenBack, op.from, parked[op.step]};
-                if (folder.rename(back.from, back.to)) applied.made.push_back(back);
-            }
-            break;
-        case Leg::TakenBack:
-            break;
-        }
-    }
-    return applied;
-}
-
 std::pair<Text, Text> operationText(const RenameOperation& op, const std::vector<Text>& oldNames,
                                     const std::vector<Text>& newNames) {
     using Leg = RenameOperation::Leg;

@@ -18,8 +18,6 @@
 
 namespace velmora {
 
-class FolderHandle;
-
 /// One rename on disk. A step broken out of a cycle is two operations: to its temporary name,
 /// and later from it to the new name.
 struct RenameOperation {
@@ -60,19 +58,6 @@ RenameOrder orderRenames(const std::vector<RenameRequest>& steps, const NameSet&
 
 /// The steps of plan as requests for orderRenames.
 std::vector<RenameRequest> renameRequests(const RunPlan& plan);
-
-/// What carrying out an order did.
-struct AppliedOrder {
-    std::vector<RenameOperation> made;  ///< the operations that succeeded, in order
-    std::vector<bool> renamed;  ///< per planned rename: it reached its new name
-};
-
-/// Carries out order in folder. When a step that went to its temporary name cannot reach its new
-/// name, it is taken back to its old one, so at worst (a crash) an entry stays under the
-/// temporary name that the plan showed. progress, where given, is told before each operation how
-/// many of the order were passed so far.
-AppliedOrder applyOrder(const FolderHandle& folder, const RenameOrder& order,
-                        const std::function<void(std::size_t done)>& progress = {});
 
 /// The old and the new names of the steps of plan, in plan order.
 std::pair<std::vector<Text>, std::vector<Text>> stepNames(const RunPlan& plan);

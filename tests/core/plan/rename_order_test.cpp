@@ -1,7 +1,12 @@
 // Ordering the renames of one run so that chains and swaps succeed, and carrying the order out.
-#include "core/plan/rename_order.h"
+#include "core/plan/apply.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <fstream>
+#include <functional>
+#include <tuple>
 
 #include "core/fs/file_system.h"
 #include "tests/support/temp_folder.h"
@@ -200,6 +205,83 @@ TEST(ApplyOrder, aStepThatNeverReachedItsTemporaryNameIsNotMovedFromIt) {
     const AppliedOrder applied = applyOrder(FolderHandle(f.path()), order);
     EXPECT_EQ(f.entries(), (std::set<std::string>{"b", "t"}));
     EXPECT_TRUE(applied.made.empty());
+}
+
+// What the history and the report hear: every history step settled once with its fate, every
+// planned step ended once with why it failed. Another program may take a name between two legs.
+TEST(ApplyOperations, everyStepIsSettledOnceWithItsFateAndItsReason) {
+    struct Told final : ApplyListener {
+        std::function<void(const RenameOperation&)> meanwhile;
+        std::vector<std::pair<std::size_t, bool>> settledSteps;
+        std::vector<std::tuple<std::size_t, bool, int>> ended;
+        void made(const RenameOperation& op) override {
+            if (meanwhile) meanwhile(op);
+        }
+        void settled(std::size_t k, bool made) override { settledSteps.emplace_back(k, made); }
+        void stepEnded(std::size_t step, bool renamed, int error) override { ended.emplace_back(step, renamed, error); }
+    };
+    using Settled = std::vector<std::pair<std::size_t, bool>>;
+    using Ended = std::vector<std::tuple<std::size_t, bool, int>>;
+    struct Case {
+        const char* what;
+        std::vector<RenameOperation> operations;
+        const char* takenMeanwhile;  ///< made by another program once the first operation is made
+        Settled settled;
+        Ended ended;
+        std::set<std::string> after;
+    };
+    const Case cases[] = {
+        {"a whole rename and one onto a name that exists",
+         {{0, Leg::Whole, "a", "x"}, {1, Leg::Whole, "b", "c"}},
+         nullptr,
+         {{0, true}, {1, false}},
+         {{0, true, 0}, {1, false, EEXIST}},
+         {"x", "b", "c"}},
+        {"two legs through a temporary name",
+         {{0, Leg::ToTemporary, "a", "t"}, {0, Leg::FromTemporary, "t", "x"}},
+         nullptr,
+         {{0, true}, {1, true}},
+         {{0, true, 0}},
+         {"x", "b", "c"}},
+        {"the new name taken meanwhile: back to the old name, neither leg made",
+         {{0, Leg::ToTemporary, "a", "t"}, {0, Leg::FromTemporary, "t", "x"}},
+         "x",
+         {{0, false}, {1, false}},
+         {{0, false, EEXIST}},
+         {"a", "b", "c", "x"}},
+        {"the new and the old name taken meanwhile: it stays under the temporary name",
+         {{0, Leg::ToTemporary, "a", "t"}, {0, Leg::FromTemporary, "t", "b"}},
+         "a",
+         {{0, true}, {1, false}},
+         {{0, false, EEXIST}},
+         {"a", "b", "c", "t"}},
+        {"the temporary name held already: the step never moves, and says why",
+         {{0, Leg::ToTemporary, "a", "c"}, {0, Leg::FromTemporary, "c", "x"}},
+         nullptr,
+         {{0, false}, {1, false}},
+         {{0, false, EEXIST}},
+         {"a", "b", "c"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing::TempFolder f;
+        for (const char* name : {"a", "b", "c"}) f.file(name, name);
+        RenameOrder order;
+        order.operations = c.operations;
+        order.failures.assign(2, F::None);
+        Told told;
+        const std::string path = f.path();
+        bool once = false;
+        told.meanwhile = [&](const RenameOperation&) {
+            if (c.takenMeanwhile && !once) std::ofstream(path + c.takenMeanwhile) << "another program";
+            once = true;
+        };
+        OrderOperations source(order);
+        applyOperations(FolderHandle(f.path()), source, told);
+        EXPECT_EQ(told.settledSteps, c.settled);
+        EXPECT_EQ(told.ended, c.ended);
+        EXPECT_EQ(f.entries(), c.after);
+    }
 }
 
 }  // namespace
