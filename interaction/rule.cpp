@@ -36,11 +36,6 @@ std::optional<SkippedExtension> skippedExtension(const RenameRule& rule, const W
     return std::nullopt;
 }
 
-bool sameSkip(const std::optional<SkippedExtension>& a, const std::optional<SkippedExtension>& b) {
-    if (!a || !b) return !a && !b;
-    return a->extension == b->extension && a->alsoWithoutExtension == b->alsoWithoutExtension;
-}
-
 }  // namespace
 
 std::optional<Message> firstRefusal(const std::vector<InputCheck>& checks, const Window& window) {
@@ -57,8 +52,8 @@ InputCheck requireContent(Component component, Message message) {
 }
 
 bool RunRequest::sameAs(const RunRequest& other) const {
-    return refusal == other.refusal && kind == other.kind && folder == other.folder &&
-           sameSkip(skipped, other.skipped) && refusalBeforeFileLoop == other.refusalBeforeFileLoop &&
+    return refusal == other.refusal && kind == other.kind && folder == other.folder && skipped == other.skipped &&
+           refusalBeforeFileLoop == other.refusalBeforeFileLoop &&
            (inputs == other.inputs || (inputs && other.inputs && inputs->sameAs(*other.inputs)));
 }
 

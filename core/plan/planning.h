@@ -53,6 +53,9 @@ struct Pass {
 struct SkippedExtension {
     Text extension;
     bool alsoWithoutExtension = false;  ///< a file without an extension may match too
+    friend bool operator==(const SkippedExtension& a, const SkippedExtension& b) {
+        return a.extension == b.extension && a.alsoWithoutExtension == b.alsoWithoutExtension;
+    }
 };
 
 /// What planning needs of a rule and of the inputs read for one run.
