@@ -54,6 +54,13 @@ TEST(UndoState, isToldOnEveryChangeOfWhatCanBeUndoneOrRedone) {
     const std::vector<Row> rows = {
         {"a run renamed something", none, [](Histories& h) { h.run(h.mine); }, {kUndo}},
         {"a run renamed nothing", none, [](Histories& h) { h.run(h.mine, false); }, {}},
+        {"a run whose recorder went without finishing ends all the same",
+         none,
+         [](Histories& h) {
+             auto recorder = h.mine.begin("/f/"_t, {}, {JournalStep{"a", "b", 1}});
+             recorder->step(0, true);
+         },
+         {kUndo}},
         {"a run has only begun",
          none,
          [](Histories& h) {
