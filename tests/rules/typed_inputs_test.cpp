@@ -121,12 +121,16 @@ TEST(TypedInputs, aRequestChangesWithEveryInputItsRuleReads) {
         {"numbering: step", numbering, [](FakeWindow& w) { w.type(编辑框_步长, "2"); }},
         {"case: upper", letterCase, [](FakeWindow& w) { pick(w, 单选框_大写, 单选框_小写); }},
         {"case: extension only", letterCase, [](FakeWindow& w) { toggle(w, 选择框_只改扩展名); }},
+        {"regex: pattern", regexReplace, [](FakeWindow& w) { w.type(编辑框_查找, "b"); }},
+        {"regex: replacement", regexReplace, [](FakeWindow& w) { w.type(编辑框_替换为, "c"); }},
+        {"regex: case", regexReplace, [](FakeWindow& w) { toggle(w, 选择框_区分大小写); }},
+        {"regex: whole name", regexReplace, [](FakeWindow& w) { toggle(w, 选择框_包括扩展名); }},
     };
     for (const Case& c : cases) {
         TempFolder folder;
         FakeWindow w;
         w.setFolder(folder.path());
-        for (Component box : {编辑框1, 编辑框2, 编辑框4, 编辑框8, 编辑框9, 编辑框11}) w.type(box, "a");
+        for (Component box : {编辑框1, 编辑框2, 编辑框4, 编辑框8, 编辑框9, 编辑框11, 编辑框_查找}) w.type(box, "a");
         for (Component box : {编辑框3, 编辑框5, 编辑框12}) w.type(box, "b");
         w.type(编辑框10, "1");
         w.choose(组合框3, ".mp4");
