@@ -89,8 +89,13 @@ Expected<void, int> FolderHandle::rename(const NativeName& oldName, const Native
 bool FolderHandle::move(const NativeName& from, const NativeName& to, RenameMethod method, bool detour) const {
     if (method == RenameMethod::Atomic && takesNoReplace_) {
         if (renameat2(fd_, from.c_str(), fd_, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-        if (errno == EEXIST && detour && sameEntry(fd_, from, to)) return renameThroughTemporary(from, to);
-        if (errno != EINVAL && errno != ENOSYS) return false;
+        // The new name finds the entry itself: a change of case where names are compared without
+        // case (a FUSE disk may give the two spellings different inode numbers), or another link.
+        const int error = errno;
+        if (error == EEXIST && detour && (sameEntry(fd_, from, to) || (sameButForCase(from, to) && disk().ignoresCase)))
+            return renameThroughTemporary(from, to);
+        errno = error;
+        if (error != EINVAL && error != ENOSYS) return false;
         takesNoReplace_ = false;
     }
     // Where names are compared without case the new name is the entry itself.

@@ -20,7 +20,38 @@
 namespace {
 // The name whose next unlinkat fails, as it does when the entry is held or protected.
 std::string failingUnlink;
+// A disk like a FAT card behind an old driver: no no-replace flag, no hard links.
+bool refusesNoReplace = false;
+bool refusesLinks = false;
+int noReplaceAsked = 0;
+// The name whose look-up fails with EIO, as on a disk going bad.
+std::string failingLookUp;
 }  // namespace
+
+extern "C" int renameat2(int oldDir, const char* oldName, int newDir, const char* newName, unsigned flags) {
+    if (refusesNoReplace && (flags & RENAME_NOREPLACE) != 0) {
+        ++noReplaceAsked;
+        errno = EINVAL;
+        return -1;
+    }
+    return static_cast<int>(syscall(SYS_renameat2, oldDir, oldName, newDir, newName, flags));
+}
+
+extern "C" int linkat(int oldDir, const char* oldName, int newDir, const char* newName, int flags) {
+    if (refusesLinks) {
+        errno = EPERM;
+        return -1;
+    }
+    return static_cast<int>(syscall(SYS_linkat, oldDir, oldName, newDir, newName, flags));
+}
+
+extern "C" int fstatat(int dir, const char* name, struct stat* st, int flags) {
+    if (!failingLookUp.empty() && failingLookUp == name) {
+        errno = EIO;
+        return -1;
+    }
+    return static_cast<int>(syscall(SYS_newfstatat, dir, name, st, flags));
+}
 
 // Takes the place of the C library's for the code under test.
 extern "C" int unlinkat(int dir, const char* name, int flags) {
@@ -177,6 +208,14 @@ TEST_F(FaultInjection, theNamesFileInAReadOnlyFolderFailsAndTheOldFileStays) {
     EXPECT_EQ(iw.messages,
               (std::vector<Shown>{msg("保存失败\r\n没有写入这个文件夹的权限", style::information, "提醒：")}));
     EXPECT_EQ(f.read("原文件名保存.txt"), "old\r\n");
+
+    // The fallback folder cannot be made either: the reason is the fallback's.
+    TempFolder other;
+    other.file("plain");
+    iw.messages.clear();
+    saveOriginalNames(iw, Text::fromUtf8(f.path()), Text::fromUtf8(other.path() + "plain/velmora"));
+    EXPECT_EQ(iw.messages, (std::vector<Shown>{msg("保存失败\r\n文件夹不存在", style::information, "提醒：")}));
+    EXPECT_EQ(other.entries(), Names{"plain"});
 }
 
 TEST_F(FaultInjection, createInAMissingOrReadOnlyTargetCreatesNothing) {
@@ -212,6 +251,34 @@ TEST_F(FaultInjection, withoutNoReplaceRenamesStillNeverOverwrite) {
     EXPECT_TRUE(failingUnlink.empty()) << "the old name was tried";
     EXPECT_EQ(f.entries(), (Names{"a", "b", "d/", "e/"}));
     EXPECT_EQ(f.read("a"), "token:a");
+}
+
+// The last resort of a disk that takes neither the no-replace flag nor hard links: a look-up of
+// the new name, then the rename. The disk is asked for the flag once per folder.
+TEST_F(FaultInjection, withoutNoReplaceOrLinksOnlyAFreeNameIsRenamedOnto) {
+    files({"a", "b"});
+    struct Restore {
+        ~Restore() {
+            refusesNoReplace = refusesLinks = false;
+            failingLookUp.clear();
+        }
+    } restore;
+    refusesNoReplace = refusesLinks = true;
+    noReplaceAsked = 0;
+    const FolderHandle folder(f.path());
+    EXPECT_TRUE(folder.rename("a", "c"));
+    const auto taken = folder.rename("c", "b");
+    ASSERT_FALSE(taken);
+    EXPECT_EQ(taken.error(), EEXIST);
+    EXPECT_EQ(noReplaceAsked, 1) << "a refusal of the flag is remembered";
+    // A new name that cannot be looked up is not known to be free.
+    failingLookUp = "d";
+    const auto unknown = folder.rename("c", "d");
+    ASSERT_FALSE(unknown);
+    EXPECT_EQ(unknown.error(), EIO);
+    EXPECT_EQ(f.entries(), (Names{"b", "c"}));
+    EXPECT_EQ(f.read("c"), "token:a");
+    EXPECT_EQ(f.read("b"), "token:b");
 }
 
 }  // namespace

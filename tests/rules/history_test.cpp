@@ -540,6 +540,13 @@ TEST_F(History, aHistoryThatCannotBeUsedForNowIsLeftAlone) {
         Journal journal;
         ASSERT_EQ(journal.open(dir), Journal::Opened::Ok);
     }
+    // Marked older than it is: bringing it up to date fails, and it is left as it was.
+    sql(database, "PRAGMA user_version = 2");
+    {
+        Journal journal;
+        EXPECT_EQ(journal.open(dir), Journal::Opened::Failed) << "its columns are there already";
+        EXPECT_EQ(asideFiles(), 0);
+    }
     sql(database, "PRAGMA user_version = 4");
     Journal journal;
     EXPECT_EQ(journal.open(dir), Journal::Opened::Failed) << "newer";

@@ -133,21 +133,22 @@ TEST_P(OnDisk, caseOnlyRenamesSucceedThroughEveryRuleThatMakesThem) {
     EXPECT_EQ(w.messages.back(), msg("重做了3个", style::ok, "提示"));
     EXPECT_EQ(contents(folder).count("IMG_0001.jpg"), 1u);
 
+    // A user's file already holds the first temporary name: the next one is taken.
     const std::string other = folder + "regex/";
-    made(other, {"img_1.png"});
+    made(other, {"img_1.png", "改名中转-大小写1"});
     w.setFolder(other);
     w.type(编辑框_查找, "^img");
     w.type(编辑框_替换为, "IMG");
     runRenameRule(regexReplace(), w, s);
-    EXPECT_EQ(contents(other), (Contents{{"IMG_1.png", "img_1.png"}}));
+    EXPECT_EQ(contents(other), (Contents{{"IMG_1.png", "img_1.png"}, {"改名中转-大小写1", "改名中转-大小写1"}}));
 
     // The rules that rename in listing order make it through the history's two steps too.
     w.type(编辑框4, "IMG");
     w.type(编辑框5, "img");
     runRenameRule(replaceTextRule(), w, s);
-    EXPECT_EQ(contents(other), (Contents{{"img_1.png", "img_1.png"}}));
+    EXPECT_EQ(contents(other), (Contents{{"img_1.png", "img_1.png"}, {"改名中转-大小写1", "改名中转-大小写1"}}));
     undo();
-    EXPECT_EQ(contents(other), (Contents{{"IMG_1.png", "img_1.png"}}));
+    EXPECT_EQ(contents(other), (Contents{{"IMG_1.png", "img_1.png"}, {"改名中转-大小写1", "改名中转-大小写1"}}));
     EXPECT_EQ(w.messages.back(), msg("撤销了1个", style::ok, "提示"));
 }
 

@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
@@ -219,6 +220,10 @@ TEST(DiskNames, foldCaseFoldsEveryScriptWithCaseAndKeepsTheRest) {
         {"中文名字.TXT", "中文名字.txt"},
         {"😀A", "😀a"},
         {"ß", "ß"},
+        {"\xc2\x80"
+         "A",
+         "\xc2\x80"
+         "a"},
         {"\xff"
          "ABC",
          "\xff"
@@ -296,6 +301,8 @@ TEST(DiskOfFolder, aTemporaryFolderTellsCaseApartAndCountsBytes) {
     EXPECT_EQ(disk.units, NameUnits::Bytes);
     EXPECT_EQ(disk.maxName, static_cast<std::size_t>(fs.f_namelen));
     EXPECT_TRUE(disk.lastingInodes);
+    EXPECT_FALSE(disk.userSpaceDriver);
+    EXPECT_FALSE(disk.changedOnlyHere);
     std::printf("%s is on %s (%s at %s)\n", f.path().c_str(), disk.type.c_str(), disk.source.c_str(),
                 disk.mountPoint.c_str());
 }
@@ -333,6 +340,23 @@ TEST(DiskOfFolder, aFolderThatCannotBeReadGivesAPlainDisk) {
     EXPECT_EQ(disk.units, NameUnits::Bytes);
     EXPECT_EQ(disk.maxName, 255U);
     EXPECT_TRUE(disk.lastingInodes);
+}
+
+// A disk mounted a second time elsewhere (a bind mount) is found where the folder is seen.
+TEST(DiskOfFolder, aSecondMountOfTheDiskElsewhereIsNotTheFolders) {
+    TempFolder f;
+    f.folder("inner");
+    f.folder("elsewhere");
+    const Disk before = diskOf(f.path());
+    const std::string elsewhere = f.path() + "elsewhere";
+    if (mount((f.path() + "inner").c_str(), elsewhere.c_str(), nullptr, MS_BIND, nullptr) != 0)
+        GTEST_SKIP() << "no permission to bind-mount here";
+    const Disk outside = diskOf(f.path());
+    const Disk inside = diskOf(elsewhere + "/");
+    umount2(elsewhere.c_str(), MNT_DETACH);
+    EXPECT_EQ(outside.mountPoint, before.mountPoint);
+    EXPECT_EQ(inside.mountPoint, realFolder(elsewhere + "/"));
+    EXPECT_EQ(inside.device, before.device);
 }
 
 // The type the kernel gives the folder's file system, as a check on which mount was found.
@@ -417,6 +441,8 @@ TEST_P(DiskOfImage, casesUnitsAndInodesAsTheFormatHasThem) {
         EXPECT_EQ(disk.units, c.units);
         EXPECT_EQ(disk.maxName, 255U);
         EXPECT_EQ(disk.lastingInodes, c.lastingInodes);
+        EXPECT_TRUE(disk.userSpaceDriver);
+        EXPECT_TRUE(disk.changedOnlyHere);
     }
 }
 
@@ -447,6 +473,26 @@ TEST_P(DiskOfImage, aDiskSaidToKeepInodeNumbersKeepsThemAcrossARemount) {
     } else if (before == after) {
         std::printf("note: %s kept its inode numbers this time\n", DiskImage::formatName(c.format));
     }
+}
+
+// A change of case only, asked of the folder itself: where the disk ignores case it goes through a
+// temporary name, never one a file of the user holds.
+TEST_P(DiskOfImage, aChangeOfCaseOnlyPassesOverATemporaryNameInUse) {
+    const ImageCase& c = GetParam();
+    VELMORA_SKIP_WITHOUT_DISK_IMAGE(c.format);
+    SCOPED_TRACE(DiskImage::formatName(c.format));
+    DiskImage image(c.format);
+    const std::string root = image.path();
+    makeFile(root + "Photo.JPG");
+    const int fd = open((root + "改名中转-大小写1").c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0) << std::strerror(errno);
+    ASSERT_EQ(write(fd, "mine", 4), 4);
+    close(fd);
+    EXPECT_TRUE(FolderHandle(root).rename("Photo.JPG", "photo.jpg")) << std::strerror(errno);
+    const auto contents = testing::contentsOf(root);
+    EXPECT_EQ(contents.size(), 2u);
+    EXPECT_EQ(contents.count("photo.jpg"), 1u);
+    EXPECT_EQ(contents.at("改名中转-大小写1"), "mine");
 }
 
 // A run of many renames where the disk has no rename that refuses to replace: a name another
