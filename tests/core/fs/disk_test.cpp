@@ -7,12 +7,15 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <set>
 #include <vector>
@@ -473,6 +476,29 @@ TEST_P(DiskOfImage, aDiskSaidToKeepInodeNumbersKeepsThemAcrossARemount) {
     } else if (before == after) {
         std::printf("note: %s kept its inode numbers this time\n", DiskImage::formatName(c.format));
     }
+}
+
+// What udev recorded for the device behind a FUSE mount is believed before its boot sector: here
+// it calls an exFAT image NTFS, whose entries keep their numbers.
+TEST(DiskOfUdevRecord, theRecordedFormatDecides) {
+    VELMORA_SKIP_WITHOUT_DISK_IMAGE(ImageFormat::Exfat);
+    DiskImage image(ImageFormat::Exfat);
+    struct stat device {};
+    ASSERT_EQ(stat(image.device().c_str(), &device), 0);
+    const std::string folder = "/run/udev/data";
+    const std::string record =
+        folder + "/b" + std::to_string(major(device.st_rdev)) + ":" + std::to_string(minor(device.st_rdev));
+    const bool hadUdev = std::filesystem::exists("/run/udev");
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error || std::filesystem::exists(record)) GTEST_SKIP() << "udev keeps records here";
+    EXPECT_FALSE(diskOf(image.path()).lastingInodes);
+    std::ofstream(record) << "S:disk/by-label/CARD\nE:ID_FS_TYPE=ntfs\nE:ID_FS_LABEL=CARD\n";
+    const Disk recorded = diskOf(image.path());
+    std::filesystem::remove(record);
+    if (!hadUdev) std::filesystem::remove_all("/run/udev");
+    EXPECT_TRUE(recorded.lastingInodes);
+    EXPECT_TRUE(recorded.windowsNames);
 }
 
 // A change of case only, asked of the folder itself: where the disk ignores case it goes through a
