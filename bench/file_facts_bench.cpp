@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -37,9 +38,9 @@ std::string be16(unsigned v) { return {static_cast<char>(v >> 8), static_cast<ch
 // tables, and ~100 KB of scan data.
 std::string photo(int i) {
     const std::string model = "Velmora Cam\0"s;
-    char when[20];
-    std::snprintf(when, sizeof when, "2024:%02d:%02d %02d:%02d:%02d", 1 + (i * 7) % 12, 1 + (i * 13) % 28,
-                  (i * 5) % 24, (i * 11) % 60, i % 60);
+    char when[64];
+    std::snprintf(when, sizeof when, "2024:%02d:%02d %02d:%02d:%02d", 1 + (i * 7) % 12, 1 + (i * 13) % 28, (i * 5) % 24,
+                  (i * 11) % 60, i % 60);
     const std::string taken(when, 20);
     // TIFF header, IFD0 (model, pointer to the EXIF IFD), the EXIF IFD (DateTimeOriginal), the strings.
     const unsigned ifd0 = 8, exifIfd = ifd0 + 2 + 2 * 12 + 4, strings = exifIfd + 2 + 12 + 4;

@@ -101,7 +101,8 @@ void readAudioFacts(const NativeName& path, FileFacts& facts) {
         } else {
             // WMA, and APE tags, are written a byte per character by some old Chinese programs.
             const bool singleByte = dynamic_cast<TagLib::ASF::File*>(file) || dynamic_cast<TagLib::APE::File*>(file) ||
-                                    dynamic_cast<TagLib::MPC::File*>(file) || dynamic_cast<TagLib::WavPack::File*>(file);
+                                    dynamic_cast<TagLib::MPC::File*>(file) ||
+                                    dynamic_cast<TagLib::WavPack::File*>(file);
             facts.artist = textOf(tag.artist(), singleByte);
             facts.title = textOf(tag.title(), singleByte);
             facts.album = textOf(tag.album(), singleByte);

@@ -84,7 +84,6 @@ struct PlanShape {
 /// (plan.abandoned) when cancelled (polled now and then) returns true. reading, where given, hears
 /// how far the pass's survey came instead of progress.
 RunPlan planRun(const PlanShape& shape, const Pass& pass, Kind kind, const Text& folder, SharedListing listing,
-                Progress* progress = nullptr, const std::function<bool()>& cancelled = {},
-                Progress* reading = nullptr);
+                Progress* progress = nullptr, const std::function<bool()>& cancelled = {}, Progress* reading = nullptr);
 
 }  // namespace velmora

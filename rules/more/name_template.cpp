@@ -274,8 +274,8 @@ Text expandTemplate(const NameTemplate& t, const Text& namePart, long long numbe
             out += piece.literal;
             break;
         case TemplatePiece::Kind::Number: {
-            const unsigned long long magnitude = number < 0 ? 0ULL - static_cast<unsigned long long>(number)
-                                                            : static_cast<unsigned long long>(number);
+            const unsigned long long magnitude =
+                number < 0 ? 0ULL - static_cast<unsigned long long>(number) : static_cast<unsigned long long>(number);
             std::string d = std::to_string(magnitude);
             if (d.size() < piece.width) d.insert(0, piece.width - d.size(), '0');
             out += number < 0 ? "-" + d : d;

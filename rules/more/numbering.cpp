@@ -126,25 +126,25 @@ Pass numberingPass(const NumberingInputs& in, Kind, std::size_t) {
     auto t = std::make_shared<const NameTemplate>(std::move(parsed.value()));
     auto calls = std::make_shared<long long>(0);
     auto surveyed = std::make_shared<Surveyed>();
-    Pass pass{[in, t, calls, surveyed](const Entry& e) -> std::optional<Text> {
-                  const std::size_t i = e.index - 1;
-                  const long long place = t->values ? surveyed->place[i] : (*calls)++;
-                  if (t->values && surveyed->found[i].missing != StepFailure::None) {
-                      e.refuse(surveyed->found[i].missing);
-                      return std::nullopt;
-                  }
-                  long long number = 0;
-                  if (__builtin_mul_overflow(in.step, place, &number) ||
-                      __builtin_add_overflow(number, in.start, &number)) {
-                      e.refuse(StepFailure::OutOfRange);
-                      return std::nullopt;
-                  }
-                  static const std::vector<Text> none;
-                  Text made = expandTemplate(*t, e.subject, number, t->values ? surveyed->found[i].values : none);
-                  if (made == e.subject) return std::nullopt;
-                  return made;
-              },
-              {}};
+    Pass pass{
+        [in, t, calls, surveyed](const Entry& e) -> std::optional<Text> {
+            const std::size_t i = e.index - 1;
+            const long long place = t->values ? surveyed->place[i] : (*calls)++;
+            if (t->values && surveyed->found[i].missing != StepFailure::None) {
+                e.refuse(surveyed->found[i].missing);
+                return std::nullopt;
+            }
+            long long number = 0;
+            if (__builtin_mul_overflow(in.step, place, &number) || __builtin_add_overflow(number, in.start, &number)) {
+                e.refuse(StepFailure::OutOfRange);
+                return std::nullopt;
+            }
+            static const std::vector<Text> none;
+            Text made = expandTemplate(*t, e.subject, number, t->values ? surveyed->found[i].values : none);
+            if (made == e.subject) return std::nullopt;
+            return made;
+        },
+        {}};
     if (t->values) pass.survey = [t, surveyed](const Survey& s) { return surveyEntries(*t, s, *surveyed); };
     return pass;
 }

@@ -102,12 +102,12 @@ TEST_F(NameTemplates, fallbackAndMissingValues) {
     touchLocal(f.path() + "broken.jpg", 2022, 1, 2, 3, 4, 5);
     EXPECT_EQ(preview("<拍摄日期|修改日期>"),
               (Shown{{"broken.jpg", "20220102.jpg"}, {"exif.jpg", "20240501.jpg"}, {"plain.jpg", "20210304.jpg"}}));
-    EXPECT_EQ(preview("<拍摄日期:yyyy-MM-dd|修改日期>"),
-              (Shown{{"broken.jpg", "2022-01-02.jpg"}, {"exif.jpg", "2024-05-01.jpg"}, {"plain.jpg", "2021-03-04.jpg"}}))
+    EXPECT_EQ(
+        preview("<拍摄日期:yyyy-MM-dd|修改日期>"),
+        (Shown{{"broken.jpg", "2022-01-02.jpg"}, {"exif.jpg", "2024-05-01.jpg"}, {"plain.jpg", "2021-03-04.jpg"}}))
         << "a fallback without a format takes the one before it";
-    EXPECT_EQ(preview("<拍摄日期>"), (Shown{{"broken.jpg", "✗ 没有拍摄日期"},
-                                             {"exif.jpg", "20240501.jpg"},
-                                             {"plain.jpg", "✗ 没有拍摄日期"}}));
+    EXPECT_EQ(preview("<拍摄日期>"),
+              (Shown{{"broken.jpg", "✗ 没有拍摄日期"}, {"exif.jpg", "20240501.jpg"}, {"plain.jpg", "✗ 没有拍摄日期"}}));
     EXPECT_EQ(previewStatus("加序号"_t, last).toUtf8(), "加序号：将更名1个，2个无法更名");
     run(numbering());
     EXPECT_EQ(f.entries(), (Names{"20240501.jpg", "broken.jpg", "plain.jpg"}));
@@ -122,11 +122,11 @@ TEST_F(NameTemplates, numberedInTheOrderTheyWereTaken) {
     photo("a.jpg", {"Exif.Photo.DateTimeOriginal 2024:05:02 08:59:59"});
     photo("none.jpg", {});
     EXPECT_EQ(preview("<拍摄日期>_##"), (Shown{{"IMG_10.jpg", "20240501_01.jpg"},
-                                                            {"a.jpg", "20240502_02.jpg"},
-                                                            {"b2.jpg", "20240502_03.jpg"},
-                                                            {"b10.jpg", "20240502_04.jpg"},
-                                                            {"IMG_3.jpg", "20240503_05.jpg"},
-                                                            {"none.jpg", "✗ 没有拍摄日期"}}));
+                                               {"a.jpg", "20240502_02.jpg"},
+                                               {"b2.jpg", "20240502_03.jpg"},
+                                               {"b10.jpg", "20240502_04.jpg"},
+                                               {"IMG_3.jpg", "20240503_05.jpg"},
+                                               {"none.jpg", "✗ 没有拍摄日期"}}));
 }
 
 TEST_F(NameTemplates, valuesAreMadeFitForANameAndTwoAlikeCollide) {
@@ -142,9 +142,9 @@ TEST_F(NameTemplates, valuesAreMadeFitForANameAndTwoAlikeCollide) {
         bool windows;
         const char* fit;
     };
-    for (const Case& c : {Case{"a/b:c*d?e\"f<g>h|i\\j", false, "a／b:c*d?e\"f<g>h|i\\j"},
-                          Case{"a/b:c*d?e\"f<g>h|i\\j", true, "a／b：c＊d？e＂f＜g＞h｜i＼j"},
-                          Case{"\t 周杰伦\x7F ", false, "周杰伦"}})
+    for (const Case& c :
+         {Case{"a/b:c*d?e\"f<g>h|i\\j", false, "a／b:c*d?e\"f<g>h|i\\j"},
+          Case{"a/b:c*d?e\"f<g>h|i\\j", true, "a／b：c＊d？e＂f＜g＞h｜i＼j"}, Case{"\t 周杰伦\x7F ", false, "周杰伦"}})
         EXPECT_EQ(fitForName(Text::fromUtf8(c.value), c.windows).toUtf8(), c.fit) << c.value;
 }
 
@@ -154,15 +154,12 @@ TEST_F(NameTemplates, refusedBeforeListingOnlyWithoutNumberAndToken) {
         const char* pattern;
         const char* refusal;  // empty: none
     };
-    for (const Case& c : {Case{"<拍照日期>_#", "模板里有不认识的<拍照日期>"},
-                          Case{"#<艺术家:000>", "模板里有不认识的<艺术家:000>"},
-                          Case{"<音轨:0x>#", "模板里有不认识的<音轨:0x>"},
-                          Case{"<修改日期:yyyy-MM-dd Q>", "模板里有不认识的<修改日期:yyyy-MM-dd Q>"},
-                          Case{"<修改日期|作者>", "模板里有不认识的<修改日期|作者>"},
-                          Case{"第几集", "模板里要有#，#的位置放序号"},
-                          Case{"<修改日期>", ""},
-                          Case{"<拍摄日期|修改日期> <拍摄时间|修改时间>", ""},
-                          Case{"a<b#", ""}}) {
+    for (const Case& c :
+         {Case{"<拍照日期>_#", "模板里有不认识的<拍照日期>"}, Case{"#<艺术家:000>", "模板里有不认识的<艺术家:000>"},
+          Case{"<音轨:0x>#", "模板里有不认识的<音轨:0x>"},
+          Case{"<修改日期:yyyy-MM-dd Q>", "模板里有不认识的<修改日期:yyyy-MM-dd Q>"},
+          Case{"<修改日期|作者>", "模板里有不认识的<修改日期|作者>"}, Case{"第几集", "模板里要有#，#的位置放序号"},
+          Case{"<修改日期>", ""}, Case{"<拍摄日期|修改日期> <拍摄时间|修改时间>", ""}, Case{"a<b#", ""}}) {
         w.type(编辑框_模板, c.pattern);
         const RunRequest request = readRequest(numbering(), w);
         EXPECT_EQ(request.refusal ? request.refusal->text.toUtf8() : "", c.refusal) << c.pattern;

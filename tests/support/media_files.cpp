@@ -33,11 +33,13 @@ std::string tinyJpeg(int width, int height) {
     // One quantisation table of ones.
     j += std::string("\xFF\xDB", 2) + be16(67) + std::string(1, '\0') + std::string(64, '\x01');
     // Baseline, 8 bits, one component.
-    j += std::string("\xFF\xC0", 2) + be16(11) + "\x08" + be16(height) + be16(width) + std::string("\x01\x01\x11\x00", 4);
+    j += std::string("\xFF\xC0", 2) + be16(11) + "\x08" + be16(height) + be16(width) +
+         std::string("\x01\x01\x11\x00", 4);
     // DC and AC tables of one code each: category 0, end of block.
-    j += std::string("\xFF\xC4", 2) + be16(20) + std::string(1, '\x00') + std::string("\x01", 1) + std::string(15, '\0') +
+    j += std::string("\xFF\xC4", 2) + be16(20) + std::string(1, '\x00') + std::string("\x01", 1) +
+         std::string(15, '\0') + std::string(1, '\0');
+    j += std::string("\xFF\xC4", 2) + be16(20) + std::string("\x10\x01", 2) + std::string(15, '\0') +
          std::string(1, '\0');
-    j += std::string("\xFF\xC4", 2) + be16(20) + std::string("\x10\x01", 2) + std::string(15, '\0') + std::string(1, '\0');
     j += std::string("\xFF\xDA", 2) + be16(8) + std::string("\x01\x01\x00\x00\x3F\x00", 6);
     j += std::string("\x3F\xFF\xD9", 3);
     return j;
@@ -58,8 +60,7 @@ std::string id3v2(int version, const std::vector<Frame>& frames) {
         const std::string data = std::string(1, static_cast<char>(f.encoding)) + f.bytes;
         body += f.id + sizeBytes(data.size(), version == 4) + std::string(2, '\0') + data;
     }
-    return std::string("ID3") + static_cast<char>(version) + std::string(2, '\0') + sizeBytes(body.size(), true) +
-           body;
+    return std::string("ID3") + static_cast<char>(version) + std::string(2, '\0') + sizeBytes(body.size(), true) + body;
 }
 
 std::string id3v1(const std::string& title, const std::string& artist, const std::string& album,

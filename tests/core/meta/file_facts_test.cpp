@@ -1,5 +1,6 @@
 // The readers of what files hold, on photos whose EXIF the exiv2 tool wrote and songs whose tags
 // the test wrote byte by byte: each value, Chinese tags in Latin-1 fields, damaged files, the cache.
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
@@ -39,7 +40,9 @@ TEST(TagText, latin1FieldsHoldingGbkReadAsChineseAndRealLatin1StaysLatin1) {
              Case{"Jay " + kGbkZhou, "Jay 周杰伦"},
              Case{"\x82\xDC", "傑"},  // GBK beyond GB2312: its lead byte is no Latin-1 character
              Case{"caf\xE9", "café"},  // a lead byte with nothing after it: not GB18030
-             Case{"M\xF6tley Cr\xFC" "e", "Mötley Crüe"},  // valid GB18030, but an accent before a plain letter
+             Case{"M\xF6tley Cr\xFC"
+                  "e",
+                  "Mötley Crüe"},  // valid GB18030, but an accent before a plain letter
              Case{"Beyonc\xE9 ", "Beyoncé "},
              Case{"ASCII only", "ASCII only"},
          })
@@ -55,12 +58,16 @@ TEST(PhotoFacts, eachValueFromTheExifTheToolWrote) {
         std::string camera;
     };
     for (const Case& c : {
-             Case{"original.jpg", {"Exif.Photo.DateTimeOriginal 2024:05:01 14:02:33", "Exif.Image.Model Canon EOS R6"},
-                  "20240501140233", "Canon EOS R6"},
+             Case{"original.jpg",
+                  {"Exif.Photo.DateTimeOriginal 2024:05:01 14:02:33", "Exif.Image.Model Canon EOS R6"},
+                  "20240501140233",
+                  "Canon EOS R6"},
              Case{"digitized.jpg", {"Exif.Photo.DateTimeDigitized 2023:12:31 23:59:58"}, "20231231235958", "<none>"},
              Case{"both.jpg",
-                  {"Exif.Photo.DateTimeDigitized 2020:01:01 00:00:00", "Exif.Photo.DateTimeOriginal 2019:02:03 04:05:06"},
-                  "20190203040506", "<none>"},
+                  {"Exif.Photo.DateTimeDigitized 2020:01:01 00:00:00",
+                   "Exif.Photo.DateTimeOriginal 2019:02:03 04:05:06"},
+                  "20190203040506",
+                  "<none>"},
              Case{"zeros.jpg", {"Exif.Photo.DateTimeOriginal 0000:00:00 00:00:00"}, "", "<none>"},
              Case{"none.jpg", {}, "", "<none>"},
          }) {
@@ -85,7 +92,8 @@ TEST(AudioFacts, tagsAsTheirFramesDeclareThemAndGbkInLatin1AsChinese) {
     const std::string audio = mpegAudio();
     for (const Case& c : {
              Case{"gbk_v23.mp3",
-                  id3v2(3, {{"TPE1", 0, kGbkZhou}, {"TIT2", 0, kGbkQingTian}, {"TRCK", 0, "3/12"}, {"TYER", 0, "2003"}}) +
+                  id3v2(3,
+                        {{"TPE1", 0, kGbkZhou}, {"TIT2", 0, kGbkQingTian}, {"TRCK", 0, "3/12"}, {"TYER", 0, "2003"}}) +
                       audio,
                   "周杰伦", "晴天", "<none>", 3, 2003},
              Case{"utf16.mp3", id3v2(3, {{"TPE1", 1, utf16("王菲")}, {"TALB", 1, utf16("café")}}) + audio, "王菲",
@@ -141,8 +149,8 @@ TEST(FileFacts, damagedPhotosAndCutSongsGiveNoValueAndNoCrash) {
     };
     for (const Case& c : {Case{"cut.jpg", whole.substr(0, 30)}, Case{"scribbled.jpg", scribbled},
                           Case{"header_only.jpg", "\xFF\xD8\xFF\xE1\xFF\xFF"}, Case{"empty.jpg", ""},
-                          Case{"cut.mp3", song.substr(0, 25)}, Case{"lying_size.mp3", "ID3\x03\0\0\x7F\x7F\x7F\x7FTPE1"},
-                          Case{"empty.mp3", ""}}) {
+                          Case{"cut.mp3", song.substr(0, 25)},
+                          Case{"lying_size.mp3", "ID3\x03\0\0\x7F\x7F\x7F\x7FTPE1"}, Case{"empty.mp3", ""}}) {
         writeFile(f.path() + c.name, c.bytes);
         const FileFacts facts = read(f.path() + c.name, PhotoFacts | AudioFacts);
         EXPECT_FALSE(facts.taken) << c.name;
