@@ -6,13 +6,13 @@ JOBS ?= $(shell nproc)
 # What building and running the program needs; make run and make build install only these.
 PACKAGES := cmake make g++ pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev \
             libopencc-dev libopencc-data libpcre2-dev libsqlite3-dev fonts-noto-cjk \
-            xdg-utils qt6-translations-l10n
+            xdg-utils qt6-translations-l10n libexiv2-dev libtag1-dev
 # cpack's .deb reads the libraries the binary needs with dpkg-shlibdeps, which asks file.
 PACKAGE_PACKAGES := dpkg-dev file
 # The tests: GoogleTest, the validators of the desktop entry, the AppStream data and the .deb, and
-# the file systems of removable disks.
+# the file systems of removable disks, and exiv2, which writes the EXIF of the tests' photos.
 TEST_PACKAGES := libgtest-dev libgmock-dev desktop-file-utils appstream lintian $(PACKAGE_PACKAGES) \
-                 exfatprogs exfat-fuse ntfs-3g fuse3
+                 exfatprogs exfat-fuse ntfs-3g fuse3 exiv2
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 FUZZ_PACKAGES := clang libclang-rt-14-dev
@@ -69,9 +69,10 @@ fuzz:
 	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) $(FUZZ_PACKAGES)"
 	cmake --preset fuzz
 	cmake --build --preset fuzz -j $(JOBS)
-	mkdir -p build-fuzz/corpus build-fuzz/step_codec_corpus
+	mkdir -p build-fuzz/corpus build-fuzz/step_codec_corpus build-fuzz/file_facts_corpus
 	./build-fuzz/text_fuzzer -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/corpus fuzz/corpus
 	./build-fuzz/step_codec_fuzzer -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/step_codec_corpus fuzz/step_codec_corpus
+	./build-fuzz/file_facts_fuzzer -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/file_facts_corpus fuzz/file_facts_corpus
 
 # Mutation run over the product sources (not part of CI); MUTATE_N, MUTATE_SEED and MUTATE_FILES
 # choose the sample, see tools/mutate.py. It takes the shared build lock itself.

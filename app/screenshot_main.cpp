@@ -19,6 +19,26 @@
 #include "interaction/folder_loading.h"
 #include "ui/sorted_rows.h"
 
+namespace {
+
+std::string be16(unsigned v) { return {static_cast<char>(v >> 8), static_cast<char>(v & 0xFF)}; }
+std::string le16(unsigned v) { return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}; }
+std::string le32(unsigned v) { return le16(v & 0xFFFF) + le16(v >> 16); }
+
+// A photo as a camera writes it, in the small: EXIF holding the moment it was taken (20 bytes,
+// "yyyy:MM:dd HH:mm:ss"), then the tables of a JPEG.
+std::string photo(const char* taken) {
+    using namespace std::string_literals;
+    std::string tiff = "II*\0"s + le32(8) + le16(1) + le16(0x8769) + le16(4) + le32(1) + le32(26) + le32(0);
+    tiff += le16(1) + le16(0x9003) + le16(2) + le32(20) + le32(44) + le32(0) + std::string(taken, 19) + '\0';
+    const std::string app1 = "Exif\0\0"s + tiff;
+    return "\xFF\xD8\xFF\xE1"s + be16(static_cast<unsigned>(app1.size()) + 2) + app1 + "\xFF\xDB"s + be16(67) +
+           std::string(1, '\0') + std::string(64, '\x01') + "\xFF\xC0"s + be16(11) + "\x08"s + be16(3024) + be16(4032) +
+           "\x01\x01\x11\x00"s + "\xFF\xDA"s + be16(8) + "\x01\x01\x00\x00\x3F\x00"s + "\x3F\xFF\xD9"s;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
@@ -108,6 +128,28 @@ int main(int argc, char* argv[]) {
         qWarning("the preview was not shown within 10 s: preview.png shows it pending");
     main.grab().save(out + QStringLiteral("/preview.png"));
     prefix->clear();
+
+    // A folder of photos from a camera and a phone named after the moment each was taken, in the
+    // order taken; a picture without EXIF says why it keeps its name.
+    QTemporaryDir photos(QDir::tempPath() + QStringLiteral("/手机照片-XXXXXX"));
+    for (const auto& [name, taken] :
+         {std::pair{"IMG_0001.JPG", "2024:05:01 14:02:33"}, std::pair{"IMG_0002.JPG", "2024:05:01 14:05:10"},
+          std::pair{"IMG_0003.JPG", "2024:05:02 09:30:00"}, std::pair{"20240501_101502.jpg", "2024:05:01 10:15:02"},
+          std::pair{"20240502_183011.jpg", "2024:05:02 18:30:11"}})
+        std::ofstream(photos.filePath(QString::fromUtf8(name)).toStdString(), std::ios::binary) << photo(taken);
+    std::ofstream(photos.filePath(QStringLiteral("截图.png")).toStdString()).close();
+    velmora::loadDroppedPath(velmora.window(), velmora.session(),
+                             velmora::Text::fromUtf8(photos.path().toStdString() + "/x"));
+    tabs->setCurrentIndex(3);
+    auto* pattern = main.component<QLineEdit>("编辑框_模板");
+    pattern->setFocus();
+    pattern->setText(QStringLiteral("<拍摄日期:yyyy-MM-dd> <拍摄时间:HH.mm.ss>"));
+    emit pattern->textEdited(pattern->text());
+    if (!QTest::qWaitFor([&] { return !velmora.preview().pending(); }, 10000))
+        qWarning("the preview was not shown within 10 s: preview-photos.png shows it pending");
+    main.grab().save(out + QStringLiteral("/preview-photos.png"));
+    pattern->setText(QStringLiteral("* ##"));
+    main.component<QPushButton>("按钮13")->click();
 
     // A confirmation with its plan opened: add a prefix in a small folder.
     QTemporaryDir folder;

@@ -756,6 +756,10 @@ void benchExfatCard(const char* self) {
     }
 }
 
+namespace velmora {
+void benchFileFacts(Application& app, int n);  // file_facts_bench.cpp
+}
+
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     if (argc == 3 && std::string(argv[1]) == "--rename") return renameChild(argv[2], Change::Suffix);
@@ -803,6 +807,7 @@ int main(int argc, char* argv[]) {
         benchJournal(app, journalN);
         return 0;
     }
+    if (const char* facts = std::getenv("VELMORA_BENCH_FACTS_N")) return benchFileFacts(app, std::atoi(facts)), 0;
     if (std::getenv("VELMORA_BENCH_EXFAT_ONLY")) {
         benchExfatCard(argv[0]);
         return 0;
@@ -882,6 +887,7 @@ int main(int argc, char* argv[]) {
         std::fflush(stdout);
     }
     benchExfatCard(argv[0]);
+    if (!timeOnly) benchFileFacts(app, 10000);
     if (!timeOnly) {
         benchJournal(app, journalN);
         for (int n : sizes)

@@ -33,7 +33,7 @@ SharedListing FolderSnapshot::listing(EntryKind kind, ListingOrder order) const 
 namespace {
 
 Preview planPreview(const RenameRule& rule, const RunRequest& request, const FolderSnapshot& folder,
-                    const std::function<bool()>& cancelled) {
+                    const std::function<bool()>& cancelled, Progress* reading) {
     Preview preview;
     if (request.refusal) {
         preview.refusal = request.refusal;
@@ -45,7 +45,8 @@ Preview planPreview(const RenameRule& rule, const RunRequest& request, const Fol
     }
     const Kind kind = *request.kind;
     const EntryKind entries = kind == Kind::Files ? EntryKind::Files : EntryKind::Folders;
-    preview.plan = planRequest(rule, request, folder.listing(entries, listingOrder(rule, kind)), nullptr, cancelled);
+    preview.plan =
+        planRequest(rule, request, folder.listing(entries, listingOrder(rule, kind)), nullptr, cancelled, reading);
     preview.plan.asFound = folder.listing(entries, ListingOrder::AsFound);
     preview.plan.disk = folder.disk();
     if (preview.plan.abandoned) return preview;
@@ -69,9 +70,9 @@ Preview planPreview(const RenameRule& rule, const RunRequest& request, const Fol
 // Runs on the preview's worker, where an exception would end the program: it becomes the reason
 // the status line shows.
 Preview previewRun(const RenameRule& rule, const RunRequest& request, const FolderSnapshot& folder,
-                   const std::function<bool()>& cancelled) {
+                   const std::function<bool()>& cancelled, Progress* reading) {
     try {
-        return planPreview(rule, request, folder, cancelled);
+        return planPreview(rule, request, folder, cancelled, reading);
     } catch (...) {
         Preview preview;
         preview.refusal = Message{"无法预览："_t + stoppedBecause(std::current_exception()), style::information, {}};

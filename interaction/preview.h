@@ -49,9 +49,10 @@ struct Preview {
 };
 
 /// Plans rule as its click would with request, over the snapshot of the folder it names.
-/// Planning stops early (plan.abandoned) when cancelled returns true.
+/// Planning stops early (plan.abandoned) when cancelled returns true; reading hears how far reading
+/// what the files hold came, where the rule reads it.
 Preview previewRun(const RenameRule& rule, const RunRequest& request, const FolderSnapshot& folder,
-                   const std::function<bool()>& cancelled = {});
+                   const std::function<bool()>& cancelled = {}, Progress* reading = nullptr);
 
 /// The status line of a preview: the button's caption, then "：将更名N个" with "，M个无法更名", or
 /// the refusal.

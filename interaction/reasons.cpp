@@ -36,6 +36,30 @@ Text failureReason(StepFailure failure, const Text& newName) {
         return "这个磁盘的文件名不能以点或空格结尾"_t;
     case StepFailure::TooLong:
         return "名称太长，这个磁盘放不下"_t;
+    case StepFailure::NoDateTaken:
+        return "没有拍摄日期"_t;
+    case StepFailure::NoTimeTaken:
+        return "没有拍摄时间"_t;
+    case StepFailure::NoCamera:
+        return "没有相机型号"_t;
+    case StepFailure::NoWidth:
+        return "没有宽度"_t;
+    case StepFailure::NoHeight:
+        return "没有高度"_t;
+    case StepFailure::NoModifiedDate:
+        return "没有修改日期"_t;
+    case StepFailure::NoModifiedTime:
+        return "没有修改时间"_t;
+    case StepFailure::NoArtist:
+        return "没有艺术家"_t;
+    case StepFailure::NoTitle:
+        return "没有标题"_t;
+    case StepFailure::NoAlbum:
+        return "没有专辑"_t;
+    case StepFailure::NoTrack:
+        return "没有音轨号"_t;
+    case StepFailure::NoYear:
+        return "没有年份"_t;
     }
     return {};
 }

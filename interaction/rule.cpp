@@ -80,12 +80,12 @@ ListingOrder listingOrder(const RenameRule& rule, Kind kind) {
 }
 
 RunPlan planRequest(const RenameRule& rule, const RunRequest& request, SharedListing listing, Progress* progress,
-                    const std::function<bool()>& cancelled) {
+                    const std::function<bool()>& cancelled, Progress* reading) {
     const Kind kind = *request.kind;
     const PlanShape shape{rule.subject, rule.confirmation == Confirmation::Counted, rule.reordersChains,
                           request.skipped};
     const Pass pass = (kind == Kind::Files ? rule.files : rule.folders)(*request.inputs, kind, listing->size());
-    return planRun(shape, pass, kind, request.folder, std::move(listing), progress, cancelled);
+    return planRun(shape, pass, kind, request.folder, std::move(listing), progress, cancelled, reading);
 }
 
 std::optional<Message> refusalAfterPlanning(const RenameRule& rule, const RunRequest& request, const RunPlan& plan) {

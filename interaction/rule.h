@@ -148,9 +148,11 @@ RunRequest readRequest(const RenameRule& rule, const Window& window);
 ListingOrder listingOrder(const RenameRule& rule, Kind kind);
 
 /// Plans a run of rule over listing as request asks (request.kind set); progress hears how far it
-/// came, and planning stops early when cancelled (polled now and then) returns true.
+/// came (reading, where given, how far reading what the files hold came), and planning stops early
+/// when cancelled (polled now and then) returns true.
 RunPlan planRequest(const RenameRule& rule, const RunRequest& request, SharedListing listing,
-                    Progress* progress = nullptr, const std::function<bool()>& cancelled = {});
+                    Progress* progress = nullptr, const std::function<bool()>& cancelled = {},
+                    Progress* reading = nullptr);
 
 /// The first refusal of checks, in their order.
 std::optional<Message> firstRefusal(const std::vector<InputCheck>& checks, const Window& window);

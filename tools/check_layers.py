@@ -3,7 +3,7 @@
 or of a sibling wing, and no units include each other, directly or round a loop.
 
 Layers, lowest first; a file may include headers of its own layer and of the layers below:
-  core/base < core/text < core/names < core/fs < core/plan, core/history (siblings) < interaction (the window
+  core/base < core/text < core/names < core/fs < core/plan, core/history, core/meta (siblings) < interaction (the window
   port and the dialogue) < rules, actions (siblings) < ui < app.
 A unit is a header and its source (core/fs/disk.h with core/fs/disk.cpp). Core, below the window,
 also names no widget (component::), includes no Qt and keeps no window painting (pumpMessages).
@@ -25,7 +25,7 @@ def layer_of(path):
     parts = path.split("/")
     if parts[0] == "core":
         wing = parts[1] if len(parts) > 2 else ""
-        ranks = {"base": -1, "text": 0, "names": 1, "fs": 2, "plan": 3, "history": 3, "": 4}
+        ranks = {"base": -1, "text": 0, "names": 1, "fs": 2, "plan": 3, "history": 3, "meta": 3, "": 4}
         if wing not in ranks:
             return None
         return ranks[wing], "core/" + wing if wing else "core"

@@ -33,6 +33,12 @@ PreviewController::PreviewController(MainWindow& window, QtWindow& adapter)
     : QObject(&window), window_(window), adapter_(adapter), status_(&window.statusLine()),
       watcher_(new FolderWatch(this)), diskSettle_(new QTimer(this)), worker_(new PreviewWorker(this)) {
     for (const PreviewedRule& rule : previewedRules()) bindRule(rule);
+    // Reading what thousands of files hold takes seconds the first time: the status line counts.
+    worker_->setReadingShower([this](unsigned long long generation, std::size_t done, std::size_t total) {
+        if (awaited_ && awaited_->generation == generation)
+            status_->setText(toQString("读取文件信息："_t + toText(static_cast<long long>(done)) + "/"_t +
+                                       toText(static_cast<long long>(total))));
+    });
     // The window may outlive this controller (the application lets the window go first, or last).
     adapter_.setPlanShower([self = QPointer<PreviewController>(this)](const RunPlan& plan) {
         if (self) self->showClickPlan(plan);

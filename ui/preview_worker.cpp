@@ -27,6 +27,18 @@ std::shared_ptr<const FolderSnapshot> snapshotFor(Slot& slot, unsigned long long
     return snapshot;
 }
 
+// Passes how far a job came reading on to the window's thread.
+class ReadingProgress final : public Progress {
+public:
+    explicit ReadingProgress(std::function<void(std::size_t, std::size_t)> tell) : tell_(std::move(tell)) {}
+    void started() override {}
+    void advanced(std::size_t done, std::size_t total) override { tell_(done, total); }
+    void finished() override {}
+
+private:
+    std::function<void(std::size_t, std::size_t)> tell_;
+};
+
 }  // namespace
 
 PreviewWorker::PreviewWorker(QObject* parent)
@@ -42,7 +54,8 @@ PreviewWorker::~PreviewWorker() {
 
 // Plans job's rule over the folder its request names, as its click would, and finds the step of
 // every row; false when cancelled on the way. Touches no widget.
-bool PreviewWorker::workOut(PreviewJob& job, SnapshotSlot& slot, const std::function<bool()>& cancelled) {
+bool PreviewWorker::workOut(PreviewJob& job, SnapshotSlot& slot, const std::function<bool()>& cancelled,
+                            Progress* reading) {
     const RenameRule& r = job.rule->rule();
     auto rows = std::make_shared<RowPreview>();
     const RunRequest& request = job.request;
@@ -53,7 +66,7 @@ bool PreviewWorker::workOut(PreviewJob& job, SnapshotSlot& slot, const std::func
         if (!job.folder || job.folder->folder() != request.folder)
             job.folder = snapshotFor(slot, job.folderEpoch, request.folder);
         if (cancelled()) return false;
-        rows->preview = previewRun(r, request, *job.folder, cancelled);
+        rows->preview = previewRun(r, request, *job.folder, cancelled, reading);
         if (rows->preview.plan.abandoned || cancelled()) return false;
         if (!job.rowEntries || job.rowEntries->listing != rows->preview.plan.listing ||
             job.rowEntries->rowNames != job.rowNames)
@@ -72,8 +85,16 @@ void PreviewWorker::start(const std::shared_ptr<PreviewJob>& job,
     QPointer<PreviewWorker> self(this);
     pool_.start([job, latest, slot, self, done = std::move(done)] {
         const auto cancelled = [&] { return latest->load() != job->generation; };
+        ReadingProgress reading([&](std::size_t done, std::size_t total) {
+            QMetaObject::invokeMethod(
+                self.data(),
+                [self, generation = job->generation, done, total] {
+                    if (self) self->showReading(generation, done, total);
+                },
+                Qt::QueuedConnection);
+        });
         try {
-            if (cancelled() || !workOut(*job, *slot, cancelled)) return;
+            if (cancelled() || !workOut(*job, *slot, cancelled, &reading)) return;
         } catch (...) {
             return;  // out of memory matching rows: the preview shown stays until the next change
         }
@@ -91,6 +112,10 @@ void PreviewWorker::workNow(PreviewJob& job, Progress* progress) {
 }
 
 void PreviewWorker::cancel() { latest_->store(0); }
+
+void PreviewWorker::showReading(unsigned long long generation, std::size_t done, std::size_t total) {
+    if (readingShower_ && latest_->load() == generation) readingShower_(generation, done, total);
+}
 
 void PreviewWorker::forgetFolder(unsigned long long epoch) {
     const std::lock_guard<std::mutex> hold(slot_->lock);

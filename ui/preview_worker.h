@@ -49,10 +49,16 @@ public:
     void cancel();
     /// The folder read so far is out of date from epoch on: the next job reads it again.
     void forgetFolder(unsigned long long epoch);
+    /// Hears, on this object's thread, how far the job of a generation came reading what the files
+    /// hold (done of total), while it reads.
+    using ReadingShower = std::function<void(unsigned long long generation, std::size_t done, std::size_t total)>;
+    void setReadingShower(ReadingShower shower) { readingShower_ = std::move(shower); }
 
 private:
     struct SnapshotSlot;
-    static bool workOut(PreviewJob& job, SnapshotSlot& slot, const std::function<bool()>& cancelled);
+    static bool workOut(PreviewJob& job, SnapshotSlot& slot, const std::function<bool()>& cancelled,
+                        Progress* reading = nullptr);
+    void showReading(unsigned long long generation, std::size_t done, std::size_t total);
 
     QThreadPool pool_;
     /// The generation of the job whose result is awaited, 0 when none: other jobs stop early.
@@ -60,6 +66,7 @@ private:
     /// The snapshot the worker read last, so a job queued before the one that read it does not
     /// read the folder a second time.
     std::shared_ptr<SnapshotSlot> slot_;
+    ReadingShower readingShower_;
 };
 
 }  // namespace velmora

@@ -32,10 +32,22 @@ bool forEachEntry(const PlanShape& shape, bool files, const NameList& listed, Pr
     return true;
 }
 
+// Lets pass survey the entries its transform will see, before the first of them.
+bool survey(const PlanShape& shape, const Pass& pass, bool files, const Text& folder, const NameList& listed,
+            Progress* progress, const std::function<bool()>& cancelled) {
+    std::vector<std::size_t> visited;
+    visited.reserve(listed.size());
+    const bool completed = forEachEntry(shape, files, listed, nullptr, cancelled, [&](const Entry& e) {
+        if (!(files && skippedFile(shape.skipped, e))) visited.push_back(e.index - 1);
+    });
+    static const std::function<bool()> never = [] { return false; };
+    return completed && pass.survey(Survey{folder, listed, visited, progress, cancelled ? cancelled : never});
+}
+
 }  // namespace
 
 RunPlan planRun(const PlanShape& shape, const Pass& pass, Kind kind, const Text& folder, SharedListing listing,
-                Progress* progress, const std::function<bool()>& cancelled) {
+                Progress* progress, const std::function<bool()>& cancelled, Progress* reading) {
     RunPlan plan;
     plan.kind = kind;
     plan.folder = folder;
@@ -52,6 +64,10 @@ RunPlan planRun(const PlanShape& shape, const Pass& pass, Kind kind, const Text&
         }
         plan.counted = n;
         if (n == 0) return plan;
+    }
+    if (pass.survey && !survey(shape, pass, files, folder, listed, reading ? reading : progress, cancelled)) {
+        plan.abandoned = true;
+        return plan;
     }
     plan.abandoned = !forEachEntry(shape, files, listed, progress, cancelled, [&](const Entry& e) {
         if (files && skippedFile(shape.skipped, e)) return;

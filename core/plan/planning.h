@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "core/fs/progress.h"
 #include "core/plan/run_plan.h"
@@ -44,9 +45,22 @@ using Transform = std::function<std::optional<Text>(const Entry&)>;
 /// The counting condition of a run that counts its entries before it asks.
 using CountCondition = std::function<bool(const Entry&)>;
 
+/// What a pass may look at before its first transform: the folder, the listing, and which of
+/// its entries the transform will see (0-based, in the order it sees them). A pass that reads the
+/// entries' contents tells progress how far it came and stops when cancelled returns true.
+struct Survey {
+    const Text& folder;
+    const NameList& listing;
+    const std::vector<std::size_t>& visited;
+    Progress* progress;
+    const std::function<bool()>& cancelled;
+};
+
 struct Pass {
     Transform transform;
     CountCondition counts;  ///< only where the run counts first
+    /// Called once before the first transform where set; false when cancelled on the way.
+    std::function<bool(const Survey&)> survey = {};
 };
 
 /// Files whose extension is left alone by a run.
@@ -67,8 +81,9 @@ struct PlanShape {
 };
 
 /// Plans a run of pass over listing, telling progress how far it came; planning stops early
-/// (plan.abandoned) when cancelled (polled now and then) returns true.
+/// (plan.abandoned) when cancelled (polled now and then) returns true. reading, where given, hears
+/// how far the pass's survey came instead of progress.
 RunPlan planRun(const PlanShape& shape, const Pass& pass, Kind kind, const Text& folder, SharedListing listing,
-                Progress* progress = nullptr, const std::function<bool()>& cancelled = {});
+                Progress* progress = nullptr, const std::function<bool()>& cancelled = {}, Progress* reading = nullptr);
 
 }  // namespace velmora

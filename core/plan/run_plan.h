@@ -18,7 +18,7 @@ enum class Kind { Files, Folders };
 
 /// Why a planned rename will fail: the new name is not valid, it would leave the folder, the name
 /// exists already, an earlier step takes it, or the transform refused the entry (its number is out
-/// of range).
+/// of range, or its file lacks a value the new name needs).
 enum class StepFailure : std::uint8_t {
     None,
     Invalid,
@@ -30,6 +30,19 @@ enum class StepFailure : std::uint8_t {
     DiskDeviceName,  ///< a device name on a disk that Windows reads (CON, NUL, COM1, …)
     DiskTrailingDotOrSpace,
     TooLong,  ///< longer than the folder's disk allows, in its own units
+    // The new name needs a value the entry's file does not hold: one kind per value, in this order.
+    NoDateTaken,
+    NoTimeTaken,
+    NoCamera,
+    NoWidth,
+    NoHeight,
+    NoModifiedDate,
+    NoModifiedTime,
+    NoArtist,
+    NoTitle,
+    NoAlbum,
+    NoTrack,
+    NoYear,
 };
 
 /// One planned rename: an entry of the listing and its new name.

@@ -1,9 +1,15 @@
 // 按钮_加序号: numbers the entries in natural order after a template, where a run of # is the
-// number padded with zeros to that many digits and * is the entry's name part.
+// number padded with zeros to that many digits, * is the entry's name part, and <拍摄日期> and its
+// kind are values read from the files (rules/more/name_template.h). With a date or time in the
+// template the entries are numbered in the order of that moment, then in natural order.
+#include <algorithm>
 #include <memory>
 
+#include "core/fs/disk.h"
+#include "core/fs/paths.h"
 #include "rules/catalogue.h"
 #include "rules/common.h"
+#include "rules/more/name_template.h"
 
 namespace velmora {
 namespace {
@@ -27,37 +33,10 @@ std::optional<long long> wholeNumber(const Text& typed) {
     return s[0] == '-' ? -value : value;
 }
 
-std::string padded(long long number, std::size_t width) {
-    const unsigned long long magnitude =
-        number < 0 ? 0ULL - static_cast<unsigned long long>(number) : static_cast<unsigned long long>(number);
-    std::string digits = std::to_string(magnitude);
-    if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
-    return number < 0 ? "-" + digits : digits;
-}
-
-Text expand(const Text& pattern, const Text& namePart, long long number) {
-    const std::string& t = pattern.bytes();
-    std::string out;
-    for (std::size_t i = 0; i < t.size();) {
-        if (t[i] == '#') {
-            std::size_t run = 0;
-            while (i + run < t.size() && t[i + run] == '#') ++run;
-            out += padded(number, run);
-            i += run;
-        } else if (t[i] == '*') {
-            out += namePart.bytes();
-            ++i;
-        } else {  // a double-byte character is copied whole, so its second byte is never read as # or *
-            const std::size_t n = isLeadByte(t[i]) && i + 1 < t.size() ? 2 : 1;
-            out.append(t, i, n);
-            i += n;
-        }
-    }
-    return Text::fromBytes(std::move(out));
-}
-
 std::optional<Message> refuseTemplateWithoutNumber(const Window& w) {
-    if (findText(w.content(编辑框_模板), "#"_t) == notFound)
+    const auto parsed = parseTemplate(w.content(编辑框_模板));
+    if (!parsed) return Message{"模板里有不认识的"_t + parsed.error(), style::information, "提示"_t};
+    if (!parsed.value().numbered && parsed.value().values == 0)
         return Message{"模板里要有#，#的位置放序号"_t, style::information, "提示"_t};
     return std::nullopt;
 }
@@ -82,22 +61,92 @@ NumberingInputs readInputs(const Window& w) {
             wholeNumber(typedNumber(w, 编辑框_步长)).value_or(1)};
 }
 
-// Entries reach the transform in natural order, once each, skipped ones left out, so the k-th
-// call gets start + (k-1) * step. A number past the range of long long refuses its entry.
+// What the files gave one entry: its values in template order, or the failure of the first value
+// it lacks; and where it comes in the numbering.
+struct Found {
+    std::vector<Text> values;
+    StepFailure missing = StepFailure::None;
+    std::optional<long long> moment;
+};
+
+struct Surveyed {
+    std::vector<Found> found;  // by listing index
+    std::vector<long long> place;  // by listing index: 0-based place in the numbering
+};
+
+// Reads what the template asks of every entry the transform will see, through the program's
+// cache, and puts the entries in numbering order: by the moment of the template's first date or
+// time where it has one (entries lacking it last), else as listed. False when cancelled.
+bool surveyEntries(const NameTemplate& t, const Survey& s, Surveyed& out) {
+    out.found.assign(s.listing.size(), {});
+    out.place.assign(s.listing.size(), 0);
+    const std::string folder = textToNative(withTrailingSeparator(s.folder)).value_or(std::string());
+    std::optional<bool> windows;
+    const std::function<bool()> windowsNames = [&] {
+        if (!windows) windows = diskOf(folder).windowsNames;
+        return *windows;
+    };
+    ProgressThrottle throttle(s.progress, s.visited.size());
+    for (std::size_t k = 0; k < s.visited.size(); ++k) {
+        if (s.cancelled()) return false;
+        throttle.tick(k + 1);
+        const std::size_t i = s.visited[k];
+        const auto native = s.listing.native(i);
+        const FileFacts facts = native ? factsOf(folder + *native, t.groups, sharedFactCache()) : FileFacts{};
+        Found& found = out.found[i];
+        for (const TemplatePiece& piece : t.pieces) {
+            if (piece.kind != TemplatePiece::Kind::Value) continue;
+            auto value = pieceValue(piece, facts, windowsNames);
+            if (!value) {
+                found.missing = missingValue(piece);
+                found.values.clear();
+                break;
+            }
+            found.values.push_back(std::move(*value));
+        }
+        if (t.orderPiece) found.moment = pieceMoment(t.pieces[*t.orderPiece], facts);
+    }
+    std::vector<std::size_t> order = s.visited;
+    if (t.orderPiece)
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            const auto& ma = out.found[a].moment;
+            const auto& mb = out.found[b].moment;
+            return ma && (!mb || *ma < *mb);
+        });
+    for (std::size_t k = 0; k < order.size(); ++k) out.place[order[k]] = static_cast<long long>(k);
+    return true;
+}
+
+// The k-th entry in numbering order gets start + k * step; a number past the range of long long
+// refuses its entry, and so does a value its file lacks. Without values, entries reach the
+// transform in natural order, once each, skipped ones left out, and are numbered as they come.
 Pass numberingPass(const NumberingInputs& in, Kind, std::size_t) {
+    auto parsed = parseTemplate(in.pattern);
+    if (!parsed) return Pass{[](const Entry&) { return std::optional<Text>(); }, {}};
+    auto t = std::make_shared<const NameTemplate>(std::move(parsed.value()));
     auto calls = std::make_shared<long long>(0);
-    return Pass{[in, calls](const Entry& e) -> std::optional<Text> {
-                    long long number = 0;
-                    if (__builtin_mul_overflow(in.step, (*calls)++, &number) ||
-                        __builtin_add_overflow(number, in.start, &number)) {
-                        e.refuse(StepFailure::OutOfRange);
-                        return std::nullopt;
-                    }
-                    Text made = expand(in.pattern, e.subject, number);
-                    if (made == e.subject) return std::nullopt;
-                    return made;
-                },
-                {}};
+    auto surveyed = std::make_shared<Surveyed>();
+    Pass pass{
+        [in, t, calls, surveyed](const Entry& e) -> std::optional<Text> {
+            const std::size_t i = e.index - 1;
+            const long long place = t->values ? surveyed->place[i] : (*calls)++;
+            if (t->values && surveyed->found[i].missing != StepFailure::None) {
+                e.refuse(surveyed->found[i].missing);
+                return std::nullopt;
+            }
+            long long number = 0;
+            if (__builtin_mul_overflow(in.step, place, &number) || __builtin_add_overflow(number, in.start, &number)) {
+                e.refuse(StepFailure::OutOfRange);
+                return std::nullopt;
+            }
+            static const std::vector<Text> none;
+            Text made = expandTemplate(*t, e.subject, number, t->values ? surveyed->found[i].values : none);
+            if (made == e.subject) return std::nullopt;
+            return made;
+        },
+        {}};
+    if (t->values) pass.survey = [t, surveyed](const Survey& s) { return surveyEntries(*t, s, *surveyed); };
+    return pass;
 }
 
 RenameRule makeRule() {

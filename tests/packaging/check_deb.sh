@@ -20,7 +20,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ -n "$(field Maintainer)" ] && [ -n "$(field Description)" ] || fail "Maintainer or Description missing"
 depends=$(field Depends)
 # Named by hand (loaded at run time), then found in the binary by dpkg-shlibdeps.
-for need in qt6-translations-l10n libopencc-data qt6-qpa-plugins libqt6widgets6 libqt6core6 libopencc1.1 libc6 libstdc++6; do
+for need in qt6-translations-l10n libopencc-data qt6-qpa-plugins libqt6widgets6 libqt6core6 libopencc1.1 libexiv2-27 libtag1v5 libc6 libstdc++6; do
     tr ',' '\n' <<<"$depends" | awk '{print $1}' | grep -Fxq "$need" || fail "Depends lacks $need: $depends"
 done
 

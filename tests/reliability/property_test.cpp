@@ -105,7 +105,20 @@ const NamedRule kRules[] = {
 
 // Templates and patterns for page " 更 多 ": shifts and swaps of the numbered names, collisions,
 // empty results, invalid patterns.
-const char* const kTemplates[] = {"* ##", "#", "##", "第##集", "*", "* - ###", "x#/", "#.mp4", "😀#"};
+const char* const kTemplates[] = {"* ##",
+                                  "#",
+                                  "##",
+                                  "第##集",
+                                  "*",
+                                  "* - ###",
+                                  "x#/",
+                                  "#.mp4",
+                                  "😀#",
+                                  "<修改日期>_##",
+                                  "<修改时间>",
+                                  "<拍摄日期|修改时间:HHmm>#",
+                                  "<艺术家|修改日期> #",
+                                  "<拍照>#"};
 const char* const kNumbers[] = {"", "1", "2", "0", "-1", "10", "x", "99999999999999999999"};
 const char* const kPatterns[] = {"\\d+",  "^(\\d+) (.*)$", "第",  "(",   ".", "^.",
                                  "[a-z]", "(?<n>\\d)",     "mp4", "a|e", "$"};
