@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -600,6 +602,30 @@ TEST_F(History, twoWritersAtOnceLoseNothing) {
     }
     EXPECT_EQ(perWriter, (std::map<std::string, int>{{"0", kRuns}, {"1", kRuns}}));
     EXPECT_EQ(made, 2u * (kRuns + (kRuns + 1) / 2));
+}
+
+// Two programs started at one moment make the history together: the one that finds the other
+// setting it up waits for it instead of going on without history.
+TEST_F(History, twoProgramsOpeningANewHistoryAtOnceBothHaveIt) {
+    constexpr int kRounds = 40;
+    int failed = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        const std::string dir = state.path() + "round" + std::to_string(round);
+        std::atomic<int> ready{0};
+        std::atomic<int> notOpened{0};
+        auto program = [&] {
+            Journal journal;
+            ++ready;
+            while (ready < 2) std::this_thread::yield();
+            if (journal.open(dir) != Journal::Opened::Ok) ++notOpened;
+        };
+        std::thread one(program);
+        std::thread two(program);
+        one.join();
+        two.join();
+        failed += notOpened;
+    }
+    EXPECT_EQ(failed, 0);
 }
 
 // A run's owner is alive while its process runs; one that has exited owns nothing, even before
