@@ -126,7 +126,11 @@ std::optional<PlanRefusal> refuseUnevenList(const RunRequest& request, const Run
     if (lines == entries) return std::nullopt;
     const Text counts = "列表有"_t + toText(static_cast<long long>(lines)) + "行，要改名的有"_t +
                         toText(static_cast<long long>(entries)) + "个"_t;
-    return PlanRefusal{{counts + "，行数要一样"_t, style::information, "提示"_t}, counts};
+    PlanRefusal refusal;
+    refusal.message.text = counts + "，行数要一样"_t;
+    refusal.message.caption = "提示"_t;
+    refusal.status = counts;
+    return refusal;
 }
 
 RenameRule makeRule() {
