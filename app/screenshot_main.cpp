@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -150,6 +151,27 @@ int main(int argc, char* argv[]) {
     main.grab().save(out + QStringLiteral("/preview-photos.png"));
     pattern->setText(QStringLiteral("* ##"));
     main.component<QPushButton>("按钮13")->click();
+    // Page " 列 表 ": lessons sorted by the header, their titles pasted, one title for each.
+    QTemporaryDir course(QDir::tempPath() + QStringLiteral("/网课-XXXXXX"));
+    for (int i = 1; i <= 12; ++i)
+        std::ofstream(course.filePath(QStringLiteral("第%1课.mp4").arg(i)).toStdString()).close();
+    main.component<QPushButton>("按钮9")->click();
+    velmora::loadDroppedPath(velmora.window(), velmora.session(),
+                             velmora::Text::fromUtf8(course.path().toStdString() + "/x"));
+    main.shownRows().setOrder(velmora::SortedRows::Order::Natural);
+    tabs->setCurrentIndex(4);
+    const char* const titles[] = {"开篇词",   "环境搭建", "变量与类型", "条件与循环", "函数",     "模块与包",
+                                  "文件读写", "异常处理", "面向对象",   "常用标准库", "项目实战", "结束语"};
+    QString list;
+    for (int i = 0; i < 12; ++i) list += QStringLiteral("第%1课 %2\n").arg(i + 1).arg(QString::fromUtf8(titles[i]));
+    auto* names = main.component<QPlainTextEdit>("编辑框_名称列表");
+    names->setFocus();
+    names->setPlainText(list);
+    if (!QTest::qWaitFor([&] { return !velmora.preview().pending(); }, 10000))
+        qWarning("the preview was not shown within 10 s: page-list.png shows it pending");
+    main.grab().save(out + QStringLiteral("/page-list.png"));
+    names->clear();
+    main.shownRows().setOrder(velmora::SortedRows::Order::Loading);
 
     // A confirmation with its plan opened: add a prefix in a small folder.
     QTemporaryDir folder;

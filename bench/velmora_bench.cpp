@@ -69,6 +69,8 @@ namespace fs = std::filesystem;
 using namespace velmora;
 using Clock = std::chrono::steady_clock;
 
+void benchRenameByList(Application& app, const std::vector<int>& sizes);  // list_bench.cpp
+
 namespace {
 
 constexpr int kRuns = 5;
@@ -797,6 +799,7 @@ int main(int argc, char* argv[]) {
         }
         return 0;
     }
+    if (std::getenv("VELMORA_BENCH_LIST_ONLY")) return benchRenameByList(app, sizes), 0;
     if (std::getenv("VELMORA_BENCH_MEMORY_ONLY")) {
         for (int n : sizes)
             std::printf("memory: %.1f MB above the idle window with %d rows loaded\n", memoryMb(argv[0], n), n);
@@ -888,6 +891,7 @@ int main(int argc, char* argv[]) {
     }
     benchExfatCard(argv[0]);
     if (!timeOnly) benchFileFacts(app, 10000);
+    if (!timeOnly) benchRenameByList(app, sizes);
     if (!timeOnly) {
         benchJournal(app, journalN);
         for (int n : sizes)

@@ -72,6 +72,8 @@ ClickPlan obtainPlan(const RenameRule& rule, const RunRequest& request, const Ru
             click.listed = previewed->listing;
         } else {
             click.plan = planRequest(rule, request, click.listed, &progress);
+            // A rule may work on some of the listed entries only, in an order of its own.
+            click.listed = click.plan.listing;
             // What the click does is what the window showed, or the window shows it first.
             if (previewed) window.showPlan(click.plan);
         }
@@ -392,6 +394,12 @@ void click(const RenameRule& rule, const RunRequest& request, const RunPlan* pre
     if (rule.confirmation == Confirmation::Counted && plan.plan.counted == 0u) {
         window.showMessage("找不到需要改的文件名"_t, style::ok, "提示"_t);
         return;
+    }
+    if (rule.checkPlan) {
+        if (auto refusal = rule.checkPlan(request, plan.plan)) {
+            show(window, refusal->message);
+            return;
+        }
     }
     if (!confirmed(rule, plan, window)) {
         // Counted and up-front confirmations end the run; the rule's report decides.

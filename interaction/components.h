@@ -145,6 +145,14 @@ VELMORA_COMPONENT(单选框_小写)
 VELMORA_COMPONENT(单选框_首字母大写)
 VELMORA_COMPONENT(选择框_只改扩展名)
 VELMORA_COMPONENT(按钮_改大小写)
+// Page " 列 表 ".
+VELMORA_COMPONENT(分组框_列表)
+VELMORA_COMPONENT(标签_列表说明)
+VELMORA_COMPONENT(编辑框_名称列表)
+VELMORA_COMPONENT(选择框_列表含扩展名)
+VELMORA_COMPONENT(按钮_导入列表)
+VELMORA_COMPONENT(按钮_用编辑器编辑)
+VELMORA_COMPONENT(按钮_按列表改名)
 #undef VELMORA_COMPONENT
 }  // namespace component
 

@@ -62,6 +62,12 @@ Preview planPreview(const RenameRule& rule, const RunRequest& request, const Fol
     }
     for (StepFailure f : preview.failures) ++(f == StepFailure::None ? preview.renames : preview.failing);
     preview.plan.failing = preview.failing;
+    if (rule.checkPlan) {
+        if (auto refusal = rule.checkPlan(request, preview.plan)) {
+            preview.refusal = std::move(refusal->message);
+            preview.refusalStatus = std::move(refusal->status);
+        }
+    }
     return preview;
 }
 
@@ -82,7 +88,7 @@ Preview previewRun(const RenameRule& rule, const RunRequest& request, const Fold
 
 Text previewStatus(const Text& buttonCaption, const Preview& preview) {
     Text status = buttonCaption + "："_t;
-    if (preview.refusal) return status + preview.refusal->text;
+    if (preview.refusal) return status + preview.refusalStatus.value_or(preview.refusal->text);
     if (preview.noKindChosen) return status + "“文件”和“文件夹”都没有勾选"_t;
     status += "将更名"_t + toText(static_cast<long long>(preview.renames)) + "个"_t;
     if (preview.failing > 0) status += "，"_t + toText(static_cast<long long>(preview.failing)) + "个无法更名"_t;

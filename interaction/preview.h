@@ -42,7 +42,8 @@ private:
 struct Preview {
     std::optional<Message> refusal;  ///< what the click would show instead of renaming
     bool noKindChosen = false;  ///< neither kind box is checked: the click does nothing
-    RunPlan plan;  ///< empty when refused
+    RunPlan plan;  ///< empty when refused, unless the rule refused on looking at the plan
+    std::optional<Text> refusalStatus;  ///< the status line's words for the refusal, where shorter
     std::vector<StepFailure> failures;  ///< per step of the plan
     std::size_t renames = 0;  ///< steps that will succeed
     std::size_t failing = 0;  ///< steps that will fail

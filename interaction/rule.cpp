@@ -84,6 +84,7 @@ RunPlan planRequest(const RenameRule& rule, const RunRequest& request, SharedLis
     const Kind kind = *request.kind;
     const PlanShape shape{rule.subject, rule.confirmation == Confirmation::Counted, rule.reordersChains,
                           request.skipped};
+    if (rule.arrange) listing = rule.arrange(request, listing);
     const Pass pass = (kind == Kind::Files ? rule.files : rule.folders)(*request.inputs, kind, listing->size());
     return planRun(shape, pass, kind, request.folder, std::move(listing), progress, cancelled, reading);
 }

@@ -32,6 +32,13 @@ struct Message {
     }
 };
 
+/// A refusal made on looking at a run's plan: the click's message, and the status line's shorter
+/// words for it.
+struct PlanRefusal {
+    Message message;
+    Text status;
+};
+
 /// An input check: a refusal message, or nothing when the input is acceptable.
 using InputCheck = std::function<std::optional<Message>(const Window&)>;
 /// Refuses with message when component's content is empty.
@@ -98,6 +105,8 @@ struct RunOutcome {
 };
 using Report = std::function<std::optional<Message>(const RunOutcome&)>;
 
+struct RunRequest;
+
 /// A rule: what it checks, lists, reads and asks, its transforms, how it counts and what it reports.
 struct RenameRule {
     std::vector<InputCheck> checksFirst;  ///< before the folder checks
@@ -124,6 +133,12 @@ struct RenameRule {
     Count fileCount = Count::Successes;
     Count folderCount = Count::Successes;
     Report report;  ///< called after every pass that got past its checks; nothing when empty
+    /// The entries a run works on, in the order the rule pairs them with its inputs, taken from the
+    /// listing; entries left out are no part of the run. The whole listing when empty.
+    std::function<SharedListing(const RunRequest&, const SharedListing&)> arrange;
+    /// Looks at the plan before the question: a refusal ends the click with its message, while
+    /// the preview still shows the plan beside it.
+    std::function<std::optional<PlanRefusal>(const RunRequest&, const RunPlan&)> checkPlan;
 };
 
 /// Everything a run of a rule takes from the window, read at one moment: a refusal, or the kind,

@@ -55,6 +55,13 @@ public:
     }
     virtual void clearRows() = 0;
     virtual int selectedRow() const = 0;  ///< -1 when none
+    /// The name each row's entry has now, row by row as shown: rows follow the renames made since
+    /// they were listed. A row of another folder than currentFolder gives the empty text.
+    virtual std::shared_ptr<const NameList> currentNames() const {
+        auto names = std::make_shared<NameList>();
+        for (int r = 0; r < rowCount(); ++r) names->add(rowText(r));
+        return names;
+    }
 };
 
 enum class TextColour { Default, Grey };
@@ -104,8 +111,16 @@ public:
     /// plan where it showed the preview, before the question about it.
     virtual void showPlan(const RunPlan& plan) { (void)plan; }
     virtual ListView& list() = 0;
+    /// The rows to read; handing them out changes nothing.
+    const ListView& list() const { return const_cast<Window&>(*this).list(); }
     /// The folder picker; empty when cancelled.
     virtual Text browseForFolder(const Text& title) = 0;
+    /// A file chooser that offers text files first; the chosen file's path, empty when cancelled.
+    virtual Text chooseTextFile(const Text& title) = 0;
+    /// Puts text into a file of its own, opens that in the desktop's text editor and follows it:
+    /// whenever it is saved, what it holds replaces the content of box. False when no editor
+    /// opened it.
+    virtual bool editInTextEditor(Component box, const Text& text) = 0;
     virtual bool setClipboardText(const Text& text) = 0;
 
     /// currentFolder: the caption of 标签2.

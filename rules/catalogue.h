@@ -67,6 +67,15 @@ const RenameRule& numbering();  // 按钮_加序号
 const RenameRule& regexReplace();  // 按钮_正则替换
 const RenameRule& letterCase();  // 按钮_改大小写
 
+// Page " 列 表 ".
+const RenameRule& renameByList();  // 按钮_按列表改名
+void importNameList(Window& window);  // 按钮_导入列表
+void editNameList(Window& window);  // 按钮_用编辑器编辑
+/// The names the list would give back unchanged: one line per entry the list pairs with, in the
+/// order shown, each with or without its extension as 选择框_列表含扩展名 says; empty when the click
+/// would refuse before listing.
+Text currentNamesAsList(const Window& window);
+
 /// Digits drawn at random after prefix, the generator seeded once per call.
 Text randomDigits(const Text& prefix, int n);
 

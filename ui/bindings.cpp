@@ -79,6 +79,9 @@ std::vector<Binding> makeTable() {
                      {编辑框14, Event::FocusIn, on(targetBoxFocused)},
                      {编辑框15, Event::FocusIn, on(extensionBoxFocused)},
                      {按钮16, Event::Clicked, on(saveOriginalNames)},
+                     // They fill the list's box, whose changes the preview follows.
+                     {按钮_导入列表, Event::Clicked, on(importNameList)},
+                     {按钮_用编辑器编辑, Event::Clicked, on(editNameList)},
                      {按钮_撤销, Event::Clicked,
                       [](HandlerContext& c) { renameThrough(c, [&] { return undoLastRun(c.window, c.session); }); }},
                  });

@@ -11,6 +11,7 @@ enum class WidgetKind {
     Label,
     TransparentLabel,
     EditBox,
+    TextBox,  ///< an edit box of several lines
     Button,
     PictureButton,
     CheckBox,
@@ -31,7 +32,7 @@ struct FontStyle {
 struct ComponentRow {
     std::string_view name;
     WidgetKind kind;
-    /// The window (empty), a tab page ("page1" to "page4"; placed relative to the tab control)
+    /// The window (empty), a tab page ("page1" to "page5"; placed relative to the tab control)
     /// or a group box.
     std::string_view container;
     int left, top, width, height;
@@ -60,6 +61,6 @@ struct WindowLayout {
 const WindowLayout& mainWindowLayout();
 const WindowLayout& thanksWindowLayout();
 
-inline constexpr std::string_view kTabPages[] = {"page1", "page2", "page3", "page4"};
+inline constexpr std::string_view kTabPages[] = {"page1", "page2", "page3", "page4", "page5"};
 
 }  // namespace velmora

@@ -27,6 +27,7 @@ std::vector<std::vector<Item>> split(std::vector<Item> items, bool rows) {
 bool takesFocus(WidgetKind kind) {
     switch (kind) {
     case WidgetKind::EditBox:
+    case WidgetKind::TextBox:
     case WidgetKind::Button:
     case WidgetKind::PictureButton:
     case WidgetKind::CheckBox:

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMoveEvent>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -87,6 +88,12 @@ QWidget* makeWidget(const ComponentRow& c, QWidget* parent) {
     }
     case WidgetKind::EditBox:
         return new QLineEdit(qs(c.text), parent);
+    case WidgetKind::TextBox: {
+        auto* edit = new QPlainTextEdit(qs(c.text), parent);
+        edit->setLineWrapMode(QPlainTextEdit::NoWrap);  // a line is a name: one line on screen each
+        edit->setTabChangesFocus(true);
+        return edit;
+    }
     case WidgetKind::Button:
         return new QPushButton(qs(c.text), parent);
     case WidgetKind::PictureButton: {

@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTimer>
 
 #include "core/fs/listing.h"
@@ -14,6 +15,7 @@
 #include "ui/list_model.h"
 #include "ui/main_window.h"
 #include "ui/qt_window.h"
+#include "ui/sorted_rows.h"
 
 namespace velmora {
 
@@ -48,6 +50,8 @@ PreviewController::PreviewController(MainWindow& window, QtWindow& adapter)
         connect(window.component<QAbstractButton>(box), &QAbstractButton::clicked, this,
                 &PreviewController::inputChanged);
     connect(window.component<QComboBox>("组合框2"), &QComboBox::activated, this, &PreviewController::inputChanged);
+    // A rule may pair its inputs with the rows in the order they are shown.
+    connect(&window.shownRows(), &QAbstractItemModel::layoutChanged, this, &PreviewController::inputChanged);
     connect(window.component<QAbstractButton>("按钮13"), &QAbstractButton::clicked, this,
             &PreviewController::takeOutOfView);
     // A folder changes in bursts while files are copied or renamed: read it again once it is quiet.
@@ -66,6 +70,8 @@ void PreviewController::bindRule(const PreviewedRule& rule) {
         w->installEventFilter(this);  // focus in
         if (auto* edit = qobject_cast<QLineEdit*>(w))
             connect(edit, &QLineEdit::textEdited, this, [this, r] { bringIntoView(r); });
+        else if (auto* lines = qobject_cast<QPlainTextEdit*>(w))  // typed, pasted, imported or saved in an editor
+            connect(lines, &QPlainTextEdit::textChanged, this, [this, r] { bringIntoView(r); });
         else if (auto* button = qobject_cast<QAbstractButton*>(w))
             connect(button, &QAbstractButton::clicked, this, [this, r] { bringIntoView(r); });
         else if (auto* combo = qobject_cast<QComboBox*>(w)) {

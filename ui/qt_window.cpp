@@ -12,11 +12,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QTreeView>
 
 #include "core/text/encoding.h"
+#include "ui/editor_file.h"
 #include "ui/list_model.h"
 #include "ui/main_window.h"
 #include "ui/plan_view.h"
@@ -33,12 +35,16 @@ QWidget* QtWindow::widget(Component c) const {
 }
 
 Text QtWindow::content(Component c) const {
-    auto* edit = qobject_cast<QLineEdit*>(widget(c));
+    QWidget* w = widget(c);
+    if (auto* lines = qobject_cast<QPlainTextEdit*>(w)) return fromQString(lines->toPlainText());
+    auto* edit = qobject_cast<QLineEdit*>(w);
     return edit ? fromQString(edit->text()) : Text{};
 }
 
 void QtWindow::setContent(Component c, const Text& text) {
-    if (auto* edit = qobject_cast<QLineEdit*>(widget(c))) edit->setText(toQString(text));
+    QWidget* w = widget(c);
+    if (auto* lines = qobject_cast<QPlainTextEdit*>(w)) lines->setPlainText(toQString(text));
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->setText(toQString(text));
 }
 
 void QtWindow::setTextColour(Component c, TextColour colour) {
@@ -191,6 +197,36 @@ Text QtWindow::browseForFolder(const Text& title) {
     return fromQString(chosen);
 }
 
+Text QtWindow::chooseTextFile(const Text& title) {
+    if (filePicker_) return filePicker_();
+    QFileDialog dialog(&window_, toQString(title), pickerStart(window_.property(kChosenFolder).toString()));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOptions(QFileDialog::DontUseNativeDialog);
+    dialog.setProxyModel(new ChineseColumns(&dialog));
+    dialog.setNameFilters({QStringLiteral("文本文件 (*.txt *.text *.lst *.csv)"), QStringLiteral("所有文件 (*)")});
+    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("位置："));
+    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("文件名："));
+    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("类型："));
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("导入"));
+    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("取消"));
+    static const QRegularExpression mnemonic(QStringLiteral("\\(&\\w\\)"));
+    for (QAction* action : dialog.findChildren<QAction*>()) action->setText(action->text().remove(mnemonic));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return fromQString(dialog.selectedFiles().constFirst());
+}
+
+EditorFile& QtWindow::editorFile() {
+    if (!editorFile_) {
+        editorFile_ = new EditorFile(&window_);
+        QObject::connect(&window_, &BuiltWindow::closing, editorFile_, &EditorFile::remove);
+    }
+    return *editorFile_;
+}
+
+bool QtWindow::editInTextEditor(Component box, const Text& text) {
+    return editorFile().edit(text, [this, box](const Text& saved) { setContent(box, saved); });
+}
+
 bool QtWindow::setClipboardText(const Text& text) {
     QClipboard* clipboard = QApplication::clipboard();
     if (!clipboard) return false;
@@ -221,6 +257,16 @@ Text QtWindow::rowText(int row) const { return window_.rows().row(window_.shownR
 void QtWindow::appendRows(std::vector<Text> rows) { window_.rows().append(rows, currentFolder()); }
 void QtWindow::appendNames(std::shared_ptr<const NameList> names) { window_.rows().append(names, currentFolder()); }
 void QtWindow::clearRows() { window_.rows().clear(); }
+
+std::shared_ptr<const NameList> QtWindow::currentNames() const {
+    const std::shared_ptr<const NameList> names = window_.rows().currentNames();
+    if (!names || window_.shownRows().order() == SortedRows::Order::Loading) return names;
+    auto shown = std::make_shared<NameList>();
+    shown->reserve(names->size(), names->textBytes());
+    for (int r = 0; r < rowCount(); ++r)
+        shown->add(names->bytes(static_cast<std::size_t>(window_.shownRows().loadedRow(r))));
+    return shown;
+}
 
 int QtWindow::selectedRow() const {
     auto* view = window_.component<QTreeView>("超级列表框1");

@@ -11,6 +11,7 @@ class QWidget;
 
 namespace velmora {
 
+class EditorFile;
 class MainWindow;
 
 class QtWindow : public Window, private ListView {
@@ -39,6 +40,8 @@ public:
     void setPlanShower(std::function<void(const RunPlan&)> shower) { planShower_ = std::move(shower); }
     ListView& list() override { return *this; }
     Text browseForFolder(const Text& title) override;
+    Text chooseTextFile(const Text& title) override;
+    bool editInTextEditor(Component box, const Text& text) override;
     bool setClipboardText(const Text& text) override;
     void pumpMessages() override;
     void showProgress(std::size_t done, std::size_t total) override;
@@ -49,6 +52,10 @@ public:
     void setResponder(Responder responder) { responder_ = std::move(responder); }
     /// Stands in for the folder picker.
     void setFolderPicker(std::function<Text()> picker) { picker_ = std::move(picker); }
+    /// Stands in for the file chooser.
+    void setFilePicker(std::function<Text()> picker) { filePicker_ = std::move(picker); }
+    /// The file the text editor edits, made on first use and removed when the window closes.
+    EditorFile& editorFile();
     /// Called whenever currentFolder (the caption of 标签2) is written.
     void setFolderListener(std::function<void()> listener) { folderListener_ = std::move(listener); }
 
@@ -59,6 +66,7 @@ private:
     void appendNames(std::shared_ptr<const NameList> names) override;
     void clearRows() override;
     int selectedRow() const override;
+    std::shared_ptr<const NameList> currentNames() const override;
 
     QWidget* widget(Component c) const;
     int messageBox(const Text& text, MessageStyle style, const Text& title, const PlanDetails* details,
@@ -68,6 +76,8 @@ private:
     Responder responder_;
     std::function<void(const RunPlan&)> planShower_;
     std::function<Text()> picker_;
+    std::function<Text()> filePicker_;
+    EditorFile* editorFile_ = nullptr;  ///< owned by the window
     std::function<void()> folderListener_;
 };
 

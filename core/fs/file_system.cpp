@@ -251,6 +251,34 @@ Expected<void, int> replaceFile(const Text& path, const std::vector<std::string>
     return unexpected(reason);
 }
 
+Expected<std::string, int> readFile(const Text& path, std::size_t most) {
+    const auto native = textToNative(path);
+    if (path.empty() || !native) return unexpected(EINVAL);
+    const int fd = open(native->c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return unexpected(errno);
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        const int reason = S_ISDIR(st.st_mode) ? EISDIR : errno;
+        close(fd);
+        return unexpected(reason);
+    }
+    std::string content;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 || content.size() + static_cast<std::size_t>(n) > most) {
+            const int reason = n < 0 ? errno : EFBIG;
+            close(fd);
+            return unexpected(reason);
+        }
+        if (n == 0) break;
+        content.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(fd);
+    return content;
+}
+
 Text readRegistryText(int, const Text&) { return {}; }
 
 Text programFolder() {

@@ -81,6 +81,9 @@ bool writeNewFile(const Text& path, const std::vector<std::string>& blocks);
 /// Replaces the file as a whole: a temporary file in the same folder renamed over it, so a failed
 /// write leaves the old file as it was; the errno of a failure.
 Expected<void, int> replaceFile(const Text& path, const std::vector<std::string>& blocks);
+/// The whole content of the file at path, at most most bytes; the errno of a failure (EFBIG for a
+/// larger file, EISDIR for a folder).
+Expected<std::string, int> readFile(const Text& path, std::size_t most);
 /// The folder holding the running executable, with its separator.
 Text programFolder();
 /// A string value of the Windows registry (root 1 classes root, 2 current configuration, 3 current

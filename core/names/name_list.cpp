@@ -143,7 +143,8 @@ NameList NameList::permuted(const std::vector<std::uint32_t>& order) const {
     NameList out;
     out.reserve(order.size(), bytes_.size());
     std::vector<std::uint32_t> newIndex;  // only needed to move the kept natives along
-    if (!kept_.empty()) newIndex.assign(size(), 0);
+    constexpr std::uint32_t leftOut = UINT32_MAX;
+    if (!kept_.empty()) newIndex.assign(size(), leftOut);
     if (!inodes_.empty()) out.inodes_.reserve(order.size());
     const bool natives = !nativeEnds_.empty() && nativeEnds_.size() == size();
     if (natives) {
@@ -159,7 +160,8 @@ NameList NameList::permuted(const std::vector<std::uint32_t>& order) const {
         }
         out.add(bytes(i));
     }
-    for (const Kept& k : kept_) out.kept_.push_back({newIndex[k.index], k.exact, k.native});
+    for (const Kept& k : kept_)
+        if (newIndex[k.index] != leftOut) out.kept_.push_back({newIndex[k.index], k.exact, k.native});
     std::sort(out.kept_.begin(), out.kept_.end(), [](const Kept& a, const Kept& b) { return a.index < b.index; });
     return out;
 }

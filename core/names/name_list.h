@@ -96,7 +96,7 @@ public:
                natives_ == other.natives_ && nativeEnds_ == other.nativeEnds_ && sameKept(other);
     }
 
-    /// The names in the given order (indices into this list).
+    /// The names in the given order (indices into this list, each once); names not in it are left out.
     NameList permuted(const std::vector<std::uint32_t>& order) const;
 
     /// Bytes of all the names as text.

@@ -5,12 +5,6 @@
 namespace velmora {
 namespace {
 
-bool skippedFile(const std::optional<SkippedExtension>& skipped, const Entry& e) {
-    if (!skipped) return false;
-    if (e.extensionLength == 0 && !skipped->alsoWithoutExtension) return false;
-    return extensionIs(e.name, skipped->extension);
-}
-
 // Visits every listed entry as the transform sees it, telling progress and stopping early when
 // cancelled.
 template <typename Visit>
@@ -46,6 +40,12 @@ bool survey(const PlanShape& shape, const Pass& pass, bool files, const Text& fo
 
 }  // namespace
 
+bool skipsFile(const std::optional<SkippedExtension>& skipped, const Text& name) {
+    if (!skipped) return false;
+    if (extensionLength(name.bytes()) == 0 && !skipped->alsoWithoutExtension) return false;
+    return extensionIs(name, skipped->extension);
+}
+
 RunPlan planRun(const PlanShape& shape, const Pass& pass, Kind kind, const Text& folder, SharedListing listing,
                 Progress* progress, const std::function<bool()>& cancelled, Progress* reading) {
     RunPlan plan;
@@ -70,7 +70,7 @@ RunPlan planRun(const PlanShape& shape, const Pass& pass, Kind kind, const Text&
         return plan;
     }
     plan.abandoned = !forEachEntry(shape, files, listed, progress, cancelled, [&](const Entry& e) {
-        if (files && skippedFile(shape.skipped, e)) return;
+        if (files && shape.skipped && skipsFile(shape.skipped, e.name)) return;
         StepFailure refusal = StepFailure::None;
         std::optional<Text> changed = pass.transform(Entry{e.index, e.name, e.subject, e.extensionLength, &refusal});
         // A refused entry stays in the plan under its own name, so the preview, the question and

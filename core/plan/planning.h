@@ -72,6 +72,9 @@ struct SkippedExtension {
     }
 };
 
+/// True when a file named name is left alone for skipped (nothing skips nothing).
+bool skipsFile(const std::optional<SkippedExtension>& skipped, const Text& name);
+
 /// What planning needs of a rule and of the inputs read for one run.
 struct PlanShape {
     Subject subject = Subject::WholeName;

@@ -101,4 +101,57 @@ std::string textToUtf8Lossy(const Text& text) {
     return out;
 }
 
+namespace {
+
+bool binaryByte(unsigned char c) {
+    return (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v') || c == 0x7F;
+}
+
+bool holdsBinary(std::string_view s) {
+    for (char c : s)
+        if (binaryByte(static_cast<unsigned char>(c))) return true;
+    return false;
+}
+
+// Converts strictly: nothing when any sequence is invalid.
+std::optional<std::string> strictly(Converter& converter, std::string_view in) {
+    std::string out;
+    if (!converter.convert(in, out, [](std::string&) { return false; })) return std::nullopt;
+    return out;
+}
+
+std::string unixLineEnds(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] != '\r') {
+            out += s[i];
+        } else {
+            out += '\n';
+            if (i + 1 < s.size() && s[i + 1] == '\n') ++i;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::optional<Text> decodeTextFile(std::string_view bytes) {
+    const auto startsWith = [&](std::string_view mark) { return bytes.substr(0, mark.size()) == mark; };
+    std::optional<std::string> gb;
+    if (startsWith("\xEF\xBB\xBF")) {
+        gb = strictly(toGb(), bytes.substr(3));
+    } else if (startsWith("\xFF\xFE") || startsWith("\xFE\xFF")) {
+        Converter utf16("GB18030", bytes[0] == '\xFF' ? "UTF-16LE" : "UTF-16BE");
+        gb = strictly(utf16, bytes.substr(2));
+    } else if (!holdsBinary(bytes)) {
+        // UTF-8 first: GBK text that happens to be valid UTF-8 is rare beyond a few characters,
+        // while UTF-8 read as GB18030 would always pass as mojibake.
+        gb = isAscii(bytes) ? std::optional<std::string>(bytes) : strictly(toGb(), bytes);
+        if (!gb && strictly(fromGb(), bytes)) gb = std::string(bytes);
+    }
+    if (!gb || holdsBinary(*gb)) return std::nullopt;
+    return Text::fromBytes(unixLineEnds(*gb));
+}
+
 }  // namespace velmora

@@ -22,6 +22,11 @@ std::optional<std::string> textToUtf8(const Text& text);
 /// Text to UTF-8 for display: undecodable bytes become U+FFFD.
 std::string textToUtf8Lossy(const Text& text);
 
+/// The text of a text file: UTF-8 with or without a byte-order mark, UTF-16 with one, else
+/// GB18030 (which holds GBK); CR LF and a lone CR become LF. Nothing for bytes that are none of
+/// these, or that hold control characters other than tab, line and page breaks (a binary file).
+std::optional<Text> decodeTextFile(std::string_view bytes);
+
 /// Native file-system names. On Linux these are UTF-8 bytes; the Windows port converts from and
 /// to UTF-16 here.
 using NativeName = std::string;

@@ -17,6 +17,7 @@
 #include <random>
 #include <regex>
 
+#include "core/fs/paths.h"
 #include "core/plan/plan.h"
 #include "core/text/encoding.h"
 #include "interaction/click.h"
@@ -101,6 +102,7 @@ const NamedRule kRules[] = {
     {"numbering", numbering},
     {"regexReplace", regexReplace},
     {"letterCase", letterCase},
+    {"renameByList", renameByList},
 };
 
 // Templates and patterns for page " 更 多 ": shifts and swaps of the numbered names, collisions,
@@ -200,7 +202,49 @@ public:
         w.setSelection(组合框3, static_cast<int>(random_() % 12) - 1);
         if (random_() % 4 == 0) w.typeIntoCombo(组合框3, pick(kHostileInputs));
         if (w.selection(组合框2) < -1) w.setSelection(组合框2, -1);
+        randomList(w, entries);
         w.answer({static_cast<int>(random_() % 4 == 0), static_cast<int>(random_() % 4 == 0)});
+    }
+
+    // Rows for the list view and a list of new names for them: the rows a shuffled part of the
+    // entries the run treats (now and then one that is gone), the lines other entries' names
+    // (swaps, rotations, collisions), hostile inputs or empty; as many lines as rows, mostly.
+    void randomList(FakeWindow& w, const Entries& entries) {
+        w.rows.clear();
+        if (random_() % 4 == 0) return;  // rows of another kind: the list pairs with nothing
+        const bool folders = !w.checked(选择框1) && w.checked(选择框2);
+        const SkippedExtension skipped{w.chosenText(组合框2), false};
+        std::vector<Text> treated;
+        for (const auto& [native, held] : entries) {
+            const Decoded name = nativeToText(native);
+            if ((held.rfind("folder:", 0) == 0) != folders || !name.exact) continue;
+            if (!folders && skipsFile(skipped, name.text)) continue;
+            treated.push_back(name.text);
+        }
+        std::shuffle(treated.begin(), treated.end(), random_);
+        treated.resize(random_() % (treated.size() + 1));
+        w.rows = treated;
+        if (random_() % 5 == 0) w.rows.insert(w.rows.begin(), "gone.mp4"_t);
+        const bool withExtension = random_() % 2;
+        w.setChecked(选择框_列表含扩展名, withExtension);
+        std::string list;
+        std::size_t lines = treated.size() + (random_() % 6 == 0 ? 1 : 0);
+        for (std::size_t i = 0; i < lines; ++i) {
+            const unsigned kind = random_() % 6;
+            if (kind <= 2 && !treated.empty()) {  // another row's name: swaps, rotations, shifts
+                const Text& other = treated[(i + 1 + kind) % treated.size()];
+                const std::size_t cut = withExtension || folders ? 0 : extensionOf(other).bytes().size();
+                list += textToUtf8Lossy(leftText(other, other.length() - static_cast<int>(cut)));
+            } else if (kind == 3) {
+                list += pick(kHostileInputs);
+            } else if (kind == 4) {
+                list += "  ";  // an empty line leaves its entry alone
+            } else {
+                list += "第" + std::to_string(i) + "课 标题";
+            }
+            list += random_() % 2 ? "\n" : "\r\n";
+        }
+        w.type(编辑框_名称列表, list.c_str());
     }
 
     const NamedRule& pickRule() { return kRules[random_() % std::size(kRules)]; }
@@ -237,7 +281,7 @@ TEST(Reliability, randomRuleRunsOnHostileFoldersLoseNothingAndReportTheTruth) {
             w.setFolder(folder);
             const Entries before = snapshot(folder);
             property.randomInputs(w, before);
-            w.rows = {Text::fromUtf8("row one"), Text::fromUtf8("第二行")};
+            if (w.rows.empty()) w.rows = {Text::fromUtf8("row one"), Text::fromUtf8("第二行")};
             const auto rowsBefore = w.rows;
             const NamedRule& rule = property.pickRule();
             SCOPED_TRACE(::testing::Message()
@@ -356,14 +400,20 @@ TEST(Reliability, aPreviewShowsExactlyWhatTheClickThenDoes) {
                     expected.emplace_back((*preview.plan.listing)[preview.plan.steps[i].entry].name,
                                           preview.plan.steps[i].newName);
             EXPECT_EQ(expected.size(), preview.renames);
+            // A refusal made on looking at the plan leaves the plan shown; the click renames nothing.
+            if (preview.refusal) expected.clear();
 
             // Random video numbers are reused from the preview, as the window's click does.
             const bool random = rule.rule == &videoNumbers;
             const RunResult result = runRenameRule(rule.rule(), w, s, random ? &preview.plan : nullptr);
             if (rule.rule().reordersChains) {
                 // Renamed in an order of its own, through temporary names: compare where each entry
-                // ended up.
-                ASSERT_EQ(netRenames(result.renamed), netRenames(expected));
+                // ended up. The plan's renames stand side by side (a swap is two of them), so each is
+                // already its entry's net rename.
+                std::map<Text, Text, bool (*)(const Text&, const Text&)> planned(
+                    [](const Text& a, const Text& b) { return a.bytes() < b.bytes(); });
+                for (const auto& [from, to] : expected) planned.emplace(from, to);
+                ASSERT_EQ(netRenames(result.renamed), planned);
             } else {
                 ASSERT_EQ(result.renamed, expected);
             }

@@ -53,6 +53,7 @@ const RuleCase kRules[] = {
     {"numbering", numbering, [](FakeWindow&) {}, "a.mp4", "a 01.mp4", nullptr, "信息：", true, true, false},
     {"regexReplace", regexReplace, [](FakeWindow& w) { type(w, 编辑框_查找, "x+"); type(w, 编辑框_替换为, "y"); }, "axx.mp4", "ay.mp4", "ay.mp4", "信息：", true, true, false},
     {"letterCase", letterCase, [](FakeWindow&) {}, "A.mp4", "a.mp4", "a.mp4", "信息：", true, true, false},
+    {"renameByList", renameByList, [](FakeWindow& w) { w.rows = {"a.mp4"_t, "a.MP4"_t}; type(w, 编辑框_名称列表, "b"); }, "a.mp4", "b.mp4", "b.mp4", "信息：", true, true, false},
 };
 // clang-format on
 
@@ -148,6 +149,7 @@ const std::map<std::string, std::vector<Shown>>& afterCancel() {
         {"numbering", {sure}},
         {"regexReplace", {sure}},
         {"letterCase", {sure}},
+        {"renameByList", {sure}},
     };
     return sequences;
 }

@@ -63,6 +63,12 @@ public:
     }
     ListView& list() override { return *this; }
     Text browseForFolder(const Text&) override { return pickedFolder; }
+    Text chooseTextFile(const Text&) override { return pickedFile; }
+    /// Records what the editor was given; editorOpens says whether one opened.
+    bool editInTextEditor(Component box, const Text& text) override {
+        edited.push_back({std::string(box.name), text});
+        return editorOpens;
+    }
     bool setClipboardText(const Text& text) override {
         clipboard = text;
         return true;
@@ -96,6 +102,9 @@ public:
     std::vector<Text> rows;
     int selected = -1;
     Text pickedFolder;
+    Text pickedFile;
+    bool editorOpens = true;
+    std::vector<std::pair<std::string, Text>> edited;  ///< (box, text) of every editInTextEditor
     Text clipboard;
     bool topmost = false;
     int pumps = 0;

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPaintEngine>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -392,7 +393,7 @@ void TstDesktop::focusOrderIsReadFromTheTable() {
 
     // A group added at the foot of the last page is walked after the others, before the creation boxes.
     WindowLayout more = mainWindowLayout();
-    more.components.push_back({"分组框99", WidgetKind::GroupBox, "page4", 10, 485, 250, 80, "新规则"});
+    more.components.push_back({"分组框99", WidgetKind::GroupBox, "page5", 10, 505, 250, 80, "新规则"});
     more.components.push_back({"按钮99", WidgetKind::Button, "分组框99", 150, 30, 60, 28, "执行"});
     more.components.push_back({"编辑框99", WidgetKind::EditBox, "分组框99", 10, 30, 120, 28, ""});
     const auto withPage = focusOrder(more);
@@ -617,6 +618,7 @@ void TstDesktop::everyRuleButtonExplainsItselfWithAnExampleThatHolds() {
         {"按钮_加序号", {{"编辑框_模板", "第##集"}}},
         {"按钮_正则替换", {{"编辑框_查找", "\\s*\\[1080p\\]"}}},
         {"按钮_改大小写", {{"选择框_只改扩展名", "checked"}}},
+        {"按钮_按列表改名", {{"编辑框_名称列表", "第1课 开篇词"}}},
     };
     Application app(*qApp);
     MainWindow& main = app.mainWindow();
@@ -625,6 +627,7 @@ void TstDesktop::everyRuleButtonExplainsItselfWithAnExampleThatHolds() {
     auto set = [&](const char* name, const QString& value) {
         QWidget* w = main.component(name);
         if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->setText(value);
+        if (auto* lines = qobject_cast<QPlainTextEdit*>(w)) lines->setPlainText(value);
         if (auto* combo = qobject_cast<QComboBox*>(w)) combo->setEditText(value);
         if (auto* box = qobject_cast<QCheckBox*>(w)) box->setChecked(true);
     };

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -67,6 +68,8 @@ const char* expectedClass(WidgetKind kind) {
         return "QLabel";
     case WidgetKind::EditBox:
         return "QLineEdit";
+    case WidgetKind::TextBox:
+        return "QPlainTextEdit";
     case WidgetKind::Button:
     case WidgetKind::PictureButton:
         return "QPushButton";
@@ -113,6 +116,7 @@ void checkWindow(BuiltWindow& window, const WindowLayout& layout) {
         if (auto* b = qobject_cast<QAbstractButton*>(w)) text = b->text();
         if (auto* l = qobject_cast<QLabel*>(w)) text = l->text();
         if (auto* e = qobject_cast<QLineEdit*>(w)) text = e->text();
+        if (auto* e = qobject_cast<QPlainTextEdit*>(w)) text = e->toPlainText();
         if (auto* g = qobject_cast<QGroupBox*>(w)) text = g->title();
         QCOMPARE(text, qs(c.text));
     }
@@ -122,11 +126,12 @@ void checkWindow(BuiltWindow& window, const WindowLayout& layout) {
 
 void TstMainWindow::everyComponentExistsWithItsKindPlaceAndText() {
     checkWindow(app_->mainWindow(), mainWindowLayout());
-    QCOMPARE(mainWindowLayout().components.size(), std::size_t{127});
+    QCOMPARE(mainWindowLayout().components.size(), std::size_t{134});
     auto* tabs = app_->mainWindow().component<QTabWidget>("高级选择夹1");
     QCOMPARE(tabs->tabText(0), QStringLiteral(" 删 除 "));
     QCOMPARE(tabs->tabText(2), QStringLiteral(" 添 加 "));
     QCOMPARE(tabs->tabText(3), QStringLiteral(" 更 多 "));
+    QCOMPARE(tabs->tabText(4), QStringLiteral(" 列 表 "));
     auto* combo = app_->mainWindow().component<QComboBox>("组合框3");
     QCOMPARE(combo->count(), 11);
     QCOMPARE(combo->itemText(4), QStringLiteral(".7z"));
@@ -155,7 +160,8 @@ void TstMainWindow::everyCataloguedRuleIsBoundOnceAndPreviewed() {
         QVERIFY2(bound.count({rule.button.name, Event::Clicked}), button);
         for (Component input : rule.inputs) {
             QWidget* w = main.component(input.name);
-            QVERIFY2(qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractButton*>(w) || qobject_cast<QComboBox*>(w),
+            QVERIFY2(qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) ||
+                         qobject_cast<QAbstractButton*>(w) || qobject_cast<QComboBox*>(w),
                      input.name.data());
         }
         for (const GroupHandler& h : rule.handlers) QVERIFY2(bound.count({h.component.name, h.event}), button);

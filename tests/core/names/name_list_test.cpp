@@ -105,6 +105,23 @@ TEST(NameList, aPermutedListKeepsEveryNameWithItsNative) {
     }
 }
 
+// A run may work on some entries only: the names left out take their kept natives with them.
+TEST(NameList, aPartOfAListKeepsOnlyItsOwnNatives) {
+    NameList names;
+    for (const Kind& k : kinds) names.addNative(k.native);
+    std::vector<std::uint32_t> part;
+    for (std::size_t i = 0; i < kinds.size(); ++i)
+        if (kinds[i].exact) part.push_back(static_cast<std::uint32_t>(i));
+    ASSERT_LT(part.size(), kinds.size());
+    const NameList exact = names.permuted(part);
+    ASSERT_EQ(exact.size(), part.size());
+    for (std::size_t i = 0; i < part.size(); ++i) {
+        SCOPED_TRACE(kinds[part[i]].what);
+        EXPECT_EQ(*exact.native(i), kinds[part[i]].native);
+        EXPECT_TRUE(exact.exact(i));
+    }
+}
+
 TEST(NameList, namesAddedAsTextComeBackAsTheirBytes) {
     NameList names;
     const Text gbk = Text::fromBytes(

@@ -1,0 +1,230 @@
+// Page " 列 表 " through the real window: a pasted list previewed against the rows as shown, the
+// click and its undo, the import, and the list edited in a text editor that the test stands in for.
+#include <QComboBox>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+
+#include <fstream>
+
+#include "app/application.h"
+#include "interaction/folder_loading.h"
+#include "interaction/history_prompts.h"
+#include "tests/support/temp_folder.h"
+#include "ui/editor_file.h"
+#include "ui/list_model.h"
+#include "ui/preview_controller.h"
+#include "ui/sorted_rows.h"
+
+using namespace velmora;
+
+class TstRenameByList : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        state_ = std::make_unique<QTemporaryDir>();
+        qputenv("VELMORA_STATE_DIR", state_->path().toUtf8());
+    }
+    void fortyCourseTitlesPastedRenameFortyLessonsAndOneUndoTakesThemBack();
+    void theListPairsWithTheRowsAsShownAndAnUnevenListIsRefused();
+    void importLoadsTheListAndRefusesWhatIsNotText();
+    void theEditorsSavesComeBackIntoTheBoxAndTheFileGoesWithTheWindow();
+
+private:
+    std::unique_ptr<QTemporaryDir> state_;
+};
+
+namespace {
+
+struct Fixture {
+    explicit Fixture(const testing::TempFolder& f) {
+        app.window().setResponder([this](const Text& text, MessageStyle style, const Text& caption) {
+            boxes.push_back(text.toUtf8());
+            styles.push_back(style);
+            captions.push_back(caption.toUtf8());
+            return answerOk;
+        });
+        main.show();
+        main.component<QTabWidget>("高级选择夹1")->setCurrentIndex(4);
+        loadDroppedPath(app.window(), app.session(), Text::fromUtf8(f.path() + "x"));
+    }
+    QPlainTextEdit& box() const { return *main.component<QPlainTextEdit>("编辑框_名称列表"); }
+    // Pasted as a user pastes: one insertion at the cursor.
+    void paste(const QString& text) {
+        box().clear();
+        box().setFocus();
+        box().insertPlainText(text);
+    }
+    bool settle() {
+        return QTest::qWaitFor([this] { return !app.preview().pending() && app.preview().watching(); }, 20000);
+    }
+    // Shown row r: its name as loaded and the second column.
+    QString shown(int r, int column) const {
+        const QAbstractItemModel* model = main.component<QTreeView>("超级列表框1")->model();
+        return model->index(r, column).data().toString();
+    }
+    QString status() const { return main.statusLine().text(); }
+    void click(const char* button) { main.component<QPushButton>(button)->click(); }
+
+    Application app{*qApp};
+    MainWindow& main = app.mainWindow();
+    std::vector<std::string> boxes;
+    std::vector<MessageStyle> styles;
+    std::vector<std::string> captions;
+};
+
+}  // namespace
+
+// The job the page is for: 第1课.mp4 … 第40课.mp4 and forty titles copied from a course's page.
+void TstRenameByList::fortyCourseTitlesPastedRenameFortyLessonsAndOneUndoTakesThemBack() {
+    testing::TempFolder f;
+    std::set<std::string> lessons, titled;
+    QString titles;
+    for (int i = 1; i <= 40; ++i) {
+        const std::string n = std::to_string(i);
+        f.file("第" + n + "课.mp4", n);
+        lessons.insert("第" + n + "课.mp4");
+        titled.insert("第" + n + "课 标题" + n + ".mp4");
+        titles += QStringLiteral("  第%1课 标题%1\r\n").arg(i);  // a web page's spaces and line ends
+    }
+    Fixture x(f);
+    QVERIFY(x.settle());
+    x.paste(titles + QStringLiteral("\n\n"));
+    QVERIFY(x.settle());
+    // Loaded in the order of the number at the front, which these names lack: the titles pair with
+    // the rows as shown, whatever lesson they hold.
+    QVERIFY(x.shown(1, 0) != QStringLiteral("第2课.mp4"));
+    QCOMPARE(x.shown(1, 1), QStringLiteral("第2课 标题2.mp4"));
+    // The header sorts the rows in natural order, and the pairing follows.
+    emit x.main.component<QTreeView>("超级列表框1")->header()->sectionClicked(0);
+    QVERIFY(x.settle());
+    QCOMPARE(x.status(), QStringLiteral("按列表改名：将更名40个"));
+    QCOMPARE(x.shown(1, 0), QStringLiteral("第2课.mp4"));
+    QCOMPARE(x.shown(1, 1), QStringLiteral("第2课 标题2.mp4"));
+    QCOMPARE(x.shown(39, 1), QStringLiteral("第40课 标题40.mp4"));
+
+    x.click("按钮_按列表改名");
+    QCOMPARE(x.boxes, (std::vector<std::string>{"确定更名吗？", "成功改名40个"}));
+    QCOMPARE(x.captions, (std::vector<std::string>{"提示", "提示"}));
+    QCOMPARE(f.entries(), titled);
+    QCOMPARE(f.read("第7课 标题7.mp4"), std::string("7"));
+    QCOMPARE(x.shown(6, 0), QStringLiteral("第7课.mp4"));  // the rows follow: loaded name, name now
+    QVERIFY(x.settle());
+    QCOMPARE(x.shown(6, 1), QStringLiteral("第7课 标题7.mp4"));
+
+    QTest::keyClick(&x.main, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(x.boxes.back(), std::string("撤销了40个"));
+    QCOMPARE(f.entries(), lessons);
+    QCOMPARE(f.read("第7课.mp4"), std::string("7"));
+}
+
+void TstRenameByList::theListPairsWithTheRowsAsShownAndAnUnevenListIsRefused() {
+    testing::TempFolder f;
+    for (const char* n : {"第2课.mp4", "第10课.mp4", "第1课.mp4", "说明.txt"}) f.file(n, n);
+    Fixture x(f);
+    x.main.shownRows().setOrder(SortedRows::Order::Reversed);
+    QVERIFY(x.settle());
+    x.paste(QStringLiteral("十\n二\n一"));  // 说明.txt is shown first and takes a line too
+    QVERIFY(x.settle());
+    QCOMPARE(x.status(), QStringLiteral("按列表改名：列表有3行，要改名的有4个"));
+    QCOMPARE(x.shown(0, 0), QStringLiteral("说明.txt"));
+    QCOMPARE(x.shown(0, 1), QStringLiteral("十.txt"));  // paired already, while the counts differ
+    QCOMPARE(x.shown(1, 1), QStringLiteral("二.mp4"));
+
+    x.click("按钮_按列表改名");
+    QCOMPARE(x.boxes, (std::vector<std::string>{"列表有3行，要改名的有4个，行数要一样"}));
+    QVERIFY(x.styles.front() == style::information);
+    QCOMPARE(x.captions.front(), std::string("提示"));
+    QCOMPARE(f.entries(), (std::set<std::string>{"第1课.mp4", "第2课.mp4", "第10课.mp4", "说明.txt"}));
+
+    // Skipping .txt takes its row out of the pairing; the rows' order is what the view shows.
+    x.boxes.clear();
+    auto* skip = x.main.component<QComboBox>("组合框2");
+    skip->setCurrentIndex(0);
+    emit skip->activated(0);
+    x.paste(QStringLiteral("十\n二\n一"));  // the click took the rule out of view; typing brings it back
+    QVERIFY(x.settle());
+    QCOMPARE(x.status(), QStringLiteral("按列表改名：将更名3个"));
+    x.click("按钮_按列表改名");
+    QCOMPARE(x.boxes, (std::vector<std::string>{"确定更名吗？", "成功改名3个"}));
+    QCOMPARE(f.entries(), (std::set<std::string>{"十.mp4", "二.mp4", "一.mp4", "说明.txt"}));
+    QCOMPARE(f.read("十.mp4"), std::string("第10课.mp4"));
+    QCOMPARE(f.read("一.mp4"), std::string("第1课.mp4"));
+}
+
+void TstRenameByList::importLoadsTheListAndRefusesWhatIsNotText() {
+    testing::TempFolder f;
+    f.file("a.mp4");
+    testing::TempFolder lists;
+    lists.file("titles.txt",
+               "\xEF\xBB\xBF"
+               "开篇词\r\n");
+    lists.file("视频.mp4", std::string("\0\0\0\x18"
+                                       "ftypmp42",
+                                       12));
+    Fixture x(f);
+    QVERIFY(x.settle());
+    std::string picked = lists.path() + "titles.txt";
+    x.app.window().setFilePicker([&] { return Text::fromUtf8(picked); });
+    x.click("按钮_导入列表");
+    QCOMPARE(x.box().toPlainText(), QStringLiteral("开篇词\n"));
+    QVERIFY(x.settle());
+    QCOMPARE(x.status(), QStringLiteral("按列表改名：将更名1个"));
+    QCOMPARE(x.shown(0, 1), QStringLiteral("开篇词.mp4"));
+
+    picked = lists.path() + "视频.mp4";
+    x.click("按钮_导入列表");
+    QCOMPARE(x.boxes, (std::vector<std::string>{"“视频.mp4”不是文本文件（或者编码无法识别），无法导入"}));
+    QCOMPARE(x.box().toPlainText(), QStringLiteral("开篇词\n"));
+}
+
+// The test stands in for the editor: it saves once in place, and once as editors that write a new
+// file and rename it over the old one do.
+void TstRenameByList::theEditorsSavesComeBackIntoTheBoxAndTheFileGoesWithTheWindow() {
+    testing::TempFolder f;
+    for (const char* n : {"b.mp4", "a.mp4"}) f.file(n);
+    QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    Fixture x(f);
+    QVERIFY(x.settle());
+    QString opened;
+    x.app.window().editorFile().setOpener([&](const QString& path) {
+        opened = path;
+        return true;
+    });
+    x.click("按钮_用编辑器编辑");
+    QVERIFY(opened.startsWith(runtime.path() + QStringLiteral("/velmora/")));
+    QFile file(opened);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(file.readAll()), QStringLiteral("a\nb\n"));  // the names, as shown
+    file.close();
+
+    { std::ofstream(opened.toStdString(), std::ios::trunc) << "第一\n第二\n"; }
+    QTRY_COMPARE(x.box().toPlainText(), QStringLiteral("第一\n第二\n"));
+    QVERIFY(x.settle());
+    QCOMPARE(x.status(), QStringLiteral("按列表改名：将更名2个"));
+    QCOMPARE(x.shown(0, 1), QStringLiteral("第一.mp4"));
+
+    const std::string replacement = opened.toStdString() + "~";
+    { std::ofstream(replacement) << "\xEF\xBB\xBF甲\r\n乙\r\n"; }
+    QVERIFY(std::rename(replacement.c_str(), opened.toStdString().c_str()) == 0);
+    QTRY_COMPARE(x.box().toPlainText(), QStringLiteral("甲\n乙\n"));
+    QVERIFY(x.settle());
+    QCOMPARE(x.shown(1, 1), QStringLiteral("乙.mp4"));
+
+    // A third save after the replacement is still followed.
+    { std::ofstream(opened.toStdString(), std::ios::trunc) << "丙\n丁\n"; }
+    QTRY_COMPARE(x.box().toPlainText(), QStringLiteral("丙\n丁\n"));
+
+    x.main.close();
+    QVERIFY(!QFile::exists(opened));
+}
+
+QTEST_MAIN(TstRenameByList)
+#include "tst_rename_by_list.moc"
