@@ -32,7 +32,7 @@ bool survey(const PlanShape& shape, const Pass& pass, bool files, const Text& fo
     std::vector<std::size_t> visited;
     visited.reserve(listed.size());
     const bool completed = forEachEntry(shape, files, listed, nullptr, cancelled, [&](const Entry& e) {
-        if (!(files && skippedFile(shape.skipped, e))) visited.push_back(e.index - 1);
+        if (!(files && skipsFile(shape.skipped, e.name))) visited.push_back(e.index - 1);
     });
     static const std::function<bool()> never = [] { return false; };
     return completed && pass.survey(Survey{folder, listed, visited, progress, cancelled ? cancelled : never});
