@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
