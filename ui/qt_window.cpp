@@ -259,7 +259,7 @@ void QtWindow::appendNames(std::shared_ptr<const NameList> names) { window_.rows
 void QtWindow::clearRows() { window_.rows().clear(); }
 
 std::shared_ptr<const NameList> QtWindow::currentNames() const {
-    const std::shared_ptr<const NameList> names = window_.rows().currentNames();
+    std::shared_ptr<const NameList> names = window_.rows().currentNames();
     if (!names || window_.shownRows().order() == SortedRows::Order::Loading) return names;
     auto shown = std::make_shared<NameList>();
     shown->reserve(names->size(), names->textBytes());

@@ -12,7 +12,8 @@ bool high(unsigned char c) { return c >= 0xA1 && c <= 0xFE; }
 // True when bytes hold a byte 0x80-0x9F, or when their two-byte characters lie mostly in the
 // range of GB2312; bytes are known to be valid GB18030.
 bool looksChinese(std::string_view bytes) {
-    std::size_t chinese = 0, other = 0;
+    std::size_t chinese = 0;
+    std::size_t other = 0;
     for (std::size_t i = 0; i < bytes.size();) {
         const auto c = static_cast<unsigned char>(bytes[i]);
         if (c < 0x80) {
@@ -40,7 +41,7 @@ Text latin1TagText(std::string_view bytes) {
     bool ascii = true;
     for (char c : bytes) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
     if (ascii) return Text::fromBytes(std::string(bytes));
-    const Text asGb = Text::fromBytes(std::string(bytes));
+    Text asGb = Text::fromBytes(std::string(bytes));
     if (textToUtf8(asGb) && looksChinese(bytes)) return asGb;
     std::string utf8;
     utf8.reserve(bytes.size() * 2);
