@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "app/application.h"
+#include "bench/gap_meter.h"
 #include "interaction/folder_loading.h"
 
 namespace {
@@ -28,34 +29,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-// The longest time between two turns of the event loop while it runs.
-class Gaps {
-public:
-    Gaps() {
-        QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
-    }
-    void start() {
-        last_ = Clock::now();
-        longest_ = {};
-        timer_.start(0);
-    }
-    double stop() {
-        tick();
-        timer_.stop();
-        return ms(longest_);
-    }
-
-private:
-    void tick() {
-        const auto now = Clock::now();
-        longest_ = std::max(longest_, now - last_);
-        last_ = now;
-    }
-    QTimer timer_;
-    Clock::time_point last_;
-    Clock::duration longest_{};
-};
 
 struct ListMeasured {
     double paste;  ///< handling the paste itself (one key event)
@@ -83,12 +56,12 @@ ListMeasured pasteList(velmora::Application& app, int n) {
     box->setFocus();
     QApplication::processEvents();
 
-    Gaps gaps;
+    GapMeter gaps;
     gaps.start();
     const auto start = Clock::now();
     QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
     const auto pasted = Clock::now();
-    Gaps after;
+    GapMeter after;
     after.start();
     const QString expected = QStringLiteral("按列表改名：将更名%1个").arg(n);
     while (!settled(app) || main.statusLine().text() != expected) {
@@ -99,7 +72,7 @@ ListMeasured pasteList(velmora::Application& app, int n) {
         }
     }
     const auto done = Clock::now();
-    const ListMeasured m{ms(pasted - start), ms(done - start), gaps.stop(), after.stop()};
+    const ListMeasured m{ms(pasted - start), ms(done - start), gaps.stop() * 1e3, after.stop() * 1e3};
     main.component<QPushButton>("按钮13")->click();
     box->clear();
     app.window().list().clearRows();

@@ -57,6 +57,7 @@
 #include <vector>
 
 #include "app/application.h"
+#include "bench/gap_meter.h"
 #include "core/text/encoding.h"
 #include "core/text/text.h"
 #include "tests/support/disk_image.h"
@@ -193,34 +194,6 @@ double baselineLoad(const std::string& folder) {
     close(dir);
     return seconds(Clock::now() - start);
 }
-
-// Records the longest time between two processed events while work runs.
-class GapMeter {
-public:
-    GapMeter() {
-        QObject::connect(&timer_, &QTimer::timeout, [this] { tick(); });
-    }
-    void start() {
-        last_ = Clock::now();
-        longest_ = {};
-        timer_.start(0);
-    }
-    double stop() {
-        tick();
-        timer_.stop();
-        return seconds(longest_);
-    }
-
-private:
-    void tick() {
-        const auto now = Clock::now();
-        longest_ = std::max(longest_, now - last_);
-        last_ = now;
-    }
-    QTimer timer_;
-    Clock::time_point last_;
-    Clock::duration longest_{};
-};
 
 struct Measured {
     double seconds;
