@@ -12,16 +12,6 @@ namespace {
 using namespace component;
 using Contents = std::map<std::string, std::string>;  // name -> the old name whose token it holds
 
-Contents whereTokensWent(const TempFolder& folder) {
-    Contents out;
-    for (const std::string& name : folder.entries()) {
-        if (name.back() == '/') continue;
-        const std::string content = folder.read(name);
-        out[name] = content.rfind("token:", 0) == 0 ? content.substr(6) : content;
-    }
-    return out;
-}
-
 class ByList : public RuleTest {
 protected:
     /// The list view shows these rows, in this order.

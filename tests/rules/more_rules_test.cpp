@@ -15,17 +15,6 @@ namespace {
 using namespace component;
 using Contents = std::map<std::string, std::string>;  // name -> the old name whose token it holds
 
-// Every entry with the old name whose "token:" content it now holds.
-Contents whereTokensWent(const TempFolder& folder) {
-    Contents out;
-    for (const std::string& name : folder.entries()) {
-        if (name.back() == '/') continue;
-        const std::string content = folder.read(name);
-        out[name] = content.rfind("token:", 0) == 0 ? content.substr(6) : content;
-    }
-    return out;
-}
-
 std::vector<std::string> planOf(const FakeWindow& w) {
     std::vector<std::string> out;
     for (const Text& line : w.planShown) out.push_back(line.toUtf8());

@@ -44,12 +44,6 @@ TEST(AsciiNumberText, turnsFullWidthDigitsSignsAndSpacesIntoAsciiAndNothingElse)
 
 using Contents = std::map<std::string, std::string>;  // name afterwards -> old name
 
-Contents whereTokensWent(const TempFolder& folder) {
-    Contents out;
-    for (const std::string& name : folder.entries()) out[name] = folder.read(name).substr(6);
-    return out;
-}
-
 class FullWidthNumbering : public RuleTest {
 protected:
     void set(const char* start, const char* step) {

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
+
 #include "interaction/click.h"
 #include "interaction/rule.h"
 #include "rules/catalogue.h"
@@ -33,5 +36,16 @@ protected:
     Session s;
     TempFolder f;
 };
+
+/// Every file of folder with the old name whose "token:" content (see RuleTest::files) it now holds.
+inline std::map<std::string, std::string> whereTokensWent(const TempFolder& folder) {
+    std::map<std::string, std::string> out;
+    for (const std::string& name : folder.entries()) {
+        if (name.back() == '/') continue;
+        const std::string content = folder.read(name);
+        out[name] = content.rfind("token:", 0) == 0 ? content.substr(6) : content;
+    }
+    return out;
+}
 
 }  // namespace velmora::testing
