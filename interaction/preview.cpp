@@ -86,6 +86,8 @@ Text previewStatus(const Text& buttonCaption, const Preview& preview) {
     if (preview.noKindChosen) return status + "“文件”和“文件夹”都没有勾选"_t;
     status += "将更名"_t + toText(static_cast<long long>(preview.renames)) + "个"_t;
     if (preview.failing > 0) status += "，"_t + toText(static_cast<long long>(preview.failing)) + "个无法更名"_t;
+    if (preview.plan.leftOut > 0)
+        status += "，另有"_t + toText(static_cast<long long>(preview.plan.leftOut)) + "个未选"_t;
     return status;
 }
 

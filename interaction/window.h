@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/fs/progress.h"
+#include "core/names/left_out_names.h"
 #include "core/names/name_list.h"
 #include "core/text/text.h"
 #include "interaction/components.h"
@@ -55,6 +56,13 @@ public:
     }
     virtual void clearRows() = 0;
     virtual int selectedRow() const = 0;  ///< -1 when none
+    /// The rows as a fresh listing of the current folder gives them: rows whose entries are still
+    /// there keep their place in it and their check, new entries come checked, gone ones go.
+    // Taken by value: the real view keeps the list.
+    virtual void mirrorNames(std::shared_ptr<const NameList> names) {  // NOLINT(performance-unnecessary-value-param)
+        clearRows();
+        appendNames(std::move(names));
+    }
 };
 
 enum class TextColour { Default, Grey };
@@ -104,6 +112,8 @@ public:
     /// plan where it showed the preview, before the question about it.
     virtual void showPlan(const RunPlan& plan) { (void)plan; }
     virtual ListView& list() = 0;
+    /// The entries the rules leave alone: those of unchecked rows and of rows the filter hides.
+    virtual SharedLeftOut leftOut() const { return nullptr; }
     /// The folder picker; empty when cancelled.
     virtual Text browseForFolder(const Text& title) = 0;
     virtual bool setClipboardText(const Text& text) = 0;

@@ -48,6 +48,8 @@ PreviewController::PreviewController(MainWindow& window, QtWindow& adapter)
         connect(window.component<QAbstractButton>(box), &QAbstractButton::clicked, this,
                 &PreviewController::inputChanged);
     connect(window.component<QComboBox>("组合框2"), &QComboBox::activated, this, &PreviewController::inputChanged);
+    // Checking, unchecking and filtering rows change which entries the rule in view works on.
+    connect(&window.rows(), &RowModel::choiceChanged, this, &PreviewController::inputChanged);
     connect(window.component<QAbstractButton>("按钮13"), &QAbstractButton::clicked, this,
             &PreviewController::takeOutOfView);
     // A folder changes in bursts while files are copied or renamed: read it again once it is quiet.
@@ -168,6 +170,7 @@ void PreviewController::renamed(const Text& folder, const RenameList& renames) {
 
 void PreviewController::folderChangedOnDisk() {
     forgetFolder();
+    if (relist_) relist_();
     if (shownRule()) request();
 }
 
@@ -196,6 +199,7 @@ const RunPlan* PreviewController::planForClick(const RenameRule& rule) {
     if (diskSettle_->isActive()) {
         diskSettle_->stop();
         forgetFolder();
+        if (relist_) relist_();
     }
     RunRequest request = readRequest(rule, adapter_);
     // Held from here: nothing the window does while it paints, or while the run asks, replaces

@@ -38,6 +38,7 @@ public:
     /// Where showPlan shows a plan (the live preview's column).
     void setPlanShower(std::function<void(const RunPlan&)> shower) { planShower_ = std::move(shower); }
     ListView& list() override { return *this; }
+    SharedLeftOut leftOut() const override;
     Text browseForFolder(const Text& title) override;
     bool setClipboardText(const Text& text) override;
     void pumpMessages() override;
@@ -58,6 +59,7 @@ private:
     void appendRows(std::vector<Text> rows) override;
     void appendNames(std::shared_ptr<const NameList> names) override;
     void clearRows() override;
+    void mirrorNames(std::shared_ptr<const NameList> names) override;
     int selectedRow() const override;
 
     QWidget* widget(Component c) const;

@@ -10,7 +10,12 @@ namespace velmora {
 
 SortedRows::SortedRows(RowModel& rows, QObject* parent) : QSortFilterProxyModel(parent), rows_(rows) {
     setSourceModel(&rows);
+    connect(&rows, &RowModel::filterChanged, this, &SortedRows::invalidateRowsFilter);
 }
+
+void SortedRows::invalidateRowsFilter() { invalidateFilter(); }
+
+bool SortedRows::filterAcceptsRow(int sourceRow, const QModelIndex&) const { return !rows_.hidden(sourceRow); }
 
 void SortedRows::setOrder(Order order) {
     order_ = order;

@@ -1,7 +1,7 @@
 #pragma once
 // What the list view shows of its rows: the loading order, or the names in natural order and
-// reversed, chosen by clicking the header of the first column. The rows themselves keep the
-// loading order.
+// reversed, chosen by clicking the header of the first column, less the rows the filter hides.
+// The rows themselves keep the loading order.
 
 #include <QSortFilterProxyModel>
 
@@ -28,9 +28,11 @@ public:
 
 protected:
     bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
+    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
 
 private:
     void showIndicator();
+    void invalidateRowsFilter();
 
     RowModel& rows_;
     QTreeView* view_ = nullptr;
