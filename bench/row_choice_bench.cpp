@@ -51,8 +51,7 @@ private:
 };
 
 void settle(Application& app) {
-    while (app.preview().pending() || !app.preview().watching())
-        QApplication::processEvents(QEventLoop::AllEvents, 1);
+    while (app.preview().pending() || !app.preview().watching()) QApplication::processEvents(QEventLoop::AllEvents, 1);
 }
 
 }  // namespace
@@ -62,8 +61,7 @@ void benchRowChoice(Application& app, int n) {
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     static const char* const kinds[] = {".mp4", ".mkv", ".srt", ".txt"};
-    for (int i = 0; i < n; ++i)
-        std::ofstream(folder + "第" + std::to_string(i) + "集 片名" + kinds[i % 4]).close();
+    for (int i = 0; i < n; ++i) std::ofstream(folder + "第" + std::to_string(i) + "集 片名" + kinds[i % 4]).close();
     MainWindow& main = app.mainWindow();
     loadOpenedFolder(app.window(), app.session(), Text::fromUtf8(folder));
     auto* suffix = main.component<QLineEdit>("编辑框7");
@@ -98,10 +96,11 @@ void benchRowChoice(Application& app, int n) {
         filterDone = msSince(lastKey);
         filterGap = turns.longestMs();
     }
-    std::printf("N = %d choosing rows: 反向勾选 of %d rows: longest event gap %.0f ms, preview complete after "
-                "%.0f ms; filter *.mp4 typed: longest event gap %.0f ms, preview complete %.0f ms after the "
-                "last key (%d rows shown)\n",
-                n, n, invertGap, invertDone, filterGap, filterDone, app.window().list().rowCount());
+    std::printf(
+        "N = %d choosing rows: 反向勾选 of %d rows: longest event gap %.0f ms, preview complete after "
+        "%.0f ms; filter *.mp4 typed: longest event gap %.0f ms, preview complete %.0f ms after the "
+        "last key (%d rows shown)\n",
+        n, n, invertGap, invertDone, filterGap, filterDone, app.window().list().rowCount());
     std::fflush(stdout);
     filter->clear();
     suffix->clear();

@@ -114,6 +114,9 @@ public:
     virtual ListView& list() = 0;
     /// The entries the rules leave alone: those of unchecked rows and of rows the filter hides.
     virtual SharedLeftOut leftOut() const { return nullptr; }
+    /// The names of the rows in the order the user sorted them by the header; null while the rows
+    /// show the loading order.
+    virtual std::shared_ptr<const NameList> sortedNames() const { return nullptr; }
     /// The folder picker; empty when cancelled.
     virtual Text browseForFolder(const Text& title) = 0;
     virtual bool setClipboardText(const Text& text) = 0;

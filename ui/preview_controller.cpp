@@ -14,6 +14,7 @@
 #include "ui/list_model.h"
 #include "ui/main_window.h"
 #include "ui/qt_window.h"
+#include "ui/sorted_rows.h"
 
 namespace velmora {
 
@@ -50,6 +51,8 @@ PreviewController::PreviewController(MainWindow& window, QtWindow& adapter)
     connect(window.component<QComboBox>("组合框2"), &QComboBox::activated, this, &PreviewController::inputChanged);
     // Checking, unchecking and filtering rows change which entries the rule in view works on.
     connect(&window.rows(), &RowModel::choiceChanged, this, &PreviewController::inputChanged);
+    // Numbering follows the order the rows are sorted in.
+    connect(&window.shownRows(), &QAbstractItemModel::layoutChanged, this, &PreviewController::inputChanged);
     connect(window.component<QAbstractButton>("按钮13"), &QAbstractButton::clicked, this,
             &PreviewController::takeOutOfView);
     // A folder changes in bursts while files are copied or renamed: read it again once it is quiet.

@@ -224,6 +224,7 @@ void QtWindow::appendNames(std::shared_ptr<const NameList> names) { window_.rows
 void QtWindow::clearRows() { window_.rows().clear(); }
 void QtWindow::mirrorNames(std::shared_ptr<const NameList> names) { window_.rows().mirror(names, currentFolder()); }
 SharedLeftOut QtWindow::leftOut() const { return window_.rows().leftOut(); }
+std::shared_ptr<const NameList> QtWindow::sortedNames() const { return window_.shownRows().sortedNames(); }
 
 int QtWindow::selectedRow() const {
     auto* view = window_.component<QTreeView>("超级列表框1");

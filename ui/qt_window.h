@@ -39,6 +39,7 @@ public:
     void setPlanShower(std::function<void(const RunPlan&)> shower) { planShower_ = std::move(shower); }
     ListView& list() override { return *this; }
     SharedLeftOut leftOut() const override;
+    std::shared_ptr<const NameList> sortedNames() const override;
     Text browseForFolder(const Text& title) override;
     bool setClipboardText(const Text& text) override;
     void pumpMessages() override;

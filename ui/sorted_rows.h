@@ -4,6 +4,9 @@
 // The rows themselves keep the loading order.
 
 #include <QSortFilterProxyModel>
+#include <memory>
+
+#include "core/names/name_list.h"
 
 class QTreeView;
 
@@ -22,6 +25,9 @@ public:
     Order order() const { return order_; }
     /// The row of the model that shown row shows.
     int loadedRow(int shownRow) const;
+    /// The current names of the shown rows in the order shown, once sorted by the header; null in
+    /// the loading order. The same value until the order or the rows change.
+    std::shared_ptr<const NameList> sortedNames() const;
     /// Makes view show these rows; a click on its first column's header steps through natural
     /// order, reversed and loading order.
     void attach(QTreeView& view);
@@ -35,6 +41,7 @@ private:
     void invalidateRowsFilter();
 
     RowModel& rows_;
+    mutable std::shared_ptr<const NameList> sortedNames_;
     QTreeView* view_ = nullptr;
     Order order_ = Order::Loading;
 };

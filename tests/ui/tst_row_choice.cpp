@@ -29,6 +29,7 @@ private slots:
     void checksAndTheFilterChooseWhatIsRenamedAndStayThroughRunUndoAndSort();
     void spaceTheMenuAndSelectAllCheckSelectedRows();
     void rowsAreTheEntriesOfTheFolderAsItIsNow();
+    void numberingCountsTheCheckedRowsInTheOrderSorted();
 
 private:
     std::unique_ptr<QTemporaryDir> state_;
@@ -223,6 +224,23 @@ void TstRowChoice::rowsAreTheEntriesOfTheFolderAsItIsNow() {
     w.main.component<QPushButton>("按钮_加前缀")->click();
     QCOMPARE(w.boxes, (std::vector<std::string>{"路径呢？"}));
     QCOMPARE(f.entries(), (std::set<std::string>{"a.mp4", "季1/"}));
+}
+
+void TstRowChoice::numberingCountsTheCheckedRowsInTheOrderSorted() {
+    testing::TempFolder f;
+    for (const char* n : {"第2课.mp4", "第10课.mp4", "第1课.mp4", "第3课.mp4"}) f.file(n);
+    Velmora w(f);
+    w.setChecked("第3课.mp4", false);
+    // In the loading order the rule numbers in natural order; sorted by the header, as shown.
+    w.shown().setOrder(SortedRows::Order::Reversed);
+    w.main.component<QPushButton>("按钮_加序号")->click();
+    QCOMPARE(f.entries(), (std::set<std::string>{"第10课 01.mp4", "第2课 02.mp4", "第1课 03.mp4", "第3课.mp4"}));
+    QVERIFY(w.settle());
+    w.shown().setOrder(SortedRows::Order::Loading);
+    w.main.component<QPushButton>("按钮_撤销")->click();
+    QVERIFY(w.settle());
+    w.main.component<QPushButton>("按钮_加序号")->click();
+    QCOMPARE(f.entries(), (std::set<std::string>{"第1课 01.mp4", "第2课 02.mp4", "第10课 03.mp4", "第3课.mp4"}));
 }
 
 QTEST_MAIN(TstRowChoice)
