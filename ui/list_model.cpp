@@ -4,6 +4,7 @@
 #include <QColor>
 #include <algorithm>
 #include <string>
+#include <unordered_map>
 
 #include "interaction/reasons.h"
 
@@ -124,24 +125,44 @@ void RowModel::mirror(const std::shared_ptr<const NameList>& listing, const Text
     const auto nameOf = [this](std::uint32_t r) { return names_->bytes(r); };
     PositionTable rowNamed(rows_->size());
     for (std::uint32_t r = 0; r < rows_->size(); ++r) rowNamed.insert(r, nameOf);
-    std::vector<std::uint8_t> listed(rows_->size(), 0);
+    constexpr std::uint32_t none = PositionTable::none;
+    std::vector<std::uint32_t> entryOfRow(rows_->size(), none);
     std::vector<std::size_t> added;
     for (std::size_t i = 0; i < listing->size(); ++i) {
         const std::uint32_t r = rowNamed.find(listing->bytes(i), nameOf);
-        if (r == PositionTable::none)
+        if (r == none)
             added.push_back(i);
         else
-            listed[r] = 1;
+            entryOfRow[r] = static_cast<std::uint32_t>(i);
     }
-    const bool allStay = std::all_of(listed.begin(), listed.end(), [](std::uint8_t l) { return l != 0; });
-    if (allStay && added.empty() && (segments_.empty() || segments_.front().folder == folder)) return;
+    // An entry renamed by another program is the row of the same inode whose name went.
+    std::unordered_map<std::uint64_t, std::uint32_t> goneByInode;
+    for (std::uint32_t r = 0; r < rows_->size() && !added.empty(); ++r)
+        if (entryOfRow[r] == none && rows_->inode(r) != 0) goneByInode.emplace(rows_->inode(r), r);
+    bool followed = false;
+    if (!goneByInode.empty()) {
+        std::vector<std::size_t> stillAdded;
+        for (std::size_t i : added) {
+            const auto it = goneByInode.find(listing->inode(i));
+            if (it == goneByInode.end()) {
+                stillAdded.push_back(i);
+                continue;
+            }
+            entryOfRow[it->second] = static_cast<std::uint32_t>(i);
+            goneByInode.erase(it);
+            followed = true;
+        }
+        added = std::move(stillAdded);
+    }
+    const bool allStay = std::all_of(entryOfRow.begin(), entryOfRow.end(), [](std::uint32_t e) { return e != none; });
+    if (allStay && !followed && added.empty() && (segments_.empty() || segments_.front().folder == folder)) return;
     auto rows = std::make_shared<NameList>();
     auto names = std::make_shared<NameList>();
     std::vector<std::uint8_t> unchecked;
     for (std::size_t r = 0; r < rows_->size(); ++r) {
-        if (!listed[r]) continue;
+        if (entryOfRow[r] == none) continue;
         rows->addFrom(*rows_, r);
-        names->addFrom(*names_, r);
+        names->addFrom(*listing, entryOfRow[r]);
         unchecked.push_back(unchecked_[r]);
     }
     for (std::size_t i : added) {
@@ -150,7 +171,7 @@ void RowModel::mirror(const std::shared_ptr<const NameList>& listing, const Text
         unchecked.push_back(0);
     }
     beginResetModel();
-    const bool renamed = names_ != rows_;
+    const bool renamed = followed || names_ != rows_;
     rows_ = std::move(rows);
     names_ = renamed ? std::shared_ptr<const NameList>(std::move(names)) : rows_;
     unchecked_ = std::move(unchecked);

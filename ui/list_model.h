@@ -45,8 +45,9 @@ public:
     void append(const std::shared_ptr<const NameList>& names, const Text& folder);
     void clear();
     /// The rows become the entries of listing (the current folder listed afresh): a row whose
-    /// entry is still there stays where it is, with its check; new entries are appended, checked;
-    /// rows of entries gone are removed.
+    /// entry is still there stays where it is, with its check, also when another program renamed
+    /// the entry (the same inode under a new name); new entries are appended, checked; rows of
+    /// entries gone are removed.
     void mirror(const std::shared_ptr<const NameList>& listing, const Text& folder);
 
     /// The check box of row r; every row comes checked.

@@ -201,6 +201,13 @@ void TstRowChoice::rowsAreTheEntriesOfTheFolderAsItIsNow() {
     QVERIFY(!w.checked("a.mp4"));
     QVERIFY(std::remove((f.path() + "b.mp4").c_str()) == 0);
     QTRY_COMPARE_WITH_TIMEOUT(w.shownNames(), (std::vector<std::string>{"a.mp4"}), 5000);
+    // Renamed by another program: the row follows its entry, check and all.
+    QVERIFY(std::rename((f.path() + "a.mp4").c_str(), (f.path() + "z.mp4").c_str()) == 0);
+    QTRY_COMPARE_WITH_TIMEOUT(w.second("a.mp4"), QStringLiteral("z.mp4"), 5000);
+    QCOMPARE(w.rows().rowCount(), 1);
+    QVERIFY(!w.checked("a.mp4"));
+    QVERIFY(std::rename((f.path() + "z.mp4").c_str(), (f.path() + "a.mp4").c_str()) == 0);
+    QTRY_COMPARE_WITH_TIMEOUT(w.second("a.mp4"), QStringLiteral("a.mp4"), 5000);
 
     // The kind boxes list again.
     w.main.component<QCheckBox>("选择框2")->click();
