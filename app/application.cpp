@@ -43,6 +43,8 @@ Application::Application(QApplication& app, Application* first) : app_(app), fir
     context_->renaming = [this] { preview_->renaming(); };
     context_->renamed = [this](const Text& folder, const RenameList& renamed) { preview_->renamed(folder, renamed); };
     window_->setFolderListener([this] { preview_->folderChanged(); });
+    // The rows follow what others create, remove or rename in the folder.
+    preview_->setRelister([this] { relistFolder(*window_, session_); });
     QObject::connect(main_.get(), &BuiltWindow::closing, [this] { destroying(); });
     created();
 }

@@ -1,6 +1,7 @@
 // Renders both windows offscreen to PNG files: every tab page of the main window with a folder
 // loaded as the program lists it, the list sorted by its header, where the keyboard focus shows,
-// the window enlarged, the folder picker, the thanks window and a confirmation.
+// the window enlarged, the folder picker, the thanks window, the preview with rows unchecked and
+// filtered, and a confirmation.
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -18,6 +19,7 @@
 
 #include "app/application.h"
 #include "interaction/folder_loading.h"
+#include "ui/list_model.h"
 #include "ui/sorted_rows.h"
 
 namespace {
@@ -128,6 +130,17 @@ int main(int argc, char* argv[]) {
     if (!QTest::qWaitFor([&] { return !velmora.preview().pending(); }, 10000))
         qWarning("the preview was not shown within 10 s: preview.png shows it pending");
     main.grab().save(out + QStringLiteral("/preview.png"));
+
+    // Choosing what the rule renames: one lesson unchecked, only the videos shown.
+    velmora::RowModel& rows = main.rows();
+    for (int r = 0; r < rows.rowCount(); ++r)
+        if (rows.row(r).toUtf8() == "第2课 基础.mp4") rows.setData(rows.index(r, 0), Qt::Unchecked, Qt::CheckStateRole);
+    main.component<QLineEdit>("编辑框_筛选")->setText(QStringLiteral("*.mp4"));
+    if (!QTest::qWaitFor([&] { return !velmora.preview().pending(); }, 10000))
+        qWarning("the preview was not shown within 10 s: choosing.png shows it pending");
+    main.grab().save(out + QStringLiteral("/choosing.png"));
+    main.component<QLineEdit>("编辑框_筛选")->clear();
+    rows.checkAll(true);
     prefix->clear();
 
     // A folder of photos from a camera and a phone named after the moment each was taken, in the

@@ -733,6 +733,7 @@ void benchExfatCard(const char* self) {
 
 namespace velmora {
 void benchFileFacts(Application& app, int n);  // file_facts_bench.cpp
+void benchRowChoice(Application& app, int n);  // row_choice_bench.cpp
 }
 
 int main(int argc, char* argv[]) {
@@ -784,6 +785,7 @@ int main(int argc, char* argv[]) {
         return 0;
     }
     if (const char* facts = std::getenv("VELMORA_BENCH_FACTS_N")) return benchFileFacts(app, std::atoi(facts)), 0;
+    if (const char* choice = std::getenv("VELMORA_BENCH_CHOICE_N")) return benchRowChoice(app, std::atoi(choice)), 0;
     if (std::getenv("VELMORA_BENCH_EXFAT_ONLY")) {
         benchExfatCard(argv[0]);
         return 0;
@@ -865,6 +867,7 @@ int main(int argc, char* argv[]) {
     benchExfatCard(argv[0]);
     if (!timeOnly) benchFileFacts(app, 10000);
     if (!timeOnly) benchRenameByList(app, sizes);
+    if (!timeOnly) benchRowChoice(app, sizes.back());
     if (!timeOnly) {
         benchJournal(app, journalN);
         for (int n : sizes)

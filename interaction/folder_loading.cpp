@@ -11,12 +11,27 @@ using namespace component;
 
 void showRefusal(Window& window, const Text& text) { window.showMessage(text, style::information, "提示"_t); }
 
-// Lists currentFolder into the list view as the kind boxes say. A drop forgets the listing
-// afterwards, so it never keeps a copy of the names.
-void listIntoView(Window& window, Session& session, bool forgetListing) {
+enum class Rows { Replace, Mirror };
+
+void putRows(Window& window, std::shared_ptr<const NameList> names, Rows rows) {
+    if (rows == Rows::Mirror) {
+        window.list().mirrorNames(std::move(names));
+        return;
+    }
+    window.list().clearRows();
+    window.list().appendNames(std::move(names));
+}
+
+// Lists currentFolder into the list view as the kind boxes say: the rows become its entries,
+// afresh or keeping the checks of the entries that stay. A drop forgets the listing afterwards,
+// so it never keeps a copy of the names.
+void listIntoView(Window& window, Session& session, bool forgetListing, Rows rows) {
     const Text folder = window.currentFolder();
     const bool files = window.checked(选择框1);
-    if (!files && !window.checked(选择框2)) return;
+    if (folder.empty() || (!files && !window.checked(选择框2))) {
+        window.list().clearRows();
+        return;
+    }
     WindowProgress progress(window);
     auto entries = std::make_shared<const NameList>(
         enumerateEntries(folder, files ? EntryKind::Files : EntryKind::Folders,
@@ -28,16 +43,16 @@ void listIntoView(Window& window, Session& session, bool forgetListing) {
     // The scratch extension ends as the last examined file's.
     if (files && !entries->empty()) session.entryExtension = extensionOf(entries->text(entries->size() - 1));
     if (skip == -1) {
-        window.list().appendNames(std::move(entries));
+        putRows(window, std::move(entries), rows);
         return;
     }
     const Text skipped = window.chosenText(组合框2);
-    auto rows = std::make_shared<NameList>();
+    auto kept = std::make_shared<NameList>();
     for (std::size_t i = 0; i < entries->size(); ++i)
-        if (!extensionIs(entries->text(i), skipped)) rows->addFrom(*entries, i);
-    rows->shrinkToFit();
+        if (!extensionIs(entries->text(i), skipped)) kept->addFrom(*entries, i);
+    kept->shrinkToFit();
     entries.reset();
-    window.list().appendNames(std::move(rows));
+    putRows(window, std::move(kept), rows);
 }
 
 }  // namespace
@@ -50,17 +65,19 @@ void loadChosenFolder(Window& window, Session& session) {
         return;
     }
     window.setCaption(标签2, withTrailingSeparator(path));
+    // A refused folder is no folder: the rows of the one before go with it.
     if (findText(window.currentFolder(), "desktop"_t) != notFound) {
         showRefusal(window, "请不要把视频放在桌面"_t);
-        window.setCaption(标签2, {});
+        forgetFolder(window);
         return;
     }
     if (window.currentFolder() == separatorText()) {
         showRefusal(window, "什么都没有选择"_t);
-        window.setCaption(标签2, {});
+        forgetFolder(window);
         return;
     }
-    listIntoView(window, session, false);
+    session.entryList.clear();
+    listIntoView(window, session, false, Rows::Replace);
 }
 
 void loadDroppedPath(Window& window, Session& session, const Text& path) {
@@ -72,8 +89,10 @@ void loadOpenedFolder(Window& window, Session& session, const Text& folder) {
     window.list().clearRows();
     window.setCaption(标签2, folder);
     session.lastChosenPath = folder;
-    listIntoView(window, session, true);
+    listIntoView(window, session, true, Rows::Replace);
 }
+
+void relistFolder(Window& window, Session& session) { listIntoView(window, session, true, Rows::Mirror); }
 
 Text copyRowName(Window& window) {
     const int row = window.list().selectedRow();
@@ -82,7 +101,10 @@ Text copyRowName(Window& window) {
     return window.setClipboardText(name) ? name : Text{};
 }
 
-void clearRows(Window& window) { window.list().clearRows(); }
+void forgetFolder(Window& window) {
+    window.list().clearRows();
+    window.setCaption(标签2, {});
+}
 
 void filesBoxClicked(Window& window) {
     if (window.checked(选择框1)) window.setChecked(选择框2, false);

@@ -8,7 +8,7 @@ namespace velmora {
 
 class Window;
 
-/// 按钮1: pick a folder and append its entries to the list view.
+/// 按钮1: pick a folder; its entries replace the rows.
 void loadChosenFolder(Window& window, Session& session);
 /// A dropped file or folder: list the folder that holds it, replacing the rows.
 void loadDroppedPath(Window& window, Session& session, const Text& path);
@@ -18,8 +18,11 @@ void loadOpenedFolder(Window& window, Session& session, const Text& folder);
 /// 超级列表框1 clicked: the selected row's name goes to the clipboard. Returns the name copied,
 /// empty when no row is selected or the clipboard took nothing.
 Text copyRowName(Window& window);
-/// 按钮9: remove all rows.
-void clearRows(Window& window);
+/// The current folder listed again (the kind boxes or the skipped extension changed, or the disk
+/// did): rows of entries still there keep their checks, new ones come checked, gone ones go.
+void relistFolder(Window& window, Session& session);
+/// 按钮9: no folder any more, and no rows.
+void forgetFolder(Window& window);
 /// 选择框1 clicked: files and folders exclude each other.
 void filesBoxClicked(Window& window);
 /// 选择框2 clicked.

@@ -88,11 +88,16 @@ Preview previewRun(const RenameRule& rule, const RunRequest& request, const Fold
 
 Text previewStatus(const Text& buttonCaption, const Preview& preview) {
     Text status = buttonCaption + "："_t;
-    if (preview.refusal) return status + preview.refusalStatus.value_or(preview.refusal->text);
+    const Text leftOut = preview.plan.leftOut > 0
+                             ? "，另有"_t + toText(static_cast<long long>(preview.plan.leftOut)) + "个未选"_t
+                             : Text();
+    // A refusal of the plan (a list of the wrong length) still tells what the check boxes left out.
+    if (preview.refusal && preview.refusalStatus) return status + *preview.refusalStatus + leftOut;
+    if (preview.refusal) return status + preview.refusal->text;
     if (preview.noKindChosen) return status + "“文件”和“文件夹”都没有勾选"_t;
     status += "将更名"_t + toText(static_cast<long long>(preview.renames)) + "个"_t;
     if (preview.failing > 0) status += "，"_t + toText(static_cast<long long>(preview.failing)) + "个无法更名"_t;
-    return status;
+    return status + leftOut;
 }
 
 std::shared_ptr<const RowEntries> matchRows(SharedListing listing, std::shared_ptr<const NameList> rowNames) {

@@ -55,7 +55,8 @@ struct Preview {
 Preview previewRun(const RenameRule& rule, const RunRequest& request, const FolderSnapshot& folder,
                    const std::function<bool()>& cancelled = {}, Progress* reading = nullptr);
 
-/// The status line of a preview: the button's caption, then "：将更名N个" with "，M个无法更名", or
+/// The status line of a preview: the button's caption, then "：将更名N个" with "，M个无法更名" and
+/// "，另有M个未选" (entries left out by the check boxes and the filter), or
 /// the refusal.
 Text previewStatus(const Text& buttonCaption, const Preview& preview);
 

@@ -53,7 +53,7 @@ InputCheck requireContent(Component component, Message message) {
 
 bool RunRequest::sameAs(const RunRequest& other) const {
     return refusal == other.refusal && kind == other.kind && folder == other.folder && skipped == other.skipped &&
-           refusalBeforeFileLoop == other.refusalBeforeFileLoop &&
+           sameLeftOut(leftOut, other.leftOut) && refusalBeforeFileLoop == other.refusalBeforeFileLoop &&
            (inputs == other.inputs || (inputs && other.inputs && inputs->sameAs(*other.inputs)));
 }
 
@@ -68,6 +68,7 @@ RunRequest readRequest(const RenameRule& rule, const Window& window) {
     else
         return request;
     request.skipped = skippedExtension(rule, window);
+    request.leftOut = window.leftOut();
     static const auto nothing = std::make_shared<const InputsOf<NoInputs>>(NoInputs{});
     request.inputs = rule.read ? rule.read(window) : nothing;
     if (request.kind == Kind::Files) request.refusalBeforeFileLoop = firstRefusal(rule.checksBeforeFileLoop, window);
@@ -83,7 +84,7 @@ RunPlan planRequest(const RenameRule& rule, const RunRequest& request, SharedLis
                     const std::function<bool()>& cancelled, Progress* reading) {
     const Kind kind = *request.kind;
     const PlanShape shape{rule.subject, rule.confirmation == Confirmation::Counted, rule.reordersChains,
-                          request.skipped};
+                          request.skipped, request.leftOut};
     if (rule.arrange) listing = rule.arrange(request, listing);
     const Pass pass = (kind == Kind::Files ? rule.files : rule.folders)(*request.inputs, kind, listing->size());
     return planRun(shape, pass, kind, request.folder, std::move(listing), progress, cancelled, reading);

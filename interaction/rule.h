@@ -149,6 +149,7 @@ struct RunRequest {
     std::optional<Kind> kind;  ///< nothing when refused or when no kind box is checked
     Text folder;
     std::optional<SkippedExtension> skipped;
+    SharedLeftOut leftOut;  ///< entries whose rows are unchecked or filtered out; null for none
     std::shared_ptr<const RuleInputs> inputs;  ///< null when the rule reads nothing
     /// What the rule's checks before the file loop say: shown after the question, files only.
     std::optional<Message> refusalBeforeFileLoop;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/fs/progress.h"
+#include "core/names/left_out_names.h"
 #include "core/names/name_list.h"
 #include "core/text/text.h"
 #include "interaction/components.h"
@@ -62,6 +63,13 @@ public:
         for (int r = 0; r < rowCount(); ++r) names->add(rowText(r));
         return names;
     }
+    /// The rows as a fresh listing of the current folder gives them: rows whose entries are still
+    /// there keep their place in it and their check, new entries come checked, gone ones go.
+    // Taken by value: the real view keeps the list.
+    virtual void mirrorNames(std::shared_ptr<const NameList> names) {  // NOLINT(performance-unnecessary-value-param)
+        clearRows();
+        appendNames(std::move(names));
+    }
 };
 
 enum class TextColour { Default, Grey };
@@ -113,6 +121,11 @@ public:
     virtual ListView& list() = 0;
     /// The rows to read; handing them out changes nothing.
     const ListView& list() const { return const_cast<Window&>(*this).list(); }
+    /// The entries the rules leave alone: those of unchecked rows and of rows the filter hides.
+    virtual SharedLeftOut leftOut() const { return nullptr; }
+    /// The names of the rows in the order the user sorted them by the header; null while the rows
+    /// show the loading order.
+    virtual std::shared_ptr<const NameList> sortedNames() const { return nullptr; }
     /// The folder picker; empty when cancelled.
     virtual Text browseForFolder(const Text& title) = 0;
     /// A file chooser that offers text files first; the chosen file's path, empty when cancelled.

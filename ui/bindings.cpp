@@ -58,13 +58,27 @@ std::function<void(HandlerContext&)> on(void (*handler)(Window&)) {
     return [handler](HandlerContext& c) { handler(c.window); };
 }
 
+// The rows are the entries of the kind the boxes choose, minus the skipped extension: a change of
+// either lists the folder again.
+std::function<void(HandlerContext&)> relistAfter(void (*handler)(Window&)) {
+    return [handler](HandlerContext& c) {
+        if (handler) handler(c.window);
+        relistFolder(c.window, c.session);
+    };
+}
+
 std::vector<Binding> makeTable() {
     std::vector<Binding> table = {
         {按钮1, Event::Clicked, [](HandlerContext& c) { loadChosenFolder(c.window, c.session); }},
-        {选择框1, Event::Clicked, on(filesBoxClicked)},
-        {选择框2, Event::Clicked, on(foldersBoxClicked)},
+        {选择框1, Event::Clicked, relistAfter(filesBoxClicked)},
+        {选择框2, Event::Clicked, relistAfter(foldersBoxClicked)},
+        {组合框2, Event::ItemChosen, relistAfter(nullptr)},
         {超级列表框1, Event::Clicked, copyClickedRow},
-        {按钮9, Event::Clicked, on(clearRows)},
+        {按钮9, Event::Clicked,
+         [](HandlerContext& c) {
+             forgetFolder(c.window);
+             if (c.tell) c.tell("没有选择文件夹：点“手动读取”选择一个，或把文件拖进窗口"_t);
+         }},
         {按钮13, Event::Clicked, on(clearInputs)},
         {选择框5, Event::Clicked, on(topmostClicked)},
         {图形按钮1, Event::Clicked, [](HandlerContext& c) { c.openThanksWindow(); }},
@@ -191,7 +205,6 @@ void clearInputs(Window& window) {
     for (Component box : {编辑框1, 编辑框2, 编辑框3, 编辑框4, 编辑框5, 编辑框6, 编辑框7, 编辑框8, 编辑框9, 编辑框10,
                           编辑框11, 编辑框12, 编辑框13, 编辑框14, 编辑框15})
         window.setContent(box, {});
-    window.setCaption(标签2, {});
 }
 
 void topmostClicked(Window& window) { window.setTopmost(window.checked(选择框5)); }

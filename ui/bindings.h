@@ -47,7 +47,7 @@ const std::vector<Binding>& bindingTable();
 /// then on.
 void bindEvents(MainWindow& window, HandlerContext& context);
 
-/// 按钮13: empties the input boxes in order, then currentFolder.
+/// 按钮13: empties the input boxes in order; the folder and the rows stay.
 void clearInputs(Window& window);
 /// 选择框5: keeps the window on top while the box is checked.
 void topmostClicked(Window& window);

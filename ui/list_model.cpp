@@ -4,6 +4,7 @@
 #include <QColor>
 #include <algorithm>
 #include <string>
+#include <unordered_map>
 
 #include "interaction/reasons.h"
 
@@ -47,10 +48,23 @@ const Text& RowModel::folderOf(std::size_t row) const {
     return none;
 }
 
+Qt::ItemFlags RowModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (index.isValid() && index.column() == 0) flags |= Qt::ItemIsUserCheckable;
+    return flags;
+}
+
+bool RowModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || index.column() != 0 || role != Qt::CheckStateRole) return false;
+    setChecked({index.row()}, value.value<Qt::CheckState>() == Qt::Checked);
+    return true;
+}
+
 QVariant RowModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     const auto r = static_cast<std::size_t>(index.row());
     if (index.column() == 0) {
+        if (role == Qt::CheckStateRole) return unchecked_[r] ? Qt::Unchecked : Qt::Checked;
         if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
         return qs(rows_->text(r));
     }
@@ -95,9 +109,143 @@ void RowModel::append(const std::shared_ptr<const NameList>& names, const Text& 
     names_ = names_ == rows_ ? nullptr : joined(names_, names);
     rows_ = joined(rows_, names);
     if (!names_) names_ = rows_;
+    unchecked_.resize(rows_->size(), 0);
+    hidden_.resize(rows_->size(), 0);
+    for (std::size_t r = static_cast<std::size_t>(first); r < rows_->size(); ++r)
+        hidden_[r] = filter_.matches(names_->bytes(r)) ? 0 : 1;
     preview_.reset();
     refreshCurrentOfFolder();
     endInsertRows();
+    leftOut_.reset();
+    emit filterChanged();
+    emit choiceChanged();
+}
+
+void RowModel::mirror(const std::shared_ptr<const NameList>& listing, const Text& folder) {
+    const auto nameOf = [this](std::uint32_t r) { return names_->bytes(r); };
+    PositionTable rowNamed(rows_->size());
+    for (std::uint32_t r = 0; r < rows_->size(); ++r) rowNamed.insert(r, nameOf);
+    constexpr std::uint32_t none = PositionTable::none;
+    std::vector<std::uint32_t> entryOfRow(rows_->size(), none);
+    std::vector<std::size_t> added;
+    for (std::size_t i = 0; i < listing->size(); ++i) {
+        const std::uint32_t r = rowNamed.find(listing->bytes(i), nameOf);
+        if (r == none)
+            added.push_back(i);
+        else
+            entryOfRow[r] = static_cast<std::uint32_t>(i);
+    }
+    // An entry renamed by another program is the row of the same inode whose name went.
+    std::unordered_map<std::uint64_t, std::uint32_t> goneByInode;
+    for (std::uint32_t r = 0; r < rows_->size() && !added.empty(); ++r)
+        if (entryOfRow[r] == none && rows_->inode(r) != 0) goneByInode.emplace(rows_->inode(r), r);
+    bool followed = false;
+    if (!goneByInode.empty()) {
+        std::vector<std::size_t> stillAdded;
+        for (std::size_t i : added) {
+            const auto it = goneByInode.find(listing->inode(i));
+            if (it == goneByInode.end()) {
+                stillAdded.push_back(i);
+                continue;
+            }
+            entryOfRow[it->second] = static_cast<std::uint32_t>(i);
+            goneByInode.erase(it);
+            followed = true;
+        }
+        added = std::move(stillAdded);
+    }
+    const bool allStay = std::all_of(entryOfRow.begin(), entryOfRow.end(), [](std::uint32_t e) { return e != none; });
+    if (allStay && !followed && added.empty() && (segments_.empty() || segments_.front().folder == folder)) return;
+    auto rows = std::make_shared<NameList>();
+    auto names = std::make_shared<NameList>();
+    std::vector<std::uint8_t> unchecked;
+    for (std::size_t r = 0; r < rows_->size(); ++r) {
+        if (entryOfRow[r] == none) continue;
+        rows->addFrom(*rows_, r);
+        names->addFrom(*listing, entryOfRow[r]);
+        unchecked.push_back(unchecked_[r]);
+    }
+    for (std::size_t i : added) {
+        rows->addFrom(*listing, i);
+        names->addFrom(*listing, i);
+        unchecked.push_back(0);
+    }
+    beginResetModel();
+    const bool renamed = followed || names_ != rows_;
+    rows_ = std::move(rows);
+    names_ = renamed ? std::shared_ptr<const NameList>(std::move(names)) : rows_;
+    unchecked_ = std::move(unchecked);
+    segments_.clear();
+    if (!rows_->empty()) segments_.push_back({0, folder});
+    preview_.reset();
+    hidden_.assign(rows_->size(), 0);
+    refilter();
+    refreshCurrentOfFolder();
+    endResetModel();
+    leftOut_.reset();
+    emit filterChanged();
+    emit choiceChanged();
+}
+
+void RowModel::setChecked(const std::vector<int>& rows, bool checked) {
+    bool changed = false;
+    for (int r : rows) {
+        auto& u = unchecked_[static_cast<std::size_t>(r)];
+        changed |= u != (checked ? 0 : 1);
+        u = checked ? 0 : 1;
+    }
+    if (changed) checksChanged();
+}
+
+void RowModel::checkAll(bool checked) {
+    std::fill(unchecked_.begin(), unchecked_.end(), checked ? 0 : 1);
+    checksChanged();
+}
+
+void RowModel::invertChecks() {
+    for (auto& u : unchecked_) u = u ? 0 : 1;
+    checksChanged();
+}
+
+void RowModel::checkOnly(const std::vector<int>& rows) {
+    std::fill(unchecked_.begin(), unchecked_.end(), 1);
+    for (int r : rows) unchecked_[static_cast<std::size_t>(r)] = 0;
+    checksChanged();
+}
+
+void RowModel::checksChanged() {
+    leftOut_.reset();
+    // Only the check boxes changed: the sorting and filtering of the shown rows stay as they are.
+    if (!rows_->empty())
+        emit dataChanged(index(0, 0), index(static_cast<int>(rows_->size()) - 1, 0), {Qt::CheckStateRole});
+    emit choiceChanged();
+}
+
+void RowModel::setFilter(const Text& typed) {
+    filter_ = NamePatterns(typed);
+    if (!refilter()) return;
+    leftOut_.reset();
+    emit filterChanged();
+    emit choiceChanged();
+}
+
+bool RowModel::refilter() {
+    bool changed = false;
+    for (std::size_t r = 0; r < rows_->size(); ++r) {
+        const std::uint8_t hide = filter_.matches(names_->bytes(r)) ? 0 : 1;
+        changed |= hide != hidden_[r];
+        hidden_[r] = hide;
+    }
+    return changed;
+}
+
+SharedLeftOut RowModel::leftOut() const {
+    if (leftOut_) return leftOut_;
+    auto names = std::make_shared<NameList>();
+    for (std::size_t r = 0; r < rows_->size(); ++r)
+        if (unchecked_[r] || hidden_[r]) names->addFrom(*names_, r);
+    leftOut_ = std::make_shared<const LeftOutNames>(std::move(names));
+    return leftOut_;
 }
 
 void RowModel::clear() {
@@ -106,9 +254,14 @@ void RowModel::clear() {
     rows_ = noRows();
     names_ = rows_;
     segments_.clear();
+    unchecked_.clear();
+    hidden_.clear();
     preview_.reset();
     refreshCurrentOfFolder();
     endResetModel();
+    leftOut_.reset();
+    emit filterChanged();
+    emit choiceChanged();
 }
 
 void RowModel::setCurrentFolder(const Text& folder) {
@@ -151,8 +304,12 @@ void RowModel::followRenames(const Text& folder, const RenameList& renamed) {
     names->reserve(rows_->size(), bytes);
     for (std::uint32_t r = 0; r < rows_->size(); ++r) names->add(nameOf(r));
     names_ = std::move(names);
+    // The checks stay with their rows; the filter and what is left out go by the new names.
+    if (refilter()) emit filterChanged();
+    leftOut_.reset();
     refreshCurrentOfFolder();
     secondColumnChanged();
+    emit choiceChanged();
 }
 
 void RowModel::setPreview(std::shared_ptr<const RowPreview> preview) {

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/names/left_out_names.h"
+#include "core/text/name_patterns.h"
 #include "core/text/text.h"
 #include "interaction/preview.h"
 
@@ -30,6 +32,8 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     /// The name row r was loaded with.
@@ -40,6 +44,25 @@ public:
     /// Appends the names of a list, which the rows share rather than copy.
     void append(const std::shared_ptr<const NameList>& names, const Text& folder);
     void clear();
+    /// The rows become the entries of listing (the current folder listed afresh): a row whose
+    /// entry is still there stays where it is, with its check, also when another program renamed
+    /// the entry (the same inode under a new name); new entries are appended, checked; rows of
+    /// entries gone are removed.
+    void mirror(const std::shared_ptr<const NameList>& listing, const Text& folder);
+
+    /// The check box of row r; every row comes checked.
+    bool checked(int r) const { return unchecked_[static_cast<std::size_t>(r)] == 0; }
+    void setChecked(const std::vector<int>& rows, bool checked);
+    void checkAll(bool checked);
+    void invertChecks();
+    /// Checks exactly rows.
+    void checkOnly(const std::vector<int>& rows);
+    /// Hides the rows whose current names match none of the patterns typed (empty: none hidden).
+    void setFilter(const Text& typed);
+    bool hidden(int r) const { return hidden_[static_cast<std::size_t>(r)] != 0; }
+    /// The current names of the rows unchecked or hidden: the entries the rules leave alone. The
+    /// same value until the checks, the filter or the names change.
+    SharedLeftOut leftOut() const;
 
     /// The folder whose rows show a second column: currentFolder.
     void setCurrentFolder(const Text& folder);
@@ -52,6 +75,12 @@ public:
     void setPreview(std::shared_ptr<const RowPreview> preview);
     const RowPreview* preview() const { return preview_.get(); }
 
+signals:
+    /// Which rows the rules work on changed: a check, the filter, or the rows.
+    void choiceChanged();
+    /// Which rows the filter hides changed.
+    void filterChanged();
+
 private:
     struct Segment {
         std::size_t first;  ///< first row listed from folder
@@ -60,6 +89,9 @@ private:
     const Text& folderOf(std::size_t row) const;
     void refreshCurrentOfFolder();
     void secondColumnChanged();
+    void checksChanged();
+    /// Applies the filter to every row; true when that hid or showed a row.
+    bool refilter();
 
     QString header_;
     std::shared_ptr<const NameList> rows_;  ///< as loaded
@@ -68,6 +100,10 @@ private:
     Text currentFolder_;
     std::shared_ptr<const NameList> currentOfFolder_;
     std::shared_ptr<const RowPreview> preview_;
+    std::vector<std::uint8_t> unchecked_;  ///< per row: 1 when unchecked
+    std::vector<std::uint8_t> hidden_;  ///< per row: 1 when the filter hides it
+    NamePatterns filter_;
+    mutable SharedLeftOut leftOut_;  ///< made when first asked after a change
 };
 
 }  // namespace velmora

@@ -27,6 +27,7 @@
 #include "ui/focus_order.h"
 #include "ui/list_model.h"
 #include "ui/pictures.h"
+#include "ui/row_choice.h"
 #include "ui/sorted_rows.h"
 
 namespace velmora {
@@ -139,7 +140,8 @@ QWidget* makeWidget(const ComponentRow& c, QWidget* parent) {
         auto* view = new QTreeView(parent);
         view->setRootIsDecorated(false);
         view->setUniformRowHeights(true);
-        view->setSelectionMode(QAbstractItemView::SingleSelection);
+        // Several rows are chosen at once to check or uncheck them together.
+        view->setSelectionMode(QAbstractItemView::ExtendedSelection);
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
         return view;
     }
@@ -250,6 +252,7 @@ MainWindow::MainWindow() : BuiltWindow(mainWindowLayout(), nullptr) {
     rows_ = new RowModel(QStringLiteral("原来的文件名"), view);
     shown_ = new SortedRows(*rows_, view);
     shown_->attach(*view);
+    attachRowChoice(*view, *rows_, *shown_, *component<QLineEdit>("编辑框_筛选"));
     view->header()->setStretchLastSection(true);
     view->header()->setSectionResizeMode(QHeaderView::Interactive);
     view->header()->resizeSection(0, 190);
@@ -282,7 +285,7 @@ void MainWindow::layOutGrowing() {
         QRect r(c.left, c.top, c.width, c.height);
         if (c.name == "超级列表框1")
             r.adjust(0, 0, dw, dh);
-        else if (c.name == "标签2" || c.name == "编辑框14")
+        else if (c.name == "标签2" || c.name == "编辑框14" || c.name == "编辑框_筛选")
             r.adjust(0, 0, dw, 0);
         else if (c.name == "图形按钮1" || c.name == "透明标签1" || c.name == "编辑框15" || c.name == "按钮14")
             r.translate(dw, 0);

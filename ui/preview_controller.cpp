@@ -50,7 +50,9 @@ PreviewController::PreviewController(MainWindow& window, QtWindow& adapter)
         connect(window.component<QAbstractButton>(box), &QAbstractButton::clicked, this,
                 &PreviewController::inputChanged);
     connect(window.component<QComboBox>("组合框2"), &QComboBox::activated, this, &PreviewController::inputChanged);
-    // A rule may pair its inputs with the rows in the order they are shown.
+    // Checking, unchecking and filtering rows change which entries the rule in view works on.
+    connect(&window.rows(), &RowModel::choiceChanged, this, &PreviewController::inputChanged);
+    // Numbering and the list pair with the rows in the order they are sorted in.
     connect(&window.shownRows(), &QAbstractItemModel::layoutChanged, this, &PreviewController::inputChanged);
     connect(window.component<QAbstractButton>("按钮13"), &QAbstractButton::clicked, this,
             &PreviewController::takeOutOfView);
@@ -174,6 +176,7 @@ void PreviewController::renamed(const Text& folder, const RenameList& renames) {
 
 void PreviewController::folderChangedOnDisk() {
     forgetFolder();
+    if (relist_) relist_();
     if (shownRule()) request();
 }
 
@@ -202,6 +205,7 @@ const RunPlan* PreviewController::planForClick(const RenameRule& rule) {
     if (diskSettle_->isActive()) {
         diskSettle_->stop();
         forgetFolder();
+        if (relist_) relist_();
     }
     RunRequest request = readRequest(rule, adapter_);
     // Held from here: nothing the window does while it paints, or while the run asks, replaces

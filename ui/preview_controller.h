@@ -44,6 +44,8 @@ public:
     void folderChanged();
     /// Takes the rule out of view (按钮13, a click on a rule's button).
     void takeOutOfView();
+    /// How the rows follow the folder when it changed on disk.
+    void setRelister(std::function<void()> relist) { relist_ = std::move(relist); }
 
     /// The rule whose preview is shown, or null.
     const PreviewedRule* shownRule() const;
@@ -96,6 +98,7 @@ private:
     void forgetFolder();
     std::shared_ptr<PreviewJob> shown_;
     std::shared_ptr<const RowEntries> rowEntries_;  ///< which entry each row shows, kept while it holds
+    std::function<void()> relist_;
 };
 
 }  // namespace velmora

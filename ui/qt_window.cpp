@@ -251,12 +251,16 @@ void QtWindow::showProgress(std::size_t done, std::size_t total) {
 
 void QtWindow::endProgress() { window_.progressBar().hide(); }
 
-int QtWindow::rowCount() const { return window_.rows().rowCount(); }
+// The rows shown: the filter's hidden rows are not counted.
+int QtWindow::rowCount() const { return window_.shownRows().rowCount(); }
 // Rows count in the order shown, so a clicked row and the saved names follow a sorted view.
 Text QtWindow::rowText(int row) const { return window_.rows().row(window_.shownRows().loadedRow(row)); }
 void QtWindow::appendRows(std::vector<Text> rows) { window_.rows().append(rows, currentFolder()); }
 void QtWindow::appendNames(std::shared_ptr<const NameList> names) { window_.rows().append(names, currentFolder()); }
 void QtWindow::clearRows() { window_.rows().clear(); }
+void QtWindow::mirrorNames(std::shared_ptr<const NameList> names) { window_.rows().mirror(names, currentFolder()); }
+SharedLeftOut QtWindow::leftOut() const { return window_.rows().leftOut(); }
+std::shared_ptr<const NameList> QtWindow::sortedNames() const { return window_.shownRows().sortedNames(); }
 
 std::shared_ptr<const NameList> QtWindow::currentNames() const {
     std::shared_ptr<const NameList> names = window_.rows().currentNames();
@@ -270,6 +274,9 @@ std::shared_ptr<const NameList> QtWindow::currentNames() const {
 
 int QtWindow::selectedRow() const {
     auto* view = window_.component<QTreeView>("超级列表框1");
+    // Of several selected rows, the one clicked last.
+    const QModelIndex current = view->currentIndex();
+    if (current.isValid() && view->selectionModel()->isRowSelected(current.row(), {})) return current.row();
     const QModelIndexList selected = view->selectionModel()->selectedRows();
     return selected.isEmpty() ? -1 : selected.first().row();
 }

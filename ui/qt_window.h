@@ -39,6 +39,8 @@ public:
     /// Where showPlan shows a plan (the live preview's column).
     void setPlanShower(std::function<void(const RunPlan&)> shower) { planShower_ = std::move(shower); }
     ListView& list() override { return *this; }
+    SharedLeftOut leftOut() const override;
+    std::shared_ptr<const NameList> sortedNames() const override;
     Text browseForFolder(const Text& title) override;
     Text chooseTextFile(const Text& title) override;
     bool editInTextEditor(Component box, const Text& text) override;
@@ -65,6 +67,7 @@ private:
     void appendRows(std::vector<Text> rows) override;
     void appendNames(std::shared_ptr<const NameList> names) override;
     void clearRows() override;
+    void mirrorNames(std::shared_ptr<const NameList> names) override;
     int selectedRow() const override;
     std::shared_ptr<const NameList> currentNames() const override;
 

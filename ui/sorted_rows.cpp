@@ -10,10 +10,33 @@ namespace velmora {
 
 SortedRows::SortedRows(RowModel& rows, QObject* parent) : QSortFilterProxyModel(parent), rows_(rows) {
     setSourceModel(&rows);
+    connect(&rows, &RowModel::filterChanged, this, &SortedRows::invalidateRowsFilter);
+    const auto forget = [this] { sortedNames_.reset(); };
+    connect(this, &QAbstractItemModel::layoutChanged, this, forget);
+    connect(this, &QAbstractItemModel::modelReset, this, forget);
+    connect(this, &QAbstractItemModel::rowsInserted, this, forget);
+    connect(this, &QAbstractItemModel::rowsRemoved, this, forget);
+    connect(&rows, &RowModel::choiceChanged, this, forget);  // also when the rows' names change
 }
+
+std::shared_ptr<const NameList> SortedRows::sortedNames() const {
+    if (order_ == Order::Loading) return nullptr;
+    if (sortedNames_) return sortedNames_;
+    const auto current = rows_.currentNames();
+    auto names = std::make_shared<NameList>();
+    const int shown = rowCount();
+    for (int r = 0; r < shown; ++r) names->addFrom(*current, static_cast<std::size_t>(loadedRow(r)));
+    sortedNames_ = std::move(names);
+    return sortedNames_;
+}
+
+void SortedRows::invalidateRowsFilter() { invalidateFilter(); }
+
+bool SortedRows::filterAcceptsRow(int sourceRow, const QModelIndex&) const { return !rows_.hidden(sourceRow); }
 
 void SortedRows::setOrder(Order order) {
     order_ = order;
+    sortedNames_.reset();
     // Column -1 gives back the model's own order; equal names keep their loading order either way.
     switch (order) {
     case Order::Loading:

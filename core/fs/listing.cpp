@@ -90,7 +90,7 @@ NameList enumerateEntries(const Text& folder, EntryKind kind, ListingOrder order
         if (keep == KeepNative::Yes)
             names.addWithNative(e->d_name, e->d_ino);
         else
-            names.add(nativeToText(e->d_name).text);
+            names.addNative(e->d_name, e->d_ino);
         return true;
     });
     sortListing(names, kind, order, progress);

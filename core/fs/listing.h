@@ -25,7 +25,8 @@ enum class KeepNative { Yes, No };
 /// Lists the entries of folder (nothing below it): files are all entries that are not folders,
 /// hidden ones included; sub-folders are all folders but "." and "..". While listing, progress
 /// (when given) hears how far it came. An unreadable folder gives an empty list. The names come in one
-/// compact list; with KeepNative::No only their text is kept (showing needs no more), with
+/// compact list; with KeepNative::No only their text and inodes are kept (showing, and rows that
+/// follow an entry renamed by another program, need no more), with
 /// KeepNative::Yes also what renaming needs: the native names as they are, and the inodes.
 NameList enumerateEntries(const Text& folder, EntryKind kind, ListingOrder order, Progress* progress = nullptr,
                           KeepNative keep = KeepNative::Yes);

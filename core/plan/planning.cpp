@@ -7,13 +7,19 @@ namespace {
 
 // Visits every listed entry as the transform sees it, telling progress and stopping early when
 // cancelled.
+// Entries left out are not visited; leftOutSeen, where given, counts them.
 template <typename Visit>
 bool forEachEntry(const PlanShape& shape, bool files, const NameList& listed, Progress* progress,
-                  const std::function<bool()>& cancelled, Visit visit) {
+                  const std::function<bool()>& cancelled, Visit visit, std::size_t* leftOutSeen = nullptr) {
     ProgressThrottle throttle(progress, listed.size());
+    const LeftOutNames* leftOut = shape.leftOut && !shape.leftOut->empty() ? shape.leftOut.get() : nullptr;
     for (std::size_t i = 0; i < listed.size(); ++i) {
         throttle.tick(i + 1);
         if (cancelled && (i & 1023) == 0 && cancelled()) return false;
+        if (leftOut && leftOut->contains(listed.bytes(i))) {
+            if (leftOutSeen) ++*leftOutSeen;
+            continue;
+        }
         const Text name = listed.text(i);
         const std::size_t extensionLength = files ? velmora::extensionLength(name.bytes()) : 0;
         if (files && shape.subject == Subject::NamePart) {
@@ -63,28 +69,36 @@ RunPlan planRun(const PlanShape& shape, const Pass& pass, Kind kind, const Text&
             return plan;
         }
         plan.counted = n;
-        if (n == 0) return plan;
+        if (n == 0) {
+            for (std::size_t i = 0; shape.leftOut && i < listed.size(); ++i)
+                plan.leftOut += shape.leftOut->contains(listed.bytes(i)) ? 1 : 0;
+            return plan;
+        }
     }
     if (pass.survey && !survey(shape, pass, files, folder, listed, reading ? reading : progress, cancelled)) {
         plan.abandoned = true;
         return plan;
     }
-    plan.abandoned = !forEachEntry(shape, files, listed, progress, cancelled, [&](const Entry& e) {
-        if (files && shape.skipped && skipsFile(shape.skipped, e.name)) return;
-        StepFailure refusal = StepFailure::None;
-        std::optional<Text> changed = pass.transform(Entry{e.index, e.name, e.subject, e.extensionLength, &refusal});
-        // A refused entry stays in the plan under its own name, so the preview, the question and
-        // the report count it as failing.
-        if (refusal != StepFailure::None) {
-            plan.steps.push_back({e.index - 1, e.name, refusal});
-            return;
-        }
-        if (!changed || changed->empty()) return;
-        if (files && shape.subject == Subject::NamePart) *changed += e.extension();
-        // An entry that would keep its name is left alone, not a rename that fails.
-        if (*changed == e.name) return;
-        plan.steps.push_back({e.index - 1, std::move(*changed)});
-    });
+    plan.abandoned = !forEachEntry(
+        shape, files, listed, progress, cancelled,
+        [&](const Entry& e) {
+            if (files && skipsFile(shape.skipped, e.name)) return;
+            StepFailure refusal = StepFailure::None;
+            std::optional<Text> changed =
+                pass.transform(Entry{e.index, e.name, e.subject, e.extensionLength, &refusal});
+            // A refused entry stays in the plan under its own name, so the preview, the question and
+            // the report count it as failing.
+            if (refusal != StepFailure::None) {
+                plan.steps.push_back({e.index - 1, e.name, refusal});
+                return;
+            }
+            if (!changed || changed->empty()) return;
+            if (files && shape.subject == Subject::NamePart) *changed += e.extension();
+            // An entry that would keep its name is left alone, not a rename that fails.
+            if (*changed == e.name) return;
+            plan.steps.push_back({e.index - 1, std::move(*changed)});
+        },
+        &plan.leftOut);
     plan.steps.shrinkToFit();
     return plan;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/fs/progress.h"
+#include "core/names/left_out_names.h"
 #include "core/plan/run_plan.h"
 #include "core/text/text.h"
 
@@ -81,6 +82,8 @@ struct PlanShape {
     bool countsFirst = false;  ///< count the entries pass.counts accepts before planning
     bool reordersChains = false;
     std::optional<SkippedExtension> skipped;  ///< files only
+    /// Entries left alone before anything else: no count, no survey, no transform sees them.
+    SharedLeftOut leftOut;
 };
 
 /// Plans a run of pass over listing, telling progress how far it came; planning stops early

@@ -108,6 +108,7 @@ struct RunPlan {
     /// of the folder (the preview): a click checks the folder against it.
     SharedListing asFound;
     std::optional<std::size_t> counted;  ///< entries that a counted confirmation counts
+    std::size_t leftOut = 0;  ///< listed entries left alone as unchecked or filtered out
     PlanSteps steps;  ///< in listing order; never an entry onto its own name unless refused
     bool abandoned = false;  ///< planning was cancelled; steps are incomplete
     bool reordersChains = false;  ///< the rule's: steps are made in the order of core/plan/rename_order.h

@@ -87,7 +87,9 @@ NameList linesOf(const Text& list) {
 }
 
 // The listed entries the list view shows, in its order: each row that names a listed entry of the
-// kind treated, once, less the files of the skipped extension.
+// kind treated, once, less the files of the skipped extension. The entries of unchecked and hidden
+// rows come last, so that the lines pair with the entries the run works on and planning still
+// counts the ones it leaves alone.
 SharedListing shownEntries(const RunRequest& request, const SharedListing& listing) {
     const ListInputs& in = inputsOf(request);
     const auto nameOf = [&](std::uint32_t entry) { return listing->bytes(entry); };
@@ -95,6 +97,7 @@ SharedListing shownEntries(const RunRequest& request, const SharedListing& listi
     for (std::size_t i = 0; i < listing->size(); ++i) entryNamed.insert(static_cast<std::uint32_t>(i), nameOf);
     std::vector<bool> taken(listing->size(), false);
     std::vector<std::uint32_t> order;
+    std::vector<std::uint32_t> leftAlone;
     const bool files = request.kind == Kind::Files;
     for (std::size_t r = 0; in.shown && r < in.shown->size(); ++r) {
         const std::string_view name = in.shown->bytes(r);
@@ -103,8 +106,9 @@ SharedListing shownEntries(const RunRequest& request, const SharedListing& listi
         if (entry == PositionTable::none || taken[entry]) continue;
         if (files && skipsFile(request.skipped, listing->text(entry))) continue;
         taken[entry] = true;
-        order.push_back(entry);
+        (request.leftOut && request.leftOut->contains(name) ? leftAlone : order).push_back(entry);
     }
+    order.insert(order.end(), leftAlone.begin(), leftAlone.end());
     return std::make_shared<const NameList>(listing->permuted(order));
 }
 
@@ -122,7 +126,7 @@ Pass listPass(const ListInputs& in, Kind, std::size_t) {
 
 std::optional<PlanRefusal> refuseUnevenList(const RunRequest& request, const RunPlan& plan) {
     const std::size_t lines = linesOf(inputsOf(request).list).size();
-    const std::size_t entries = plan.listing->size();
+    const std::size_t entries = plan.listing->size() - plan.leftOut;
     if (lines == entries) return std::nullopt;
     const Text counts = "列表有"_t + toText(static_cast<long long>(lines)) + "行，要改名的有"_t +
                         toText(static_cast<long long>(entries)) + "个"_t;
@@ -196,6 +200,7 @@ Text currentNamesAsList(const Window& window) {
     std::string out;
     for (std::size_t i = 0; i < shown->size(); ++i) {
         const std::string_view name = shown->bytes(i);
+        if (request.leftOut && request.leftOut->contains(name)) break;  // the rest are left alone
         const std::size_t cut = files && !withExtension ? extensionLength(std::string(name)) : 0;
         out.append(name.substr(0, name.size() - cut));
         out += '\n';

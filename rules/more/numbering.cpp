@@ -51,14 +51,16 @@ struct NumberingInputs {
     Text pattern;  // 编辑框_模板
     long long start = 1;  // 编辑框_起始
     long long step = 1;  // 编辑框_步长
+    std::shared_ptr<const NameList> sorted;  // the rows as sorted by the header; null: natural order
     friend bool operator==(const NumberingInputs& a, const NumberingInputs& b) {
-        return a.pattern == b.pattern && a.start == b.start && a.step == b.step;
+        const bool sameOrder = a.sorted == b.sorted || (a.sorted && b.sorted && *a.sorted == *b.sorted);
+        return a.pattern == b.pattern && a.start == b.start && a.step == b.step && sameOrder;
     }
 };
 
 NumberingInputs readInputs(const Window& w) {
     return {w.content(编辑框_模板), wholeNumber(typedNumber(w, 编辑框_起始)).value_or(1),
-            wholeNumber(typedNumber(w, 编辑框_步长)).value_or(1)};
+            wholeNumber(typedNumber(w, 编辑框_步长)).value_or(1), w.sortedNames()};
 }
 
 // What the files gave one entry: its values in template order, or the failure of the first value
@@ -74,12 +76,16 @@ struct Surveyed {
     std::vector<long long> place;  // by listing index: 0-based place in the numbering
 };
 
+bool placeEntries(const NameTemplate& t, const Survey& s, const NameList* sorted, Surveyed& out);
+
 // Reads what the template asks of every entry the transform will see, through the program's
 // cache, and puts the entries in numbering order: by the moment of the template's first date or
-// time where it has one (entries lacking it last), else as listed. False when cancelled.
-bool surveyEntries(const NameTemplate& t, const Survey& s, Surveyed& out) {
+// time where it has one (entries lacking it last), then in the order the rows are sorted in where
+// sorted, else as listed. False when cancelled.
+bool surveyEntries(const NameTemplate& t, const Survey& s, const NameList* sorted, Surveyed& out) {
     out.found.assign(s.listing.size(), {});
     out.place.assign(s.listing.size(), 0);
+    if (!t.values) return placeEntries(t, s, sorted, out);
     const std::string folder = textToNative(withTrailingSeparator(s.folder)).value_or(std::string());
     std::optional<bool> windows;
     const std::function<bool()> windowsNames = [&] {
@@ -106,7 +112,20 @@ bool surveyEntries(const NameTemplate& t, const Survey& s, Surveyed& out) {
         }
         if (t.orderPiece) found.moment = pieceMoment(t.pieces[*t.orderPiece], facts);
     }
+    return placeEntries(t, s, sorted, out);
+}
+
+bool placeEntries(const NameTemplate& t, const Survey& s, const NameList* sorted, Surveyed& out) {
     std::vector<std::size_t> order = s.visited;
+    if (sorted) {
+        // An entry without a row comes after those with one.
+        const auto nameOf = [sorted](std::uint32_t r) { return sorted->bytes(r); };
+        PositionTable rowNamed(sorted->size());
+        for (std::uint32_t r = 0; r < sorted->size(); ++r) rowNamed.insert(r, nameOf);
+        std::vector<std::uint32_t> rank(s.listing.size(), PositionTable::none);
+        for (std::size_t i : order) rank[i] = rowNamed.find(s.listing.bytes(i), nameOf);
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return rank[a] < rank[b]; });
+    }
     if (t.orderPiece)
         std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
             const auto& ma = out.found[a].moment;
@@ -118,18 +137,20 @@ bool surveyEntries(const NameTemplate& t, const Survey& s, Surveyed& out) {
 }
 
 // The k-th entry in numbering order gets start + k * step; a number past the range of long long
-// refuses its entry, and so does a value its file lacks. Without values, entries reach the
-// transform in natural order, once each, skipped ones left out, and are numbered as they come.
+// refuses its entry, and so does a value its file lacks. Without values, and while the rows are
+// not sorted by the header, entries reach the transform in natural order, once each, skipped and
+// left-out ones left out, and are numbered as they come.
 Pass numberingPass(const NumberingInputs& in, Kind, std::size_t) {
     auto parsed = parseTemplate(in.pattern);
     if (!parsed) return Pass{[](const Entry&) { return std::optional<Text>(); }, {}};
     auto t = std::make_shared<const NameTemplate>(std::move(parsed.value()));
     auto calls = std::make_shared<long long>(0);
     auto surveyed = std::make_shared<Surveyed>();
+    const bool placed = t->values || in.sorted;
     Pass pass{
-        [in, t, calls, surveyed](const Entry& e) -> std::optional<Text> {
+        [in, t, calls, surveyed, placed](const Entry& e) -> std::optional<Text> {
             const std::size_t i = e.index - 1;
-            const long long place = t->values ? surveyed->place[i] : (*calls)++;
+            const long long place = placed ? surveyed->place[i] : (*calls)++;
             if (t->values && surveyed->found[i].missing != StepFailure::None) {
                 e.refuse(surveyed->found[i].missing);
                 return std::nullopt;
@@ -145,7 +166,10 @@ Pass numberingPass(const NumberingInputs& in, Kind, std::size_t) {
             return made;
         },
         {}};
-    if (t->values) pass.survey = [t, surveyed](const Survey& s) { return surveyEntries(*t, s, *surveyed); };
+    if (placed)
+        pass.survey = [t, surveyed, sorted = in.sorted](const Survey& s) {
+            return surveyEntries(*t, s, sorted.get(), *surveyed);
+        };
     return pass;
 }
 

@@ -35,8 +35,8 @@ TEST_F(Loading, chosenFolderIsListedInNumberAwareOrderMinusTheSkippedExtension) 
     EXPECT_EQ(rowsOf(w), (std::vector<std::string>{"b.MP4", "c"}));
     w.setSelection(组合框2, -1);
     loadChosenFolder(w, s);
-    EXPECT_EQ(rowsOf(w), (std::vector<std::string>{"b.MP4", "c", "1.mp4", "2.mp4", "10.mp4", "a.mp4", "b.MP4", "c"}))
-        << "a second load appends";
+    EXPECT_EQ(rowsOf(w), (std::vector<std::string>{"1.mp4", "2.mp4", "10.mp4", "a.mp4", "b.MP4", "c"}))
+        << "a second load replaces the rows";
     EXPECT_TRUE(w.messages.empty());
 }
 
@@ -50,7 +50,7 @@ TEST_F(Loading, foldersWhenOnlyTheFoldersBoxIsChecked) {
     EXPECT_EQ(rowsOf(w), (std::vector<std::string>{"series"}));
     w.setChecked(选择框2, false);
     loadChosenFolder(w, s);
-    EXPECT_EQ(rowsOf(w).size(), 1u) << "neither box: nothing listed";
+    EXPECT_TRUE(rowsOf(w).empty()) << "neither box: nothing listed";
     EXPECT_EQ(w.currentFolder().toUtf8(), f.path());
 }
 
@@ -85,6 +85,28 @@ TEST_F(Loading, aDropListsTheFolderHoldingTheDroppedEntry) {
     EXPECT_TRUE(w.messages.empty());
 }
 
+// The rows are the current folder's entries of the kind the boxes choose, minus the skipped
+// extension, whenever one of them changes; without a folder there are none.
+TEST_F(Loading, listingAgainFollowsTheKindBoxesAndTheSkippedExtension) {
+    for (const char* n : {"2.mp4", "1.txt"}) f.file(n);
+    f.folder("series");
+    w.setFolder(f.path());
+    w.rows = {Text::fromUtf8("stale")};
+    relistFolder(w, s);
+    EXPECT_EQ(rowsOf(w), (std::vector<std::string>{"1.txt", "2.mp4"}));
+    w.choose(组合框2, ".mp4");
+    relistFolder(w, s);
+    EXPECT_EQ(rowsOf(w), (std::vector<std::string>{"1.txt"}));
+    w.setChecked(选择框1, false);
+    w.setChecked(选择框2, true);
+    relistFolder(w, s);
+    EXPECT_EQ(rowsOf(w), (std::vector<std::string>{"series"}));
+    w.setFolder("");
+    relistFolder(w, s);
+    EXPECT_TRUE(rowsOf(w).empty());
+    EXPECT_TRUE(w.messages.empty());
+}
+
 TEST_F(Loading, rowsCopyClearAndTheExclusiveKindBoxes) {
     w.rows = {Text::fromUtf8("第1集.mkv")};
     EXPECT_EQ(copyRowName(w), Text{});  // no row selected: nothing copied, nothing to say
@@ -92,8 +114,10 @@ TEST_F(Loading, rowsCopyClearAndTheExclusiveKindBoxes) {
     w.selected = 0;
     EXPECT_EQ(copyRowName(w).toUtf8(), "第1集.mkv");
     EXPECT_EQ(w.clipboard.toUtf8(), "第1集.mkv");
-    clearRows(w);
+    w.setFolder("/v/");
+    forgetFolder(w);
     EXPECT_TRUE(w.rows.empty());
+    EXPECT_EQ(w.currentFolder(), Text{}) << "the rules refuse as with no folder";
     w.setChecked(选择框2, true);
     foldersBoxClicked(w);
     EXPECT_FALSE(w.checked(选择框1));

@@ -20,6 +20,7 @@
 #include "core/fs/paths.h"
 #include "core/plan/plan.h"
 #include "core/text/encoding.h"
+#include "core/text/name_patterns.h"
 #include "interaction/click.h"
 #include "interaction/history_prompts.h"
 #include "interaction/preview.h"
@@ -204,6 +205,15 @@ public:
         if (w.selection(组合框2) < -1) w.setSelection(组合框2, -1);
         randomList(w, entries);
         w.answer({static_cast<int>(random_() % 4 == 0), static_cast<int>(random_() % 4 == 0)});
+        // Rows unchecked at random, and rows a filter hides: the entries left out.
+        static const char* const kFilters[] = {"", "", "*.mp4", "*集* ?", "*.MP4;*.txt", "L*", "1*"};
+        const NamePatterns filter(Text::fromUtf8(pick(kFilters)));
+        w.unchecked.clear();
+        for (const auto& entry : entries) {
+            const std::string name = entry.first.substr(0, entry.first.find_last_not_of('/') + 1);
+            if (random_() % 5 == 0 || !filter.matches(Text::fromUtf8(name).bytes()))
+                w.unchecked.push_back(Text::fromUtf8(name));
+        }
     }
 
     // Rows for the list view and a list of new names for them: the rows a shuffled part of the
@@ -394,6 +404,11 @@ TEST(Reliability, aPreviewShowsExactlyWhatTheClickThenDoes) {
             ASSERT_FALSE(preview.plan.abandoned);
             ASSERT_EQ(preview.failures.size(), preview.plan.steps.size());
 
+            for (const PlannedRename step : preview.plan.steps) {
+                const Text& name = (*preview.plan.listing)[step.entry].name;
+                ASSERT_EQ(std::find(w.unchecked.begin(), w.unchecked.end(), name), w.unchecked.end())
+                    << "an entry left out is planned";
+            }
             std::vector<std::pair<Text, Text>> expected;
             for (std::size_t i = 0; i < preview.plan.steps.size(); ++i)
                 if (preview.failures[i] == StepFailure::None)

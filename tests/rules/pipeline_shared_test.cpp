@@ -217,6 +217,20 @@ TEST_P(EveryRule, theQuestionComesWhateverEntryTheDiskListsFirst) {
     EXPECT_FALSE(renamedAs(f.entries(), GetParam().renamed)) << "cancelled";
 }
 
+// An entry whose row is unchecked or filtered out is left alone and counted nowhere; which entry
+// that is goes by its name, so leaving out another name leaves the sample to the rule.
+TEST_P(EveryRule, anEntryLeftOutIsLeftAloneAndCountedNowhere) {
+    f.file(GetParam().sample);
+    w.unchecked = {Text::fromUtf8(GetParam().sample)};
+    run(rule());
+    EXPECT_EQ(f.entries(), Names{GetParam().sample});
+    for (const Shown& m : w.messages) EXPECT_EQ(m.text.bytes().find('1'), std::string::npos) << m << " counts it";
+    w.messages.clear();
+    w.unchecked = {Text::fromUtf8(std::string("left out ") + GetParam().sample)};
+    run(rule());
+    EXPECT_TRUE(renamedAs(f.entries(), GetParam().renamed));
+}
+
 INSTANTIATE_TEST_SUITE_P(Rules, EveryRule, ::testing::ValuesIn(kRules),
                          [](const auto& info) { return std::string(info.param.label); });
 
@@ -270,6 +284,20 @@ TEST_P(ClickHandler, actsOnlyOnItsTargetAndOnlyWhenTheClickedBoxEndsChecked) {
             EXPECT_EQ(w.caption(other), before.caption(other)) << other.name;
         }
     }
+}
+
+// The checked entries are numbered one after the other: an unchecked one takes no number, and
+// the preview plans as the click renames.
+TEST_F(RuleTest, numberingGivesNoNumberToAnEntryLeftOut) {
+    files({"a.mp4", "b.mp4", "c.mp4", "d.mp4"});
+    w.unchecked = {"b.mp4"_t, "gone.mp4"_t};
+    const FolderSnapshot snapshot(w.currentFolder());
+    const Preview preview = previewRun(numbering(), readRequest(numbering(), w), snapshot);
+    EXPECT_EQ(preview.renames, 3u);
+    EXPECT_EQ(preview.plan.leftOut, 1u) << "only entries of the listing count";
+    EXPECT_EQ(previewStatus("加序号"_t, preview).toUtf8(), "加序号：将更名3个，另有1个未选");
+    run(numbering());
+    EXPECT_EQ(f.entries(), (Names{"a 01.mp4", "b.mp4", "c 02.mp4", "d 03.mp4"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Boxes, ClickHandler, ::testing::ValuesIn(kClicks),

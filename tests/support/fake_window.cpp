@@ -86,6 +86,13 @@ int FakeWindow::showMessage(const Text& text, MessageStyle style, std::optional<
     return answer;
 }
 
+SharedLeftOut FakeWindow::leftOut() const {
+    if (unchecked.empty()) return nullptr;
+    auto names = std::make_shared<NameList>();
+    for (const Text& name : unchecked) names->add(name);
+    return std::make_shared<const LeftOutNames>(std::move(names));
+}
+
 Text FakeWindow::get(const std::map<std::string, Text>& m, Component c) {
     auto it = m.find(std::string(c.name));
     return it == m.end() ? Text{} : it->second;

@@ -62,6 +62,7 @@ public:
         return it == enabled_.end() || it->second;
     }
     ListView& list() override { return *this; }
+    SharedLeftOut leftOut() const override;
     Text browseForFolder(const Text&) override { return pickedFolder; }
     Text chooseTextFile(const Text&) override { return pickedFile; }
     /// Records what the editor was given; editorOpens says whether one opened.
@@ -100,6 +101,7 @@ public:
     Text summaryShown;  ///< the line under the last confirmation's question
     bool cancelShownByDefault = false;  ///< the last confirmation had Cancel as its default button
     std::vector<Text> rows;
+    std::vector<Text> unchecked;  ///< names of entries whose rows are unchecked or filtered out
     int selected = -1;
     Text pickedFolder;
     Text pickedFile;
