@@ -16,11 +16,11 @@ namespace velmora {
 namespace {
 
 // The runtime folder lives as long as the session and is the user's alone; the cache folder
-// stands in where there is none.
+// stands in where there is none. Empty when the user has neither.
 QString editingFolder() {
     NativeName base = userFolder(UserFolder::Runtime);
     if (base.empty()) base = userFolder(UserFolder::Cache);
-    if (base.empty()) return QDir::tempPath() + QStringLiteral("/velmora");
+    if (base.empty()) return {};
     return QString::fromStdString(base) + QStringLiteral("/velmora");
 }
 
@@ -43,7 +43,15 @@ bool EditorFile::edit(const Text& text, std::function<void(const Text&)> saved) 
     if (path_.isEmpty()) {
         static std::atomic<int> windows{0};
         folder_ = editingFolder();
-        QDir().mkpath(folder_);
+        if (folder_.isEmpty()) {
+            // The shared temporary folder is everyone's: a folder of a fixed name there could be
+            // another user's, so the list goes into a new one only this user can enter.
+            fallback_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/velmora-XXXXXX"));
+            if (!fallback_->isValid()) return false;
+            folder_ = fallback_->path();
+        } else if (!QDir().mkpath(folder_)) {
+            return false;
+        }
         QFile::setPermissions(folder_, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         path_ = folder_ + QStringLiteral("/名称列表-%1-%2.txt").arg(QCoreApplication::applicationPid()).arg(++windows);
     }
@@ -66,6 +74,7 @@ void EditorFile::remove() {
     if (!watcher_.directories().isEmpty()) watcher_.removePaths(watcher_.directories());
     QFile::remove(path_);
     path_.clear();
+    fallback_.reset();
 }
 
 void EditorFile::changed() {

@@ -1,13 +1,16 @@
 #pragma once
 // A list of names edited in the desktop's text editor: the list goes into a UTF-8 file of the
-// window's own in the user's runtime (or cache) folder, and every save of that file comes back.
+// window's own in the user's runtime (or cache) folder, or else in a new private temporary folder,
+// and every save of that file comes back.
 // The file goes when the window does.
 
 #include <QFileSystemWatcher>
 #include <QObject>
 #include <QString>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 #include "core/text/text.h"
 
@@ -42,6 +45,7 @@ private:
     QTimer settle_;
     QString path_;
     QString folder_;
+    std::unique_ptr<QTemporaryDir> fallback_;  ///< the folder, where the user has no folder of their own for it
     QByteArray last_;  ///< what the file held when written or last read
     std::function<void(const Text&)> saved_;
     Opener opener_;

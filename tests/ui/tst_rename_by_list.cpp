@@ -1,7 +1,9 @@
 // Page " 列 表 " through the real window: a pasted list previewed against the rows as shown, the
 // click and its undo, the import, and the list edited in a text editor that the test stands in for.
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -35,6 +37,7 @@ private slots:
     void theListPairsWithTheRowsAsShownAndAnUnevenListIsRefused();
     void importLoadsTheListAndRefusesWhatIsNotText();
     void theEditorsSavesComeBackIntoTheBoxAndTheFileGoesWithTheWindow();
+    void withoutFoldersOfItsOwnTheListGoesIntoANewPrivateTemporaryFolder();
 
 private:
     std::unique_ptr<QTemporaryDir> state_;
@@ -224,6 +227,37 @@ void TstRenameByList::theEditorsSavesComeBackIntoTheBoxAndTheFileGoesWithTheWind
 
     x.main.close();
     QVERIFY(!QFile::exists(opened));
+}
+
+// A user without a runtime folder and without an absolute HOME: the shared temporary folder is the
+// only place left, and a folder of a fixed name there may be another user's trap.
+void TstRenameByList::withoutFoldersOfItsOwnTheListGoesIntoANewPrivateTemporaryFolder() {
+    QTemporaryDir shared, elsewhere;
+    const QByteArray saved[] = {qgetenv("XDG_RUNTIME_DIR"), qgetenv("XDG_CACHE_HOME"), qgetenv("HOME"),
+                                qgetenv("TMPDIR")};
+    qunsetenv("XDG_RUNTIME_DIR");
+    qunsetenv("XDG_CACHE_HOME");
+    qputenv("HOME", "not/absolute");
+    qputenv("TMPDIR", shared.path().toUtf8());
+    QVERIFY(QFile::link(elsewhere.path(), shared.path() + QStringLiteral("/velmora")));
+    QString folder;
+    {
+        QObject owner;
+        EditorFile editor(&owner);
+        editor.setOpener([](const QString&) { return true; });
+        QVERIFY(editor.edit(Text::fromUtf8("甲\n"), [](const Text&) {}));
+        folder = QFileInfo(editor.path()).absolutePath();
+        QVERIFY(folder.startsWith(shared.path() + QStringLiteral("/velmora-")));
+        QVERIFY(!QFileInfo(folder).isSymLink());
+        QCOMPARE(QFileInfo(folder).permissions() & 0x0077, QFileDevice::Permissions());  // no group, no others
+        QCOMPARE(QDir(elsewhere.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+        editor.remove();
+        QVERIFY(!QFileInfo::exists(folder));
+    }
+    qputenv("XDG_RUNTIME_DIR", saved[0]);
+    qputenv("XDG_CACHE_HOME", saved[1]);
+    qputenv("HOME", saved[2]);
+    qputenv("TMPDIR", saved[3]);
 }
 
 QTEST_MAIN(TstRenameByList)

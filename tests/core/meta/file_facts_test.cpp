@@ -81,6 +81,19 @@ TEST(PhotoFacts, eachValueFromTheExifTheToolWrote) {
     }
 }
 
+// Each field at its last good value and one past it; a leap second is a real second.
+TEST(PhotoFacts, aMomentTakesEachFieldUpToItsLastValue) {
+    const auto key = [](const char* exif) {
+        const auto m = momentFrom(exif);
+        return m ? std::to_string(m->key()) : "<none>";
+    };
+    EXPECT_EQ(key("2016:12:31 23:59:60"), "20161231235960");
+    for (const char* beyond :
+         {"2016:13:31 23:59:59", "2016:12:32 23:59:59", "2016:12:31 24:59:59", "2016:12:31 23:60:59",
+          "2016:12:31 23:59:61", "2016:12:31 23:59:5x", "2016:12:31 23:59:5"})
+        EXPECT_EQ(key(beyond), "<none>") << beyond;
+}
+
 TEST(AudioFacts, tagsAsTheirFramesDeclareThemAndGbkInLatin1AsChinese) {
     TempFolder f;
     struct Case {
