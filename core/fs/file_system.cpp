@@ -12,6 +12,7 @@
 
 #include "core/fs/disk.h"
 #include "core/fs/folder_reader.h"
+#include "core/fs/folder_walk.h"
 #include "core/fs/paths.h"
 
 #ifndef RENAME_NOREPLACE
@@ -65,6 +66,9 @@ bool isValidEntryName(const NativeName& name) {
 FolderHandle::FolderHandle(const NativeName& path)
     : path_(path), fd_(open(path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
 
+FolderHandle::FolderHandle(int parent, const std::string& relative, const NativeName& path)
+    : path_(path), fd_(parent >= 0 ? openFolderBelow(parent, relative) : -1) {}
+
 FolderHandle::~FolderHandle() {
     if (fd_ >= 0) close(fd_);
 }
@@ -79,10 +83,48 @@ const Disk& FolderHandle::disk() const {
 // right after checking that the new name is free. What each means is remembered for the folder.
 Expected<void, int> FolderHandle::rename(const NativeName& oldName, const NativeName& newName,
                                          RenameMethod method) const {
+    const std::size_t slash = oldName.rfind(kSeparator);
+    if (slash != std::string::npos && fd_ >= 0) {
+        const std::string folder = oldName.substr(0, slash);
+        if (newName.size() <= slash + 1 || newName.compare(0, slash + 1, oldName, 0, slash + 1) != 0)
+            return unexpected(EXDEV);
+        const FolderHandle* inside = below(folder);
+        if (!inside->isOpen()) return unexpected(errno == ENOTDIR || errno == ELOOP ? ENOENT : errno);
+        auto renamed = inside->rename(oldName.substr(slash + 1), newName.substr(slash + 1), method);
+        if (renamed) forgetBelow(oldName);
+        return renamed;
+    }
+    if (fd_ >= 0 && slash == std::string::npos && newName.find(kSeparator) != std::string::npos)
+        return unexpected(EXDEV);
     if (fd_ < 0 || !isValidEntryName(oldName) || !isValidEntryName(newName) || oldName == newName)
         return unexpected(fd_ < 0 ? ENOENT : EINVAL);
-    if (move(oldName, newName, method, true)) return {};
+    if (move(oldName, newName, method, true)) {
+        forgetBelow(oldName);
+        return {};
+    }
     return unexpected(errno);
+}
+
+// Opened once per folder and kept for the renames after; errno tells why one could not be opened.
+const FolderHandle* FolderHandle::below(const std::string& folder) const {
+    auto& handle = below_[folder];
+    if (!handle || !handle->isOpen())
+        handle = std::make_unique<FolderHandle>(
+            fd_, folder, path_.empty() || path_.back() == kSeparator ? path_ + folder : path_ + kSeparator + folder);
+    if (!handle->isOpen()) errno = errno == 0 ? ENOENT : errno;
+    return handle.get();
+}
+
+// A folder renamed takes its name away from the handles opened under it: they are opened anew
+// under the name asked for next.
+void FolderHandle::forgetBelow(const std::string& renamed) const {
+    for (auto it = below_.lower_bound(renamed);
+         it != below_.end() && it->first.compare(0, renamed.size(), renamed) == 0;) {
+        if (it->first.size() == renamed.size() || it->first[renamed.size()] == kSeparator)
+            it = below_.erase(it);
+        else
+            ++it;
+    }
 }
 
 // detour: a change of case only may go through a temporary name (not while on the way through one).

@@ -4,6 +4,7 @@
 
 #include <sys/types.h>
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,9 +33,13 @@ inline constexpr std::size_t kLongestName = 1020;
 bool isValidEntryName(const NativeName& name);
 
 /// An open folder whose entries are renamed by name. Renames never overwrite and never leave it.
+/// An entry of a folder below it is named by its relative path ("第1季/第1集.mp4") and renamed
+/// inside its own folder, which is opened from this one part by part without following links.
 class FolderHandle {
 public:
     explicit FolderHandle(const NativeName& path);
+    /// The folder at relative below the open folder parent (path: where it is, for learning its disk).
+    FolderHandle(int parent, const std::string& relative, const NativeName& path);
     ~FolderHandle();
     FolderHandle(const FolderHandle&) = delete;
     FolderHandle& operator=(const FolderHandle&) = delete;
@@ -42,13 +47,17 @@ public:
     bool isOpen() const { return fd_ >= 0; }
     /// Renames the entry oldName to newName inside this folder. Fails, touching nothing, when
     /// newName is not a valid name, is the same as oldName, already exists, or oldName is missing:
-    /// the errno of the failure (ENOENT for a folder that could not be opened).
+    /// the errno of the failure (ENOENT for a folder that could not be opened). Relative paths
+    /// rename inside the folder below that holds them; two paths in different folders fail with
+    /// EXDEV.
     Expected<void, int> rename(const NativeName& oldName, const NativeName& newName,
                                RenameMethod method = RenameMethod::Atomic) const;
     /// What the folder's disk does with names, learnt when first needed.
     const Disk& disk() const;
 
 private:
+    const FolderHandle* below(const std::string& folder) const;
+    void forgetBelow(const std::string& renamed) const;
     bool move(const NativeName& from, const NativeName& to, RenameMethod method, bool detour) const;
     bool renameIfFree(const NativeName& from, const NativeName& to) const;
     NameWatch::Answer freeByNotices(const NativeName& name) const;
@@ -62,6 +71,8 @@ private:
     mutable bool hasHardLinks_ = true;  ///< false once the disk refused a hard link
     mutable unsigned checkedRenames_ = 0;  ///< renames made after checking the new name is free
     mutable std::unique_ptr<NameWatch> watch_;  ///< where the disk's changes all pass here
+    /// Folders below opened for renaming inside them, by relative path.
+    mutable std::map<std::string, std::unique_ptr<FolderHandle>> below_;
 };
 
 /// Renames old path to new path, both full paths in the same folder; the errno of a failure

@@ -14,6 +14,9 @@
 namespace velmora {
 
 enum class EntryKind { Files, Folders };
+/// How deep a listing goes: the folder's own entries, or those of every folder below it too, each
+/// named by its path relative to the folder (core/fs/folder_walk.h).
+enum class Reach { Folder, Below };
 enum class ListingOrder {
     AsFound,
     NumberAware,  ///< files only: numberAwareOrder
@@ -28,15 +31,19 @@ enum class KeepNative { Yes, No };
 /// compact list; with KeepNative::No only their text and inodes are kept (showing, and rows that
 /// follow an entry renamed by another program, need no more), with
 /// KeepNative::Yes also what renaming needs: the native names as they are, and the inodes.
+/// Reach::Below lists the entries at every depth: as the walk finds them (ListingOrder::AsFound), or
+/// in natural order of their paths (naturalPathLess) for any other order.
 NameList enumerateEntries(const Text& folder, EntryKind kind, ListingOrder order, Progress* progress = nullptr,
-                          KeepNative keep = KeepNative::Yes);
+                          KeepNative keep = KeepNative::Yes, Reach reach = Reach::Folder);
 
 /// True when folder lists exactly the entries of kind in listed (a listing kept as found, with its
 /// natives), in that order, under the same names and inodes: nothing was added, removed or renamed
 /// since. Compares as it reads, holding no second listing.
-bool listsTheSame(const Text& folder, EntryKind kind, const NameList& listed, Progress* progress = nullptr);
+bool listsTheSame(const Text& folder, EntryKind kind, const NameList& listed, Progress* progress = nullptr,
+                  Reach reach = Reach::Folder);
 
 /// Puts names listed as found in the order asked for entries of kind.
-void sortListing(NameList& names, EntryKind kind, ListingOrder order, Progress* progress = nullptr);
+void sortListing(NameList& names, EntryKind kind, ListingOrder order, Progress* progress = nullptr,
+                 Reach reach = Reach::Folder);
 
 }  // namespace velmora

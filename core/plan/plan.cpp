@@ -9,6 +9,7 @@
 
 #include "core/fs/disk.h"
 #include "core/fs/folder_reader.h"
+#include "core/fs/folder_walk.h"
 #include "core/plan/rename_order.h"
 
 namespace velmora {
@@ -72,10 +73,17 @@ bool PlanCheck::heldOnDisk(const NativeName& name, const NativeName& old) const 
     // Both names find one entry: the same entry under another case on a file system that ignores
     // case, or two links of one file, the second of which holds the name. Only the folder's own
     // names tell them apart; this is rare enough to read them for.
-    FolderReader folder(folder_);
+    // An entry below the folder is looked for among the names of its own folder.
+    const std::size_t slash = name.rfind('/');
+    const int below = slash == std::string::npos ? -1 : openFolderBelow(folder_, name.substr(0, slash));
+    if (slash != std::string::npos && below < 0) return true;
+    FolderReader folder(below >= 0 ? below : folder_);
+    if (below >= 0) close(below);
     if (!folder.isOpen()) return true;
+    const std::string_view own =
+        slash == std::string::npos ? std::string_view(name) : std::string_view(name).substr(slash + 1);
     bool held = false;
-    while (const dirent* e = held ? nullptr : folder.next()) held = name == e->d_name;
+    while (const dirent* e = held ? nullptr : folder.next()) held = own == e->d_name;
     return held;
 }
 

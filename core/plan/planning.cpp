@@ -1,5 +1,7 @@
 #include "core/plan/planning.h"
 
+#include <algorithm>
+
 #include "core/fs/paths.h"
 
 namespace velmora {
@@ -20,13 +22,17 @@ bool forEachEntry(const PlanShape& shape, bool files, const NameList& listed, Pr
             if (leftOutSeen) ++*leftOutSeen;
             continue;
         }
-        const Text name = listed.text(i);
+        const std::string_view path = listed.bytes(i);
+        const std::size_t slash = shape.reach == Reach::Below ? path.rfind('/') : std::string_view::npos;
+        const std::string_view within =
+            slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
+        const Text name = within.empty() ? listed.text(i) : Text::fromBytes(std::string(path.substr(within.size())));
         const std::size_t extensionLength = files ? velmora::extensionLength(name.bytes()) : 0;
         if (files && shape.subject == Subject::NamePart) {
             const Text namePart = leftText(name, name.length() - static_cast<int>(extensionLength));
-            visit(Entry{i + 1, name, namePart, extensionLength});
+            visit(Entry{i + 1, name, namePart, extensionLength, nullptr, within});
         } else {
-            visit(Entry{i + 1, name, name, extensionLength});
+            visit(Entry{i + 1, name, name, extensionLength, nullptr, within});
         }
     }
     return true;
@@ -44,6 +50,25 @@ bool survey(const PlanShape& shape, const Pass& pass, bool files, const Text& fo
     return completed && pass.survey(Survey{folder, listed, visited, progress, cancelled ? cancelled : never});
 }
 
+// Folders below the listed one are renamed after every entry inside them: the deepest first, the
+// entries of one depth in the order planned.
+void madeDeepestFirst(RunPlan& plan) {
+    const NameList& listed = *plan.listing;
+    std::vector<std::pair<std::size_t, std::size_t>> order;  // depth, step
+    order.reserve(plan.steps.size());
+    bool sorted = true;
+    for (std::size_t i = 0; i < plan.steps.size(); ++i) {
+        const std::string_view path = listed.bytes(plan.steps.entry(i));
+        order.emplace_back(static_cast<std::size_t>(std::count(path.begin(), path.end(), '/')), i);
+        sorted = sorted && (i == 0 || order[i - 1].first >= order[i].first);
+    }
+    if (sorted) return;
+    std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    PlanSteps steps;
+    for (const auto& [depth, i] : order) steps.push_back(plan.steps[i]);
+    plan.steps = std::move(steps);
+}
+
 }  // namespace
 
 bool skipsFile(const std::optional<SkippedExtension>& skipped, const Text& name) {
@@ -59,6 +84,7 @@ RunPlan planRun(const PlanShape& shape, const Pass& pass, Kind kind, const Text&
     plan.folder = folder;
     plan.listing = std::move(listing);
     plan.reordersChains = shape.reordersChains;
+    plan.reach = shape.reach;
     const bool files = kind == Kind::Files;
     const NameList& listed = *plan.listing;
     if (shape.countsFirst) {
@@ -85,20 +111,31 @@ RunPlan planRun(const PlanShape& shape, const Pass& pass, Kind kind, const Text&
             if (files && skipsFile(shape.skipped, e.name)) return;
             StepFailure refusal = StepFailure::None;
             std::optional<Text> changed =
-                pass.transform(Entry{e.index, e.name, e.subject, e.extensionLength, &refusal});
+                pass.transform(Entry{e.index, e.name, e.subject, e.extensionLength, &refusal, e.within});
+            // The new name goes back into the entry's own folder below.
+            const auto inItsFolder = [&e](Text name) {
+                return e.within.empty() ? name : Text::fromBytes(std::string(e.within) + name.bytes());
+            };
             // A refused entry stays in the plan under its own name, so the preview, the question and
             // the report count it as failing.
             if (refusal != StepFailure::None) {
-                plan.steps.push_back({e.index - 1, e.name, refusal});
+                plan.steps.push_back({e.index - 1, inItsFolder(e.name), refusal});
                 return;
             }
             if (!changed || changed->empty()) return;
             if (files && shape.subject == Subject::NamePart) *changed += e.extension();
             // An entry that would keep its name is left alone, not a rename that fails.
             if (*changed == e.name) return;
-            plan.steps.push_back({e.index - 1, std::move(*changed)});
+            // The new name of an entry below stays in its folder: a separator in it is told as
+            // leaving the folder, whatever follows it.
+            if (!e.within.empty() && changed->bytes().find('/') != std::string::npos) {
+                plan.steps.push_back({e.index - 1, inItsFolder(e.name), StepFailure::LeavesFolder});
+                return;
+            }
+            plan.steps.push_back({e.index - 1, inItsFolder(std::move(*changed))});
         },
         &plan.leftOut);
+    if (shape.reach == Reach::Below && kind == Kind::Folders) madeDeepestFirst(plan);
     plan.steps.shrinkToFit();
     return plan;
 }

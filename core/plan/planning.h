@@ -6,8 +6,10 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <string_view>
 #include <vector>
 
+#include "core/fs/listing.h"
 #include "core/fs/progress.h"
 #include "core/names/left_out_names.h"
 #include "core/plan/run_plan.h"
@@ -24,10 +26,13 @@ enum class Subject {
 /// One entry as a transform sees it.
 struct Entry {
     std::size_t index = 0;  ///< 1-based position in the listing
-    const Text& name;  ///< file or folder name
+    const Text& name;  ///< file or folder name (of an entry below the folder, the last part of its path)
     const Text& subject;  ///< what the transform edits (name or name part)
     std::size_t extensionLength = 0;  ///< files: bytes of extensionOf(name); folders: 0
     StepFailure* refusal = nullptr;  ///< where refuse() records its reason; set while planning
+    /// Where the entry is below the listed folder, as GB18030 bytes ending in '/' ("第1季/"); empty
+    /// for an entry of the folder itself. Planning puts it back before the new name.
+    std::string_view within = {};
 
     /// Refuses to rename the entry: the plan keeps it under its own name, failing with why, and
     /// the run leaves it alone. The transform then returns nothing.
@@ -84,6 +89,9 @@ struct PlanShape {
     std::optional<SkippedExtension> skipped;  ///< files only
     /// Entries left alone before anything else: no count, no survey, no transform sees them.
     SharedLeftOut leftOut;
+    /// Reach::Below: the listing names entries by their paths below the folder. Each is renamed in
+    /// its own folder, and a folder after the entries below it.
+    Reach reach = Reach::Folder;
 };
 
 /// Plans a run of pass over listing, telling progress how far it came; planning stops early

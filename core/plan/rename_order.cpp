@@ -20,10 +20,14 @@ constexpr std::size_t none = static_cast<std::size_t>(-1);
 // was taken), so a run of many changes of case does not count from 1 each time.
 NativeName temporaryName(const NativeName& from, const NameSet& present, std::unordered_set<std::string>& reserved,
                          const Disk* disk, unsigned& next) {
-    const std::string extension = from.substr(from.size() - extensionLength(from));
+    // An entry below the folder (a relative path) keeps to its own folder there.
+    const std::size_t slash = from.rfind('/');
+    const std::string within = slash == std::string::npos ? std::string() : from.substr(0, slash + 1);
+    const std::string extension = from.substr(from.size() - extensionLength(from.substr(within.size())));
     for (unsigned& k = next;; ++k) {
         std::string name = "改名中转" + std::to_string(k);
         if (name.size() + extension.size() <= NAME_MAX) name += extension;
+        name.insert(0, within);
         const std::string key = comparedName(name, disk);
         if (!present.contains(key) && reserved.insert(key).second) {
             ++k;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/fs/disk.h"
+#include "core/fs/listing.h"
 #include "core/names/name_list.h"
 #include "core/text/text.h"
 
@@ -109,9 +110,13 @@ struct RunPlan {
     SharedListing asFound;
     std::optional<std::size_t> counted;  ///< entries that a counted confirmation counts
     std::size_t leftOut = 0;  ///< listed entries left alone as unchecked or filtered out
-    PlanSteps steps;  ///< in listing order; never an entry onto its own name unless refused
+    PlanSteps
+        steps;  ///< in listing order (below the folder, deepest first); never an entry onto its own name unless refused
     bool abandoned = false;  ///< planning was cancelled; steps are incomplete
     bool reordersChains = false;  ///< the rule's: steps are made in the order of core/plan/rename_order.h
+    /// Reach::Below: the listing names entries by their paths below the folder, and the steps
+    /// rename a folder after the entries inside it.
+    Reach reach = Reach::Folder;
     /// What the folder's disk does with names; null for a disk that tells case apart and takes
     /// every name of up to 255 bytes.
     std::shared_ptr<const Disk> disk;

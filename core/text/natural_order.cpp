@@ -45,4 +45,17 @@ int naturalCompare(std::string_view a, std::string_view b) {
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
+// The separator byte never occurs inside a multi-byte GB18030 character.
+int naturalPathCompare(std::string_view a, std::string_view b) {
+    for (;;) {
+        const std::size_t ea = a.find('/');
+        const std::size_t eb = b.find('/');
+        if (const int c = naturalCompare(a.substr(0, ea), b.substr(0, eb)); c != 0) return c;
+        if (ea == std::string_view::npos || eb == std::string_view::npos)
+            return ea == eb ? 0 : (ea == std::string_view::npos ? -1 : 1);
+        a.remove_prefix(ea + 1);
+        b.remove_prefix(eb + 1);
+    }
+}
+
 }  // namespace velmora

@@ -12,4 +12,10 @@ int naturalCompare(std::string_view a, std::string_view b);
 
 inline bool naturalLess(std::string_view a, std::string_view b) { return naturalCompare(a, b) < 0; }
 
+/// Natural order of relative paths ("第1季/第2集"), part by part between the '/' separators, so the
+/// entries of one folder stay together; a folder comes before the entries inside it.
+int naturalPathCompare(std::string_view a, std::string_view b);
+
+inline bool naturalPathLess(std::string_view a, std::string_view b) { return naturalPathCompare(a, b) < 0; }
+
 }  // namespace velmora
