@@ -56,16 +56,17 @@ ClickPlan obtainPlan(const RenameRule& rule, const RunRequest& request, const Ru
     click.files = kind == Kind::Files;
     const EntryKind entries = click.files ? EntryKind::Files : EntryKind::Folders;
     const bool reusable = previewed && previewed->kind == kind && previewed->folder == click.folder &&
-                          !previewed->abandoned && previewed->listing;
-    if (reusable && previewed->asFound && listsTheSame(click.folder, entries, *previewed->asFound, &progress)) {
+                          previewed->reach == request.reach && !previewed->abandoned && previewed->listing;
+    if (reusable && previewed->asFound &&
+        listsTheSame(click.folder, entries, *previewed->asFound, &progress, request.reach)) {
         // The folder is as the preview read it: its plan serves, over its listing, and no second
         // listing is made.
         click.plan = *previewed;
         click.listed = previewed->listing;
         window.pumpMessages();
     } else {
-        click.listed = std::make_shared<const NameList>(
-            enumerateEntries(click.folder, entries, listingOrder(rule, kind), &progress));
+        click.listed = std::make_shared<const NameList>(enumerateEntries(
+            click.folder, entries, listingOrder(rule, kind, request.reach), &progress, KeepNative::Yes, request.reach));
         window.pumpMessages();
         if (reusable && !previewed->asFound && *previewed->listing == *click.listed) {
             click.plan = *previewed;
@@ -145,7 +146,7 @@ bool confirmed(const RenameRule& rule, const ClickPlan& click, Window& window) {
     if (plan.failing)
         failing = *plan.failing;
     else
-        for (StepFailure f : planFailures(plan, namesIn(click.folder))) failing += f != StepFailure::None;
+        for (StepFailure f : planFailures(plan, namesIn(click.folder, plan.reach))) failing += f != StepFailure::None;
     const std::size_t renames = plan.steps.size() - std::min(failing, plan.steps.size());
     Text summary = "将更名"_t + toText(static_cast<long long>(renames)) + "个"_t;
     if (failing > 0) summary += "，"_t + toText(static_cast<long long>(failing)) + "个无法更名"_t;
@@ -175,8 +176,10 @@ HistorySteps historySteps(const ClickPlan& click, Progress& progress) {
     if (plan.reordersChains) {
         // The history keeps the renames as they will be made, temporary names included, so
         // taking them back newest first undoes a swap exactly.
-        steps.order = orderRenames(renameRequests(plan), namesIn(click.folder), disk,
-                                   disk && disk->userSpaceDriver ? MadeIn::ListingOrder : MadeIn::PlanOrder);
+        // Below the folder, plan order keeps every folder after the entries inside it.
+        const bool listingOrder = disk && disk->userSpaceDriver && plan.reach == Reach::Folder;
+        steps.order = orderRenames(renameRequests(plan), namesIn(click.folder, plan.reach), disk,
+                                   listingOrder ? MadeIn::ListingOrder : MadeIn::PlanOrder);
         for (const RenameOperation& op : steps.order.operations)
             steps.encoded.add(op.from, op.to, listed.inode(plan.steps.entry(op.step)));
         return steps;
@@ -205,9 +208,14 @@ HistorySteps historySteps(const ClickPlan& click, Progress& progress) {
         // A run's listing keeps the native names: no copy of the old name.
         const std::string_view oldName = listed.keepsNatives() ? listed.nativeBytes(entry) : std::string_view(ownedOld);
         if (folding && sameButForCase(oldName, newName)) {
-            if (!present) present = namesIn(click.folder).mapped([](std::string_view n) { return foldCase(n); });
+            if (!present)
+                present = namesIn(click.folder, plan.reach).mapped([](std::string_view n) { return foldCase(n); });
+            // In the entry's own folder, where it is below the listed one.
+            const std::size_t slash = oldName.rfind('/');
+            const std::string within(slash == std::string_view::npos ? std::string_view()
+                                                                     : oldName.substr(0, slash + 1));
             NativeName temporary;
-            do temporary = "改名中转-大小写" + std::to_string(nextTemporary++);
+            do temporary = within + "改名中转-大小写" + std::to_string(nextTemporary++);
             while (present->contains(foldCase(temporary)) || !temporaries.insert(temporary).second);
             steps.encoded.add(oldName, temporary, listed.inode(entry));
             steps.encoded.add(temporary, newName, listed.inode(entry));

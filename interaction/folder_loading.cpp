@@ -11,11 +11,11 @@ using namespace component;
 
 void showRefusal(Window& window, const Text& text) { window.showMessage(text, style::information, "提示"_t); }
 
-enum class Rows { Replace, Mirror };
+enum class Rows { Replace, Mirror, MirrorInListingOrder };
 
 void putRows(Window& window, std::shared_ptr<const NameList> names, Rows rows) {
-    if (rows == Rows::Mirror) {
-        window.list().mirrorNames(std::move(names));
+    if (rows != Rows::Replace) {
+        window.list().mirrorNames(std::move(names), rows == Rows::MirrorInListingOrder);
         return;
     }
     window.list().clearRows();
@@ -33,9 +33,14 @@ void listIntoView(Window& window, Session& session, bool forgetListing, Rows row
         return;
     }
     WindowProgress progress(window);
-    auto entries = std::make_shared<const NameList>(
-        enumerateEntries(folder, files ? EntryKind::Files : EntryKind::Folders,
-                         files ? ListingOrder::NumberAware : ListingOrder::AsFound, &progress, KeepNative::No));
+    // Below the folder, the rows are the entries at every depth by their relative paths, in
+    // natural order of the paths.
+    const Reach reach = window.checked(选择框_包括子文件夹) ? Reach::Below : Reach::Folder;
+    const ListingOrder order = reach == Reach::Below ? ListingOrder::Natural
+                               : files               ? ListingOrder::NumberAware
+                                                     : ListingOrder::AsFound;
+    auto entries = std::make_shared<const NameList>(enumerateEntries(
+        folder, files ? EntryKind::Files : EntryKind::Folders, order, &progress, KeepNative::No, reach));
     EntryListing& listing = files ? session.entryList : session.folderList;
     listing.clear();
     if (!forgetListing) listing.names = entries;
@@ -49,7 +54,7 @@ void listIntoView(Window& window, Session& session, bool forgetListing, Rows row
     const Text skipped = window.chosenText(组合框2);
     auto kept = std::make_shared<NameList>();
     for (std::size_t i = 0; i < entries->size(); ++i)
-        if (!extensionIs(entries->text(i), skipped)) kept->addFrom(*entries, i);
+        if (!extensionIs(fileNameOf(entries->text(i)), skipped)) kept->addFrom(*entries, i);
     kept->shrinkToFit();
     entries.reset();
     putRows(window, std::move(kept), rows);
@@ -93,6 +98,10 @@ void loadOpenedFolder(Window& window, Session& session, const Text& folder) {
 }
 
 void relistFolder(Window& window, Session& session) { listIntoView(window, session, true, Rows::Mirror); }
+
+void subfoldersBoxClicked(Window& window, Session& session) {
+    listIntoView(window, session, true, Rows::MirrorInListingOrder);
+}
 
 Text copyRowName(Window& window) {
     const int row = window.list().selectedRow();

@@ -21,6 +21,9 @@ Text copyRowName(Window& window);
 /// The current folder listed again (the kind boxes or the skipped extension changed, or the disk
 /// did): rows of entries still there keep their checks, new ones come checked, gone ones go.
 void relistFolder(Window& window, Session& session);
+/// 选择框_包括子文件夹 clicked: the folder listed again at the depth the box says, every row in the
+/// place of its entry in the new listing, keeping its check.
+void subfoldersBoxClicked(Window& window, Session& session);
 /// 按钮9: no folder any more, and no rows.
 void forgetFolder(Window& window);
 /// 选择框1 clicked: files and folders exclude each other.

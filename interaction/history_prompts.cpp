@@ -6,12 +6,15 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <map>
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <vector>
 
 #include "core/fs/file_system.h"
 #include "core/fs/folder_reader.h"
+#include "core/fs/folder_walk.h"
 #include "core/fs/listing.h"
 #include "core/fs/paths.h"
 #include "core/plan/plan.h"
@@ -30,6 +33,26 @@ std::unordered_map<std::string, std::uint64_t> inodesIn(const Text& folder) {
     FolderReader reader(*native);
     while (const dirent* e = reader.next()) inodes.emplace(e->d_name, e->d_ino);
     return inodes;
+}
+
+// The same for the folder and every folder below it, by relative paths, in order of the paths so
+// that the entries below a folder follow it.
+std::map<std::string, std::uint64_t> inodesBelow(const Text& folder) {
+    std::map<std::string, std::uint64_t> inodes;
+    const auto native = textToNative(folder);
+    if (!native) return inodes;
+    walkBelow(*native, [&](const WalkedEntry& w) {
+        inodes.emplace(w.path, w.entry->d_ino);
+        return true;
+    });
+    return inodes;
+}
+
+// A run over the entries below its folder names them by relative paths.
+bool reachesBelow(const JournalRun& run) {
+    for (const JournalStep& step : run.steps)
+        if (step.from.find('/') != std::string::npos) return true;
+    return false;
 }
 
 std::size_t count(const std::vector<StepState>& states, StepState which) {
@@ -63,22 +86,52 @@ bool byNamesOnly(const JournalRun& run) {
 }
 
 // The names of a folder with their inodes, kept up to date as an undo or redo renames. By names
-// only, a name holds an entry whenever it is there.
+// only, a name holds an entry whenever it is there. A run below the folder reads every folder
+// below it too, and a folder renamed takes the names inside it along.
 class FolderInodes {
 public:
-    FolderInodes(const Text& folder, bool namesOnly) : inodes_(inodesIn(folder)), namesOnly_(namesOnly) {}
+    FolderInodes(const JournalRun& run, bool namesOnly) : below_(reachesBelow(run)), namesOnly_(namesOnly) {
+        if (below_)
+            paths_ = inodesBelow(run.folder);
+        else
+            inodes_ = inodesIn(run.folder);
+    }
     bool holds(const NativeName& name, std::uint64_t inode) const {
+        if (below_) {
+            const auto it = paths_.find(name);
+            return it != paths_.end() && (namesOnly_ || it->second == inode);
+        }
         const auto it = inodes_.find(name);
         return it != inodes_.end() && (namesOnly_ || it->second == inode);
     }
     bool namesOnly() const { return namesOnly_; }
     void moved(const NativeName& from, const NativeName& to, std::uint64_t inode) {
-        inodes_.erase(from);
-        inodes_[to] = inode;
+        if (!below_) {
+            inodes_.erase(from);
+            inodes_[to] = inode;
+            return;
+        }
+        paths_.erase(from);
+        paths_[to] = inode;
+        movedInside(from, to);
+    }
+    /// The names inside the folder from go under to, the folder's own name staying as it is.
+    void movedInside(const NativeName& from, const NativeName& to) {
+        if (!below_ || from == to) return;
+        const std::string prefix = from + '/';
+        std::vector<std::pair<std::string, std::uint64_t>> inside;
+        auto it = paths_.lower_bound(prefix);
+        while (it != paths_.end() && it->first.compare(0, prefix.size(), prefix) == 0) {
+            inside.emplace_back(to + '/' + it->first.substr(prefix.size()), it->second);
+            it = paths_.erase(it);
+        }
+        for (auto& [path, inode] : inside) paths_[std::move(path)] = inode;
     }
 
 private:
+    bool below_;
     std::unordered_map<std::string, std::uint64_t> inodes_;
+    std::map<std::string, std::uint64_t> paths_;  ///< below the folder: in order, so a folder's names follow it
     bool namesOnly_;
 };
 
@@ -112,7 +165,7 @@ MadeRenames walk(Window& window, JournalRun& run, bool back, EntryTally& tally) 
     MadeRenames made{run.folder, {}};
     const auto native = textToNative(run.folder);
     const FolderHandle folder(native ? *native : NativeName{});
-    FolderInodes disk(run.folder, byNamesOnly(run));
+    FolderInodes disk(run, byNamesOnly(run));
     const std::vector<EntryPath> paths = entryPaths(run.steps);
     std::vector<std::uint32_t> pathOf(run.steps.size());
     for (std::size_t p = 0; p < paths.size(); ++p)
@@ -214,7 +267,7 @@ std::size_t entriesIn(const JournalRun& run, StepState which) {
 std::size_t reconcileWithDisk(JournalRun& run) {
     run.states.resize(run.steps.size(), StepState::NotMade);
     if (run.state == RunState::Done || run.state == RunState::Undone) return 0;
-    const FolderInodes disk(run.folder, byNamesOnly(run));
+    FolderInodes disk(run, byNamesOnly(run));
     const std::vector<EntryPath> paths = entryPaths(run.steps);
     // By names only, an entry is found only where no other entry of the run shares a name with it
     // and exactly one name of its path is there: a swap leaves the same names whether it was made
@@ -236,7 +289,11 @@ std::size_t reconcileWithDisk(JournalRun& run) {
     // step of its path put it: the steps before that point were made, the ones after it were not.
     // An entry of a cycle has two steps (to a temporary name and on from it), so only its whole
     // path tells whether the first was made.
-    for (const EntryPath& path : paths) {
+    // Below the folder, a folder is renamed after the entries inside it, which the history names
+    // under the folder's old name: entries are placed newest path first, and each placed folder's
+    // names are put back under its old name for the paths before it.
+    for (std::size_t p = paths.size(); p-- > 0;) {
+        const EntryPath& path = paths[p];
         std::optional<std::size_t> at = positionOn(run, path, disk);
         if (disk.namesOnly()) {
             std::size_t present = 0;
@@ -251,6 +308,7 @@ std::size_t reconcileWithDisk(JournalRun& run) {
                 continue;
             }
         }
+        if (at && *at > 0) disk.movedInside(run.steps[path[*at - 1]].to, run.steps[path.front()].from);
         for (std::size_t k = 0; k < path.size(); ++k) {
             StepState& state = run.states[path[k]];
             const bool reached = at && k < *at;

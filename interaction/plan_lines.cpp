@@ -9,10 +9,10 @@ namespace velmora {
 std::vector<Text> describePlan(const RunPlan& plan) {
     if (plan.reordersChains) {
         const auto [oldNames, newNames] = stepNames(plan);
-        return describeOrder(orderRenames(renameRequests(plan), namesIn(plan.folder), plan.disk.get()), oldNames,
-                             newNames);
+        return describeOrder(orderRenames(renameRequests(plan), namesIn(plan.folder, plan.reach), plan.disk.get()),
+                             oldNames, newNames);
     }
-    const std::vector<StepFailure> failures = planFailures(plan, namesIn(plan.folder));
+    const std::vector<StepFailure> failures = planFailures(plan, namesIn(plan.folder, plan.reach));
     std::vector<Text> lines;
     lines.reserve(plan.steps.size());
     const Text arrow = " → "_t;

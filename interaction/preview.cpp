@@ -5,10 +5,13 @@
 
 namespace velmora {
 
-FolderSnapshot::FolderSnapshot(const Text& folder) : folder_(folder) {
-    auto files = std::make_shared<const NameList>(enumerateEntries(folder, EntryKind::Files, ListingOrder::AsFound));
-    auto folders =
-        std::make_shared<const NameList>(enumerateEntries(folder, EntryKind::Folders, ListingOrder::AsFound));
+// Below the folder, the walk's order is kept as found and every listing is in order of paths.
+FolderSnapshot::FolderSnapshot(const Text& folder, Reach reach) : folder_(folder), reach_(reach) {
+    auto unsorted = [&](EntryKind kind) {
+        return enumerateEntries(folder, kind, ListingOrder::AsFound, nullptr, KeepNative::Yes, reach);
+    };
+    auto files = std::make_shared<const NameList>(unsorted(EntryKind::Files));
+    auto folders = std::make_shared<const NameList>(unsorted(EntryKind::Folders));
     names_ = NameSet({files, folders});
     const auto native = textToNative(folder);
     disk_ = std::make_shared<const Disk>(diskOf(native ? *native : NativeName{}));
@@ -18,13 +21,15 @@ FolderSnapshot::FolderSnapshot(const Text& folder) : folder_(folder) {
 
 SharedListing FolderSnapshot::listing(EntryKind kind, ListingOrder order) const {
     const SharedListing& asFound = kind == EntryKind::Files ? files_ : folders_;
-    if (order == ListingOrder::AsFound || (order == ListingOrder::NumberAware && kind == EntryKind::Folders))
+    if (reach_ == Reach::Below)
+        order = ListingOrder::Natural;
+    else if (order == ListingOrder::AsFound || (order == ListingOrder::NumberAware && kind == EntryKind::Folders))
         return asFound;
     const std::lock_guard<std::mutex> lock(sortedLock_);
     SharedListing& sorted = sorted_[{kind, order}];
     if (!sorted) {
         NameList names = *asFound;
-        sortListing(names, kind, order);
+        sortListing(names, kind, order, nullptr, reach_);
         sorted = std::make_shared<const NameList>(std::move(names));
     }
     return sorted;
@@ -45,9 +50,9 @@ Preview planPreview(const RenameRule& rule, const RunRequest& request, const Fol
     }
     const Kind kind = *request.kind;
     const EntryKind entries = kind == Kind::Files ? EntryKind::Files : EntryKind::Folders;
-    preview.plan =
-        planRequest(rule, request, folder.listing(entries, listingOrder(rule, kind)), nullptr, cancelled, reading);
-    preview.plan.asFound = folder.listing(entries, ListingOrder::AsFound);
+    preview.plan = planRequest(rule, request, folder.listing(entries, listingOrder(rule, kind, request.reach)), nullptr,
+                               cancelled, reading);
+    preview.plan.asFound = folder.asFound(entries);
     preview.plan.disk = folder.disk();
     if (preview.plan.abandoned) return preview;
     if (auto refusal = refusalAfterPlanning(rule, request, preview.plan)) {

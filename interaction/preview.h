@@ -19,18 +19,22 @@ namespace velmora {
 /// One folder's files and sub-folders as found, and every name it holds, read once.
 class FolderSnapshot {
 public:
-    /// Reads folder from the disk.
-    explicit FolderSnapshot(const Text& folder);
+    /// Reads folder from the disk (with Reach::Below, every folder below it too).
+    explicit FolderSnapshot(const Text& folder, Reach reach = Reach::Folder);
 
     const Text& folder() const { return folder_; }
+    Reach reach() const { return reach_; }
     /// The entries of one kind in the order a listing of that kind gives them.
     SharedListing listing(EntryKind kind, ListingOrder order) const;
+    /// The entries of one kind as the disk gave them, before any order.
+    const SharedListing& asFound(EntryKind kind) const { return kind == EntryKind::Files ? files_ : folders_; }
     const NameSet& names() const { return names_; }
     /// What the folder's disk does with names.
     const std::shared_ptr<const Disk>& disk() const { return disk_; }
 
 private:
     Text folder_;
+    Reach reach_;
     std::shared_ptr<const Disk> disk_;
     SharedListing files_;
     SharedListing folders_;

@@ -53,7 +53,8 @@ InputCheck requireContent(Component component, Message message) {
 
 bool RunRequest::sameAs(const RunRequest& other) const {
     return refusal == other.refusal && kind == other.kind && folder == other.folder && skipped == other.skipped &&
-           sameLeftOut(leftOut, other.leftOut) && refusalBeforeFileLoop == other.refusalBeforeFileLoop &&
+           sameLeftOut(leftOut, other.leftOut) && reach == other.reach &&
+           refusalBeforeFileLoop == other.refusalBeforeFileLoop &&
            (inputs == other.inputs || (inputs && other.inputs && inputs->sameAs(*other.inputs)));
 }
 
@@ -69,22 +70,24 @@ RunRequest readRequest(const RenameRule& rule, const Window& window) {
         return request;
     request.skipped = skippedExtension(rule, window);
     request.leftOut = window.leftOut();
+    request.reach = window.checked(选择框_包括子文件夹) ? Reach::Below : Reach::Folder;
     static const auto nothing = std::make_shared<const InputsOf<NoInputs>>(NoInputs{});
     request.inputs = rule.read ? rule.read(window) : nothing;
     if (request.kind == Kind::Files) request.refusalBeforeFileLoop = firstRefusal(rule.checksBeforeFileLoop, window);
     return request;
 }
 
-ListingOrder listingOrder(const RenameRule& rule, Kind kind) {
-    if (rule.naturalOrder) return ListingOrder::Natural;
+ListingOrder listingOrder(const RenameRule& rule, Kind kind, Reach reach) {
+    if (rule.naturalOrder || reach == Reach::Below) return ListingOrder::Natural;
     return kind == Kind::Files && rule.numberAwareOrder ? ListingOrder::NumberAware : ListingOrder::AsFound;
 }
 
 RunPlan planRequest(const RenameRule& rule, const RunRequest& request, SharedListing listing, Progress* progress,
                     const std::function<bool()>& cancelled, Progress* reading) {
     const Kind kind = *request.kind;
-    const PlanShape shape{rule.subject, rule.confirmation == Confirmation::Counted, rule.reordersChains,
-                          request.skipped, request.leftOut};
+    const PlanShape shape{rule.subject,        rule.confirmation == Confirmation::Counted,
+                          rule.reordersChains, request.skipped,
+                          request.leftOut,     request.reach};
     if (rule.arrange) listing = rule.arrange(request, listing);
     const Pass pass = (kind == Kind::Files ? rule.files : rule.folders)(*request.inputs, kind, listing->size());
     return planRun(shape, pass, kind, request.folder, std::move(listing), progress, cancelled, reading);

@@ -150,6 +150,7 @@ struct RunRequest {
     Text folder;
     std::optional<SkippedExtension> skipped;
     SharedLeftOut leftOut;  ///< entries whose rows are unchecked or filtered out; null for none
+    Reach reach = Reach::Folder;  ///< 选择框_包括子文件夹: the entries of every folder below too
     std::shared_ptr<const RuleInputs> inputs;  ///< null when the rule reads nothing
     /// What the rule's checks before the file loop say: shown after the question, files only.
     std::optional<Message> refusalBeforeFileLoop;
@@ -160,8 +161,9 @@ struct RunRequest {
 /// Reads rule's request: the checks in their order, then the kind boxes, then the inputs.
 RunRequest readRequest(const RenameRule& rule, const Window& window);
 
-/// The order in which a rule lists the entries of one kind.
-ListingOrder listingOrder(const RenameRule& rule, Kind kind);
+/// The order in which a rule lists the entries of one kind; below the folder, natural order of the
+/// paths.
+ListingOrder listingOrder(const RenameRule& rule, Kind kind, Reach reach = Reach::Folder);
 
 /// Plans a run of rule over listing as request asks (request.kind set); progress hears how far it
 /// came (reading, where given, how far reading what the files hold came), and planning stops early

@@ -64,9 +64,13 @@ public:
         return names;
     }
     /// The rows as a fresh listing of the current folder gives them: rows whose entries are still
-    /// there keep their place in it and their check, new entries come checked, gone ones go.
+    /// there keep their place in it and their check, new entries come checked, gone ones go. With
+    /// inListingOrder every row takes the place of its entry in names instead (the listing reaches
+    /// other depths now), keeping its check.
     // Taken by value: the real view keeps the list.
-    virtual void mirrorNames(std::shared_ptr<const NameList> names) {  // NOLINT(performance-unnecessary-value-param)
+    virtual void mirrorNames(std::shared_ptr<const NameList> names,  // NOLINT(performance-unnecessary-value-param)
+                             bool inListingOrder = false) {
+        (void)inListingOrder;
         clearRows();
         appendNames(std::move(names));
     }

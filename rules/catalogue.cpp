@@ -34,7 +34,7 @@ const std::vector<CataloguedRule>& ruleCatalogue() {
         {按钮_加后缀2, appendAfterExtension, {编辑框18}},
         {按钮12, appendAfterNumber, {编辑框13}},
         {按钮_加后缀1, videoNumbers, {}},
-        {按钮_加序号, numbering, {编辑框_模板, 编辑框_起始, 编辑框_步长}},
+        {按钮_加序号, numbering, {编辑框_模板, 编辑框_起始, 编辑框_步长, 选择框_每个文件夹重新编号}},
         {按钮_正则替换, regexReplace, {编辑框_查找, 编辑框_替换为, 选择框_区分大小写, 选择框_包括扩展名}},
         {按钮_改大小写, letterCase, {单选框_大写, 单选框_小写, 单选框_首字母大写, 选择框_只改扩展名}},
         {按钮_按列表改名, renameByList, {编辑框_名称列表, 选择框_列表含扩展名}},

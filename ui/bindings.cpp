@@ -72,6 +72,7 @@ std::vector<Binding> makeTable() {
         {按钮1, Event::Clicked, [](HandlerContext& c) { loadChosenFolder(c.window, c.session); }},
         {选择框1, Event::Clicked, relistAfter(filesBoxClicked)},
         {选择框2, Event::Clicked, relistAfter(foldersBoxClicked)},
+        {选择框_包括子文件夹, Event::Clicked, [](HandlerContext& c) { subfoldersBoxClicked(c.window, c.session); }},
         {组合框2, Event::ItemChosen, relistAfter(nullptr)},
         {超级列表框1, Event::Clicked, copyClickedRow},
         {按钮9, Event::Clicked,

@@ -121,7 +121,7 @@ void RowModel::append(const std::shared_ptr<const NameList>& names, const Text& 
     emit choiceChanged();
 }
 
-void RowModel::mirror(const std::shared_ptr<const NameList>& listing, const Text& folder) {
+void RowModel::mirror(const std::shared_ptr<const NameList>& listing, const Text& folder, bool inListingOrder) {
     const auto nameOf = [this](std::uint32_t r) { return names_->bytes(r); };
     PositionTable rowNamed(rows_->size());
     for (std::uint32_t r = 0; r < rows_->size(); ++r) rowNamed.insert(r, nameOf);
@@ -155,20 +155,38 @@ void RowModel::mirror(const std::shared_ptr<const NameList>& listing, const Text
         added = std::move(stillAdded);
     }
     const bool allStay = std::all_of(entryOfRow.begin(), entryOfRow.end(), [](std::uint32_t e) { return e != none; });
-    if (allStay && !followed && added.empty() && (segments_.empty() || segments_.front().folder == folder)) return;
+    if (allStay && !followed && added.empty() && !inListingOrder &&
+        (segments_.empty() || segments_.front().folder == folder))
+        return;
     auto rows = std::make_shared<NameList>();
     auto names = std::make_shared<NameList>();
     std::vector<std::uint8_t> unchecked;
-    for (std::size_t r = 0; r < rows_->size(); ++r) {
-        if (entryOfRow[r] == none) continue;
-        rows->addFrom(*rows_, r);
-        names->addFrom(*listing, entryOfRow[r]);
-        unchecked.push_back(unchecked_[r]);
-    }
-    for (std::size_t i : added) {
-        rows->addFrom(*listing, i);
-        names->addFrom(*listing, i);
-        unchecked.push_back(0);
+    if (inListingOrder) {
+        std::vector<std::uint32_t> rowOfEntry(listing->size(), none);
+        for (std::uint32_t r = 0; r < rows_->size(); ++r)
+            if (entryOfRow[r] != none) rowOfEntry[entryOfRow[r]] = r;
+        for (std::size_t i = 0; i < listing->size(); ++i) {
+            const std::uint32_t r = rowOfEntry[i];
+            if (r == none)
+                rows->addFrom(*listing, i);
+            else
+                rows->addFrom(*rows_, r);
+            names->addFrom(*listing, i);
+            unchecked.push_back(r == none ? 0 : unchecked_[r]);
+        }
+        followed = true;  // the names are the listing's, whatever the rows were loaded as
+    } else {
+        for (std::size_t r = 0; r < rows_->size(); ++r) {
+            if (entryOfRow[r] == none) continue;
+            rows->addFrom(*rows_, r);
+            names->addFrom(*listing, entryOfRow[r]);
+            unchecked.push_back(unchecked_[r]);
+        }
+        for (std::size_t i : added) {
+            rows->addFrom(*listing, i);
+            names->addFrom(*listing, i);
+            unchecked.push_back(0);
+        }
     }
     beginResetModel();
     const bool renamed = followed || names_ != rows_;

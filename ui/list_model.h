@@ -48,7 +48,7 @@ public:
     /// entry is still there stays where it is, with its check, also when another program renamed
     /// the entry (the same inode under a new name); new entries are appended, checked; rows of
     /// entries gone are removed.
-    void mirror(const std::shared_ptr<const NameList>& listing, const Text& folder);
+    void mirror(const std::shared_ptr<const NameList>& listing, const Text& folder, bool inListingOrder = false);
 
     /// The check box of row r; every row comes checked.
     bool checked(int r) const { return unchecked_[static_cast<std::size_t>(r)] == 0; }

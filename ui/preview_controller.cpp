@@ -46,7 +46,7 @@ PreviewController::PreviewController(MainWindow& window, QtWindow& adapter)
         if (self) self->showClickPlan(plan);
     });
     // The kind boxes and the skipped extension change what the rule in view would do.
-    for (const char* box : {"选择框1", "选择框2"})
+    for (const char* box : {"选择框1", "选择框2", "选择框_包括子文件夹"})
         connect(window.component<QAbstractButton>(box), &QAbstractButton::clicked, this,
                 &PreviewController::inputChanged);
     connect(window.component<QComboBox>("组合框2"), &QComboBox::activated, this, &PreviewController::inputChanged);
@@ -170,7 +170,12 @@ void PreviewController::renamed(const Text& folder, const RenameList& renames) {
     watcher_->resume();
     holding_ = false;
     window_.rows().followRenames(folder, renames);
-    if (folder == adapter_.currentFolder()) forgetFolder();
+    if (folder == adapter_.currentFolder()) {
+        forgetFolder();
+        // Below the folder, a folder renamed moves the rows inside it, and the watch sees only the
+        // folder's own entries: the rows are listed again, following their entries.
+        if (relist_ && adapter_.checked(component::选择框_包括子文件夹)) relist_();
+    }
     request();
 }
 
@@ -281,7 +286,7 @@ void PreviewController::showClickPlan(const RunPlan& plan) {
     auto job = newJob(clickRule_, readRequest(clickRule_->rule(), adapter_));
     auto rows = std::make_shared<RowPreview>();
     rows->preview.plan = plan;
-    rows->preview.failures = planFailures(plan, namesIn(plan.folder));
+    rows->preview.failures = planFailures(plan, namesIn(plan.folder, plan.reach));
     for (StepFailure f : rows->preview.failures)
         ++(f == StepFailure::None ? rows->preview.renames : rows->preview.failing);
     job->rowEntries = matchRows(plan.listing, job->rowNames);

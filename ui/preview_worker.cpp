@@ -16,12 +16,15 @@ namespace {
 // The worker's snapshot of folder: the one read last while the folder was not forgotten since,
 // else read now (outside the lock, so forgetting never waits for the disk).
 template <typename Slot>
-std::shared_ptr<const FolderSnapshot> snapshotFor(Slot& slot, unsigned long long epoch, const Text& folder) {
+std::shared_ptr<const FolderSnapshot> snapshotFor(Slot& slot, unsigned long long epoch, const Text& folder,
+                                                  Reach reach) {
     {
         const std::lock_guard<std::mutex> hold(slot.lock);
-        if (slot.snapshot && slot.epoch == epoch && slot.snapshot->folder() == folder) return slot.snapshot;
+        if (slot.snapshot && slot.epoch == epoch && slot.snapshot->folder() == folder &&
+            slot.snapshot->reach() == reach)
+            return slot.snapshot;
     }
-    auto snapshot = std::make_shared<const FolderSnapshot>(folder);
+    auto snapshot = std::make_shared<const FolderSnapshot>(folder, reach);
     const std::lock_guard<std::mutex> hold(slot.lock);
     if (slot.epoch == epoch) slot.snapshot = snapshot;
     return snapshot;
@@ -63,8 +66,8 @@ bool PreviewWorker::workOut(PreviewJob& job, SnapshotSlot& slot, const std::func
         rows->preview.refusal = request.refusal;
         rows->preview.noKindChosen = !request.refusal;
     } else {
-        if (!job.folder || job.folder->folder() != request.folder)
-            job.folder = snapshotFor(slot, job.folderEpoch, request.folder);
+        if (!job.folder || job.folder->folder() != request.folder || job.folder->reach() != request.reach)
+            job.folder = snapshotFor(slot, job.folderEpoch, request.folder, request.reach);
         if (cancelled()) return false;
         rows->preview = previewRun(r, request, *job.folder, cancelled, reading);
         if (rows->preview.plan.abandoned || cancelled()) return false;

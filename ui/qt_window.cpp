@@ -258,7 +258,9 @@ Text QtWindow::rowText(int row) const { return window_.rows().row(window_.shownR
 void QtWindow::appendRows(std::vector<Text> rows) { window_.rows().append(rows, currentFolder()); }
 void QtWindow::appendNames(std::shared_ptr<const NameList> names) { window_.rows().append(names, currentFolder()); }
 void QtWindow::clearRows() { window_.rows().clear(); }
-void QtWindow::mirrorNames(std::shared_ptr<const NameList> names) { window_.rows().mirror(names, currentFolder()); }
+void QtWindow::mirrorNames(std::shared_ptr<const NameList> names, bool inListingOrder) {
+    window_.rows().mirror(names, currentFolder(), inListingOrder);
+}
 SharedLeftOut QtWindow::leftOut() const { return window_.rows().leftOut(); }
 std::shared_ptr<const NameList> QtWindow::sortedNames() const { return window_.shownRows().sortedNames(); }
 

@@ -67,7 +67,7 @@ private:
     void appendRows(std::vector<Text> rows) override;
     void appendNames(std::shared_ptr<const NameList> names) override;
     void clearRows() override;
-    void mirrorNames(std::shared_ptr<const NameList> names) override;
+    void mirrorNames(std::shared_ptr<const NameList> names, bool inListingOrder = false) override;
     int selectedRow() const override;
     std::shared_ptr<const NameList> currentNames() const override;
 

@@ -194,7 +194,8 @@ Text currentNamesAsList(const Window& window) {
     if (!request.kind) return {};
     const bool files = *request.kind == Kind::Files;
     const auto listed = std::make_shared<const NameList>(enumerateEntries(
-        request.folder, files ? EntryKind::Files : EntryKind::Folders, ListingOrder::AsFound, nullptr, KeepNative::No));
+        request.folder, files ? EntryKind::Files : EntryKind::Folders,
+        listingOrder(renameByList(), *request.kind, request.reach), nullptr, KeepNative::No, request.reach));
     const SharedListing shown = shownEntries(request, listed);
     const bool withExtension = inputsOf(request).withExtension;
     std::string out;

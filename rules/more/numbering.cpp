@@ -3,7 +3,9 @@
 // kind are values read from the files (rules/more/name_template.h). With a date or time in the
 // template the entries are numbered in the order of that moment, then in natural order.
 #include <algorithm>
+#include <map>
 #include <memory>
+#include <string_view>
 
 #include "core/fs/disk.h"
 #include "core/fs/paths.h"
@@ -52,15 +54,24 @@ struct NumberingInputs {
     long long start = 1;  // 编辑框_起始
     long long step = 1;  // 编辑框_步长
     std::shared_ptr<const NameList> sorted;  // the rows as sorted by the header; null: natural order
+    bool perFolder = false;  // 选择框_每个文件夹重新编号
     friend bool operator==(const NumberingInputs& a, const NumberingInputs& b) {
         const bool sameOrder = a.sorted == b.sorted || (a.sorted && b.sorted && *a.sorted == *b.sorted);
-        return a.pattern == b.pattern && a.start == b.start && a.step == b.step && sameOrder;
+        return a.pattern == b.pattern && a.start == b.start && a.step == b.step && sameOrder &&
+               a.perFolder == b.perFolder;
     }
 };
 
 NumberingInputs readInputs(const Window& w) {
     return {w.content(编辑框_模板), wholeNumber(typedNumber(w, 编辑框_起始)).value_or(1),
-            wholeNumber(typedNumber(w, 编辑框_步长)).value_or(1), w.sortedNames()};
+            wholeNumber(typedNumber(w, 编辑框_步长)).value_or(1), w.sortedNames(),
+            w.checked(选择框_每个文件夹重新编号)};
+}
+
+// The folder part of a listed path below the folder ("第1季/"); empty for the folder's own entries.
+std::string_view folderOf(std::string_view path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
 }
 
 // What the files gave one entry: its values in template order, or the failure of the first value
@@ -76,16 +87,16 @@ struct Surveyed {
     std::vector<long long> place;  // by listing index: 0-based place in the numbering
 };
 
-bool placeEntries(const NameTemplate& t, const Survey& s, const NameList* sorted, Surveyed& out);
+bool placeEntries(const NameTemplate& t, const Survey& s, const NameList* sorted, bool perFolder, Surveyed& out);
 
 // Reads what the template asks of every entry the transform will see, through the program's
 // cache, and puts the entries in numbering order: by the moment of the template's first date or
 // time where it has one (entries lacking it last), then in the order the rows are sorted in where
 // sorted, else as listed. False when cancelled.
-bool surveyEntries(const NameTemplate& t, const Survey& s, const NameList* sorted, Surveyed& out) {
+bool surveyEntries(const NameTemplate& t, const Survey& s, const NameList* sorted, bool perFolder, Surveyed& out) {
     out.found.assign(s.listing.size(), {});
     out.place.assign(s.listing.size(), 0);
-    if (!t.values) return placeEntries(t, s, sorted, out);
+    if (!t.values) return placeEntries(t, s, sorted, perFolder, out);
     const std::string folder = textToNative(withTrailingSeparator(s.folder)).value_or(std::string());
     std::optional<bool> windows;
     const std::function<bool()> windowsNames = [&] {
@@ -112,10 +123,11 @@ bool surveyEntries(const NameTemplate& t, const Survey& s, const NameList* sorte
         }
         if (t.orderPiece) found.moment = pieceMoment(t.pieces[*t.orderPiece], facts);
     }
-    return placeEntries(t, s, sorted, out);
+    return placeEntries(t, s, sorted, perFolder, out);
 }
 
-bool placeEntries(const NameTemplate& t, const Survey& s, const NameList* sorted, Surveyed& out) {
+// perFolder: each folder below numbers its own entries from the first place.
+bool placeEntries(const NameTemplate& t, const Survey& s, const NameList* sorted, bool perFolder, Surveyed& out) {
     std::vector<std::size_t> order = s.visited;
     if (sorted) {
         // An entry without a row comes after those with one.
@@ -132,7 +144,9 @@ bool placeEntries(const NameTemplate& t, const Survey& s, const NameList* sorted
             const auto& mb = out.found[b].moment;
             return ma && (!mb || *ma < *mb);
         });
-    for (std::size_t k = 0; k < order.size(); ++k) out.place[order[k]] = static_cast<long long>(k);
+    std::map<std::string_view, long long> placed;  // folder -> entries placed in it so far
+    for (std::size_t k = 0; k < order.size(); ++k)
+        out.place[order[k]] = perFolder ? placed[folderOf(s.listing.bytes(order[k]))]++ : static_cast<long long>(k);
     return true;
 }
 
@@ -144,13 +158,14 @@ Pass numberingPass(const NumberingInputs& in, Kind, std::size_t) {
     auto parsed = parseTemplate(in.pattern);
     if (!parsed) return Pass{[](const Entry&) { return std::optional<Text>(); }, {}};
     auto t = std::make_shared<const NameTemplate>(std::move(parsed.value()));
-    auto calls = std::make_shared<long long>(0);
+    auto calls = std::make_shared<std::map<std::string, long long>>();  // by folder, where numbered per folder
     auto surveyed = std::make_shared<Surveyed>();
     const bool placed = t->values || in.sorted;
     Pass pass{
         [in, t, calls, surveyed, placed](const Entry& e) -> std::optional<Text> {
             const std::size_t i = e.index - 1;
-            const long long place = placed ? surveyed->place[i] : (*calls)++;
+            const long long place =
+                placed ? surveyed->place[i] : (*calls)[in.perFolder ? std::string(e.within) : std::string()]++;
             if (t->values && surveyed->found[i].missing != StepFailure::None) {
                 e.refuse(surveyed->found[i].missing);
                 return std::nullopt;
@@ -167,8 +182,8 @@ Pass numberingPass(const NumberingInputs& in, Kind, std::size_t) {
         },
         {}};
     if (placed)
-        pass.survey = [t, surveyed, sorted = in.sorted](const Survey& s) {
-            return surveyEntries(*t, s, sorted.get(), *surveyed);
+        pass.survey = [t, surveyed, sorted = in.sorted, perFolder = in.perFolder](const Survey& s) {
+            return surveyEntries(*t, s, sorted.get(), perFolder, *surveyed);
         };
     return pass;
 }
