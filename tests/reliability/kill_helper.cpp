@@ -8,6 +8,8 @@
 //
 //   velmora-kill-helper <folder> <state folder> [plan]
 //
+// VELMORA_KILL_BELOW=1 renames the folders at every depth below the folder instead of its files.
+//
 // Given a plan file (lines "old name part<TAB>new name part"), it renames as that plan says, through
 // the renames in order of the rules of page " 更 多 " (chains, swaps and cycles through temporary
 // names), instead of running 按钮2.
@@ -111,6 +113,11 @@ int main(int argc, char* argv[]) {
     if (session.journal.open(argv[2]) != Journal::Opened::Ok) return 3;
     armed = true;
     window.setFolder(argv[1]);
+    if (const char* below = std::getenv("VELMORA_KILL_BELOW"); below && *below == '1') {
+        window.setChecked(component::选择框1, false);
+        window.setChecked(component::选择框2, true);
+        window.setChecked(component::选择框_包括子文件夹, true);
+    }
     if (argc == 4) {
         std::map<std::string, std::string> plan;
         std::ifstream in(argv[3]);

@@ -95,11 +95,12 @@ struct Outcome {
 
 // Runs the helper over folder (with a plan file, when given); kills it after delay when given.
 Outcome runHelper(const std::string& folder, const std::string& state, const std::string& killAt,
-                  std::optional<std::chrono::microseconds> delay, const std::string& plan = {}) {
+                  std::optional<std::chrono::microseconds> delay, const std::string& plan = {}, bool below = false) {
     const auto start = Clock::now();
     const pid_t child = fork();
     if (child == 0) {
         if (!killAt.empty()) setenv("VELMORA_KILL_AT", killAt.c_str(), 1);
+        if (below) setenv("VELMORA_KILL_BELOW", "1", 1);
         if (plan.empty())
             execl(VELMORA_KILL_HELPER, VELMORA_KILL_HELPER, folder.c_str(), state.c_str(), static_cast<char*>(nullptr));
         else
@@ -375,6 +376,57 @@ TEST(KillDuringARun, chainsSwapsAndCyclesKilledAfterEveryRenameAreTakenBackExact
     }
     std::printf("kill test: %ld random plans with chains, swaps and cycles, %zu cuts, %zu asked about at start\n",
                 plans, cuts, askedAbout);
+}
+
+// Folders at three depths, each renamed after the folders inside it, killed after every rename: a
+// fresh start finds the entries below folders renamed since, and takes the run back exactly, at
+// start or later.
+TEST(KillDuringARun, aRunBelowTheFolderKilledAfterEveryRenameIsTakenBackExactly) {
+    for (int killAt = 0; killAt <= 4; ++killAt) {
+        for (const bool atStart : {true, false}) {
+            SCOPED_TRACE(::testing::Message() << "killed after " << killAt << (atStart ? ", at start" : ", later"));
+            TempFolder root;
+            const std::string folder = root.path() + "work/";
+            for (const char* d : {"", "aa1", "aa1/aa2", "aa1/aa2/aa3", "ab"})
+                std::filesystem::create_directory(folder + d);
+            for (const char* file : {"aa1/f", "aa1/aa2/f", "aa1/aa2/aa3/f", "ab/f"})
+                std::ofstream(folder + file, std::ios::binary) << file;
+            const Contents original = treeOf(folder);
+            ASSERT_TRUE(
+                runHelper(folder, root.path() + "state", std::to_string(killAt), std::nullopt, {}, true).killed);
+            const Contents after = treeOf(folder);
+            ASSERT_EQ(after.size(), original.size()) << "no entry lost";
+            if (killAt == 4)
+                EXPECT_EQ(after, (Contents{{"a1/", ""},
+                                           {"a1/a2/", ""},
+                                           {"a1/a2/a3/", ""},
+                                           {"a1/a2/a3/f", "aa1/aa2/aa3/f"},
+                                           {"a1/a2/f", "aa1/aa2/f"},
+                                           {"a1/f", "aa1/f"},
+                                           {"b/", ""},
+                                           {"b/f", "ab/f"}}));
+
+            FakeWindow w;
+            Session s;
+            w.answer({atStart ? answerOk : answerCancel});
+            openHistory(w, s, root.path() + "state");
+            const std::string n = std::to_string(killAt);
+            if (killAt == 0) {
+                EXPECT_TRUE(w.messages.empty());
+            } else {
+                ASSERT_FALSE(w.messages.empty());
+                EXPECT_EQ(w.messages[0], msg(startQuestion(n, folder).c_str(), style::okCancel, "提示"));
+                if (!atStart) {
+                    EXPECT_EQ(treeOf(folder), after) << "kept as it was";
+                    w.messages.clear();
+                    w.forgetAnswers();
+                    undoLastRun(w, s);
+                }
+                EXPECT_EQ(w.messages.back(), msg(("撤销了" + n + "个").c_str(), style::ok, "提示"));
+            }
+            EXPECT_EQ(treeOf(folder), original);
+        }
+    }
 }
 
 // Killed while x1.txt waits under its temporary name for x2.txt to move; meanwhile a new x1.txt

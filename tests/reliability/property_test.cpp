@@ -158,6 +158,13 @@ public:
             mkdir((folder + dir).c_str(), 0755);
             write(folder + dir + "/token", "token" + std::to_string(token++));
         }
+        // Below the folder, two depths of the same hostile names: they collide only within their own
+        // folder.
+        for (const char* dir : {"第二季", "第二季/深"}) {
+            mkdir((folder + dir).c_str(), 0755);
+            for (const char* name : kHostileNames)
+                if (pick(random_) < 30) write(folder + dir + "/" + name, "token" + std::to_string(token++));
+        }
     }
 
     void randomInputs(FakeWindow& w, const Entries& entries) {
@@ -381,6 +388,7 @@ TEST(Reliability, aPreviewShowsExactlyWhatTheClickThenDoes) {
     Property property(seed);
     std::size_t previewed = 0;
     std::size_t refusals = 0;
+    std::size_t madeBelow = 0;  // renames of entries in folders below, made as previewed
     for (unsigned run = 0; run < runs; ++run) {
         TempFolder root;
         const std::string folder = root.path() + "work/";
@@ -393,13 +401,17 @@ TEST(Reliability, aPreviewShowsExactlyWhatTheClickThenDoes) {
             const Entries before = snapshot(folder);
             property.randomInputs(w, before);
             w.forgetAnswers();  // every question answered OK
+            const bool below = step % 2 == 1;
+            w.setChecked(选择框_包括子文件夹, below);
             const NamedRule& rule = property.pickRule();
-            SCOPED_TRACE(::testing::Message()
-                         << "seed " << seed << " folder " << run << " step " << step << " rule " << rule.name);
+            SCOPED_TRACE(::testing::Message() << "seed " << seed << " folder " << run << " step " << step << " rule "
+                                              << rule.name << (below ? " below" : ""));
 
-            const FolderSnapshot cached(Text::fromUtf8(folder));
-            const Preview preview = previewRun(rule.rule(), readRequest(rule.rule(), w), cached);
-            ASSERT_EQ(snapshot(folder), before) << "a preview changed the disk";
+            const auto tree = treeOf(folder);
+            const RunRequest request = readRequest(rule.rule(), w);
+            const FolderSnapshot cached(Text::fromUtf8(folder), request.reach);
+            const Preview preview = previewRun(rule.rule(), request, cached);
+            ASSERT_EQ(treeOf(folder), tree) << "a preview changed the disk";
             ASSERT_TRUE(w.messages.empty()) << "a preview showed a message";
             ASSERT_FALSE(preview.plan.abandoned);
             ASSERT_EQ(preview.failures.size(), preview.plan.steps.size());
@@ -444,10 +456,13 @@ TEST(Reliability, aPreviewShowsExactlyWhatTheClickThenDoes) {
                 EXPECT_TRUE(w.messages.empty());
             }
             previewed += preview.plan.steps.size();
+            for (const auto& [from, to] : expected) madeBelow += findText(from, "/"_t) != notFound;
         }
     }
-    std::printf("%zu previewed renames compared, %zu refusals\n", previewed, refusals);
+    std::printf("%zu previewed renames compared, %zu refusals, %zu renames below the folder\n", previewed, refusals,
+                madeBelow);
     EXPECT_GT(previewed, 0u);
+    EXPECT_GT(madeBelow, 0u);
 }
 
 }  // namespace

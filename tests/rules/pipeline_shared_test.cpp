@@ -236,6 +236,22 @@ TEST_P(EveryRule, anEntryLeftOutIsLeftAloneAndCountedNowhere) {
     EXPECT_TRUE(renamedAs(f.entries(), GetParam().renamed));
 }
 
+// With 包括子文件夹 an entry two folders down is renamed where it is: its transform sees its own
+// name, and its new name stays in its folder.
+TEST_P(EveryRule, anEntryBelowTheFolderIsRenamedInItsOwnFolder) {
+    const std::string within = "第1季/花絮/";
+    f.folder("第1季");
+    f.folder(within);
+    f.file(within + GetParam().sample);
+    w.setChecked(选择框_包括子文件夹, true);
+    if (GetParam().rule == renameByList) w.rows = {Text::fromUtf8(within + GetParam().sample)};
+    run(rule());
+    Names tree = f.tree();
+    EXPECT_EQ(tree.erase("第1季/") + tree.erase(within), 2u);
+    ASSERT_EQ(tree.size(), 1u);
+    EXPECT_TRUE(matches(*tree.begin(), within + GetParam().renamed)) << *tree.begin();
+}
+
 INSTANTIATE_TEST_SUITE_P(Rules, EveryRule, ::testing::ValuesIn(kRules),
                          [](const auto& info) { return std::string(info.param.label); });
 

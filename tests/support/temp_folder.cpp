@@ -19,6 +19,24 @@ std::map<std::string, std::string> contentsOf(const std::string& folder) {
     return all;
 }
 
+std::map<std::string, std::string> treeOf(const std::string& folder) {
+    std::map<std::string, std::string> all;
+    for (const auto& e : fs::recursive_directory_iterator(folder)) {
+        std::string name = e.path().lexically_relative(folder).string();
+        if (e.is_symlink()) {
+            all[name] = "-> " + fs::read_symlink(e.path()).string();
+            continue;
+        }
+        if (e.is_directory()) {
+            all[name + "/"];
+            continue;
+        }
+        std::ifstream in(e.path(), std::ios::binary);
+        all[name] = std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    return all;
+}
+
 TempFolder::TempFolder() {
     std::string pattern = (fs::temp_directory_path() / "velmora-test-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
@@ -50,6 +68,12 @@ std::string TempFolder::read(const std::string& name) const {
 bool TempFolder::exists(const std::string& name) const {
     std::error_code ec;
     return fs::symlink_status(path_ + name, ec).type() != fs::file_type::not_found;
+}
+
+std::set<std::string> TempFolder::tree() const {
+    std::set<std::string> names;
+    for (const auto& [name, content] : treeOf(path_)) names.insert(name);
+    return names;
 }
 
 std::set<std::string> TempFolder::entries() const {

@@ -9,6 +9,9 @@ namespace velmora::testing {
 
 /// Every file directly in folder (a path with its separator) with its content, by name.
 std::map<std::string, std::string> contentsOf(const std::string& folder);
+/// Every entry at every depth below folder by its relative path, folders ending in "/" with an
+/// empty content, files with theirs, links with "-> " and where they point; links are not followed.
+std::map<std::string, std::string> treeOf(const std::string& folder);
 
 class TempFolder {
 public:
@@ -25,6 +28,8 @@ public:
     bool exists(const std::string& name) const;
     /// Every entry directly in the folder; folders end in "/".
     std::set<std::string> entries() const;
+    /// Every entry at every depth, by relative path; folders end in "/".
+    std::set<std::string> tree() const;
 
 private:
     std::string path_;

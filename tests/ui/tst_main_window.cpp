@@ -126,7 +126,7 @@ void checkWindow(BuiltWindow& window, const WindowLayout& layout) {
 
 void TstMainWindow::everyComponentExistsWithItsKindPlaceAndText() {
     checkWindow(app_->mainWindow(), mainWindowLayout());
-    QCOMPARE(mainWindowLayout().components.size(), std::size_t{136});
+    QCOMPARE(mainWindowLayout().components.size(), std::size_t{138});
     auto* tabs = app_->mainWindow().component<QTabWidget>("高级选择夹1");
     QCOMPARE(tabs->tabText(0), QStringLiteral(" 删 除 "));
     QCOMPARE(tabs->tabText(2), QStringLiteral(" 添 加 "));

@@ -54,6 +54,39 @@ TEST(RenameEntry, refusesNamesThatAreNotNamesOrLeaveTheFolder) {
     EXPECT_TRUE(renameEntry(P(f, "a"), P(f, std::string(255, 'y'))));
 }
 
+// Entries below the folder are renamed in their own folder, opened without following a link: a
+// link put where a folder was leads nowhere else, and a folder renamed is found under its new name.
+TEST(FolderHandle, renamesEntriesBelowInTheirOwnFolderAndFollowsNoLink) {
+    TempFolder f;
+    TempFolder outside;
+    outside.file("x", "X");
+    f.folder("sub");
+    f.folder("sub/inner");
+    f.file("sub/a", "A");
+    ASSERT_EQ(symlink(outside.path().c_str(), (f.path() + "l").c_str()), 0);
+    const FolderHandle folder(f.path());
+    EXPECT_TRUE(folder.rename("sub/a", "sub/b"));
+    EXPECT_EQ(folder.rename("sub/b", "b").error(), EXDEV);
+    EXPECT_EQ(folder.rename("sub/b", "other/b").error(), EXDEV);
+    EXPECT_FALSE(folder.rename("sub/b", "sub/inner/b"));
+    EXPECT_FALSE(folder.rename("sub/b", "sub/.."));
+    EXPECT_FALSE(folder.rename("l/x", "l/y"));
+    EXPECT_EQ(outside.entries(), (std::set<std::string>{"x"}));
+
+    EXPECT_TRUE(folder.rename("sub", "sub2"));
+    EXPECT_TRUE(folder.rename("sub2/b", "sub2/c"));
+    f.folder("sub");
+    f.file("sub/b", "new");
+    EXPECT_TRUE(folder.rename("sub/b", "sub/d"));  // the new folder of that name, not the one renamed
+    EXPECT_EQ(f.read("sub/d"), "new");
+    EXPECT_EQ(f.read("sub2/c"), "A");
+    // A folder swapped for a link after it was opened once.
+    ASSERT_EQ(rename((f.path() + "sub").c_str(), (f.path() + "sub3").c_str()), 0);
+    ASSERT_EQ(symlink(outside.path().c_str(), (f.path() + "sub").c_str()), 0);
+    EXPECT_FALSE(folder.rename("sub/x", "sub/y"));
+    EXPECT_EQ(outside.entries(), (std::set<std::string>{"x"}));
+}
+
 TEST(RenameEntry, caseOnlyRenameOfOneFile) {
     TempFolder f;
     f.file("readme", "R");

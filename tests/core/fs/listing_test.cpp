@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 
 #include <chrono>
@@ -91,6 +93,47 @@ TEST(ListsTheSame, onlyWhileTheFolderHoldsExactlyTheListedEntries) {
     ASSERT_EQ(std::rename((f.path() + "a.mp4").c_str(), (f.path() + "d.mp4").c_str()), 0);
     EXPECT_FALSE(listsTheSame(folder, EntryKind::Files, listed));
     EXPECT_FALSE(listsTheSame(Text::fromUtf8("/velmora-no-such-folder/"), EntryKind::Files, NameList()));
+}
+
+// Below the folder: every depth, by relative paths in natural order of the paths; a link to a
+// folder is an entry of its own and is not entered.
+TEST(EnumerateEntries, belowTheFolderEveryDepthAndNoFolderThroughALink) {
+    TempFolder f;
+    TempFolder outside;
+    outside.file("外面.mp4");
+    for (const char* d : {"第1季", "第1季/花絮"}) f.folder(d);
+    for (const char* n : {"a.txt", "第1季/第10集.mp4", "第1季/第2集.mp4", "第1季/花絮/a.mp4"}) f.file(n);
+    ASSERT_EQ(symlink(outside.path().c_str(), (f.path() + "链接").c_str()), 0);
+    ASSERT_EQ(symlink("a.txt", (f.path() + "文件链接").c_str()), 0);
+    const Text folder = Text::fromUtf8(f.path());
+    const auto names = [](const NameList& listed) {
+        std::vector<std::string> out;
+        for (const auto& e : listed) out.push_back(e.name.toUtf8());
+        return out;
+    };
+    EXPECT_EQ(
+        names(
+            enumerateEntries(folder, EntryKind::Files, ListingOrder::Natural, nullptr, KeepNative::Yes, Reach::Below)),
+        (std::vector<std::string>{"a.txt", "第1季/第2集.mp4", "第1季/第10集.mp4", "第1季/花絮/a.mp4", "文件链接"}));
+    EXPECT_EQ(names(enumerateEntries(folder, EntryKind::Folders, ListingOrder::AsFound, nullptr, KeepNative::No,
+                                     Reach::Below))
+                  .size(),
+              3u);
+    EXPECT_EQ(names(enumerateEntries(folder, EntryKind::Folders, ListingOrder::NumberAware, nullptr, KeepNative::No,
+                                     Reach::Below)),
+              (std::vector<std::string>{"第1季", "第1季/花絮", "链接"}));
+    EXPECT_EQ(names(enumerateEntries(folder, EntryKind::Files, ListingOrder::Natural)),
+              (std::vector<std::string>{"a.txt", "文件链接"}));  // the folder itself only, as before
+
+    // A listing as found below stays the same until an entry at any depth comes.
+    const NameList found =
+        enumerateEntries(folder, EntryKind::Files, ListingOrder::AsFound, nullptr, KeepNative::Yes, Reach::Below);
+    EXPECT_TRUE(listsTheSame(folder, EntryKind::Files, found, nullptr, Reach::Below));
+    f.file("第1季/花絮/b.mp4");
+    EXPECT_FALSE(listsTheSame(folder, EntryKind::Files, found, nullptr, Reach::Below));
+    const FolderSnapshot snapshot(folder, Reach::Below);
+    EXPECT_TRUE(snapshot.names().contains("第1季/花絮/b.mp4"));
+    EXPECT_EQ(snapshot.listing(EntryKind::Files, ListingOrder::AsFound)->size(), 6u);
 }
 
 // A folder of more sub-folders than files, as a folder of seasons holds.

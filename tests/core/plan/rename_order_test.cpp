@@ -100,6 +100,12 @@ TEST(OrderRenames, chainsCyclesAndFailures) {
          {"a", "b"},
          {"a>gone", "b>a"},
          {F::None, F::None}},
+        {"below the folder: a swap goes through a temporary name in its own folder; names of another folder "
+         "are others; a new name in another folder leaves the folder",
+         {{"d/a.txt", "d/b.txt"}, {"d/b.txt", "d/a.txt"}, {"e/a.txt", "e/b.txt"}, {"d/c", "e/c"}},
+         {"d", "d/a.txt", "d/b.txt", "d/c", "e", "e/a.txt", "改名中转1.txt"},
+         {"d/a.txt>d/改名中转1.txt", "d/b.txt>d/a.txt", "d/改名中转1.txt>d/b.txt", "e/a.txt>e/b.txt"},
+         {F::None, F::None, F::None, F::LeavesFolder}},
     };
     for (const OrderCase& c : cases) {
         const RenameOrder order = orderRenames(planned(c.steps), c.present);

@@ -29,6 +29,17 @@ TEST(NaturalOrder, comparesNumbersAnywhereByValue) {
     EXPECT_LT(naturalCompare("x99999999999999999999999", "x100000000000000000000000"), 0);
 }
 
+// Paths part by part: a folder's entries stay together and follow the folder, numbers compare by
+// value in every part.
+TEST(NaturalOrder, pathsComparePartByPart) {
+    std::vector<std::string> paths = {g("第1季/第10集"), "A 2/x", g("第1季"),   "A/x",
+                                      g("第1季/第2集"),  "A",     g("第10季/a")};
+    std::sort(paths.begin(), paths.end(), naturalPathLess);
+    EXPECT_EQ(paths, (std::vector<std::string>{"A", "A/x", "A 2/x", g("第1季"), g("第1季/第2集"), g("第1季/第10集"),
+                                               g("第10季/a")}));
+    EXPECT_EQ(naturalPathCompare("a/b", "a/b"), 0);
+}
+
 TEST(NaturalOrder, isTotalOverLeadingZerosAndPrefixes) {
     EXPECT_LT(naturalCompare("01", "1"), 0);
     EXPECT_GT(naturalCompare("1", "01"), 0);
