@@ -734,7 +734,8 @@ void benchExfatCard(const char* self) {
 namespace velmora {
 void benchFileFacts(Application& app, int n);  // file_facts_bench.cpp
 void benchRowChoice(Application& app, int n);  // row_choice_bench.cpp
-}
+void benchSubfolders(Application& app, int n, int folders);  // subfolder_bench.cpp
+}  // namespace velmora
 
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -786,6 +787,8 @@ int main(int argc, char* argv[]) {
     }
     if (const char* facts = std::getenv("VELMORA_BENCH_FACTS_N")) return benchFileFacts(app, std::atoi(facts)), 0;
     if (const char* choice = std::getenv("VELMORA_BENCH_CHOICE_N")) return benchRowChoice(app, std::atoi(choice)), 0;
+    if (const char* below = std::getenv("VELMORA_BENCH_SUBFOLDERS_N"))
+        return benchSubfolders(app, std::atoi(below), std::max(1, std::atoi(below) / 100)), 0;
     if (std::getenv("VELMORA_BENCH_EXFAT_ONLY")) {
         benchExfatCard(argv[0]);
         return 0;
@@ -868,6 +871,7 @@ int main(int argc, char* argv[]) {
     if (!timeOnly) benchFileFacts(app, 10000);
     if (!timeOnly) benchRenameByList(app, sizes);
     if (!timeOnly) benchRowChoice(app, sizes.back());
+    benchSubfolders(app, std::min(sizes.back(), 100000), std::max(1, std::min(sizes.back(), 100000) / 100));
     if (!timeOnly) {
         benchJournal(app, journalN);
         for (int n : sizes)

@@ -355,7 +355,7 @@ void TstMainWindow::aLargerWindowGivesTheRoomToTheListAndThePageAndNeverShrinksB
         {"超级列表框1", QRect(352, 146, 400, 438), QRect(352, 146, 500, 488)},
         {"编辑框_筛选", QRect(396, 113, 356, 28), QRect(396, 113, 456, 28)},  // as wide as the list
         {"高级选择夹1", QRect(8, 72, 328, 512), QRect(8, 72, 328, 562)},
-        {"标签2", QRect(101, 39, 483, 25), QRect(101, 39, 583, 25)},
+        {"标签2", QRect(211, 39, 373, 25), QRect(211, 39, 473, 25)},  // right of 包括子文件夹
         {"图形按钮1", QRect(632, 8, 112, 47), QRect(732, 8, 112, 47)},  // right of the folder caption
         {"编辑框14", QRect(352, 73, 232, 32), QRect(352, 73, 332, 32)},  // as wide as the list
         {"透明标签1", QRect(585, 74, 25, 25), QRect(685, 74, 25, 25)},

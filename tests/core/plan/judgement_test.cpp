@@ -103,20 +103,46 @@ TEST(StepJudgement, theListingAndTheDiskAgreeAndChainsDifferOnlyWhereTheyWait) {
          true,
          {F::None, F::TakenByRun},
          {F::None, F::TakenByRun}},
+        // Below the folder entries are named by relative paths: names collide within one folder only.
+        {"below: the same name in another folder is no collision",
+         {"d/a", "e/b"},
+         {"d/a", "e/b", "e/x"},
+         {{"d/a", "d/x"}, {"e/b", "e/x"}},
+         false,
+         {F::None, F::Exists},
+         {F::None, F::Exists}},
+        {"below: a swap in one folder, and a new name in another folder",
+         {"d/a", "d/b", "e/c"},
+         {"d/a", "d/b", "e/c"},
+         {{"d/a", "d/b"}, {"d/b", "d/a"}, {"e/c", "d/c"}},
+         false,
+         {F::Exists, F::Exists, F::LeavesFolder},
+         {F::None, F::None, F::LeavesFolder}},
+        {"below, ignoring case: the own name in another case is free, and so is a spelling another folder holds",
+         {"d/a", "e/b"},
+         {"d/a", "e/b", "d/X"},
+         {{"d/a", "d/A"}, {"e/b", "e/x"}},
+         true,
+         {F::None, F::None},
+         {F::None, F::None}},
     };
     for (const JudgeCase& c : cases) {
         SCOPED_TRACE(c.label);
         testing::TempFolder f;
-        for (const char* name : c.onDisk) f.file(name, name);
+        for (const std::string name : c.onDisk) {
+            if (name.find('/') != std::string::npos) f.folder(name.substr(0, name.find('/')));
+            f.file(name, name);
+        }
         RunPlan plan = planOf(c, f.path());
-        EXPECT_EQ(planFailures(plan, namesIn(plan.folder)), c.inPlanOrder);
+        plan.reach = Reach::Below;
+        EXPECT_EQ(planFailures(plan, namesIn(plan.folder, plan.reach)), c.inPlanOrder);
         PlanCheck check(plan.folder, c.steps.size(), plan.disk);
         std::vector<F> checked;
         for (const Step& s : c.steps)
             checked.push_back(check.check({s.from, Text::fromUtf8(s.from), true, Text::fromUtf8(s.to), s.refusal}));
         EXPECT_EQ(checked, c.inPlanOrder) << "asked of the disk";
         plan.reordersChains = true;
-        EXPECT_EQ(planFailures(plan, namesIn(plan.folder)), c.chained) << "chains";
+        EXPECT_EQ(planFailures(plan, namesIn(plan.folder, plan.reach)), c.chained) << "chains";
     }
 }
 
