@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "interaction/reasons.h"
 
@@ -288,6 +289,17 @@ void RowModel::setCurrentFolder(const Text& folder) {
     preview_.reset();
     refreshCurrentOfFolder();
     secondColumnChanged();
+}
+
+bool RowModel::renamedAFolderOfARow(const RenameList& renamed) const {
+    std::unordered_set<std::string_view> moved;
+    for (std::size_t i = 0; i < renamed.size(); ++i) moved.insert(renamed.fromBytes(i));
+    for (std::size_t r = 0; r < names_->size(); ++r) {
+        const std::string_view name = names_->bytes(r);
+        for (std::size_t slash = name.find('/'); slash != std::string_view::npos; slash = name.find('/', slash + 1))
+            if (moved.count(name.substr(0, slash))) return true;
+    }
+    return false;
 }
 
 void RowModel::followRenames(const Text& folder, const RenameList& renamed) {

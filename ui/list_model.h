@@ -71,6 +71,9 @@ public:
     std::shared_ptr<const NameList> currentNames() const { return currentOfFolder_; }
     /// Rows follow their entries: renames made in folder, in the order they were made.
     void followRenames(const Text& folder, const RenameList& renamed);
+    /// True when renamed moved a folder that holds the entry of a row (rows named by paths below
+    /// their folder): such rows are out of step until the folder is listed again.
+    bool renamedAFolderOfARow(const RenameList& renamed) const;
     /// Shows preview over the rows, or the current names when null.
     void setPreview(std::shared_ptr<const RowPreview> preview);
     const RowPreview* preview() const { return preview_.get(); }

@@ -169,12 +169,14 @@ void PreviewController::renaming() {
 void PreviewController::renamed(const Text& folder, const RenameList& renames) {
     watcher_->resume();
     holding_ = false;
+    // Below the folder, a folder renamed moves the rows inside it, and the watch sees only the
+    // folder's own entries: the rows are listed again, following their entries.
+    const bool movedRows = folder == adapter_.currentFolder() && adapter_.checked(选择框_包括子文件夹) &&
+                           window_.rows().renamedAFolderOfARow(renames);
     window_.rows().followRenames(folder, renames);
     if (folder == adapter_.currentFolder()) {
         forgetFolder();
-        // Below the folder, a folder renamed moves the rows inside it, and the watch sees only the
-        // folder's own entries: the rows are listed again, following their entries.
-        if (relist_ && adapter_.checked(component::选择框_包括子文件夹)) relist_();
+        if (relist_ && movedRows) relist_();
     }
     request();
 }
