@@ -7,11 +7,14 @@ namespace velmora {
 
 // Below the folder, the walk's order is kept as found and every listing is in order of paths.
 FolderSnapshot::FolderSnapshot(const Text& folder, Reach reach) : folder_(folder), reach_(reach) {
-    auto unsorted = [&](EntryKind kind) {
-        return enumerateEntries(folder, kind, ListingOrder::AsFound, nullptr, KeepNative::Yes, reach);
-    };
-    auto files = std::make_shared<const NameList>(unsorted(EntryKind::Files));
-    auto folders = std::make_shared<const NameList>(unsorted(EntryKind::Folders));
+    std::pair<NameList, NameList> found;
+    if (reach == Reach::Below)
+        found = enumerateBelow(folder);
+    else
+        found = {enumerateEntries(folder, EntryKind::Files, ListingOrder::AsFound),
+                 enumerateEntries(folder, EntryKind::Folders, ListingOrder::AsFound)};
+    auto files = std::make_shared<const NameList>(std::move(found.first));
+    auto folders = std::make_shared<const NameList>(std::move(found.second));
     names_ = NameSet({files, folders});
     const auto native = textToNative(folder);
     disk_ = std::make_shared<const Disk>(diskOf(native ? *native : NativeName{}));

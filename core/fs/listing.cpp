@@ -116,6 +116,19 @@ NameList enumerateEntries(const Text& folder, EntryKind kind, ListingOrder order
     return names;
 }
 
+std::pair<NameList, NameList> enumerateBelow(const Text& folder) {
+    std::pair<NameList, NameList> found;
+    const auto native = textToNative(folder);
+    if (!native) return found;
+    walkBelow(*native, [&](const WalkedEntry& w) {
+        (isFolder(w.folder, w.entry) ? found.second : found.first).addWithNative(w.path, w.entry->d_ino);
+        return true;
+    });
+    found.first.shrinkToFit();
+    found.second.shrinkToFit();
+    return found;
+}
+
 bool listsTheSame(const Text& folder, EntryKind kind, const NameList& listed, Progress* progress, Reach reach) {
     if (!listed.keepsNatives()) return false;
     std::size_t i = 0;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "core/fs/progress.h"
@@ -35,6 +36,10 @@ enum class KeepNative { Yes, No };
 /// in natural order of their paths (naturalPathLess) for any other order.
 NameList enumerateEntries(const Text& folder, EntryKind kind, ListingOrder order, Progress* progress = nullptr,
                           KeepNative keep = KeepNative::Yes, Reach reach = Reach::Folder);
+
+/// The files and the folders at every depth below folder as found, from one walk of it: what
+/// enumerateEntries gives with ListingOrder::AsFound and Reach::Below for each kind.
+std::pair<NameList, NameList> enumerateBelow(const Text& folder);
 
 /// True when folder lists exactly the entries of kind in listed (a listing kept as found, with its
 /// natives), in that order, under the same names and inodes: nothing was added, removed or renamed
