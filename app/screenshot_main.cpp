@@ -3,6 +3,7 @@
 // the window enlarged, the folder picker, the thanks window, the preview with rows unchecked and
 // filtered, and a confirmation.
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -142,6 +143,34 @@ int main(int argc, char* argv[]) {
     main.component<QLineEdit>("编辑框_筛选")->clear();
     rows.checkAll(true);
     prefix->clear();
+
+    // A series folder by season, 包括子文件夹 checked: each episode numbered again in its own folder.
+    QTemporaryDir series(QDir::tempPath() + QStringLiteral("/电视剧-XXXXXX"));
+    for (const char* season : {"第1季", "第2季"}) {
+        QDir(series.path()).mkdir(QString::fromUtf8(season));
+        for (const char* name : {"S01E01 1080p.mkv", "S01E02 1080p.mkv", "S01E03 1080p.mkv"})
+            std::ofstream(series.filePath(QString::fromUtf8(season) + "/" + QString::fromUtf8(name)).toStdString())
+                .close();
+    }
+    std::ofstream(series.filePath(QStringLiteral("海报.jpg")).toStdString()).close();
+    main.component<QPushButton>("按钮9")->click();
+    main.component<QCheckBox>("选择框_包括子文件夹")->click();
+    velmora::loadDroppedPath(velmora.window(), velmora.session(),
+                             velmora::Text::fromUtf8(series.path().toStdString() + "/x"));
+    main.component<QLineEdit>("编辑框_筛选")->setText(QStringLiteral("*.mkv"));
+    tabs->setCurrentIndex(3);
+    main.component<QCheckBox>("选择框_每个文件夹重新编号")->click();
+    auto* episodes = main.component<QLineEdit>("编辑框_模板");
+    episodes->setFocus();
+    episodes->setText(QStringLiteral("第##集"));
+    emit episodes->textEdited(episodes->text());
+    if (!QTest::qWaitFor([&] { return !velmora.preview().pending(); }, 10000))
+        qWarning("the preview was not shown within 10 s: subfolders.png shows it pending");
+    main.grab().save(out + QStringLiteral("/subfolders.png"));
+    episodes->setText(QStringLiteral("* ##"));
+    main.component<QCheckBox>("选择框_每个文件夹重新编号")->click();
+    main.component<QLineEdit>("编辑框_筛选")->clear();
+    main.component<QCheckBox>("选择框_包括子文件夹")->click();
 
     // A folder of photos from a camera and a phone named after the moment each was taken, in the
     // order taken; a picture without EXIF says why it keeps its name.
