@@ -105,9 +105,19 @@ Expected<void, int> FolderHandle::rename(const NativeName& oldName, const Native
     return unexpected(errno);
 }
 
-// Opened once per folder and kept for the renames after; errno tells why one could not be opened.
+// Opened once per folder and kept for the renames after, the folders used longest ago let go: a
+// run goes folder by folder, and a thousand folders open at once would use up the descriptors a
+// process may hold. errno tells why one could not be opened.
 const FolderHandle* FolderHandle::below(const std::string& folder) const {
-    auto& handle = below_[folder];
+    constexpr std::size_t kept = 16;
+    if (below_.size() >= kept && below_.find(folder) == below_.end()) {
+        auto oldest = below_.begin();
+        for (auto it = below_.begin(); it != below_.end(); ++it)
+            if (it->second.second < oldest->second.second) oldest = it;
+        below_.erase(oldest);
+    }
+    auto& [handle, used] = below_[folder];
+    used = ++uses_;
     if (!handle || !handle->isOpen())
         handle = std::make_unique<FolderHandle>(
             fd_, folder, path_.empty() || path_.back() == kSeparator ? path_ + folder : path_ + kSeparator + folder);

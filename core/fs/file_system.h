@@ -4,6 +4,7 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -71,8 +72,10 @@ private:
     mutable bool hasHardLinks_ = true;  ///< false once the disk refused a hard link
     mutable unsigned checkedRenames_ = 0;  ///< renames made after checking the new name is free
     mutable std::unique_ptr<NameWatch> watch_;  ///< where the disk's changes all pass here
-    /// Folders below opened for renaming inside them, by relative path.
-    mutable std::map<std::string, std::unique_ptr<FolderHandle>> below_;
+    /// Folders below opened for renaming inside them, by relative path, each with when it was
+    /// last used: a few only, as every one holds a descriptor.
+    mutable std::map<std::string, std::pair<std::unique_ptr<FolderHandle>, std::uint64_t>> below_;
+    mutable std::uint64_t uses_ = 0;
 };
 
 /// Renames old path to new path, both full paths in the same folder; the errno of a failure

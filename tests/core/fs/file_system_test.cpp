@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
@@ -85,6 +86,30 @@ TEST(FolderHandle, renamesEntriesBelowInTheirOwnFolderAndFollowsNoLink) {
     ASSERT_EQ(symlink(outside.path().c_str(), (f.path() + "sub").c_str()), 0);
     EXPECT_FALSE(folder.rename("sub/x", "sub/y"));
     EXPECT_EQ(outside.entries(), (std::set<std::string>{"x"}));
+}
+
+// A run over many folders below holds only a few of them open: it never runs out of descriptors.
+TEST(FolderHandle, renamesInMoreFoldersThanItMayHoldOpen) {
+    TempFolder f;
+    constexpr int folders = 300;
+    for (int i = 0; i < folders; ++i) {
+        f.folder("d" + std::to_string(i));
+        f.file("d" + std::to_string(i) + "/a");
+    }
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &before), 0);
+    rlimit fewer = before;
+    fewer.rlim_cur = std::min<rlim_t>(before.rlim_cur, 200);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &fewer), 0);
+    int renamed = 0;
+    {
+        const FolderHandle folder(f.path());
+        for (int i = 0; i < folders; ++i)
+            renamed += folder.rename("d" + std::to_string(i) + "/a", "d" + std::to_string(i) + "/b").hasValue();
+    }
+    setrlimit(RLIMIT_NOFILE, &before);
+    EXPECT_EQ(renamed, folders);
+    EXPECT_TRUE(f.exists("d299/b"));
 }
 
 TEST(RenameEntry, caseOnlyRenameOfOneFile) {
