@@ -46,7 +46,8 @@ void listIntoView(Window& window, Session& session, bool forgetListing, Rows row
     if (!forgetListing) listing.names = entries;
     const int skip = files ? window.selection(组合框2) : -1;
     // The scratch extension ends as the last examined file's.
-    if (files && !entries->empty()) session.entryExtension = extensionOf(entries->text(entries->size() - 1));
+    if (files && !entries->empty())
+        session.entryExtension = extensionOf(fileNameOf(entries->text(entries->size() - 1)));
     if (skip == -1) {
         putRows(window, std::move(entries), rows);
         return;
