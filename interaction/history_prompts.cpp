@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -96,6 +97,15 @@ public:
         else
             inodes_ = inodesIn(run.folder);
     }
+    bool below() const { return below_; }
+    /// Below the folder: where the entry of inode is now, when one entry has it.
+    std::optional<std::string> pathOf(std::uint64_t inode) const {
+        if (byInode_.empty())
+            for (const auto& [path, held] : paths_) byInode_.emplace(held, byInode_.count(held) ? std::string() : path);
+        const auto it = byInode_.find(inode);
+        if (it == byInode_.end() || it->second.empty()) return std::nullopt;
+        return it->second;
+    }
     bool holds(const NativeName& name, std::uint64_t inode) const {
         if (below_) {
             const auto it = paths_.find(name);
@@ -132,6 +142,7 @@ private:
     bool below_;
     std::unordered_map<std::string, std::uint64_t> inodes_;
     std::map<std::string, std::uint64_t> paths_;  ///< below the folder: in order, so a folder's names follow it
+    mutable std::unordered_map<std::uint64_t, std::string> byInode_;  ///< empty path: two entries share the inode
     bool namesOnly_;
 };
 
@@ -142,6 +153,19 @@ std::optional<std::size_t> positionOn(const JournalRun& run, const EntryPath& pa
     for (std::size_t k = path.size(); k > 0; --k)
         if (disk.holds(run.steps[path[k - 1]].to, inode)) return k;
     if (disk.holds(run.steps[path.front()].from, inode)) return 0;
+    return std::nullopt;
+}
+
+// The same below the folder, by the entry's inode: the folders above it may have been renamed
+// since, so its name alone tells where along its path it is (an entry never leaves its folder).
+std::optional<std::size_t> positionBelow(const JournalRun& run, const EntryPath& path, const FolderInodes& disk) {
+    const std::optional<std::string> now = disk.pathOf(run.steps[path.front()].inode);
+    if (!now) return std::nullopt;
+    const auto nameOf = [](std::string_view p) { return p.substr(p.rfind('/') + 1); };
+    const std::string_view name = nameOf(*now);
+    for (std::size_t k = path.size(); k > 0; --k)
+        if (nameOf(run.steps[path[k - 1]].to) == name) return k;
+    if (nameOf(run.steps[path.front()].from) == name) return 0;
     return std::nullopt;
 }
 
@@ -290,11 +314,13 @@ std::size_t reconcileWithDisk(JournalRun& run) {
     // An entry of a cycle has two steps (to a temporary name and on from it), so only its whole
     // path tells whether the first was made.
     // Below the folder, a folder is renamed after the entries inside it, which the history names
-    // under the folder's old name: entries are placed newest path first, and each placed folder's
-    // names are put back under its old name for the paths before it.
+    // under the folder's old name: entries are found by their inodes; by names only they are placed
+    // newest path first, and each placed folder's names are put back under its old name for the
+    // paths before it.
+    const bool byInode = disk.below() && !disk.namesOnly();
     for (std::size_t p = paths.size(); p-- > 0;) {
         const EntryPath& path = paths[p];
-        std::optional<std::size_t> at = positionOn(run, path, disk);
+        std::optional<std::size_t> at = byInode ? positionBelow(run, path, disk) : positionOn(run, path, disk);
         if (disk.namesOnly()) {
             std::size_t present = 0;
             bool alone = true;
@@ -308,7 +334,7 @@ std::size_t reconcileWithDisk(JournalRun& run) {
                 continue;
             }
         }
-        if (at && *at > 0) disk.movedInside(run.steps[path[*at - 1]].to, run.steps[path.front()].from);
+        if (!byInode && at && *at > 0) disk.movedInside(run.steps[path[*at - 1]].to, run.steps[path.front()].from);
         for (std::size_t k = 0; k < path.size(); ++k) {
             StepState& state = run.states[path[k]];
             const bool reached = at && k < *at;

@@ -131,6 +131,7 @@ int main(int argc, char* argv[]) {
             if (it == plan.end()) return std::nullopt;
             return Text::fromBytes(it->second);
         });
+        rule.folders = rule.files;
         runRenameRule(rule, window, session, nullptr, Text::fromUtf8("按计划"));
         return 0;
     }

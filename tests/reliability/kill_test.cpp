@@ -429,6 +429,32 @@ TEST(KillDuringARun, aRunBelowTheFolderKilledAfterEveryRenameIsTakenBackExactly)
     }
 }
 
+// Two folders swapped through a temporary name after a folder inside each was renamed, killed
+// after every rename: the entries inside are found under whichever name their folder has now.
+TEST(KillDuringARun, aSwapOfFoldersBelowKilledAfterEveryRenameIsTakenBackExactly) {
+    for (int killAt = 0; killAt <= 5; ++killAt) {
+        SCOPED_TRACE(::testing::Message() << "killed after " << killAt);
+        TempFolder root;
+        const std::string folder = root.path() + "work/";
+        for (const char* d : {"", "A", "A/x", "B", "B/x"}) std::filesystem::create_directory(folder + d);
+        for (const char* file : {"A/x/f", "B/x/f"}) std::ofstream(folder + file, std::ios::binary) << file;
+        std::ofstream(root.path() + "plan") << "A\tB\nB\tA\nx\ty\n";
+        const Contents original = treeOf(folder);
+        ASSERT_TRUE(
+            runHelper(folder, root.path() + "state", std::to_string(killAt), std::nullopt, root.path() + "plan", true)
+                .killed);
+        if (killAt == 5)
+            ASSERT_EQ(
+                treeOf(folder),
+                (Contents{{"A/", ""}, {"A/y/", ""}, {"A/y/f", "B/x/f"}, {"B/", ""}, {"B/y/", ""}, {"B/y/f", "A/x/f"}}));
+        FakeWindow w;
+        Session s;
+        w.answer({answerOk});
+        openHistory(w, s, root.path() + "state");
+        EXPECT_EQ(treeOf(folder), original);
+    }
+}
+
 // Killed while x1.txt waits under its temporary name for x2.txt to move; meanwhile a new x1.txt
 // appears. Taking back cannot give the entry its name, and the report says where it stays.
 TEST(KillDuringARun, anEntryThatCannotGetItsNameBackIsNamedInTheReport) {
