@@ -24,10 +24,10 @@ FolderSnapshot::FolderSnapshot(const Text& folder, Reach reach) : folder_(folder
 
 SharedListing FolderSnapshot::listing(EntryKind kind, ListingOrder order) const {
     const SharedListing& asFound = kind == EntryKind::Files ? files_ : folders_;
-    if (reach_ == Reach::Below)
-        order = ListingOrder::Natural;
-    else if (order == ListingOrder::AsFound || (order == ListingOrder::NumberAware && kind == EntryKind::Folders))
+    if (order == ListingOrder::AsFound ||
+        (reach_ == Reach::Folder && order == ListingOrder::NumberAware && kind == EntryKind::Folders))
         return asFound;
+    if (reach_ == Reach::Below) order = ListingOrder::Natural;  // of the paths
     const std::lock_guard<std::mutex> lock(sortedLock_);
     SharedListing& sorted = sorted_[{kind, order}];
     if (!sorted) {

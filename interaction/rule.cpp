@@ -78,7 +78,8 @@ RunRequest readRequest(const RenameRule& rule, const Window& window) {
 }
 
 ListingOrder listingOrder(const RenameRule& rule, Kind kind, Reach reach) {
-    if (rule.naturalOrder || reach == Reach::Below) return ListingOrder::Natural;
+    if (rule.naturalOrder) return ListingOrder::Natural;
+    if (reach == Reach::Below) return ListingOrder::AsFound;  // numbers in names of many folders order nothing
     return kind == Kind::Files && rule.numberAwareOrder ? ListingOrder::NumberAware : ListingOrder::AsFound;
 }
 

@@ -161,8 +161,8 @@ struct RunRequest {
 /// Reads rule's request: the checks in their order, then the kind boxes, then the inputs.
 RunRequest readRequest(const RenameRule& rule, const Window& window);
 
-/// The order in which a rule lists the entries of one kind; below the folder, natural order of the
-/// paths.
+/// The order in which a rule lists the entries of one kind; below the folder, as found or in
+/// natural order of the paths.
 ListingOrder listingOrder(const RenameRule& rule, Kind kind, Reach reach = Reach::Folder);
 
 /// Plans a run of rule over listing as request asks (request.kind set); progress hears how far it
