@@ -396,7 +396,7 @@ TEST(KillDuringARun, aRunBelowTheFolderKilledAfterEveryRenameIsTakenBackExactly)
                 runHelper(folder, root.path() + "state", std::to_string(killAt), std::nullopt, {}, true).killed);
             const Contents after = treeOf(folder);
             ASSERT_EQ(after.size(), original.size()) << "no entry lost";
-            if (killAt == 4)
+            if (killAt == 4) {
                 EXPECT_EQ(after, (Contents{{"a1/", ""},
                                            {"a1/a2/", ""},
                                            {"a1/a2/a3/", ""},
@@ -405,6 +405,7 @@ TEST(KillDuringARun, aRunBelowTheFolderKilledAfterEveryRenameIsTakenBackExactly)
                                            {"a1/f", "aa1/f"},
                                            {"b/", ""},
                                            {"b/f", "ab/f"}}));
+            }
 
             FakeWindow w;
             Session s;
@@ -443,10 +444,11 @@ TEST(KillDuringARun, aSwapOfFoldersBelowKilledAfterEveryRenameIsTakenBackExactly
         ASSERT_TRUE(
             runHelper(folder, root.path() + "state", std::to_string(killAt), std::nullopt, root.path() + "plan", true)
                 .killed);
-        if (killAt == 5)
+        if (killAt == 5) {
             ASSERT_EQ(
                 treeOf(folder),
                 (Contents{{"A/", ""}, {"A/y/", ""}, {"A/y/f", "B/x/f"}, {"B/", ""}, {"B/y/", ""}, {"B/y/f", "A/x/f"}}));
+        }
         FakeWindow w;
         Session s;
         w.answer({answerOk});
