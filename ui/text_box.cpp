@@ -7,7 +7,7 @@ namespace velmora {
 namespace {
 
 // Lines per slice: a few milliseconds of the document's work each.
-constexpr qsizetype kSliceLines = 2000;
+constexpr qsizetype kSliceLines = 1000;
 
 // Where the slice of text from begin ends: after its kSliceLines-th line break, or at the end. A
 // slice never ends between the two characters of a CR LF, nor inside a character.
