@@ -12,6 +12,7 @@
 #include "core/names/left_out_names.h"
 #include "core/names/name_list.h"
 #include "core/text/text.h"
+#include "interaction/box_content.h"
 #include "interaction/components.h"
 
 namespace velmora {
@@ -95,6 +96,8 @@ public:
     virtual void endProgress() = 0;
 
     virtual Text content(Component) const = 0;  ///< edit box
+    /// The same, converted only when its text is first asked for.
+    virtual BoxContent contentAsIs(Component c) const { return BoxContent(content(c)); }
     virtual void setContent(Component, const Text&) = 0;
     virtual void setTextColour(Component, TextColour) = 0;
     virtual bool checked(Component) const = 0;  ///< check box, radio button

@@ -1,5 +1,6 @@
 #include "ui/folder_watch.h"
 
+#include <QDir>
 #include <QFileSystemWatcher>
 #include <QTimer>
 
@@ -7,7 +8,14 @@ namespace velmora {
 
 FolderWatch::FolderWatch(QObject* parent) : QObject(parent), watcher_(new QFileSystemWatcher) {
     watcher_->moveToThread(&thread_);
-    connect(watcher_, &QFileSystemWatcher::directoryChanged, this, &FolderWatch::changed, Qt::QueuedConnection);
+    // A change told of the folder watched before (its news crossing the switch to another) is no
+    // change of the folder watched now.
+    connect(
+        watcher_, &QFileSystemWatcher::directoryChanged, this,
+        [this](const QString& folder) {
+            if (QDir::cleanPath(folder) == QDir::cleanPath(folder_)) emit changed();
+        },
+        Qt::QueuedConnection);
     thread_.start();
 }
 

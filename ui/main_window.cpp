@@ -29,6 +29,7 @@
 #include "ui/pictures.h"
 #include "ui/row_choice.h"
 #include "ui/sorted_rows.h"
+#include "ui/text_box.h"
 
 namespace velmora {
 namespace {
@@ -90,7 +91,7 @@ QWidget* makeWidget(const ComponentRow& c, QWidget* parent) {
     case WidgetKind::EditBox:
         return new QLineEdit(qs(c.text), parent);
     case WidgetKind::TextBox: {
-        auto* edit = new QPlainTextEdit(qs(c.text), parent);
+        auto* edit = new TextBox(qs(c.text), parent);
         edit->setLineWrapMode(QPlainTextEdit::NoWrap);  // a line is a name: one line on screen each
         edit->setTabChangesFocus(true);
         return edit;

@@ -16,6 +16,7 @@
 #include "ui/main_window.h"
 #include "ui/qt_window.h"
 #include "ui/sorted_rows.h"
+#include "ui/text_box.h"
 
 namespace velmora {
 
@@ -150,6 +151,7 @@ void PreviewController::folderChanged() {
     inView_ = nullptr;
     hovered_ = nullptr;
     rowEntries_.reset();
+    diskSettle_->stop();  // a change of the folder before: this one is read anew anyway
     forgetFolder();
     const Text folder = adapter_.currentFolder();
     window_.rows().setCurrentFolder(folder);
@@ -208,6 +210,8 @@ const RunPlan* PreviewController::planForClick(const RenameRule& rule) {
         if (&r.rule() == &rule) previewed = &r;
     clickRule_ = previewed;
     if (!previewed) return nullptr;
+    // A click renames by what the boxes hold, not by what a paste landing in one will hold.
+    for (TextBox* box : window_.findChildren<TextBox*>()) box->finishPaste();
     // The folder changed on disk and was not read again yet: the click's plan needs it as it is now.
     if (diskSettle_->isActive()) {
         diskSettle_->stop();

@@ -23,6 +23,7 @@
 #include "ui/main_window.h"
 #include "ui/plan_view.h"
 #include "ui/sorted_rows.h"
+#include "ui/text_box.h"
 
 namespace velmora {
 
@@ -34,16 +35,50 @@ QWidget* QtWindow::widget(Component c) const {
     return w;
 }
 
+namespace {
+
+// A multi-line box, with any paste still landing in it made whole.
+QPlainTextEdit* wholeBox(QWidget* w) {
+    if (auto* box = qobject_cast<TextBox*>(w)) box->finishPaste();
+    return qobject_cast<QPlainTextEdit*>(w);
+}
+
+// A multi-line box's text as read: copying the string shares it with the box, so reading a
+// long list costs no conversion here.
+class BoxString final : public BoxContent::Source {
+public:
+    explicit BoxString(QString text) : text_(std::move(text)) {}
+    Text text() const override { return fromQString(text_); }
+    bool sameAs(const Source& other) const override {
+        const auto* o = dynamic_cast<const BoxString*>(&other);
+        return o && o->text_ == text_;
+    }
+
+private:
+    QString text_;
+};
+
+}  // namespace
+
 Text QtWindow::content(Component c) const {
     QWidget* w = widget(c);
-    if (auto* lines = qobject_cast<QPlainTextEdit*>(w)) return fromQString(lines->toPlainText());
+    if (auto* lines = wholeBox(w)) return fromQString(lines->toPlainText());
     auto* edit = qobject_cast<QLineEdit*>(w);
     return edit ? fromQString(edit->text()) : Text{};
 }
 
+BoxContent QtWindow::contentAsIs(Component c) const {
+    // A paste still landing is read as it will be once whole, without waiting for it.
+    if (auto* box = qobject_cast<TextBox*>(widget(c)))
+        return BoxContent(std::make_shared<const BoxString>(box->plainText()));
+    if (auto* lines = qobject_cast<QPlainTextEdit*>(widget(c)))
+        return BoxContent(std::make_shared<const BoxString>(lines->toPlainText()));
+    return BoxContent(content(c));
+}
+
 void QtWindow::setContent(Component c, const Text& text) {
     QWidget* w = widget(c);
-    if (auto* lines = qobject_cast<QPlainTextEdit*>(w)) lines->setPlainText(toQString(text));
+    if (auto* lines = wholeBox(w)) lines->setPlainText(toQString(text));
     if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->setText(toQString(text));
 }
 

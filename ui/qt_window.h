@@ -19,6 +19,7 @@ public:
     explicit QtWindow(MainWindow& window);
 
     Text content(Component) const override;
+    BoxContent contentAsIs(Component) const override;
     void setContent(Component, const Text&) override;
     void setTextColour(Component, TextColour) override;
     bool checked(Component) const override;

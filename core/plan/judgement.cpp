@@ -1,7 +1,5 @@
 #include "core/plan/judgement.h"
 
-#include <unordered_map>
-
 #include "core/fs/disk.h"
 
 namespace velmora {
@@ -58,45 +56,58 @@ void StepJudge::take(std::uint32_t known, bool own) {
 
 // Every rename is taken to succeed until something forces it to fail: its name is held by an entry
 // that stays (one that no rename moves, or whose rename fails), or an earlier rename takes the name.
-// Failures only ever add up, so the loop ends.
+// Failures only ever add up, so the loop ends. Names are numbered once (views into keys), so the
+// work is a few lookups per step however long the run.
 std::vector<StepFailure> chainFailures(const std::vector<RenameRequest>& requests,
                                        const std::vector<RenameRequest>& keys, const NameSet& present,
                                        const Disk* disk) {
-    std::vector<StepFailure> failures(keys.size());
-    std::unordered_map<std::string, std::size_t> byOldName;
-    std::unordered_map<std::string, std::vector<std::size_t>> claimants;  // new name -> steps, in plan order
-    std::vector<std::string> work;
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        byOldName.emplace(keys[i].from, i);
+    constexpr std::uint32_t none = PositionTable::none;
+    const std::size_t n = keys.size();
+    std::vector<StepFailure> failures(n);
+    NameNumbers names(2 * n);  // every old and new name of the run
+    std::vector<std::uint32_t> from(n), to(n, none);
+    for (std::size_t i = 0; i < n; ++i) {
+        from[i] = names.number(keys[i].from);
         const RenameRequest& r = requests[i];
         failures[i] = nameFailure(r.refusal, r.exact, r.to, r.from, disk);
-        if (failures[i] != StepFailure::None) continue;
-        auto& claim = claimants[*keys[i].to];
-        if (claim.empty()) work.push_back(*keys[i].to);
-        claim.push_back(i);
+        if (failures[i] == StepFailure::None) to[i] = names.number(*keys[i].to);
     }
-    for (std::size_t i = 0; i < keys.size(); ++i)
-        if (failures[i] != StepFailure::None) work.push_back(keys[i].from);
+    // holder: the first step whose old name it is; the steps that want a name, in plan order, as a
+    // chain from firstClaim through nextClaim.
+    std::vector<std::uint32_t> holder(names.size(), none), firstClaim(names.size(), none),
+        lastClaim(names.size(), none), nextClaim(n, none);
+    std::vector<std::uint32_t> work;  // names whose claimants are to be judged again
+    for (std::size_t i = 0; i < n; ++i) {
+        if (holder[from[i]] == none) holder[from[i]] = static_cast<std::uint32_t>(i);
+        if (to[i] == none) continue;
+        if (firstClaim[to[i]] == none) {
+            firstClaim[to[i]] = static_cast<std::uint32_t>(i);
+            work.push_back(to[i]);
+        } else {
+            nextClaim[lastClaim[to[i]]] = static_cast<std::uint32_t>(i);
+        }
+        lastClaim[to[i]] = static_cast<std::uint32_t>(i);
+    }
+    for (std::size_t i = 0; i < n; ++i)
+        if (failures[i] != StepFailure::None) work.push_back(from[i]);
 
     auto fail = [&](std::size_t i, StepFailure why) {
         const bool first = failures[i] == StepFailure::None;
         failures[i] = why;
-        if (first) work.push_back(keys[i].from);  // the entry stays, so its name stays held
+        if (first) work.push_back(from[i]);  // the entry stays, so its name stays held
     };
     while (!work.empty()) {
-        const std::string name = std::move(work.back());
+        const std::uint32_t name = work.back();
         work.pop_back();
-        const auto claim = claimants.find(name);
-        if (claim == claimants.end()) continue;
-        const auto holder = byOldName.find(name);
-        const bool held =
-            present.contains(name) && (holder == byOldName.end() || failures[holder->second] != StepFailure::None);
-        const std::vector<std::size_t>& wanting = claim->second;
-        for (std::size_t k = 0; k < wanting.size(); ++k) {
+        if (firstClaim[name] == none) continue;
+        const std::uint32_t h = holder[name];
+        const bool held = present.contains(names.name(name)) && (h == none || failures[h] != StepFailure::None);
+        std::size_t k = 0;
+        for (std::uint32_t c = firstClaim[name]; c != none; c = nextClaim[c], ++k) {
             if (held)
-                fail(wanting[k], StepFailure::Exists);
-            else if (k > 0 && failures[wanting[k]] == StepFailure::None)
-                fail(wanting[k], StepFailure::TakenByRun);
+                fail(c, StepFailure::Exists);
+            else if (k > 0 && failures[c] == StepFailure::None)
+                fail(c, StepFailure::TakenByRun);
         }
     }
     return failures;

@@ -75,6 +75,34 @@ private:
     PositionTable table_;
 };
 
+/// Names numbered 0, 1, 2… in the order first seen, each once; the names are viewed where the caller
+/// keeps them, which must outlive the numbers. A few bytes per name and no allocation of its own.
+class NameNumbers {
+public:
+    static constexpr std::uint32_t none = PositionTable::none;
+    /// Room for most names.
+    explicit NameNumbers(std::size_t most) : table_(most) { names_.reserve(most); }
+    /// The number of name, numbering it when new.
+    std::uint32_t number(std::string_view name) {
+        const std::uint32_t known = find(name);
+        if (known != none) return known;
+        const auto k = static_cast<std::uint32_t>(names_.size());
+        names_.push_back(name);
+        table_.insert(k, [this](std::uint32_t at) { return names_[at]; });
+        return k;
+    }
+    /// The number of name, or none.
+    std::uint32_t find(std::string_view name) const {
+        return table_.find(name, [this](std::uint32_t at) { return names_[at]; });
+    }
+    std::string_view name(std::uint32_t k) const { return names_[k]; }
+    std::size_t size() const { return names_.size(); }
+
+private:
+    std::vector<std::string_view> names_;
+    PositionTable table_;
+};
+
 /// The steps of a plan that reorders chains (core/plan/rename_order.h), judged as a whole: a name
 /// held by an entry that the run renames away is free whichever comes first in plan order; where
 /// two steps want one name, the earlier in plan order gets it. keys are requests with their names

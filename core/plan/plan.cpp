@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <string_view>
+#include <chrono>
+#include <cstdio>
 
 #include "core/fs/disk.h"
 #include "core/fs/folder_reader.h"
@@ -17,7 +19,7 @@ namespace velmora {
 std::vector<StepFailure> planFailures(const RunPlan& plan, const NameSet& existing,
                                       const std::function<bool()>& cancelled) {
     const Disk* disk = plan.disk.get();
-    if (plan.reordersChains) return orderRenames(renameRequests(plan), existing, disk).failures;
+    if (plan.reordersChains) return orderedFailures(renameRequests(plan), existing, disk);
     if (plan.steps.empty()) return {};  // and it holds no list of new names
     // The folder's set is shared with the preview and never copied; where the disk ignores case it
     // is compared folded, which takes a folded copy.

@@ -2,7 +2,6 @@
 
 #include <limits.h>
 
-#include <unordered_map>
 #include <unordered_set>
 
 #include "core/fs/disk.h"
@@ -18,8 +17,8 @@ constexpr std::size_t none = static_cast<std::size_t>(-1);
 // of the run, keeping the old extension so a left-over entry still opens.
 // next: where the search goes on from the last temporary name of the run (every number before it
 // was taken), so a run of many changes of case does not count from 1 each time.
-NativeName temporaryName(const NativeName& from, const NameSet& present, std::unordered_set<std::string>& reserved,
-                         const Disk* disk, unsigned& next) {
+template <typename Taken>
+NativeName temporaryName(const NativeName& from, const Taken& taken, const Disk* disk, unsigned& next) {
     // An entry below the folder (a relative path) keeps to its own folder there.
     const std::size_t slash = from.rfind('/');
     const std::string within = slash == std::string::npos ? std::string() : from.substr(0, slash + 1);
@@ -28,8 +27,7 @@ NativeName temporaryName(const NativeName& from, const NameSet& present, std::un
         std::string name = "改名中转" + std::to_string(k);
         if (name.size() + extension.size() <= NAME_MAX) name += extension;
         name.insert(0, within);
-        const std::string key = comparedName(name, disk);
-        if (!present.contains(key) && reserved.insert(key).second) {
+        if (!taken(comparedName(name, disk))) {
             ++k;
             return name;
         }
@@ -59,14 +57,15 @@ std::vector<RenameOperation> inListingOrder(std::vector<RenameOperation> operati
 
 }  // namespace
 
-RenameOrder orderRenames(const std::vector<RenameRequest>& steps, const NameSet& present, const Disk* disk,
-                         MadeIn madeIn) {
-    // Where the disk ignores case, names are matched folded: a change of case only is then a
-    // rename onto the entry's own name, a cycle of one, which goes through a temporary name.
-    const bool folding = disk && disk->ignoresCase;
-    std::vector<RenameRequest> folded;
-    NameSet foldedPresent;
-    if (folding) {
+namespace {
+
+// The steps and the folder's names as the disk compares them: folded where it ignores case, where a
+// change of case only is then a rename onto the entry's own name, a cycle of one, which goes
+// through a temporary name.
+struct Compared {
+    Compared(const std::vector<RenameRequest>& steps, const NameSet& present, const Disk* disk)
+        : folding(disk && disk->ignoresCase) {
+        if (!folding) return;
         folded = steps;
         for (RenameRequest& s : folded) {
             s.from = foldCase(s.from);
@@ -74,41 +73,68 @@ RenameOrder orderRenames(const std::vector<RenameRequest>& steps, const NameSet&
         }
         foldedPresent = present.mapped([](std::string_view name) { return foldCase(name); });
     }
-    const std::vector<RenameRequest>& keys = folding ? folded : steps;
-    const NameSet& held = folding ? foldedPresent : present;
+    const std::vector<RenameRequest>& keys(const std::vector<RenameRequest>& steps) const {
+        return folding ? folded : steps;
+    }
+    const NameSet& held(const NameSet& present) const { return folding ? foldedPresent : present; }
+
+    bool folding;
+    std::vector<RenameRequest> folded;
+    NameSet foldedPresent;
+};
+
+}  // namespace
+
+std::vector<StepFailure> orderedFailures(const std::vector<RenameRequest>& steps, const NameSet& present,
+                                         const Disk* disk) {
+    const Compared compared(steps, present, disk);
+    return chainFailures(steps, compared.keys(steps), compared.held(present), disk);
+}
+
+RenameOrder orderRenames(const std::vector<RenameRequest>& steps, const NameSet& present, const Disk* disk,
+                         MadeIn madeIn) {
+    const Compared compared(steps, present, disk);
+    const std::vector<RenameRequest>& keys = compared.keys(steps);
+    const NameSet& held = compared.held(present);
     RenameOrder order;
     order.failures = chainFailures(steps, keys, held, disk);
     const auto moves = [&](std::size_t i) { return order.failures[i] == StepFailure::None; };
 
+    // The run's names, numbered; the folder's are in present.
+    NameNumbers runNames(2 * steps.size());
+    for (const RenameRequest& s : keys) {
+        runNames.number(s.from);
+        if (s.to) runNames.number(*s.to);
+    }
+    std::vector<std::size_t> moverOf(runNames.size(), none);  // by old name: the first step moving it
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        std::size_t& mover = moverOf[runNames.find(keys[i].from)];
+        if (moves(i) && mover == none) mover = i;
+    }
     // waitsFor[i]: the moving step whose old name step i takes. Names are claimed once, so each
     // step waits for at most one and is waited for by at most one: chains and separate cycles.
-    std::unordered_map<std::string, std::size_t> byOldName;
-    for (std::size_t i = 0; i < steps.size(); ++i)
-        if (moves(i)) byOldName.emplace(keys[i].from, i);
     std::vector<std::size_t> waitsFor(steps.size(), none);
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        if (!moves(i)) continue;
-        const auto holder = byOldName.find(*keys[i].to);
-        if (holder != byOldName.end()) waitsFor[i] = holder->second;
-    }
+    for (std::size_t i = 0; i < steps.size(); ++i)
+        if (moves(i)) waitsFor[i] = moverOf[runNames.find(*keys[i].to)];
 
-    std::unordered_set<std::string> reserved;  ///< the run's names; the folder's are in present
-    for (const RenameRequest& s : keys) {
-        reserved.insert(s.from);
-        if (s.to) reserved.insert(*s.to);
-    }
+    std::unordered_set<std::string> reserved;  ///< temporary names given out so far
+    const auto taken = [&](const std::string& key) {
+        return held.contains(key) || runNames.find(key) != NameNumbers::none || !reserved.insert(key).second;
+    };
     auto whole = [&](std::size_t i) {
         order.operations.push_back({i, RenameOperation::Leg::Whole, steps[i].from, *steps[i].to});
     };
+    order.operations.reserve(steps.size());
 
     unsigned nextTemporary = 1;
     enum State : unsigned char { Unseen, OnPath, Done };
     std::vector<State> state(steps.size(), Unseen);
     std::vector<std::size_t> groups;  // where the operations of each chain or cycle begin
+    std::vector<std::size_t> path;  // a chain's start, then each step it waits for
     for (std::size_t start = 0; start < steps.size(); ++start) {
         if (!moves(start) || state[start] != Unseen) continue;
         groups.push_back(order.operations.size());
-        std::vector<std::size_t> path;  // start, then each step it waits for
+        path.clear();
         std::size_t at = start;
         while (at != none && state[at] == Unseen) {
             state[at] = OnPath;
@@ -120,7 +146,7 @@ RenameOrder orderRenames(const std::vector<RenameRequest>& steps, const NameSet&
             std::size_t cycleFrom = 0;
             while (path[cycleFrom] != at) ++cycleFrom;
             const std::size_t head = path[cycleFrom];
-            const NativeName temporary = temporaryName(steps[head].from, held, reserved, disk, nextTemporary);
+            const NativeName temporary = temporaryName(steps[head].from, taken, disk, nextTemporary);
             order.operations.push_back({head, RenameOperation::Leg::ToTemporary, steps[head].from, temporary});
             for (std::size_t k = path.size() - 1; k > cycleFrom; --k) whole(path[k]);
             order.operations.push_back({head, RenameOperation::Leg::FromTemporary, temporary, *steps[head].to});
@@ -152,10 +178,16 @@ std::pair<Text, Text> operationText(const RenameOperation& op, const std::vector
 
 std::vector<RenameRequest> renameRequests(const RunPlan& plan) {
     std::vector<RenameRequest> requests;
+    if (plan.steps.empty()) return requests;
     requests.reserve(plan.steps.size());
-    for (const PlannedRename& step : plan.steps) {
-        const ListedEntry& entry = (*plan.listing)[step.entry];
-        requests.push_back({entry.native, textToNative(step.newName), entry.exact, step.refusal});
+    const NameList& listing = *plan.listing;
+    const NameList& newNames = *plan.steps.newNames();
+    for (std::size_t i = 0; i < plan.steps.size(); ++i) {
+        const std::size_t entry = plan.steps.entry(i);
+        NativeName from = listing.keepsNatives() ? NativeName(listing.nativeBytes(entry))
+                                                 : listing.native(entry).value_or(NativeName{});
+        requests.push_back(
+            {std::move(from), textToNative(newNames.text(i)), listing.exact(entry), plan.steps.refusal(i)});
     }
     return requests;
 }

@@ -56,6 +56,10 @@ enum class MadeIn {
 RenameOrder orderRenames(const std::vector<RenameRequest>& steps, const NameSet& present, const Disk* disk = nullptr,
                          MadeIn madeIn = MadeIn::PlanOrder);
 
+/// The failures orderRenames finds, without ordering the renames: all a preview shows of them.
+std::vector<StepFailure> orderedFailures(const std::vector<RenameRequest>& steps, const NameSet& present,
+                                         const Disk* disk = nullptr);
+
 /// The steps of plan as requests for orderRenames.
 std::vector<RenameRequest> renameRequests(const RunPlan& plan);
 

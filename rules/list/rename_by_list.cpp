@@ -3,6 +3,7 @@
 // 按钮_用编辑器编辑 hands it to the desktop's text editor.
 #include <cerrno>
 #include <memory>
+#include <mutex>
 
 #include "core/fs/file_system.h"
 #include "core/fs/paths.h"
@@ -15,7 +16,7 @@ namespace {
 using namespace component;
 
 struct ListInputs {
-    Text list;  // 编辑框_名称列表
+    BoxContent list;  // 编辑框_名称列表, converted where the plan is made
     bool withExtension = false;  // 选择框_列表含扩展名
     std::shared_ptr<const NameList> shown;  // the rows' current names, as the list view shows them
     friend bool operator==(const ListInputs& a, const ListInputs& b) {
@@ -25,7 +26,7 @@ struct ListInputs {
 };
 
 ListInputs readInputs(const Window& w) {
-    return {w.content(编辑框_名称列表), w.checked(选择框_列表含扩展名), w.list().currentNames()};
+    return {w.contentAsIs(编辑框_名称列表), w.checked(选择框_列表含扩展名), w.list().currentNames()};
 }
 
 const ListInputs& inputsOf(const RunRequest& request) {
@@ -37,6 +38,7 @@ const ListInputs& inputsOf(const RunRequest& request) {
 std::size_t spaceAt(std::string_view s, std::size_t i) {
     static constexpr std::string_view wide[] = {"\xA1\xA1", "\x81\x30\x84\x32", "\x84\x31\x95\x33"};
     if (s[i] == ' ' || s[i] == '\t' || s[i] == '\r' || s[i] == '\v' || s[i] == '\f') return 1;
+    if (s[i] != wide[0][0] && s[i] != wide[1][0] && s[i] != wide[2][0]) return 0;
     for (std::string_view w : wide)
         if (s.substr(i, w.size()) == w) return w.size();
     return 0;
@@ -86,11 +88,28 @@ NameList linesOf(const Text& list) {
     return shorter;
 }
 
+// The lines of list, worked out once for both the pass and the check of the plan, which ask for
+// the same content one after the other.
+std::shared_ptr<const NameList> linesOnce(const BoxContent& list) {
+    static std::mutex lock;
+    static BoxContent last;
+    static std::shared_ptr<const NameList> lastLines = std::make_shared<const NameList>();
+    {
+        const std::lock_guard<std::mutex> hold(lock);
+        if (last == list) return lastLines;
+    }
+    auto lines = std::make_shared<const NameList>(linesOf(list.text()));
+    const std::lock_guard<std::mutex> hold(lock);
+    last = list;
+    lastLines = lines;
+    return lines;
+}
+
 // The listed entries the list view shows, in its order: each row that names a listed entry of the
 // kind treated, once, less the files of the skipped extension. The entries of unchecked and hidden
 // rows come last, so that the lines pair with the entries the run works on and planning still
 // counts the ones it leaves alone.
-SharedListing shownEntries(const RunRequest& request, const SharedListing& listing) {
+SharedListing arrangeShown(const RunRequest& request, const SharedListing& listing) {
     const ListInputs& in = inputsOf(request);
     const auto nameOf = [&](std::uint32_t entry) { return listing->bytes(entry); };
     PositionTable entryNamed(listing->size());
@@ -112,9 +131,37 @@ SharedListing shownEntries(const RunRequest& request, const SharedListing& listi
     return std::make_shared<const NameList>(listing->permuted(order));
 }
 
+// The arrangement made last, kept while the folder, the rows and the choice of rows stay as they
+// were: the preview arranges again at each change of the list, and finds the rows of the same
+// arrangement without matching them again.
+SharedListing shownEntries(const RunRequest& request, const SharedListing& listing) {
+    struct Arranged {
+        SharedListing listing;
+        std::shared_ptr<const NameList> shown;
+        SharedLeftOut leftOut;
+        std::optional<SkippedExtension> skipped;
+        std::optional<Kind> kind;
+        SharedListing arranged;
+    };
+    static std::mutex lock;
+    static Arranged last;
+    const auto& shown = inputsOf(request).shown;
+    {
+        const std::lock_guard<std::mutex> hold(lock);
+        if (last.arranged && last.listing == listing && last.kind == request.kind && last.skipped == request.skipped &&
+            sameLeftOut(last.leftOut, request.leftOut) &&
+            (last.shown == shown || (last.shown && shown && *last.shown == *shown)))
+            return last.arranged;
+    }
+    SharedListing arranged = arrangeShown(request, listing);
+    const std::lock_guard<std::mutex> hold(lock);
+    last = {listing, shown, request.leftOut, request.skipped, request.kind, arranged};
+    return arranged;
+}
+
 // Entries come in the order of shownEntries, one each, so entry i takes line i.
 Pass listPass(const ListInputs& in, Kind, std::size_t) {
-    auto lines = std::make_shared<const NameList>(linesOf(in.list));
+    auto lines = linesOnce(in.list);
     return Pass{[lines, withExtension = in.withExtension](const Entry& e) -> std::optional<Text> {
                     if (e.index > lines->size()) return std::nullopt;
                     Text line = lines->text(e.index - 1);
@@ -125,7 +172,7 @@ Pass listPass(const ListInputs& in, Kind, std::size_t) {
 }
 
 std::optional<PlanRefusal> refuseUnevenList(const RunRequest& request, const RunPlan& plan) {
-    const std::size_t lines = linesOf(inputsOf(request).list).size();
+    const std::size_t lines = linesOnce(inputsOf(request).list)->size();
     const std::size_t entries = plan.listing->size() - plan.leftOut;
     if (lines == entries) return std::nullopt;
     const Text counts = "列表有"_t + toText(static_cast<long long>(lines)) + "行，要改名的有"_t +

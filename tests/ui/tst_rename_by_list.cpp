@@ -1,5 +1,6 @@
 // Page " 列 表 " through the real window: a pasted list previewed against the rows as shown, the
 // click and its undo, the import, and the list edited in a text editor that the test stands in for.
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -23,6 +24,7 @@
 #include "ui/list_model.h"
 #include "ui/preview_controller.h"
 #include "ui/sorted_rows.h"
+#include "ui/text_box.h"
 
 using namespace velmora;
 
@@ -38,6 +40,7 @@ private slots:
     void importLoadsTheListAndRefusesWhatIsNotText();
     void theEditorsSavesComeBackIntoTheBoxAndTheFileGoesWithTheWindow();
     void withoutFoldersOfItsOwnTheListGoesIntoANewPrivateTemporaryFolder();
+    void aLongPasteLandsWholeInSlicesAndIsPreviewedAsItWillBe();
 
 private:
     std::unique_ptr<QTemporaryDir> state_;
@@ -258,6 +261,59 @@ void TstRenameByList::withoutFoldersOfItsOwnTheListGoesIntoANewPrivateTemporaryF
     qputenv("XDG_CACHE_HOME", saved[1]);
     qputenv("HOME", saved[2]);
     qputenv("TMPDIR", saved[3]);
+}
+
+// A paste of thousands of lines goes in slice by slice: read meanwhile, the box gives what it will
+// hold once the paste is whole, which the preview works on; typing waits; the change is told as
+// the paste begins and once more when it is whole; one undo takes all of it back; and whatever
+// reads the box for a click gets the whole paste at once.
+void TstRenameByList::aLongPasteLandsWholeInSlicesAndIsPreviewedAsItWillBe() {
+    testing::TempFolder f;
+    for (const char* n : {"a.txt", "b.txt", "c.txt"}) f.file(n, n);
+    Fixture x(f);
+    QVERIFY(x.settle());
+    auto* box = qobject_cast<TextBox*>(&x.box());
+    QVERIFY(box);
+    box->setPlainText(QStringLiteral("头\n尾"));
+    QTextCursor at = box->textCursor();
+    at.setPosition(1);
+    at.setPosition(2, QTextCursor::KeepAnchor);  // the line break between 头 and 尾 is replaced
+    box->setTextCursor(at);
+    QString pasted;
+    for (int i = 1; i <= 4500; ++i) pasted += QStringLiteral("第%1行\r\n").arg(i);
+    pasted += QStringLiteral("不换行\u00A0空格\u2028行内换行\r末行");
+    const QString whole = QStringLiteral("头") +
+                          QString(pasted)
+                              .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+                              .replace(QChar(0x00A0), QChar(u' '))
+                              .replace(QChar(0x2028), QChar(u'\n'))
+                              .replace(QChar(u'\r'), QChar(u'\n')) +
+                          QStringLiteral("尾");
+    int told = 0;
+    connect(box, &QPlainTextEdit::textChanged, [&told] { ++told; });
+    QApplication::clipboard()->setText(pasted);
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    QVERIFY(box->pasting());
+    QCOMPARE(told, 1);
+    QCOMPARE(box->plainText(), whole);
+    QTest::keyClick(box, Qt::Key_X);  // not typed into the middle of the paste
+    QVERIFY(x.settle());
+    QCOMPARE(x.status(), QStringLiteral("按列表改名：列表有4503行，要改名的有3个"));
+    QVERIFY(QTest::qWaitFor([box] { return !box->pasting(); }, 20000));
+    QCOMPARE(told, 2);
+    QCOMPARE(box->toPlainText(), whole);
+    QVERIFY(x.settle());
+    QCOMPARE(x.status(), QStringLiteral("按列表改名：列表有4503行，要改名的有3个"));
+    box->undo();
+    QCOMPARE(box->toPlainText(), QStringLiteral("头\n尾"));
+
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    QVERIFY(box->pasting());
+    QCOMPARE(x.app.window().content(component::编辑框_名称列表).toUtf8(),
+             QString(whole).remove(0, 1).chopped(1).toStdString());
+    QVERIFY(!box->pasting());
 }
 
 QTEST_MAIN(TstRenameByList)

@@ -111,6 +111,7 @@ TEST(OrderRenames, chainsCyclesAndFailures) {
         const RenameOrder order = orderRenames(planned(c.steps), c.present);
         EXPECT_EQ(operations(order), c.operations) << c.label;
         EXPECT_EQ(order.failures, c.failures) << c.label;
+        EXPECT_EQ(orderedFailures(planned(c.steps), c.present), c.failures) << c.label;
     }
 }
 
