@@ -236,8 +236,13 @@ void TstRenameByList::theEditorsSavesComeBackIntoTheBoxAndTheFileGoesWithTheWind
 // only place left, and a folder of a fixed name there may be another user's trap.
 void TstRenameByList::withoutFoldersOfItsOwnTheListGoesIntoANewPrivateTemporaryFolder() {
     QTemporaryDir shared, elsewhere;
-    const QByteArray saved[] = {qgetenv("XDG_RUNTIME_DIR"), qgetenv("XDG_CACHE_HOME"), qgetenv("HOME"),
-                                qgetenv("TMPDIR")};
+    // Put back as found, set or not, however the test ends.
+    struct Restored {
+        const char* name;
+        bool set = qEnvironmentVariableIsSet(name);
+        QByteArray value = qgetenv(name);
+        ~Restored() { set ? qputenv(name, value) : qunsetenv(name); }
+    } restored[] = {{"XDG_RUNTIME_DIR"}, {"XDG_CACHE_HOME"}, {"HOME"}, {"TMPDIR"}};
     qunsetenv("XDG_RUNTIME_DIR");
     qunsetenv("XDG_CACHE_HOME");
     qputenv("HOME", "not/absolute");
@@ -257,10 +262,6 @@ void TstRenameByList::withoutFoldersOfItsOwnTheListGoesIntoANewPrivateTemporaryF
         editor.remove();
         QVERIFY(!QFileInfo::exists(folder));
     }
-    qputenv("XDG_RUNTIME_DIR", saved[0]);
-    qputenv("XDG_CACHE_HOME", saved[1]);
-    qputenv("HOME", saved[2]);
-    qputenv("TMPDIR", saved[3]);
 }
 
 // A paste of thousands of lines goes in slice by slice: read meanwhile, the box gives what it will
