@@ -46,7 +46,21 @@ QString asInserted(QString text) {
 
 }  // namespace
 
-TextBox::TextBox(const QString& text, QWidget* parent) : QPlainTextEdit(text, parent) {}
+TextBox::TextBox(const QString& text, QWidget* parent) : QPlainTextEdit(text, parent) {
+    // The box emptied or replaced by code while a paste lands (clear() and setPlainText() cannot
+    // be overridden): the rest of the paste belongs to the text that went, so it is dropped.
+    connect(document(), &QTextDocument::contentsChange, this, [this](int, int, int) {
+        if (pasting() && !slicing_) abandonPaste();
+    });
+}
+
+void TextBox::abandonPaste() {
+    next_ = -1;
+    pasted_.clear();
+    whole_.clear();
+    setReadOnly(wasReadOnly_);
+    tellChanged();
+}
 
 QString TextBox::plainText() const { return pasting() ? whole_ : toPlainText(); }
 
@@ -73,9 +87,11 @@ void TextBox::insertFromMimeData(const QMimeData* source) {
     wasReadOnly_ = isReadOnly();
     setReadOnly(true);  // typing would land inside the paste
     blockSignals(true);  // the slices are no changes of their own
+    slicing_ = true;
     cursor_.beginEditBlock();
     cursor_.insertText(text.left(end));
     cursor_.endEditBlock();
+    slicing_ = false;
     next_ = end;
     tellChanged();
     QTimer::singleShot(0, this, [this] { insertSlice(); });
@@ -90,9 +106,11 @@ void TextBox::tellChanged() {
 void TextBox::insertSlice() {
     if (!pasting()) return;
     const qsizetype end = sliceEnd(pasted_, next_);
+    slicing_ = true;
     cursor_.joinPreviousEditBlock();  // one undo for the whole paste
     cursor_.insertText(pasted_.mid(next_, end - next_));
     cursor_.endEditBlock();
+    slicing_ = false;
     if (end < pasted_.size()) {
         next_ = end;
         QTimer::singleShot(0, this, [this] { insertSlice(); });

@@ -7,6 +7,7 @@
 
 #include <QPlainTextEdit>
 #include <QTextCursor>
+#include <QTextDocument>
 
 namespace velmora {
 
@@ -28,6 +29,7 @@ protected:
 
 private:
     void insertSlice();
+    void abandonPaste();
     void tellChanged();
 
     QString pasted_;
@@ -35,6 +37,7 @@ private:
     QTextCursor cursor_;  ///< where the paste goes on
     QString whole_;  ///< the text once the paste is whole
     bool wasReadOnly_ = false;
+    bool slicing_ = false;  ///< a slice of the paste is going in: the document's change is the paste's
 };
 
 }  // namespace velmora

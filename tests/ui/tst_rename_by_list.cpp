@@ -315,6 +315,16 @@ void TstRenameByList::aLongPasteLandsWholeInSlicesAndIsPreviewedAsItWillBe() {
     QCOMPARE(x.app.window().content(component::编辑框_名称列表).toUtf8(),
              QString(whole).remove(0, 1).chopped(1).toStdString());
     QVERIFY(!box->pasting());
+
+    // Emptied by code while a paste lands: the rest of the paste does not come after.
+    box->clear();
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    QVERIFY(box->pasting());
+    box->clear();
+    QVERIFY(!box->pasting());
+    QVERIFY(!box->isReadOnly());
+    QVERIFY(x.settle());
+    QCOMPARE(box->toPlainText(), QString());
 }
 
 QTEST_MAIN(TstRenameByList)
