@@ -13,9 +13,9 @@
 
 namespace velmora {
 
-/// What disk refuses of name (a native name; of a relative path, its last part); a null disk takes
+/// What disk refuses of path (a native name; of a relative path, its last part); a null disk takes
 /// every name of up to 255 bytes.
-StepFailure diskRefusal(const NativeName& name, const Disk* disk);
+StepFailure diskRefusal(const NativeName& path, const Disk* disk);
 
 /// What the names alone say of renaming the entry named oldNative to newNative, before any
 /// collision: the transform's refusal first; a name that could not be read exactly or has no native

@@ -65,7 +65,8 @@ std::vector<StepFailure> chainFailures(const std::vector<RenameRequest>& request
     const std::size_t n = keys.size();
     std::vector<StepFailure> failures(n);
     NameNumbers names(2 * n);  // every old and new name of the run
-    std::vector<std::uint32_t> from(n), to(n, none);
+    std::vector<std::uint32_t> from(n);
+    std::vector<std::uint32_t> to(n, none);
     for (std::size_t i = 0; i < n; ++i) {
         from[i] = names.number(keys[i].from);
         const RenameRequest& r = requests[i];
@@ -74,8 +75,10 @@ std::vector<StepFailure> chainFailures(const std::vector<RenameRequest>& request
     }
     // holder: the first step whose old name it is; the steps that want a name, in plan order, as a
     // chain from firstClaim through nextClaim.
-    std::vector<std::uint32_t> holder(names.size(), none), firstClaim(names.size(), none),
-        lastClaim(names.size(), none), nextClaim(n, none);
+    std::vector<std::uint32_t> holder(names.size(), none);
+    std::vector<std::uint32_t> firstClaim(names.size(), none);
+    std::vector<std::uint32_t> lastClaim(names.size(), none);
+    std::vector<std::uint32_t> nextClaim(n, none);
     std::vector<std::uint32_t> work;  // names whose claimants are to be judged again
     for (std::size_t i = 0; i < n; ++i) {
         if (holder[from[i]] == none) holder[from[i]] = static_cast<std::uint32_t>(i);

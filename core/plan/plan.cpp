@@ -5,9 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <string_view>
 #include <chrono>
 #include <cstdio>
+#include <string_view>
 
 #include "core/fs/disk.h"
 #include "core/fs/folder_reader.h"

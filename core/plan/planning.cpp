@@ -113,7 +113,7 @@ RunPlan planRun(const PlanShape& shape, const Pass& pass, Kind kind, const Text&
             std::optional<Text> changed =
                 pass.transform(Entry{e.index, e.name, e.subject, e.extensionLength, &refusal, e.within});
             // The new name goes back into the entry's own folder below.
-            const auto inItsFolder = [&e](Text name) {
+            const auto inItsFolder = [&e](const Text& name) {
                 return e.within.empty() ? name : Text::fromBytes(std::string(e.within) + name.bytes());
             };
             // A refused entry stays in the plan under its own name, so the preview, the question and
@@ -132,7 +132,7 @@ RunPlan planRun(const PlanShape& shape, const Pass& pass, Kind kind, const Text&
                 plan.steps.push_back({e.index - 1, inItsFolder(e.name), StepFailure::LeavesFolder});
                 return;
             }
-            plan.steps.push_back({e.index - 1, inItsFolder(std::move(*changed))});
+            plan.steps.push_back({e.index - 1, inItsFolder(*changed)});
         },
         &plan.leftOut);
     if (shape.reach == Reach::Below && kind == Kind::Folders) madeDeepestFirst(plan);

@@ -17,8 +17,10 @@ std::size_t characterLength(std::string_view s, std::size_t i) {
 // Wildcard matching that steps over whole characters, remembering the last star to fall back to
 // (linear in practice, never exponential).
 bool matchOne(std::string_view pattern, std::string_view name) {
-    std::size_t p = 0, n = 0;
-    std::size_t starP = std::string_view::npos, starN = 0;
+    std::size_t p = 0;
+    std::size_t n = 0;
+    std::size_t starP = std::string_view::npos;
+    std::size_t starN = 0;
     while (n < name.size()) {
         if (p < pattern.size() && pattern[p] == '*') {
             starP = ++p;
