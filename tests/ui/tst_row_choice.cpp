@@ -15,6 +15,7 @@
 
 #include "app/application.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/window_driver.h"
 #include "ui/list_model.h"
 #include "ui/preview_controller.h"
 #include "ui/sorted_rows.h"
@@ -40,39 +41,13 @@ private:
 
 namespace {
 
-struct Velmora {
-    explicit Velmora(const testing::TempFolder& f) {
-        app.window().setResponder([this](const Text& text, MessageStyle, const Text&) {
-            boxes.push_back(text.toUtf8());
-            return answerOk;
-        });
-        app.window().setFolderPicker([&f] { return Text::fromUtf8(f.path()); });
-        main.show();
-        main.component<QPushButton>("按钮1")->click();
-    }
-    RowModel& rows() { return main.rows(); }
+struct Velmora : testing::WindowDriver {
+    using WindowDriver::WindowDriver;
     SortedRows& shown() { return main.shownRows(); }
     QTreeView& view() { return *main.component<QTreeView>("超级列表框1"); }
-    // The model row loaded as name, or -1.
-    int row(const char* name) {
-        for (int r = 0; r < rows().rowCount(); ++r)
-            if (rows().row(r).toUtf8() == name) return r;
-        return -1;
-    }
     bool checked(const char* name) { return rows().checked(row(name)); }
     void setChecked(const char* name, bool on) {
         rows().setData(rows().index(row(name), 0), on ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
-    }
-    QString second(const char* name) { return rows().data(rows().index(row(name), 1), Qt::DisplayRole).toString(); }
-    std::vector<std::string> shownNames() {
-        std::vector<std::string> names;
-        for (int r = 0; r < app.window().list().rowCount(); ++r)
-            names.push_back(app.window().list().rowText(r).toUtf8());
-        return names;
-    }
-    QString status() { return main.statusLine().text(); }
-    bool settle() {
-        return QTest::qWaitFor([this] { return !app.preview().pending() && app.preview().watching(); }, 20000);
     }
     void filter(const QString& typed) { main.component<QLineEdit>("编辑框_筛选")->setText(typed); }
     void selectShown(std::initializer_list<int> shownRows) {
@@ -81,10 +56,6 @@ struct Velmora {
             view().selectionModel()->select(shown().index(r, 0),
                                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
-
-    Application app{*qApp};
-    MainWindow& main = app.mainWindow();
-    std::vector<std::string> boxes;
 };
 
 }  // namespace

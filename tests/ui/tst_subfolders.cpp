@@ -11,6 +11,7 @@
 
 #include "app/application.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/window_driver.h"
 #include "ui/list_model.h"
 #include "ui/preview_controller.h"
 
@@ -35,33 +36,8 @@ namespace {
 
 using Tree = std::set<std::string>;
 
-struct Velmora {
-    explicit Velmora(const testing::TempFolder& f) {
-        app.window().setResponder([this](const Text& text, MessageStyle, const Text&) {
-            boxes.push_back(text.toUtf8());
-            return answerOk;
-        });
-        app.window().setFolderPicker([&f] { return Text::fromUtf8(f.path()); });
-        main.show();
-        main.component<QPushButton>("按钮1")->click();
-    }
-    RowModel& rows() { return main.rows(); }
-    int row(const char* name) {
-        for (int r = 0; r < rows().rowCount(); ++r)
-            if (rows().row(r).toUtf8() == name) return r;
-        return -1;
-    }
-    QString second(const char* name) { return rows().data(rows().index(row(name), 1), Qt::DisplayRole).toString(); }
-    std::vector<std::string> shownNames() {
-        std::vector<std::string> names;
-        for (int r = 0; r < app.window().list().rowCount(); ++r)
-            names.push_back(app.window().list().rowText(r).toUtf8());
-        return names;
-    }
-    QString status() { return main.statusLine().text(); }
-    bool settle() {
-        return QTest::qWaitFor([this] { return !app.preview().pending() && app.preview().watching(); }, 20000);
-    }
+struct Velmora : testing::WindowDriver {
+    using WindowDriver::WindowDriver;
     void click(const char* name) { main.component<QAbstractButton>(name)->click(); }
     void type(const char* box, const QString& text) {
         auto* edit = main.component<QLineEdit>(box);
@@ -69,10 +45,6 @@ struct Velmora {
         edit->selectAll();
         QTest::keyClicks(edit, text);
     }
-
-    Application app{*qApp};
-    MainWindow& main = app.mainWindow();
-    std::vector<std::string> boxes;
 };
 
 }  // namespace
