@@ -69,6 +69,7 @@ TEST(FolderHandle, renamesEntriesBelowInTheirOwnFolderAndFollowsNoLink) {
     EXPECT_TRUE(folder.rename("sub/a", "sub/b"));
     EXPECT_EQ(folder.rename("sub/b", "b").error(), EXDEV);
     EXPECT_EQ(folder.rename("sub/b", "other/b").error(), EXDEV);
+    EXPECT_EQ(folder.rename("sub/b", "sub/").error(), EXDEV);  // the folder itself, no entry in it
     EXPECT_FALSE(folder.rename("sub/b", "sub/inner/b"));
     EXPECT_FALSE(folder.rename("sub/b", "sub/.."));
     EXPECT_FALSE(folder.rename("l/x", "l/y"));
